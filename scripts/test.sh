@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: native, sanitizer build, fuzz corpus replay.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+ensure_packages "${NATIVE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+
+jobs=$(nproc)
+
+step() { printf '\n== %s\n' "$*"; }
+
+step "native build"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release -j "$jobs"
+step "native tests"
+ctest --test-dir build/release -j "$jobs" --output-on-failure
+
+step "sanitizer build (address, undefined)"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORANDE_SANITIZE=ON >/dev/null
+cmake --build build/asan -j "$jobs"
+step "sanitizer tests"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build/asan -j "$jobs" --output-on-failure
+
+step "fuzz targets over their corpora"
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVELMORANDE_FUZZ=ON >/dev/null
+cmake --build build/fuzz -j "$jobs"
+for corpus in fuzz/corpus/*/; do
+    [ -d "$corpus" ] || continue
+    name=$(basename "$corpus")
+    echo "replaying $name"
+    "build/fuzz/fuzz/$name/$name" -runs=0 "$corpus" 2>&1 | tail -n 2
+done

@@ -1,0 +1,16 @@
+#include "core/plug_mutex.h"
+
+#include <mutex>
+
+struct PlugMutex::Impl {
+    std::recursive_mutex mutex;
+};
+
+PlugMutex::PlugMutex() : impl_(std::make_unique<Impl>()) {}
+PlugMutex::~PlugMutex() = default;
+void PlugMutex::Enter() {
+    impl_->mutex.lock();
+}
+void PlugMutex::Leave() {
+    impl_->mutex.unlock();
+}

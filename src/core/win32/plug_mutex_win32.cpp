@@ -1,0 +1,18 @@
+#include "core/plug_mutex.h"
+
+#include <windows.h>
+
+struct PlugMutex::Impl {
+    CRITICAL_SECTION section;
+    Impl() { InitializeCriticalSection(&section); }
+    ~Impl() { DeleteCriticalSection(&section); }
+};
+
+PlugMutex::PlugMutex() : impl_(std::make_unique<Impl>()) {}
+PlugMutex::~PlugMutex() = default;
+void PlugMutex::Enter() {
+    EnterCriticalSection(&impl_->section);
+}
+void PlugMutex::Leave() {
+    LeaveCriticalSection(&impl_->section);
+}

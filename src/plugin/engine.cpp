@@ -1,0 +1,144 @@
+// The reverse-delay engine: the per-block processing, the reset and the delay line.
+#include "plugin/denormals.h"
+#include "plugin/velmorande.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+// The longest cycle the line may grow to (a 512 MiB line); longer requests run dry.
+constexpr std::uint32_t kMaxLine = 1u << 26;
+} // namespace
+
+void VSTCLASS::ProcessBlock(double** inputs, double** outputs, int nFrames) {
+    if (!gateOpen_) return;
+    DenormalGuard denormals;
+
+    const double tempo = HostTempo();
+    const double samplesPerBeat = tempo > 0.0 ? GetSampleRate() / tempo * 60.0 : 0.0;
+    const double t = samplesPerBeat * 4.0;
+
+    if (!started_) {
+        started_ = true;
+        OnReset();
+    }
+    if (t != samplesPerWholeNote_) {
+        samplesPerWholeNote_ = t;
+        capacity_ = RoundHalfAway(t * 8.0);
+        AllocateLine(capacity_);
+        if (!hostSync_) RerangeDelayTime(true);
+        cache_[kDelayRate] = -1;
+        OnParamChanged(kDelayRate);
+    }
+    // A cycle longer than the line (a long "Delay Time" set before the range followed
+    // the tempo, or a higher sample rate) grows the line rather than cutting the delay.
+    if (lineAllocated_ && period_ > static_cast<std::uint32_t>(lineSize_) && period_ <= kMaxLine)
+        AllocateLine(static_cast<int>(period_));
+
+    if (nFrames <= 0 || !inputs || !outputs) return;
+    if (LineUsable())
+        RenderWet(inputs, outputs, nFrames);
+    else
+        RenderDry(inputs, outputs, nFrames);
+}
+
+bool VSTCLASS::LineUsable() const {
+    return lineAllocated_ && period_ >= 1 && period_ <= static_cast<std::uint32_t>(lineSize_);
+}
+
+// Without a usable line (no tempo from the host, or no memory) the effect passes the
+// dry signal at its mix level and leaves its state alone.
+void VSTCLASS::RenderDry(double** inputs, double** outputs, int nFrames) const {
+    const double dry = dry_;
+    const double* inL = inputs[0];
+    const double* inR = inputs[1];
+    double* outL = outputs[0];
+    double* outR = outputs[1];
+    for (int i = 0; i < nFrames; ++i) {
+        const double l = inL[i], r = inR[i];
+        outL[i] = dry * l;
+        outR[i] = dry * r;
+    }
+}
+
+void VSTCLASS::RenderWet(double** inputs, double** outputs, int nFrames) {
+    double* const line = line_.get();
+    const int period = static_cast<int>(period_);
+    const int tap1 = tap1_, tap2 = tap2_;
+    const double feedback = feedback_, c = coefficient_;
+    const double a = spreadA_, b = spreadB_, wet = wet_, dry = dry_;
+    const int length = crossfadeLength_;
+    const float floatLength = static_cast<float>(length);
+    const double* inL = inputs[0];
+    const double* inR = inputs[1];
+    double* outL = outputs[0];
+    double* outR = outputs[1];
+
+    int pos = writePos_;
+    int n = crossfadeCount_;
+    double y1 = y1_, y2 = y2_, hold1 = hold1_, hold2 = hold2_;
+
+    for (int i = 0; i < nFrames; ++i) {
+        const double l = inL[i], r = inR[i];
+        line[pos] = (r + l) * 0.5 + feedback * line[pos];
+        int r1 = tap1 - pos;
+        if (r1 < 0) r1 += period;
+        int r2 = tap2 - pos;
+        if (r2 < 0) r2 += period;
+        const double x1 = line[r1], x2 = line[r2];
+        if (++pos >= period) pos = 0;
+        y1 = (y1 - x1) * c + x1;
+        y2 = (y2 - x2) * c + x2;
+        if (n != 0) {
+            if (n == length) {
+                hold1 = y1;
+                hold2 = y2;
+            }
+            const double w = static_cast<float>(n) / floatLength;
+            --n;
+            y1 = (hold1 - y1) * w + y1;
+            y2 = (hold2 - y2) * w + y2;
+        }
+        outL[i] = (b * y2 + a * y1) * wet + dry * l;
+        outR[i] = (b * y1 + a * y2) * wet + dry * r;
+    }
+
+    writePos_ = pos;
+    crossfadeCount_ = n;
+    y1_ = y1;
+    y2_ = y2;
+    hold1_ = hold1;
+    hold2_ = hold2;
+}
+
+void VSTCLASS::OnReset() {
+    PlugMutex::Guard lock(Mutex());
+    if (GetSampleRate() != sampleRate_) {
+        sampleRate_ = GetSampleRate();
+        crossfadeLength_ = std::max(RoundHalfAway(sampleRate_ * 0.1), 0);
+        if (!hostSync_) {
+            RerangeDelayTime(true);
+            cache_[kDelayTime] = -1;
+            OnParamChanged(kDelayTime);
+        }
+        cache_[kFreq] = -1;
+        OnParamChanged(kFreq);
+    }
+    if (lineAllocated_) ClearLine(static_cast<int>(period_));
+    crossfadeCount_ = crossfadeLength_;
+}
+
+bool VSTCLASS::AllocateLine(int n) {
+    const int size = std::max(n, 1);
+    line_.reset(); // the old contents are lost anyway: free first so peak memory stays low
+    line_.reset(new (std::nothrow) double[size]());
+    lineAllocated_ = line_ != nullptr;
+    lineSize_ = lineAllocated_ ? size : 0;
+    writePos_ = 0;
+    return lineAllocated_;
+}
+
+void VSTCLASS::ClearLine(int n) {
+    if (lineAllocated_) std::fill_n(line_.get(), std::min(std::max(n, 1), lineSize_), 0.0);
+    writePos_ = 0;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+// Process-wide count of the parameters reported since the last instance was built.
+// Processing waits until all nine have been reported once.
+namespace startup_gate {
+constexpr int kParams = 9;
+
+// Every new instance starts the count again.
+void Reset();
+// Records a first report of `index`; answers whether the count has reached zero.
+bool Report(int index);
+} // namespace startup_gate

@@ -1,0 +1,42 @@
+// Prints the effect's identity, parameters and programs, as a host would list them.
+#include "plugin/velmorande.h"
+
+#include <cstdio>
+
+namespace {
+// The effect on its own, with no host behind it: nothing to report to.
+class Standalone : public VSTCLASS {
+public:
+    void HostBeginEdit(int) override {}
+    void HostBeginEditUnlessPending(int) override {}
+    void HostAutomate(int, double) override {}
+    void HostEndEdit(int) override {}
+    void HostProgramChanged() override {}
+    int HostSamplePosition() override { return 0; }
+    double HostTempo() override { return 0.0; }
+    void HostTimeSignature(int& n, int& d) override { n = d = 4; }
+    void OnEditorResized(int, int) override {}
+    void InitForHost() override {}
+    bool SendMidiMessage(const IMidiMsg&) override { return false; }
+    bool SendSysExMessage(const ISysEx&) override { return false; }
+};
+} // namespace
+
+int main() {
+    Standalone fx;
+    char version[16];
+    fx.VersionText(version, sizeof version);
+    std::printf("%s %s by %s\n\n", fx.EffectName(), version, fx.MakerName());
+    std::printf("%-3s %-12s %-10s %-10s %-10s\n", "#", "parameter", "default", "min", "max");
+    for (int i = 0; i < fx.NParams(); ++i) {
+        const IPlugParam& p = *fx.GetParam(i);
+        std::string value = p.FormatValue(p.Value(), false) + " " + p.Label();
+        std::string min = p.FormatValue(p.Min(), false), max = p.FormatValue(p.Max(), false);
+        std::printf("%-3d %-12s %-10s %-10s %-10s\n", i, p.Name(), value.c_str(), min.c_str(),
+                    max.c_str());
+    }
+    std::printf("\nprograms:\n");
+    for (int i = 0; i < fx.NPresets(); ++i)
+        std::printf("%3d  %s\n", i, fx.PresetName(i));
+    return 0;
+}
