@@ -1,0 +1,235 @@
+#include "support/effect_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+
+namespace {
+// 4 Hz and 1.875 bpm give 512 samples per whole note, so "1/64" is a cycle of 16 samples;
+// at that rate the crossfade is 0 samples long and the top "Freq" filters nothing.
+void OpenRampExample(Effect& fx) {
+    OpenEffect(fx, 4.0, 1.875);
+    SetPlain(fx, kDelayRate, 0);
+    SetPlain(fx, kFeedback, 0);
+    SetPlain(fx, kFreq, 20000);
+    SetPlain(fx, kPanWidth, 100);
+    SetPlain(fx, kDryMix, 0);
+    SetPlain(fx, kWetMix, 100);
+}
+} // namespace
+
+TEST(Engine, ClosedGateLeavesOutputsUntouched) {
+    Effect fx;
+    StereoBlock block(32, 1.0);
+    std::fill(block.outL.begin(), block.outL.end(), 7.0);
+    std::fill(block.outR.begin(), block.outR.end(), 7.0);
+    block.Process(fx);
+    for (int i = 0; i < 32; ++i) {
+        EXPECT_EQ(block.outL[i], 7.0);
+        EXPECT_EQ(block.outR[i], 7.0);
+    }
+}
+
+TEST(Engine, RampIsPlayedBackReversed) {
+    Effect fx;
+    OpenRampExample(fx);
+    StereoBlock block(40);
+    std::iota(block.inL.begin(), block.inL.end(), 0.0);
+    block.inR = block.inL;
+    block.Process(fx);
+    ASSERT_EQ(fx.Period(), 16u);
+    ASSERT_EQ(fx.Tap1Offset(), 15);
+    ASSERT_EQ(fx.Tap2Offset(), 8);
+    ASSERT_EQ(fx.FilterCoefficient(), 0.0);
+
+    const double tap1[40] = {0,  0,  0,  0,  0,  0,  0,  0,  7,  6,  5,  4,  3,  2,
+                             1,  0,  15, 14, 13, 12, 11, 10, 9,  8,  23, 22, 21, 20,
+                             19, 18, 17, 16, 31, 30, 29, 28, 27, 26, 25, 24};
+    const double tap2[40] = {0,  0,  0,  0,  4,  3,  2,  1,  0,  0,  0,  0,  12, 11,
+                             10, 9,  8,  7,  6,  5,  20, 19, 18, 17, 16, 15, 14, 13,
+                             28, 27, 26, 25, 24, 23, 22, 21, 36, 35, 34, 33};
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(block.outL[i], tap1[i]) << "frame " << i;
+        EXPECT_EQ(block.outR[i], tap2[i]) << "frame " << i;
+    }
+}
+
+TEST(Engine, FeedbackReinjectsOneCycleLater) {
+    Effect fx;
+    OpenRampExample(fx);
+    SetPlain(fx, kFeedback, 50);
+    StereoBlock block(48);
+    block.inL[0] = block.inR[0] = 1.0; // an impulse at the start of the cycle
+    block.Process(fx);
+    // The first tap reads cell 0 at frames 15, 31, 47: what was written, then halved.
+    EXPECT_EQ(block.outL[15], 1.0);
+    EXPECT_EQ(block.outL[31], 0.5);
+    EXPECT_EQ(block.outL[47], 0.25);
+    double energy = 0.0;
+    for (double v : block.outL)
+        energy += v * v;
+    EXPECT_EQ(energy, 1.0 + 0.25 + 0.0625) << "nothing else reaches the left output";
+}
+
+TEST(Engine, DryAndMonoSum) {
+    Effect fx;
+    OpenRampExample(fx);
+    SetPlain(fx, kDryMix, 50);
+    StereoBlock block(16);
+    block.inL[3] = 2.0;
+    block.inR[3] = -6.0;
+    block.Process(fx);
+    EXPECT_EQ(block.outL[3], 1.0);
+    EXPECT_EQ(block.outR[3], -3.0);
+    // Left and right are summed to mono before the line: cell 3 holds -2, read at 12.
+    EXPECT_EQ(block.outL[12], 1.0 * 0.0 + (-2.0));
+}
+
+TEST(Engine, CrossfadeRunsLinearlyFromTheHeldValue) {
+    Effect fx;
+    OpenEffect(fx, 44100.0);
+    SetPlain(fx, kFeedback, 0);
+    SetPlain(fx, kPanWidth, 100);
+    SetPlain(fx, kDryMix, 0);
+    SetPlain(fx, kWetMix, 100);
+    SetPlain(fx, kFreq, 100); // a slow filter, so the held value differs from the signal
+    StereoBlock fill(40000, 1.0);
+    fill.Process(fx);
+    const double steady = fill.outL.back();
+    ASSERT_NEAR(steady, 1.0, 1e-9);
+
+    SetPlain(fx, kPingPong, 0); // clears the line and starts a crossfade
+    const int length = fx.CrossfadeLength();
+    ASSERT_EQ(length, 4410);
+    StereoBlock block(6000, 0.0);
+    block.Process(fx);
+    const double c = fx.FilterCoefficient();
+    // With silence in a cleared line every tap reads 0, so the filter alone moves y.
+    EXPECT_EQ(block.outL[0], c * steady) << "the first sample is the held value";
+    const double hold = block.outL[0];
+    for (int k : {1, 2, 1000, 4409}) {
+        const double filtered = c * block.outL[k - 1];
+        const double w = static_cast<float>(length - k) / static_cast<float>(length);
+        EXPECT_EQ(block.outL[k], (hold - filtered) * w + filtered) << k;
+    }
+    for (int k = length; k < length + 50; ++k)
+        EXPECT_EQ(block.outL[k], c * block.outL[k - 1]) << "crossfade over at " << k;
+}
+
+TEST(Engine, InPlaceEqualsSeparateBuffers) {
+    Effect separate, inPlace;
+    OpenEffect(separate, 48000.0);
+    OpenEffect(inPlace, 48000.0);
+    std::vector<double> l(3000), r(3000);
+    for (int i = 0; i < 3000; ++i) {
+        l[i] = std::sin(i * 0.05);
+        r[i] = std::cos(i * 0.031) * 0.5;
+    }
+    StereoBlock block(3000);
+    block.inL = l;
+    block.inR = r;
+    block.Process(separate);
+
+    double* buffers[2] = {l.data(), r.data()};
+    inPlace.ProcessBlock(buffers, buffers, 3000);
+    for (int i = 0; i < 3000; ++i) {
+        ASSERT_EQ(l[i], block.outL[i]) << i;
+        ASSERT_EQ(r[i], block.outR[i]) << i;
+    }
+}
+
+TEST(Engine, TempoChangeReallocatesWithinTheBlock) {
+    Effect fx;
+    OpenEffect(fx, 44100.0);
+    StereoBlock block(64, 0.5);
+    block.Process(fx);
+    ASSERT_EQ(fx.Period(), 22050u);
+    fx.tempo = 60.0;
+    block.Process(fx);
+    EXPECT_EQ(fx.SamplesPerWholeNote(), 176400.0);
+    EXPECT_EQ(fx.Capacity(), 1411200);
+    EXPECT_EQ(fx.LineSize(), 1411200);
+    EXPECT_EQ(fx.Period(), 44100u) << "1/8 at the new tempo, in the same block";
+}
+
+TEST(Engine, NoTempoPassesTheDrySignal) {
+    Effect fx;
+    OpenEffect(fx, 44100.0, 0.0);
+    SetPlain(fx, kDryMix, 70);
+    StereoBlock block(256, 0.5);
+    block.Process(fx);
+    EXPECT_EQ(fx.LineSize(), 0);
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_EQ(block.outL[i], 0.5 * double(0.7f));
+        ASSERT_EQ(block.outR[i], 0.5 * double(0.7f));
+    }
+    // Tempo disappearing after it was there: back to dry, nothing out of bounds.
+    fx.tempo = 120.0;
+    block.Process(fx);
+    fx.tempo = 0.0;
+    block.Process(fx);
+    EXPECT_EQ(block.outL[100], 0.5 * double(0.7f));
+}
+
+TEST(Engine, LongDelayTimeGrowsTheLine) {
+    Effect fx;
+    OpenEffect(fx, 44100.0);
+    StereoBlock block(512, 0.25);
+    block.Process(fx);
+    // Automation switches sync off and asks for 24 s while the range is still the
+    // initial one: a cycle three times longer than the tempo's capacity.
+    SetPlain(fx, kHostSync, 0);
+    SetPlain(fx, kDelayTime, 24000);
+    ASSERT_EQ(fx.Period(), 2u * 1058400u);
+    ASSERT_GT(fx.Period(), static_cast<unsigned>(fx.Capacity()));
+    block.Process(fx);
+    EXPECT_GE(fx.LineSize(), static_cast<int>(fx.Period()));
+    EXPECT_EQ(block.outL[0], 0.25) << "dry signal passes; the echo is 24 s away";
+}
+
+TEST(Engine, SampleRateIncreaseWithSyncOffStaysInsideTheLine) {
+    Effect fx;
+    OpenEffect(fx, 44100.0);
+    SetPlain(fx, kHostSync, 0);
+    StereoBlock block(512, 0.25);
+    block.Process(fx);
+    SetPlain(fx, kDelayTime, 8000); // the longest of the tempo range: 4 whole notes
+    fx.SetSampleRate(192000.0);
+    fx.OnReset(); // clears the longer cycle before the line has followed the rate
+    EXPECT_GT(fx.Period(), static_cast<unsigned>(fx.LineSize()));
+    block.Process(fx);
+    EXPECT_GE(fx.LineSize(), static_cast<int>(fx.Period()));
+}
+
+TEST(Engine, TinyPeriodsKeepTapsInsideTheCycle) {
+    for (double tempo : {165375.0, 330750.0, 1e9}) {
+        Effect fx;
+        OpenEffect(fx, 44100.0, tempo);
+        for (int mode : {0, 1, 2}) {
+            SetPlain(fx, kPingPong, mode);
+            SetPlain(fx, kDelayRate, 0);
+            StereoBlock block(64, 1.0);
+            block.Process(fx);
+            EXPECT_LE(fx.Period(), 2u);
+            EXPECT_LT(fx.Tap1Offset(), std::max<int>(fx.Period(), 1));
+            EXPECT_LT(fx.Tap2Offset(), std::max<int>(fx.Period(), 1));
+            for (double v : block.outL)
+                ASSERT_TRUE(std::isfinite(v));
+        }
+    }
+}
+
+TEST(Engine, ZeroAndNegativeFrameCountsProcessNothing) {
+    Effect fx;
+    OpenEffect(fx, 44100.0);
+    StereoBlock block(8, 1.0);
+    std::fill(block.outL.begin(), block.outL.end(), 3.0);
+    block.ins[0] = block.inL.data();
+    block.ins[1] = block.inR.data();
+    block.outs[0] = block.outL.data();
+    block.outs[1] = block.outR.data();
+    fx.ProcessBlock(block.ins, block.outs, 0);
+    fx.ProcessBlock(block.ins, block.outs, -5);
+    EXPECT_EQ(block.outL[0], 3.0);
+}

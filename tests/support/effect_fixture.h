@@ -1,0 +1,38 @@
+#pragma once
+
+#include "plugin/velmorande.h"
+#include "support/recording_host.h"
+
+#include <vector>
+
+using Effect = RecordingHost<VSTCLASS>;
+
+// Opens an effect the way a host does: open (every parameter reported once), then the
+// sample rate (followed by the reset hook).
+inline void OpenEffect(Effect& fx, double sampleRate, double tempo = 120.0) {
+    fx.tempo = tempo;
+    fx.NotifyAllParams();
+    fx.SetSampleRate(sampleRate);
+    fx.OnReset();
+}
+
+inline void SetPlain(Effect& fx, int index, double value) {
+    fx.SetParameterFromHost(index, static_cast<float>(fx.GetParam(index)->ToNormalized(value)));
+}
+
+// Stereo buffers for one block.
+struct StereoBlock {
+    explicit StereoBlock(int frames, double fill = 0.0)
+        : inL(frames, fill), inR(frames, fill), outL(frames), outR(frames) {}
+    std::vector<double> inL, inR, outL, outR;
+    double* ins[2];
+    double* outs[2];
+
+    void Process(Effect& fx) {
+        ins[0] = inL.data();
+        ins[1] = inR.data();
+        outs[0] = outL.data();
+        outs[1] = outR.data();
+        fx.ProcessBlock(ins, outs, static_cast<int>(inL.size()));
+    }
+};
