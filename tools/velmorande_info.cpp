@@ -3,27 +3,8 @@
 
 #include <cstdio>
 
-namespace {
-// The effect on its own, with no host behind it: nothing to report to.
-class Standalone : public VSTCLASS {
-public:
-    void HostBeginEdit(int) override {}
-    void HostBeginEditUnlessPending(int) override {}
-    void HostAutomate(int, double) override {}
-    void HostEndEdit(int) override {}
-    void HostProgramChanged() override {}
-    int HostSamplePosition() override { return 0; }
-    double HostTempo() override { return 0.0; }
-    void HostTimeSignature(int& n, int& d) override { n = d = 4; }
-    void OnEditorResized(int, int) override {}
-    void InitForHost() override {}
-    bool SendMidiMessage(const IMidiMsg&) override { return false; }
-    bool SendSysExMessage(const ISysEx&) override { return false; }
-};
-} // namespace
-
 int main() {
-    Standalone fx;
+    VSTCLASS fx;
     char version[16];
     fx.VersionText(version, sizeof version);
     std::printf("%s %s by %s\n\n", fx.EffectName(), version, fx.MakerName());

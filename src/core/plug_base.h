@@ -121,13 +121,14 @@ public:
     bool DoesChunks() const { return doesChunks_; }
     bool IsInstrument() const { return isInstrument_; }
     int MidiMode() const { return midiMode_; }
+    int HostVersion() const { return hostVersion_; }
 
 protected:
     InputChannel* GetInputChannel(int index) const { return inputChannels_.Get(index); }
     OutputChannel* GetOutputChannel(int index) const { return outputChannels_.Get(index); }
     double** InputTable() { return inputTable_.As<double*>(); }
     double** OutputTable() { return outputTable_.As<double*>(); }
-    void SetHostIdentity(int hostId, int hostVersion) {
+    void StoreHostIdentity(int hostId, int hostVersion) {
         hostId_ = hostId;
         hostVersion_ = hostVersion;
     }

@@ -15,4 +15,10 @@ public:
     virtual int FramesPerSecond() const = 0;
     virtual int Width() const = 0;
     virtual int Height() const = 0;
+
+    // The window, inside the host's parent; answers the window or null.
+    virtual void* OpenEditorWindow(void* parent) = 0;
+    virtual void CloseEditorWindow() = 0;
+    // A wheel movement the host forwards; answers 1 when the pointer was over the editor.
+    virtual int HostWheel(float notches) = 0;
 };

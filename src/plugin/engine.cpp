@@ -6,7 +6,7 @@
 #include <new>
 
 namespace {
-// The longest cycle the line may grow to (a 512 MiB line); longer requests run dry.
+// The longest line (512 MiB); an absurd tempo or sample rate asking for more runs dry.
 constexpr std::uint32_t kMaxLine = 1u << 26;
 } // namespace
 
@@ -32,8 +32,12 @@ void VSTCLASS::ProcessBlock(double** inputs, double** outputs, int nFrames) {
     }
     // A cycle longer than the line (a long "Delay Time" set before the range followed
     // the tempo, or a higher sample rate) grows the line rather than cutting the delay.
-    if (lineAllocated_ && period_ > static_cast<std::uint32_t>(lineSize_) && period_ <= kMaxLine)
-        AllocateLine(static_cast<int>(period_));
+    // A line lost to a failed allocation is tried again on the next block.
+    if (samplesPerWholeNote_ > 0.0 &&
+        (!lineAllocated_ || period_ > static_cast<std::uint32_t>(lineSize_))) {
+        const auto want = std::max(period_, static_cast<std::uint32_t>(std::max(capacity_, 1)));
+        if (want <= kMaxLine) AllocateLine(static_cast<int>(want));
+    }
 
     if (nFrames <= 0 || !inputs || !outputs) return;
     if (LineUsable())
@@ -131,7 +135,8 @@ void VSTCLASS::OnReset() {
 bool VSTCLASS::AllocateLine(int n) {
     const int size = std::max(n, 1);
     line_.reset(); // the old contents are lost anyway: free first so peak memory stays low
-    line_.reset(new (std::nothrow) double[size]());
+    if (static_cast<std::uint32_t>(size) <= kMaxLine)
+        line_.reset(new (std::nothrow) double[size]());
     lineAllocated_ = line_ != nullptr;
     lineSize_ = lineAllocated_ ? size : 0;
     writePos_ = 0;

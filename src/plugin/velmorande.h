@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/plug_base.h"
+#include "vst/plug_vst.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,11 +20,11 @@ enum EParams {
 
 enum ETapMode { kTapTriplet = 0, kTapDotted = 1, kTapNormal = 2 };
 
-// The reverse-delay effect. The host side of IPlugBase is supplied by the plug-in format
-// layer that derives from this class.
-class VSTCLASS : public IPlugBase {
+// The reverse-delay effect. Without a host callback it runs on its own: no tempo, and
+// nobody to tell about edits.
+class VSTCLASS : public IPlugVST {
 public:
-    VSTCLASS();
+    explicit VSTCLASS(audioMasterCallback host = nullptr);
     ~VSTCLASS() override;
 
     void OnReset() override;

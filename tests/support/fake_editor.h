@@ -28,4 +28,7 @@ public:
     int FramesPerSecond() const override { return framesPerSecond; }
     int Width() const override { return 530; }
     int Height() const override { return 210; }
+    void* OpenEditorWindow(void*) override { return nullptr; }
+    void CloseEditorWindow() override {}
+    int HostWheel(float) override { return 0; }
 };

@@ -1,0 +1,80 @@
+#include "vst/plug_vst.h"
+
+#include "editor/plug_editor.h"
+#include "vst/callbacks.h"
+
+namespace {
+VstInt32 ArrangementType(int channels) {
+    switch (channels) {
+    case 0:
+        return kSpeakerArrEmpty;
+    case 1:
+        return kSpeakerArrMono;
+    case 2:
+        return kSpeakerArrStereo;
+    default:
+        return kSpeakerArrUserDefined;
+    }
+}
+} // namespace
+
+IPlugVST::IPlugVST(audioMasterCallback host, int nParams, const char* channelIOStr, int nPresets,
+                   const char* effectName, const char* productName, const char* makerName,
+                   int version, int uniqueId, int makerId, int latency, int midiMode,
+                   bool doesChunks, bool isInstrument)
+    : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, makerName, version,
+                uniqueId, makerId, latency, midiMode, doesChunks, isInstrument),
+      host_(host) {
+    effect_ = AEffect{};
+    effect_.object = this;
+    effect_.magic = kEffectMagic;
+    effect_.dispatcher = vst_callbacks::Dispatcher;
+    effect_.setParameter = vst_callbacks::SetParameter;
+    effect_.getParameter = vst_callbacks::GetParameter;
+    effect_.numPrograms = nPresets;
+    effect_.numParams = nParams;
+    effect_.numInputs = NInputs();
+    effect_.numOutputs = NOutputs();
+    effect_.uniqueID = uniqueId;
+    effect_.version = VersionNumber(true);
+    effect_.ioRatio = 1.0f;
+    effect_.process = vst_callbacks::Process;
+    effect_.processReplacing = vst_callbacks::ProcessReplacing;
+    effect_.processDoubleReplacing = vst_callbacks::ProcessDoubleReplacing;
+    effect_.initialDelay = latency;
+    effect_.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
+    if (doesChunks) effect_.flags |= effFlagsProgramChunks;
+    if (SupportsChannels(1, -1)) effect_.flags |= effFlagsCanMono;
+    if (isInstrument) effect_.flags |= effFlagsIsSynth;
+
+    editorRect_ = ERect{};
+    inputArrangement_.numChannels = NInputs();
+    inputArrangement_.type = ArrangementType(NInputs());
+    outputArrangement_.numChannels = NOutputs();
+    outputArrangement_.type = ArrangementType(NOutputs());
+
+    ConnectInputs(0, NInputs(), true);
+    ConnectOutputs(0, NOutputs(), true);
+    SetBlockSize(1024);
+}
+
+IPlugVST::~IPlugVST() = default;
+
+void IPlugVST::AttachEditor(IPlugEditor* editor) {
+    if (!editor) return;
+    IPlugBase::AttachEditor(editor);
+    effect_.flags |= effFlagsHasEditor;
+    editorRect_ = ERect{0, 0, static_cast<VstInt16>(editor->Height()),
+                        static_cast<VstInt16>(editor->Width())};
+}
+
+void IPlugVST::OnEditorResized(int, int) {
+    if (IPlugEditor* editor = GetEditor())
+        editorRect_ = ERect{0, 0, static_cast<VstInt16>(editor->Height()),
+                            static_cast<VstInt16>(editor->Width())};
+}
+
+void IPlugVST::SetLatency(int samples) {
+    effect_.initialDelay = samples;
+    IPlugBase::SetLatency(samples);
+}

@@ -1,0 +1,173 @@
+#include "vst/test_host.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+constexpr int kFrames = 4096;
+
+std::vector<double> Tone(double step, double amplitude = 0.5) {
+    std::vector<double> v(kFrames);
+    for (int i = 0; i < kFrames; ++i)
+        v[i] = amplitude * std::sin(i * step);
+    return v;
+}
+
+// An opened instance at 120 bpm with a short delay, so echoes appear within the signal.
+AEffect* OpenPlaying(TestHost& host, VstIntPtr blockSize = 512) {
+    SetTempo(host, 120.0);
+    AEffect* e = host.Open(44100.0f, blockSize);
+    e->setParameter(e, 0, 0.0f); // 1/64: a cycle of 2756 samples
+    return e;
+}
+
+std::vector<float> ToFloat(const std::vector<double>& v) {
+    return {v.begin(), v.end()};
+}
+
+// Runs the double-precision callback over the signal in blocks of `block` frames.
+void RunDouble(AEffect* e, std::vector<double> l, std::vector<double> r, std::vector<double>& outL,
+               std::vector<double>& outR, int block) {
+    outL.assign(kFrames, 0.0);
+    outR.assign(kFrames, 0.0);
+    for (int done = 0; done < kFrames; done += block) {
+        double* in[2] = {l.data() + done, r.data() + done};
+        double* out[2] = {outL.data() + done, outR.data() + done};
+        e->processDoubleReplacing(e, in, out, block);
+    }
+}
+} // namespace
+
+TEST(AudioCallbacks, DoubleReplacingRendersEchoes) {
+    TestHost host;
+    AEffect* e = OpenPlaying(host);
+    std::vector<double> outL, outR;
+    RunDouble(e, Tone(0.03), Tone(0.05), outL, outR, 512);
+    // Dry 100 %: the first half cycle is the input plus silence from the taps.
+    EXPECT_DOUBLE_EQ(outL[10], Tone(0.03)[10]);
+    double echo = 0.0;
+    for (int i = 2756; i < kFrames; ++i)
+        echo = std::max(echo, std::fabs(outL[i] - Tone(0.03)[i]));
+    EXPECT_GT(echo, 0.05) << "reversed echoes arrive after the first cycle";
+}
+
+TEST(AudioCallbacks, SinglePrecisionMatchesDoubleWithinRounding) {
+    TestHost host;
+    AEffect* d = OpenPlaying(host);
+    AEffect* s = OpenPlaying(host);
+    std::vector<double> l = Tone(0.03), r = Tone(0.05), outL, outR;
+    RunDouble(d, l, r, outL, outR, 512);
+
+    std::vector<float> fl = ToFloat(l), fr = ToFloat(r), foutL(kFrames, 7.0f), foutR(kFrames);
+    for (int done = 0; done < kFrames; done += 512) {
+        float* in[2] = {fl.data() + done, fr.data() + done};
+        float* out[2] = {foutL.data() + done, foutR.data() + done};
+        s->processReplacing(s, in, out, 512);
+    }
+    for (int i = 0; i < kFrames; ++i) {
+        ASSERT_NEAR(foutL[i], outL[i], 1e-6) << i;
+        ASSERT_NEAR(foutR[i], outR[i], 1e-6) << i;
+    }
+}
+
+TEST(AudioCallbacks, SingleSamplesConvertExactly) {
+    TestHost host;
+    AEffect* e = host.Open(); // no tempo: the dry signal at 100 % passes unchanged
+    float in[4] = {0.1f, -0.25f, 1e-3f, 0.0f}, out[4] = {};
+    float* ins[2] = {in, in};
+    float* outs[2] = {out, out};
+    e->processReplacing(e, ins, outs, 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(out[i], in[i]);
+}
+
+TEST(AudioCallbacks, AccumulatingAddsReplacingOverwrites) {
+    TestHost host;
+    AEffect* a = host.Open();
+    AEffect* b = host.Open();
+    for (AEffect* e : {a, b}) {
+        e->setParameter(e, 7, 0.0f); // dry 0, and with no tempo there is no wet signal
+    }
+    std::vector<float> in(256, 0.5f), added(256, 0.25f), replaced(256, 0.25f), right(256);
+    float* ins[2] = {in.data(), in.data()};
+    float* outA[2] = {added.data(), right.data()};
+    float* outB[2] = {replaced.data(), right.data()};
+    a->process(a, ins, outA, 128);
+    b->processReplacing(b, ins, outB, 128);
+    EXPECT_EQ(added[0], 0.25f) << "a silent result leaves the host's output as it was";
+    EXPECT_EQ(replaced[0], 0.0f);
+    EXPECT_EQ(replaced[200], 0.25f) << "frames past the count untouched";
+
+    a->setParameter(a, 7, 1.0f);
+    a->process(a, ins, outA, 128);
+    EXPECT_EQ(added[0], 0.75f);
+}
+
+TEST(AudioCallbacks, InPlaceEqualsSeparate) {
+    TestHost host;
+    AEffect* a = OpenPlaying(host);
+    AEffect* b = OpenPlaying(host);
+    std::vector<double> l = Tone(0.02), r = Tone(0.07), outL, outR;
+    RunDouble(a, l, r, outL, outR, 256);
+    for (int done = 0; done < kFrames; done += 256) {
+        double* io[2] = {l.data() + done, r.data() + done};
+        b->processDoubleReplacing(b, io, io, 256);
+    }
+    EXPECT_EQ(l, outL);
+    EXPECT_EQ(r, outR);
+}
+
+TEST(AudioCallbacks, OneInputArrangementReadsOneBuffer) {
+    TestHost host;
+    AEffect* e = host.Open();
+    struct Head {
+        VstInt32 type, numChannels;
+    } mono{kSpeakerArrMono, 1}, stereo{kSpeakerArrStereo, 2};
+    TestHost::Dispatch(e, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &stereo);
+    std::vector<double> left(64, 0.5), outL(64), outR(64);
+    double* ins[1] = {left.data()}; // only one input buffer: a second would be read past
+    double* outs[2] = {outL.data(), outR.data()};
+    e->processDoubleReplacing(e, ins, outs, 64);
+    EXPECT_EQ(outL[0], 0.5);
+    EXPECT_EQ(outR[0], 0.0) << "the second input reads silence";
+}
+
+TEST(AudioCallbacks, OddFrameCountsAndBuffers) {
+    TestHost host;
+    AEffect* e = OpenPlaying(host, 256);
+    std::vector<double> l = Tone(0.03), r = Tone(0.05), outL, outR;
+    RunDouble(e, l, r, outL, outR, 1024); // four times the announced block size
+
+    AEffect* ref = OpenPlaying(host, 256);
+    std::vector<double> refL, refR;
+    RunDouble(ref, l, r, refL, refR, 256);
+    EXPECT_EQ(outL, refL) << "an oversized block is processed in pieces";
+    EXPECT_EQ(outR, refR);
+
+    double* ins[2] = {l.data(), r.data()};
+    double* outs[2] = {outL.data(), outR.data()};
+    e->processDoubleReplacing(e, ins, outs, -7);
+    e->processDoubleReplacing(e, ins, outs, 0);
+    e->processDoubleReplacing(e, nullptr, outs, 64);
+    e->processDoubleReplacing(e, ins, nullptr, 64);
+    float* none[2] = {nullptr, nullptr};
+    e->processReplacing(e, none, none, 64);
+    e->process(e, nullptr, nullptr, 64);
+
+    TestHost::Dispatch(e, effSetBlockSize, 0, 0);
+    outL.assign(64, 9.0);
+    e->processDoubleReplacing(e, ins, outs, 64);
+    EXPECT_EQ(outL[5], 0.0) << "no block to work in: silence";
+}
+
+TEST(AudioCallbacks, ClosedGateBeforeOpenLeavesOutputs) {
+    TestHost host;
+    AEffect* e = host.Create();
+    std::vector<double> l(64, 0.5), outL(64, 3.0), outR(64, 3.0);
+    double* ins[2] = {l.data(), l.data()};
+    double* outs[2] = {outL.data(), outR.data()};
+    e->processDoubleReplacing(e, ins, outs, 64);
+    EXPECT_EQ(outL[0], 3.0);
+}

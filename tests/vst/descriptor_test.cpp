@@ -1,0 +1,61 @@
+#include "vst/test_host.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+
+TEST(Descriptor, FilledByTheEntryPoint) {
+    TestHost host;
+    AEffect* e = host.Create();
+    EXPECT_EQ(e->magic, 0x56737450);
+    EXPECT_EQ(e->numPrograms, 25);
+    EXPECT_EQ(e->numParams, 9);
+    EXPECT_EQ(e->numInputs, 2);
+    EXPECT_EQ(e->numOutputs, 2);
+    EXPECT_EQ(e->flags & ~effFlagsHasEditor, 0x1018) << "replacing, double, mono";
+    EXPECT_EQ(e->uniqueID, 0x717A766E);
+    EXPECT_EQ(e->version, 10100);
+    EXPECT_EQ(e->initialDelay, 0);
+    EXPECT_EQ(e->ioRatio, 1.0f);
+    EXPECT_NE(e->object, nullptr);
+    EXPECT_NE(e->dispatcher, nullptr);
+    EXPECT_NE(e->process, nullptr);
+    EXPECT_NE(e->processReplacing, nullptr);
+    EXPECT_NE(e->processDoubleReplacing, nullptr);
+    EXPECT_NE(e->setParameter, nullptr);
+    EXPECT_NE(e->getParameter, nullptr);
+    for (char c : e->future)
+        EXPECT_EQ(c, 0);
+    EXPECT_TRUE(host.requests.empty()) << "the host is not asked anything during creation";
+}
+
+TEST(Descriptor, MainIsTheSameEntry) {
+    TestHost host;
+    using Entry = AEffect* (*)(audioMasterCallback);
+    auto main = reinterpret_cast<Entry>(host.Symbol("main"));
+    ASSERT_NE(main, nullptr);
+    AEffect* e = main(nullptr);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->uniqueID, 0x717A766E);
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+}
+
+TEST(Descriptor, OnlyTheEntryPointsAreExported) {
+    TestHost host;
+    EXPECT_EQ(host.Symbol("_ZN8IPlugVST8DispatchEiilPvf"), nullptr);
+    EXPECT_EQ(host.Symbol("_ZN8VSTCLASS12ProcessBlockEPPdS1_i"), nullptr);
+}
+
+TEST(Descriptor, InstancesAreIndependent) {
+    TestHost host;
+    AEffect* a = host.Open();
+    AEffect* b = host.Open();
+    ASSERT_NE(a, b);
+    ASSERT_NE(a->object, b->object);
+    TestHost::Dispatch(a, effSetProgram, 0, 3);
+    a->setParameter(a, 5, 0.0f);
+    EXPECT_EQ(TestHost::Dispatch(b, effGetProgram), 0);
+    EXPECT_NE(b->getParameter(b, 5), a->getParameter(a, 5));
+    host.Close(a);
+    EXPECT_EQ(TestHost::Text(b, effGetProgramName), "---- default ----");
+}

@@ -1,0 +1,64 @@
+#include "vst/test_host.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+TEST(HostServices, IdentifiesTheHostOnceOnOpen) {
+    TestHost host("REAPER");
+    AEffect* e = host.Create();
+    TestHost::Dispatch(e, effOpen);
+    TestHost::Dispatch(e, effOpen);
+    EXPECT_EQ(host.Count(audioMasterGetProductString), 1);
+    EXPECT_EQ(host.Count(audioMasterGetVendorVersion), 1);
+}
+
+TEST(HostServices, NamelessHostIsNotAskedItsVersion) {
+    TestHost host("");
+    AEffect* e = host.Create();
+    TestHost::Dispatch(e, effOpen);
+    EXPECT_EQ(host.Count(audioMasterGetProductString), 1);
+    EXPECT_EQ(host.Count(audioMasterGetVendorVersion), 0);
+}
+
+TEST(HostServices, TempoIsAskedEveryBlock) {
+    TestHost host;
+    SetTempo(host, 120.0);
+    AEffect* e = host.Open();
+    std::vector<double> buf(64);
+    double* io[2] = {buf.data(), buf.data()};
+    host.requests.clear();
+    e->processDoubleReplacing(e, io, io, 64);
+    e->processDoubleReplacing(e, io, io, 64);
+    ASSERT_EQ(host.Count(audioMasterGetTime), 2);
+    EXPECT_EQ(host.requests[0].value, kVstTempoValid);
+}
+
+TEST(HostServices, TempoWithoutValidFlagMeansNoTempo) {
+    TestHost host;
+    SetTempo(host, 120.0);
+    host.time.flags = kVstTransportPlaying;
+    AEffect* e = host.Open();
+    e->setParameter(e, 7, 0.5f);
+    std::vector<double> l(64, 1.0), out(64);
+    double* ins[2] = {l.data(), l.data()};
+    double* outs[2] = {out.data(), out.data()};
+    e->processDoubleReplacing(e, ins, outs, 64);
+    EXPECT_EQ(out[0], 0.5) << "dry only: no delay line without a tempo";
+}
+
+TEST(HostServices, TempoChangeWithSyncOffAutomatesDelayTime) {
+    TestHost host;
+    SetTempo(host, 120.0);
+    AEffect* e = host.Open();
+    e->setParameter(e, 2, 0.0f); // host sync off
+    host.requests.clear();
+    std::vector<double> buf(64);
+    double* io[2] = {buf.data(), buf.data()};
+    e->processDoubleReplacing(e, io, io, 64);
+    ASSERT_EQ(host.Count(audioMasterAutomate, 1), 1);
+    EXPECT_EQ(host.Count(audioMasterBeginEdit), 0);
+    char display[64];
+    TestHost::Dispatch(e, effGetParamDisplay, 1, 0, display);
+    EXPECT_STREQ(display, "31") << "500 of the initial range, moved into the tempo's range";
+}
