@@ -1,0 +1,27 @@
+// A loaded shared library. The platform file behind it is the only place that knows how
+// libraries are opened (dlopen here; LoadLibrary in a Windows build).
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+namespace vhost {
+
+class DynamicLibrary {
+public:
+    // Throws HostError with the system's reason when the library cannot be loaded.
+    explicit DynamicLibrary(const std::filesystem::path& path);
+
+    // Address of an exported symbol, or nullptr when there is none.
+    void* symbol(const char* name) const noexcept;
+    const std::filesystem::path& path() const noexcept { return path_; }
+
+private:
+    struct Closer {
+        void operator()(void* handle) const noexcept;
+    };
+    std::filesystem::path path_;
+    std::unique_ptr<void, Closer> handle_;
+};
+
+} // namespace vhost

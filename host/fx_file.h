@@ -1,0 +1,73 @@
+// The .fxp (one program) and .fxb (bank) preset files hosts exchange for VST 2.x effects.
+// Every field is big-endian. Decoding checks every size against the bytes present and throws
+// HostError on a malformed file.
+#pragma once
+
+#include "vst/aeffect.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vhost {
+
+// The four characters first in the most significant byte, as the files store them.
+constexpr VstInt32 fourCC(const char (&c)[5]) {
+    return static_cast<VstInt32>(
+        static_cast<std::uint32_t>(static_cast<unsigned char>(c[0])) << 24 |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(c[1])) << 16 |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(c[2])) << 8 |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(c[3])));
+}
+
+constexpr VstInt32 kFxChunkMagic = fourCC("CcnK");
+constexpr VstInt32 kFxProgramParams = fourCC("FxCk");
+constexpr VstInt32 kFxProgramChunk = fourCC("FPCh");
+constexpr VstInt32 kFxBankParams = fourCC("FxBk");
+constexpr VstInt32 kFxBankChunk = fourCC("FBCh");
+
+constexpr std::size_t kFxProgramNameBytes = 28;
+constexpr std::size_t kFxProgramHeaderBytes = 56; // up to and including prgName
+constexpr std::size_t kFxBankHeaderBytes = 156;   // up to and including the 128 reserved bytes
+
+struct FxProgram {
+    VstInt32 fxId = 0;
+    VstInt32 fxVersion = 0;
+    std::string name;                // at most 27 characters are stored
+    bool opaque = false;             // 'FPCh' with `chunk`, else 'FxCk' with `params`
+    VstInt32 numParams = 0;          // the count field; for 'FxCk' it equals params.size()
+    std::vector<float> params;       // normalised values
+    std::vector<std::uint8_t> chunk; // the plug-in's own bytes
+};
+
+struct FxBank {
+    VstInt32 version = 2; // 2 stores currentProgram, 1 does not
+    VstInt32 fxId = 0;
+    VstInt32 fxVersion = 0;
+    VstInt32 currentProgram = 0;
+    bool opaque = false;      // 'FBCh' with `chunk`, else 'FxBk' with `programs`
+    VstInt32 numPrograms = 0; // the count field; for 'FxBk' it equals programs.size()
+    std::vector<FxProgram> programs;
+    std::vector<std::uint8_t> chunk;
+};
+
+enum class FxKind { Program, Bank };
+
+std::vector<std::uint8_t> encodeProgram(const FxProgram& program);
+std::vector<std::uint8_t> encodeBank(const FxBank& bank);
+
+// What a file holds, from its magic numbers.
+FxKind detectFxKind(std::span<const std::uint8_t> bytes);
+FxProgram decodeProgram(std::span<const std::uint8_t> bytes);
+FxBank decodeBank(std::span<const std::uint8_t> bytes);
+
+// Whole-file helpers; writing goes through a temporary file renamed into place.
+std::vector<std::uint8_t> readBinaryFile(const std::filesystem::path& path);
+void writeBinaryFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
+// "FxCk" style text of a magic number, for messages.
+std::string fourCCText(VstInt32 magic);
+
+} // namespace vhost

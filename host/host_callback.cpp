@@ -1,0 +1,217 @@
+#include "host_callback.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+#ifndef VELMORANDE_HOST_VENDOR_VERSION
+#define VELMORANDE_HOST_VENDOR_VERSION 10100
+#endif
+
+namespace vhost {
+namespace {
+
+std::mutex& registryMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::unordered_map<const AEffect*, HostCallback*>& registry() {
+    static std::unordered_map<const AEffect*, HostCallback*> map;
+    return map;
+}
+
+thread_local HostCallback* loadingHost = nullptr;
+
+HostCallback* findHost(const AEffect* effect) {
+    if (effect) {
+        std::lock_guard lock(registryMutex());
+        auto it = registry().find(effect);
+        if (it != registry().end()) return it->second;
+    }
+    return loadingHost;
+}
+
+extern "C" VstIntPtr VSTCALLBACK hostEntry(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                           VstIntPtr value, void* ptr, float opt) {
+    if (HostCallback* host = findHost(effect))
+        return host->handle(effect, opcode, index, value, ptr, opt);
+    // A plug-in asking before any host claimed it still learns which interface it talks to.
+    return opcode == audioMasterVersion ? kHostVstVersion : 0;
+}
+
+// Copies a text into a plug-in's buffer; the interface promises 256 bytes for these strings,
+// and the nominal size is respected so that smaller buffers also survive.
+void copyText(void* ptr, const char* text, std::size_t capacity) {
+    if (!ptr || capacity == 0) return;
+    auto* out = static_cast<char*>(ptr);
+    std::size_t n = std::min(std::strlen(text), capacity - 1);
+    std::memcpy(out, text, n);
+    out[n] = '\0';
+}
+
+} // namespace
+
+HostCallback::HostCallback() {
+    time_.sampleRate = 44100.0;
+    time_.tempo = 120.0;
+    time_.timeSigNumerator = 4;
+    time_.timeSigDenominator = 4;
+    setPosition(0, false);
+}
+
+HostCallback::~HostCallback() {
+    std::lock_guard lock(registryMutex());
+    std::erase_if(registry(), [this](const auto& entry) { return entry.second == this; });
+}
+
+audioMasterCallback HostCallback::function() noexcept {
+    return &hostEntry;
+}
+
+void HostCallback::attach(AEffect* effect) {
+    if (!effect) return;
+    currentId_ = effect->uniqueID;
+    std::lock_guard lock(registryMutex());
+    registry()[effect] = this;
+}
+
+void HostCallback::detach(AEffect* effect) {
+    std::lock_guard lock(registryMutex());
+    auto it = registry().find(effect);
+    if (it != registry().end() && it->second == this) registry().erase(it);
+}
+
+HostCallback::LoadingScope::LoadingScope(HostCallback& host) : previous_(loadingHost) {
+    loadingHost = &host;
+}
+
+HostCallback::LoadingScope::~LoadingScope() {
+    loadingHost = previous_;
+}
+
+void HostCallback::setSampleRate(double sampleRate) {
+    time_.sampleRate = sampleRate;
+    updateMusicalPosition();
+}
+
+void HostCallback::setBlockSize(VstInt32 blockSize) {
+    blockSize_ = blockSize;
+}
+
+void HostCallback::setTempo(double bpm) {
+    time_.tempo = bpm;
+    updateMusicalPosition();
+}
+
+void HostCallback::setPosition(std::int64_t samplePosition, bool playing) {
+    time_.samplePos = static_cast<double>(samplePosition);
+    time_.flags =
+        kVstTempoValid | kVstPpqPosValid | kVstBarsValid | kVstTimeSigValid | kVstNanosValid;
+    if (playing) time_.flags |= kVstTransportPlaying;
+    if (playing != wasPlaying_) time_.flags |= kVstTransportChanged;
+    wasPlaying_ = playing;
+    updateMusicalPosition();
+}
+
+void HostCallback::updateMusicalPosition() {
+    double seconds = time_.sampleRate > 0.0 ? time_.samplePos / time_.sampleRate : 0.0;
+    time_.nanoSeconds = seconds * 1e9;
+    time_.ppqPos = seconds * time_.tempo / 60.0;
+    // Four quarter notes to the bar (4/4).
+    time_.barStartPos = std::floor(time_.ppqPos / 4.0) * 4.0;
+}
+
+void HostCallback::setRecording(bool on) {
+    std::lock_guard lock(logMutex_);
+    recording_ = on;
+}
+
+std::vector<HostRequest> HostCallback::requests() const {
+    std::lock_guard lock(logMutex_);
+    return log_;
+}
+
+void HostCallback::clearRequests() {
+    std::lock_guard lock(logMutex_);
+    log_.clear();
+    counts_.fill(0);
+}
+
+std::uint64_t HostCallback::count(VstInt32 opcode) const {
+    std::lock_guard lock(logMutex_);
+    return opcode >= 0 && opcode < static_cast<VstInt32>(counts_.size()) ? counts_[opcode] : 0;
+}
+
+VstIntPtr HostCallback::canDo(const char* question) noexcept {
+    if (!question) return 0;
+    static constexpr const char* yes[] = {"sendVstTimeInfo", "receiveVstEvents",
+                                          "receiveVstMidiEvent", "startStopProcess"};
+    static constexpr const char* no[] = {
+        "sendVstEvents",    "sendVstMidiEvent",  "reportConnectionChanges",
+        "acceptIOChanges",  "sizeWindow",        "offline",
+        "openFileSelector", "closeFileSelector", "supplyIdle",
+        "shellCategory",    "editFile",          "supportShell"};
+    for (const char* q : yes)
+        if (std::strcmp(q, question) == 0) return 1;
+    for (const char* q : no)
+        if (std::strcmp(q, question) == 0) return -1;
+    return 0;
+}
+
+VstIntPtr HostCallback::handle(AEffect* /*effect*/, VstInt32 opcode, VstInt32 index,
+                               VstIntPtr value, void* ptr, float opt) noexcept {
+    try {
+        {
+            std::lock_guard lock(logMutex_);
+            if (opcode >= 0 && opcode < static_cast<VstInt32>(counts_.size())) ++counts_[opcode];
+            if (recording_) {
+                HostRequest request{opcode, index, value, opt, {}};
+                if (opcode == audioMasterCanDo && ptr)
+                    request.text.assign(static_cast<const char*>(ptr),
+                                        strnlen(static_cast<const char*>(ptr), 256));
+                log_.push_back(std::move(request));
+            }
+        }
+        switch (opcode) {
+        case audioMasterVersion:
+            return kHostVstVersion;
+        case audioMasterCurrentId:
+            return currentId_;
+        case audioMasterGetTime:
+            // Every field is kept valid, whatever the filter in `value` asks for.
+            return reinterpret_cast<VstIntPtr>(&time_);
+        case audioMasterGetSampleRate:
+            return static_cast<VstIntPtr>(std::lround(time_.sampleRate));
+        case audioMasterGetBlockSize:
+            return blockSize_;
+        case audioMasterGetVendorString:
+            copyText(ptr, kHostVendorString, kVstMaxVendorStrLen);
+            return 1;
+        case audioMasterGetProductString:
+            copyText(ptr, kHostProductString, kVstMaxProductStrLen);
+            return 1;
+        case audioMasterGetVendorVersion:
+            return VELMORANDE_HOST_VENDOR_VERSION;
+        case audioMasterCanDo:
+            return canDo(static_cast<const char*>(ptr));
+        case audioMasterProcessEvents:
+            // Taken and dropped: nothing downstream of an offline render plays MIDI.
+            return ptr ? 1 : 0;
+        case audioMasterAutomate:
+        case audioMasterBeginEdit:
+        case audioMasterEndEdit:
+        case audioMasterUpdateDisplay:
+            return 1;
+        case audioMasterWantMidi:
+            return 1;
+        default:
+            return 0;
+        }
+    } catch (...) {
+        return 0;
+    }
+}
+
+} // namespace vhost

@@ -1,0 +1,21 @@
+// velmorande-host: renders audio files through a VST 2.x plug-in.
+#include "app.h"
+#include "host_error.h"
+#include "options.h"
+#include "terminal.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    vhost::Options options;
+    try {
+        options = vhost::parseOptions(args);
+    } catch (const vhost::UsageError& e) {
+        std::cerr << "velmorande-host: " << e.what() << '\n';
+        return 2;
+    }
+    return vhost::runHost(options, std::cout, std::cerr, vhost::stderrIsTerminal());
+}

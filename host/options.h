@@ -1,0 +1,49 @@
+// The command line of velmorande-host.
+#pragma once
+
+#include "plugin_params.h"
+#include "renderer.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vhost {
+
+enum class Mode {
+    Render, // PLUGIN INPUT OUTPUT, or only state files when no audio is given
+    Info,   // --info PLUGIN
+    Demo,   // --demo DIR PLUGIN
+    Help,
+    Version,
+};
+
+struct Options {
+    Mode mode = Mode::Render;
+    std::string plugin;
+    std::string input;
+    std::string output;
+    std::string demoDir;
+
+    double tempo = 120.0;
+    std::optional<double> sampleRate;
+    VstInt32 blockSize = 512;
+    Precision precision = Precision::Single;
+    std::optional<double> tailSeconds;
+
+    std::optional<std::string> program;
+    std::vector<ParamAssignment> params;
+    std::optional<std::string> loadState;
+    std::optional<std::string> saveState;
+
+    std::string format;   // output container; empty: from the output name or the input
+    std::string encoding; // output encoding; empty: the input's
+    bool quiet = false;
+};
+
+// Throws UsageError with a message fit for the user.
+Options parseOptions(const std::vector<std::string>& args);
+
+std::string usageText();
+
+} // namespace vhost

@@ -1,0 +1,115 @@
+// One instance of a VST 2.x effect: loads the library, calls its entry point, checks the
+// descriptor and wraps the dispatcher with safe text and chunk helpers. The instance is
+// opened (effOpen) on creation and closed (effClose) on destruction.
+#pragma once
+
+#include "dynamic_library.h"
+#include "host_callback.h"
+#include "vst/aeffect.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vhost {
+
+enum class ProcessMode { Replacing, Accumulating, DoubleReplacing };
+
+const char* processModeName(ProcessMode mode) noexcept;
+
+// Sanity bounds on what a descriptor or a chunk may claim.
+constexpr VstInt32 kMaxChannels = 256;
+constexpr VstInt32 kMaxParams = 100000;
+constexpr VstInt32 kMaxPrograms = 100000;
+constexpr VstIntPtr kMaxChunkBytes = VstIntPtr{1} << 30;
+
+class PluginInstance {
+public:
+    // Loads a library and creates one instance through VSTPluginMain (or `main`).
+    static std::unique_ptr<PluginInstance> load(const std::filesystem::path& path,
+                                                HostCallback& host);
+    // Creates an instance through an entry function already in the process; `library`, if
+    // given, is kept loaded for as long as the instance lives.
+    static std::unique_ptr<PluginInstance> fromEntry(VstPluginEntryProc entry, HostCallback& host,
+                                                     std::shared_ptr<DynamicLibrary> library = {});
+    ~PluginInstance();
+    PluginInstance(const PluginInstance&) = delete;
+    PluginInstance& operator=(const PluginInstance&) = delete;
+
+    AEffect& effect() noexcept { return *effect_; }
+    const AEffect& effect() const noexcept { return *effect_; }
+    HostCallback& host() noexcept { return host_; }
+
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                       void* ptr = nullptr, float opt = 0.0f);
+
+    VstInt32 numParams() const noexcept { return effect_->numParams; }
+    VstInt32 numPrograms() const noexcept { return effect_->numPrograms; }
+    VstInt32 numInputs() const noexcept { return effect_->numInputs; }
+    VstInt32 numOutputs() const noexcept { return effect_->numOutputs; }
+    bool hasFlag(VstInt32 flag) const noexcept { return (effect_->flags & flag) != 0; }
+    // Throws when the descriptor's counts are no longer plausible (a plug-in may change them
+    // after effOpen).
+    void checkDescriptor() const;
+
+    std::string effectName();
+    std::string vendorString();
+    std::string productString();
+
+    std::string paramName(VstInt32 index);
+    std::string paramLabel(VstInt32 index);
+    std::string paramDisplay(VstInt32 index);
+    float getParameter(VstInt32 index);
+    void setParameter(VstInt32 index, float normalized);
+    // effString2Parameter; false when the plug-in does not take the text.
+    bool string2Parameter(VstInt32 index, const std::string& text);
+
+    VstInt32 currentProgram();
+    void setProgram(VstInt32 program);
+    std::string programName();
+    void setProgramName(const std::string& name);
+    // effGetProgramNameIndexed, or nullopt when the plug-in does not answer it.
+    std::optional<std::string> programNameIndexed(VstInt32 program);
+    // The name of any program; when indexed names are not supported the program is
+    // selected briefly (the current one is selected again afterwards).
+    std::string programNameAt(VstInt32 program);
+
+    // effGetChunk (program = true for one program, false for the bank); throws when the
+    // plug-in returns no data or an implausible size.
+    std::vector<std::uint8_t> getChunk(bool program);
+    // effSetChunk; the plug-in's answer (0 is failure for many, ignored by some).
+    VstIntPtr setChunk(bool program, std::span<const std::uint8_t> data);
+
+    VstIntPtr canDo(const char* question);
+
+    // effSetSampleRate and effSetBlockSize, each sent when it changes.
+    void prepare(double sampleRate, VstInt32 blockSize);
+    // effMainsChanged with effStartProcess/effStopProcess around processing.
+    void setActive(bool active);
+    bool active() const noexcept { return active_; }
+
+    bool supports(ProcessMode mode) const noexcept;
+
+private:
+    PluginInstance(AEffect* effect, HostCallback& host, std::shared_ptr<DynamicLibrary> library);
+    std::string text(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0);
+
+    std::shared_ptr<DynamicLibrary> library_; // destroyed last: the code lives there
+    HostCallback& host_;
+    AEffect* effect_;
+    bool active_ = false;
+    std::optional<double> sampleRate_;
+    std::optional<VstInt32> blockSize_;
+    std::vector<std::uint8_t> chunkCopy_;
+};
+
+// Trimmed copy of a text (spaces, tabs and line ends at both ends removed).
+std::string trimmed(const std::string& text);
+// Case-insensitive (ASCII) comparison of two trimmed texts.
+bool sameName(const std::string& a, const std::string& b);
+
+} // namespace vhost

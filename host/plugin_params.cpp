@@ -1,0 +1,313 @@
+#include "plugin_params.h"
+
+#include "host_error.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <vector>
+
+namespace vhost {
+namespace {
+
+bool allDigits(const std::string& s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+std::string parameterList(PluginInstance& plugin) {
+    std::string list;
+    for (VstInt32 i = 0; i < plugin.numParams(); ++i)
+        list += "\n  " + std::to_string(i) + ": " + trimmed(plugin.paramName(i));
+    return list.empty() ? " (it has none)" : list;
+}
+
+// Whether a display text shows the requested text: equal ignoring case, or both numbers equal
+// within the rounding of the displayed digits.
+bool displayMatches(const std::string& display, const std::string& wanted) {
+    if (sameName(display, wanted)) return true;
+    double shown = 0.0, asked = 0.0;
+    int decimals = 0;
+    std::string w = trimmed(wanted);
+    char* end = nullptr;
+    asked = std::strtod(w.c_str(), &end);
+    if (w.empty() || end != w.c_str() + w.size()) return false;
+    if (!leadingNumber(display, shown, &decimals)) return false;
+    // The displayed digits, and a normalised float's resolution (values like 79.999992).
+    double tolerance =
+        0.5 * std::pow(10.0, -decimals) * (1.0 + 1e-9) + 1e-5 * std::max(1.0, std::fabs(asked));
+    return std::fabs(shown - asked) <= tolerance;
+}
+
+struct Probe {
+    float x;
+    std::string display;
+    bool numeric;
+    double number;
+};
+
+Probe probe(PluginInstance& plugin, VstInt32 index, float x) {
+    plugin.setParameter(index, x);
+    Probe p{x, plugin.paramDisplay(index), false, 0.0};
+    p.numeric = leadingNumber(p.display, p.number);
+    return p;
+}
+
+constexpr int kSearchSteps = 1000;
+
+// Finds the normalised value whose display shows `wanted`. Text: the middle of the first run
+// of matching steps. Number: bisection between the two steps that bracket it.
+struct SearchResult {
+    bool found = false;
+    float value = 0.0f;
+    bool numeric = false; // some steps showed numbers
+    double lowest = 0.0, highest = 0.0;
+};
+
+SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::string& wanted) {
+    SearchResult result;
+    std::vector<Probe> probes;
+    probes.reserve(kSearchSteps + 1);
+    for (int i = 0; i <= kSearchSteps; ++i)
+        probes.push_back(probe(plugin, index, static_cast<float>(i) / kSearchSteps));
+
+    for (std::size_t i = 0; i < probes.size(); ++i) {
+        if (!sameName(probes[i].display, wanted)) continue;
+        std::size_t j = i;
+        while (j + 1 < probes.size() && sameName(probes[j + 1].display, wanted))
+            ++j;
+        result.found = true;
+        result.value = 0.5f * (probes[i].x + probes[j].x);
+        return result;
+    }
+
+    for (const Probe& p : probes) {
+        if (!p.numeric) continue;
+        result.lowest = result.numeric ? std::min(result.lowest, p.number) : p.number;
+        result.highest = result.numeric ? std::max(result.highest, p.number) : p.number;
+        result.numeric = true;
+    }
+    std::string w = trimmed(wanted);
+    char* end = nullptr;
+    double target = std::strtod(w.c_str(), &end);
+    if (w.empty() || end != w.c_str() + w.size() || !std::isfinite(target)) return result;
+
+    // Where a value lies relative to the values that show the target: -1 before them, 0 among
+    // them, +1 after them, in the direction the display runs; 2 when it shows no number.
+    const Probe* firstNumeric = nullptr;
+    const Probe* lastNumeric = nullptr;
+    for (const Probe& p : probes)
+        if (p.numeric) (firstNumeric ? lastNumeric : firstNumeric) = &p;
+    if (!firstNumeric) return result;
+    const bool rising = !lastNumeric || lastNumeric->number >= firstNumeric->number;
+    auto side = [&](const Probe& p) {
+        if (!p.numeric) return 2;
+        if (displayMatches(p.display, wanted)) return 0;
+        return (p.number < target) == rising ? -1 : 1;
+    };
+    auto sideAt = [&](float x) { return side(probe(plugin, index, x)); };
+    // The edge between `outside` (side != 0) and `inside` (side 0), from the inside.
+    auto edge = [&](float outside, float inside) {
+        for (int k = 0; k < 32; ++k) {
+            float mid = 0.5f * (outside + inside);
+            if (mid == outside || mid == inside) break;
+            (sideAt(mid) == 0 ? inside : outside) = mid;
+        }
+        return inside;
+    };
+    // The middle of the run of values showing the target, so rounding cannot tip it over.
+    auto middleOfRun = [&](float inside, float before, float after) {
+        return 0.5f * (edge(before, inside) + edge(after, inside));
+    };
+
+    std::vector<int> sides;
+    for (const Probe& p : probes)
+        sides.push_back(side(p));
+    const std::size_t n = probes.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (sides[i] != 0) continue;
+        std::size_t j = i;
+        while (j + 1 < n && sides[j + 1] == 0)
+            ++j;
+        float before = i > 0 ? probes[i - 1].x : probes[i].x;
+        float after = j + 1 < n ? probes[j + 1].x : probes[j].x;
+        result.found = true;
+        result.value = 0.5f * (edge(before, probes[i].x) + edge(after, probes[j].x));
+        return result;
+    }
+    // No step shows the target: look between two steps on either side of it.
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        if (sides[i] == 2 || sides[i + 1] == 2 || sides[i] == sides[i + 1]) continue;
+        float lo = probes[i].x, hi = probes[i + 1].x;
+        const int loSide = sides[i];
+        for (int k = 0; k < 40; ++k) {
+            float mid = 0.5f * (lo + hi);
+            if (mid == lo || mid == hi) break;
+            int s = sideAt(mid);
+            if (s == 0) {
+                result.found = true;
+                result.value = middleOfRun(mid, lo, hi);
+                return result;
+            }
+            if (s == 2) break;
+            (s == loSide ? lo : hi) = mid;
+        }
+        // Nothing shows it exactly: the closer of the two ends.
+        Probe pl = probe(plugin, index, lo), ph = probe(plugin, index, hi);
+        double dl = pl.numeric ? std::fabs(pl.number - target) : 1e300;
+        double dh = ph.numeric ? std::fabs(ph.number - target) : 1e300;
+        result.found = true;
+        result.value = dl <= dh ? lo : hi;
+        return result;
+    }
+    return result;
+}
+
+ParamOutcome describe(PluginInstance& plugin, VstInt32 index, const std::string& wanted,
+                      const char* method) {
+    ParamOutcome out;
+    out.index = index;
+    out.name = trimmed(plugin.paramName(index));
+    out.display = trimmed(plugin.paramDisplay(index));
+    out.label = trimmed(plugin.paramLabel(index));
+    out.normalized = plugin.getParameter(index);
+    out.exact = wanted.empty() || displayMatches(out.display, wanted);
+    out.method = method;
+    return out;
+}
+
+} // namespace
+
+bool leadingNumber(const std::string& text, double& value, int* decimals) {
+    std::string t = trimmed(text);
+    const char* begin = t.c_str();
+    char* end = nullptr;
+    double v = std::strtod(begin, &end);
+    if (end == begin || !std::isfinite(v)) return false;
+    value = v;
+    if (decimals) {
+        const char* dot = std::find(begin, static_cast<const char*>(end), '.');
+        *decimals = dot < end ? static_cast<int>(end - dot - 1) : 0;
+        // An exponent makes the digit count meaningless; take the full precision then.
+        if (std::find_if(begin, static_cast<const char*>(end),
+                         [](char c) { return c == 'e' || c == 'E'; }) != end)
+            *decimals = 12;
+    }
+    return true;
+}
+
+ParamAssignment parseParamAssignment(const std::string& text) {
+    auto eq = text.find('=');
+    if (eq == std::string::npos) throw UsageError("--param needs NAME=VALUE, got '" + text + "'");
+    ParamAssignment a;
+    a.target = trimmed(text.substr(0, eq));
+    a.value = trimmed(text.substr(eq + 1));
+    if (a.target.empty()) throw UsageError("--param '" + text + "' names no parameter");
+    if (a.value.empty()) throw UsageError("--param '" + text + "' gives no value");
+    if (a.value.size() > 1 && (a.value.back() == 'n' || a.value.back() == 'N')) {
+        std::string number = a.value.substr(0, a.value.size() - 1);
+        char* end = nullptr;
+        double v = std::strtod(number.c_str(), &end);
+        if (end == number.c_str() + number.size() && !number.empty()) {
+            if (!(v >= 0.0 && v <= 1.0))
+                throw UsageError("normalised value " + a.value + " of '" + a.target +
+                                 "' is outside 0..1");
+            a.normalized = true;
+            a.normalizedValue = v;
+        }
+    }
+    return a;
+}
+
+VstInt32 findParameter(PluginInstance& plugin, const std::string& target) {
+    const VstInt32 count = plugin.numParams();
+    if (allDigits(target)) {
+        long index = target.size() > 9 ? std::numeric_limits<long>::max()
+                                       : std::strtol(target.c_str(), nullptr, 10);
+        if (index >= count)
+            throw HostError("parameter index " + target + " is out of range: the plug-in has " +
+                            std::to_string(count) +
+                            (count == 1 ? " parameter (0.." : " parameters (0..") +
+                            std::to_string(count - 1) + ")");
+        return static_cast<VstInt32>(index);
+    }
+    VstInt32 found = -1;
+    for (VstInt32 i = 0; i < count; ++i) {
+        if (!sameName(plugin.paramName(i), target)) continue;
+        if (found >= 0)
+            throw HostError("parameter name '" + target + "' is ambiguous (indices " +
+                            std::to_string(found) + " and " + std::to_string(i) +
+                            "); give the index instead");
+        found = i;
+    }
+    if (found < 0)
+        throw HostError("unknown parameter '" + target +
+                        "'; the plug-in has:" + parameterList(plugin));
+    return found;
+}
+
+ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assignment) {
+    VstInt32 index = findParameter(plugin, assignment.target);
+    if (assignment.normalized) {
+        plugin.setParameter(index, static_cast<float>(assignment.normalizedValue));
+        return describe(plugin, index, "", "normalised");
+    }
+    const float before = plugin.getParameter(index);
+    const std::string& wanted = assignment.value;
+    bool taken = plugin.string2Parameter(index, wanted);
+    if (taken) {
+        ParamOutcome out = describe(plugin, index, wanted, "text");
+        if (out.exact) return out;
+    }
+    // The plug-in did not take the text, or shows something else (clamped, or it ignored
+    // the request): look for a value that shows it.
+    SearchResult search = searchValue(plugin, index, wanted);
+    if (search.found) {
+        plugin.setParameter(index, search.value);
+        ParamOutcome out = describe(plugin, index, wanted, "search");
+        if (out.exact || !taken) return out;
+    }
+    if (taken) {
+        // Keep what the plug-in made of the text (e.g. a value clamped to its range).
+        plugin.string2Parameter(index, wanted);
+        return describe(plugin, index, wanted, "text");
+    }
+    plugin.setParameter(index, before);
+    std::string message =
+        "parameter '" + trimmed(plugin.paramName(index)) + "' cannot show '" + wanted + "'";
+    if (search.numeric) {
+        char range[96];
+        std::snprintf(range, sizeof range, " (its values run from %g to %g)", search.lowest,
+                      search.highest);
+        message += range;
+    }
+    throw HostError(message + "; give a value it displays or a normalised value like 0.5n");
+}
+
+VstInt32 findProgram(PluginInstance& plugin, const std::string& spec) {
+    const VstInt32 count = plugin.numPrograms();
+    std::string s = trimmed(spec);
+    if (allDigits(s)) {
+        long program =
+            s.size() > 9 ? std::numeric_limits<long>::max() : std::strtol(s.c_str(), nullptr, 10);
+        if (program >= count)
+            throw HostError("program " + s + " is out of range: the plug-in has " +
+                            std::to_string(count) +
+                            (count == 1 ? " program (0.." : " programs (0..") +
+                            std::to_string(count - 1) + ")");
+        return static_cast<VstInt32>(program);
+    }
+    std::string names;
+    for (VstInt32 i = 0; i < count; ++i) {
+        std::string name = plugin.programNameAt(i);
+        if (sameName(name, s)) return i;
+        names += "\n  " + std::to_string(i) + ": " + trimmed(name);
+    }
+    throw HostError("unknown program '" + s +
+                    "'; the plug-in has:" + (names.empty() ? std::string(" (none)") : names));
+}
+
+} // namespace vhost

@@ -1,0 +1,31 @@
+// Moves an effect's state between a plug-in instance and .fxp/.fxb records: through
+// effGetChunk/effSetChunk when the effect keeps its state as chunks (effFlagsProgramChunks),
+// through its parameters and program opcodes otherwise.
+#pragma once
+
+#include "fx_file.h"
+#include "plugin_instance.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vhost {
+
+FxProgram captureProgram(PluginInstance& plugin);
+// Selects every program in turn to read it, then selects the current one again.
+FxBank captureBank(PluginInstance& plugin);
+
+// Throws HostError when the record belongs to another effect or needs chunk support the
+// plug-in lacks; notes smaller mismatches (parameter counts, a refused chunk) in `warnings`.
+void restoreProgram(PluginInstance& plugin, const FxProgram& program,
+                    std::vector<std::string>& warnings);
+void restoreBank(PluginInstance& plugin, const FxBank& bank, std::vector<std::string>& warnings);
+
+// Loads a .fxp or .fxb file (told apart by its contents); returns "program" or "bank".
+std::string loadStateFile(PluginInstance& plugin, const std::filesystem::path& path,
+                          std::vector<std::string>& warnings);
+// Saves a bank when the name ends in .fxb (any case), else the current program.
+std::string saveStateFile(PluginInstance& plugin, const std::filesystem::path& path);
+
+} // namespace vhost

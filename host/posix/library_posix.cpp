@@ -1,0 +1,29 @@
+#include "dynamic_library.h"
+
+#include "host_error.h"
+
+#include <dlfcn.h>
+
+namespace vhost {
+
+DynamicLibrary::DynamicLibrary(const std::filesystem::path& path) : path_(path) {
+    dlerror();
+    // RTLD_NOW: a library with unresolved symbols fails here, not in the middle of a render.
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* reason = dlerror();
+        throw HostError("cannot load " + path.string() + ": " +
+                        (reason ? reason : "unknown reason"));
+    }
+    handle_.reset(handle);
+}
+
+void* DynamicLibrary::symbol(const char* name) const noexcept {
+    return handle_ ? dlsym(handle_.get(), name) : nullptr;
+}
+
+void DynamicLibrary::Closer::operator()(void* handle) const noexcept {
+    if (handle) dlclose(handle);
+}
+
+} // namespace vhost

@@ -1,0 +1,56 @@
+// Streams audio through an opened plug-in block by block: switches processing on, updates
+// the host's transport before each block, pads the input with a silent tail, and switches
+// processing off again (also when something throws).
+#pragma once
+
+#include "audio_stream.h"
+#include "plugin_instance.h"
+#include "signal_stats.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace vhost {
+
+enum class Precision { Single, Double };
+
+struct RenderSettings {
+    double sampleRate = 44100.0;
+    VstInt32 blockSize = 512;
+    Precision precision = Precision::Single;
+    double tempo = 120.0;
+    double tailSeconds = 0.0;
+};
+
+struct RenderReport {
+    std::int64_t inputFrames = 0;
+    std::int64_t outputFrames = 0;
+    int inputChannels = 0;  // of the source
+    int outputChannels = 0; // the plug-in's outputs
+    double sampleRate = 0.0;
+    ProcessMode mode = ProcessMode::Replacing;
+    SignalStats input;
+    SignalStats output;
+    double wallSeconds = 0.0;
+
+    double durationSeconds() const {
+        return sampleRate > 0.0 ? static_cast<double>(outputFrames) / sampleRate : 0.0;
+    }
+    double realTimeFactor() const {
+        return wallSeconds > 0.0 ? durationSeconds() / wallSeconds : 0.0;
+    }
+};
+
+// Called now and then with the fraction done (0..1).
+using ProgressFn = std::function<void(double)>;
+
+// The callback a precision uses: replacing when the plug-in can, else the accumulating
+// `process` for single precision. Throws HostError when the plug-in cannot do the precision.
+ProcessMode chooseProcessMode(const PluginInstance& plugin, Precision precision);
+
+// Renders the source through the plug-in into the sink (which receives numOutputs channels).
+// A mono source feeds every input; otherwise input i takes source channel i, or silence.
+RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink,
+                    const RenderSettings& settings, const ProgressFn& progress = {});
+
+} // namespace vhost

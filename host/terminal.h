@@ -1,0 +1,8 @@
+// Whether a stream goes to an interactive terminal (platform file).
+#pragma once
+
+namespace vhost {
+
+bool stderrIsTerminal() noexcept;
+
+} // namespace vhost

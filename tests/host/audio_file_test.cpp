@@ -1,0 +1,128 @@
+#include "audio_file.h"
+#include "host_error.h"
+#include "test_support.h"
+
+#include <sndfile.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace vhost {
+namespace {
+
+TEST(AudioFile, FormatsRoundTripThroughLibsndfile) {
+    test::TempDir dir;
+    struct Case {
+        const char* name;
+        int format;
+        double tolerance;
+    };
+    for (const Case& c : {Case{"a.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0.0},
+                          Case{"b.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1.0 / 32768},
+                          Case{"c.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 1.0 / 8388608},
+                          Case{"d.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1.0 / 32768},
+                          Case{"e.wav", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 0.0}}) {
+        test::AudioData in = test::sine(2, 48000, 4800, 441.0, 0.5, c.format);
+        test::writeAudio(dir / c.name, in);
+        test::AudioData out = test::readAudio(dir / c.name);
+        EXPECT_EQ(out.format, c.format) << c.name;
+        EXPECT_EQ(out.channels, 2);
+        EXPECT_EQ(out.sampleRate, 48000);
+        ASSERT_EQ(out.samples.size(), in.samples.size()) << c.name;
+        for (std::size_t i = 0; i < in.samples.size(); ++i)
+            ASSERT_NEAR(out.samples[i], in.samples[i], c.tolerance + 1e-7) << c.name << " " << i;
+    }
+}
+
+TEST(AudioFile, OversAreClippedInIntegerEncodings) {
+    test::TempDir dir;
+    test::AudioData loud;
+    loud.channels = 1;
+    loud.sampleRate = 8000;
+    loud.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    loud.samples = {1.5, -1.5, 0.25};
+    test::writeAudio(dir / "loud.wav", loud);
+    test::AudioData back = test::readAudio(dir / "loud.wav");
+    EXPECT_GT(back.samples[0], 0.99);
+    EXPECT_LT(back.samples[1], -0.99);
+}
+
+TEST(AudioFile, UnreadableFilesNameTheFile) {
+    test::TempDir dir;
+    std::ofstream(dir / "text.wav") << "this is not audio";
+    for (auto path : {dir / "missing.wav", dir / "text.wav"}) {
+        try {
+            AudioFileReader reader(path);
+            FAIL() << "expected a HostError";
+        } catch (const HostError& e) {
+            EXPECT_NE(std::string(e.what()).find(path.filename().string()), std::string::npos);
+        }
+    }
+}
+
+TEST(AudioFile, NothingAppearsUntilCommitted) {
+    test::TempDir dir;
+    {
+        AudioFileWriter writer(dir / "out.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100);
+        double frame[2] = {0.1, 0.2};
+        writer.write(frame, 1);
+        // Only the hidden temporary file exists meanwhile.
+        auto files = dir.files();
+        ASSERT_EQ(files.size(), 1u);
+        EXPECT_EQ(files[0].rfind(".out.wav.tmp", 0), 0u);
+    }
+    EXPECT_TRUE(dir.files().empty());
+}
+
+TEST(AudioFile, CommitReplacesAnExistingFileWhole) {
+    test::TempDir dir;
+    std::ofstream(dir / "out.wav") << "old contents";
+    test::AudioData audio = test::sine(1, 8000, 100, 100.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    test::writeAudio(dir / "out.wav", audio);
+    EXPECT_EQ(test::readAudio(dir / "out.wav").frames(), 100u);
+    EXPECT_EQ(dir.files(), std::vector<std::string>{"out.wav"});
+}
+
+TEST(AudioFile, WritingIntoAMissingDirectoryFails) {
+    test::TempDir dir;
+    EXPECT_THROW(
+        AudioFileWriter(dir / "nope" / "out.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100),
+        HostError);
+}
+
+TEST(AudioFile, OutputFormatFollowsNameThenInput) {
+    const int wavFloat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    const int flac16 = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    EXPECT_EQ(chooseOutputFormat("", "", "out.wav", wavFloat, 2, 44100), wavFloat);
+    EXPECT_EQ(chooseOutputFormat("", "", "out.aif", flac16, 2, 44100),
+              SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+    EXPECT_EQ(chooseOutputFormat("", "", "out.FLAC", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, 44100),
+              SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    // FLAC cannot hold float: the input's encoding gives way to 24-bit.
+    EXPECT_EQ(chooseOutputFormat("", "", "out.flac", wavFloat, 2, 44100),
+              SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    // An unknown extension keeps the input's container.
+    EXPECT_EQ(chooseOutputFormat("", "", "out.audio", flac16, 2, 44100), flac16);
+    EXPECT_EQ(chooseOutputFormat("", "", "out", 0, 2, 44100), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+}
+
+TEST(AudioFile, ExplicitFormatAndEncoding) {
+    EXPECT_EQ(chooseOutputFormat("wav", "float", "x.flac", 0, 2, 44100),
+              SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_EQ(chooseOutputFormat("AIFF", "pcm32", "x", 0, 1, 96000),
+              SF_FORMAT_AIFF | SF_FORMAT_PCM_32);
+    EXPECT_EQ(chooseOutputFormat("", "double", "x.w64", 0, 2, 44100),
+              SF_FORMAT_W64 | SF_FORMAT_DOUBLE);
+    EXPECT_THROW(chooseOutputFormat("mp9", "", "x", 0, 2, 44100), UsageError);
+    EXPECT_THROW(chooseOutputFormat("", "pcm12", "x.wav", 0, 2, 44100), UsageError);
+    EXPECT_THROW(chooseOutputFormat("flac", "float", "x", 0, 2, 44100), UsageError);
+}
+
+TEST(AudioFile, DescribesFormats) {
+    EXPECT_EQ(describeFormat(SF_FORMAT_WAV | SF_FORMAT_FLOAT), "WAV, 32-bit float");
+    EXPECT_EQ(describeFormat(SF_FORMAT_FLAC | SF_FORMAT_PCM_24), "FLAC, 24-bit PCM");
+}
+
+} // namespace
+} // namespace vhost

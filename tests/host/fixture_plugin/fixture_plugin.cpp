@@ -1,0 +1,336 @@
+// A small gain effect used as a test fixture for the host: two parameters ("Gain" in percent,
+// "Invert" off/on), three programs, stereo in and out. Compile-time switches make variants:
+//   FIXTURE_CHUNKS      state as chunks (effFlagsProgramChunks)
+//   FIXTURE_LEGACY      only the accumulating `process`, only the `main` entry, no
+//                       effString2Parameter and no indexed program names
+//   FIXTURE_NULL_ENTRY  the entry point returns no effect
+#include "fixture_trace.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr int kNumParams = 2;
+constexpr int kNumPrograms = 3;
+constexpr VstInt32 kChunkMagic = 0x46584331; // 'FXC1'
+constexpr VstInt32 kBankMagic = 0x46584231;  // 'FXB1'
+
+FixtureTrace trace{};
+
+struct Program {
+    char name[24];
+    float values[kNumParams];
+};
+
+struct Fixture {
+    AEffect effect{};
+    audioMasterCallback host = nullptr;
+    Program programs[kNumPrograms] = {
+        {"Unity", {0.5f, 0.0f}}, {"Half", {0.25f, 0.0f}}, {"Inverted", {0.5f, 1.0f}}};
+    int current = 0;
+    bool on = false;
+    VstIntPtr blockSize = 1024;
+    unsigned char chunk[4 + 4 + kNumPrograms * sizeof(Program)] = {};
+};
+
+Fixture* self(AEffect* e) {
+    return static_cast<Fixture*>(e->object);
+}
+
+float gainOf(const Program& p) {
+    return p.values[0] * 2.0f * (p.values[1] >= 0.5f ? -1.0f : 1.0f);
+}
+
+void copy(void* ptr, const std::string& text) {
+    if (ptr) std::snprintf(static_cast<char*>(ptr), 64, "%s", text.c_str());
+}
+
+void observeTime(Fixture* f) {
+    auto* info = reinterpret_cast<VstTimeInfo*>(
+        f->host(&f->effect, audioMasterGetTime, 0, kVstTempoValid, nullptr, 0.0f));
+    if (!info) return;
+    trace.tempo = info->tempo;
+    trace.lastSamplePos = info->samplePos;
+    trace.timeFlags = info->flags;
+    trace.timeSigNumerator = info->timeSigNumerator;
+    trace.timeSigDenominator = info->timeSigDenominator;
+    if (trace.numBlockPositions < kFixtureMaxOpcodes)
+        trace.blockPositions[trace.numBlockPositions++] = info->samplePos;
+}
+
+template <typename T> void run(AEffect* e, T** in, T** out, VstInt32 frames, bool add, int kind) {
+    Fixture* f = self(e);
+    ++trace.calls[kind];
+    trace.frames += frames;
+    trace.maxFrames = std::max(trace.maxFrames, static_cast<int>(frames));
+    if (frames > f->blockSize) trace.framesOverBlock = true;
+    if (!f->on) trace.processedWhileOff = true;
+    observeTime(f);
+    const T gain = static_cast<T>(gainOf(f->programs[f->current]));
+    for (int c = 0; c < 2; ++c)
+        for (VstInt32 i = 0; i < frames; ++i)
+            out[c][i] = (add ? out[c][i] : T(0)) + gain * in[c][i];
+}
+
+void VSTCALLBACK process(AEffect* e, float** in, float** out, VstInt32 n) {
+    run(e, in, out, n, true, 0);
+}
+#ifndef FIXTURE_LEGACY
+void VSTCALLBACK processReplacing(AEffect* e, float** in, float** out, VstInt32 n) {
+    run(e, in, out, n, false, 1);
+}
+void VSTCALLBACK processDouble(AEffect* e, double** in, double** out, VstInt32 n) {
+    run(e, in, out, n, false, 2);
+}
+#endif
+
+void VSTCALLBACK setParameter(AEffect* e, VstInt32 index, float value) {
+    if (index >= 0 && index < kNumParams)
+        self(e)->programs[self(e)->current].values[index] = std::clamp(value, 0.0f, 1.0f);
+}
+
+float VSTCALLBACK getParameter(AEffect* e, VstInt32 index) {
+    return index >= 0 && index < kNumParams ? self(e)->programs[self(e)->current].values[index]
+                                            : 0.0f;
+}
+
+std::string display(const Program& p, VstInt32 index) {
+    char text[32];
+    if (index == 0)
+        std::snprintf(text, sizeof text, "%.1f", p.values[0] * 200.0);
+    else
+        std::snprintf(text, sizeof text, "%s", p.values[1] >= 0.5f ? "On" : "Off");
+    return text;
+}
+
+#ifndef FIXTURE_LEGACY
+bool parse(Program& p, VstInt32 index, const char* text) {
+    if (index == 0) {
+        char* end = nullptr;
+        double v = std::strtod(text, &end);
+        if (end == text) return false;
+        p.values[0] = static_cast<float>(std::clamp(v, 0.0, 200.0) / 200.0);
+        return true;
+    }
+    std::string t(text);
+    for (char& c : t)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (t == "on")
+        p.values[1] = 1.0f;
+    else if (t == "off")
+        p.values[1] = 0.0f;
+    else
+        return false;
+    return true;
+}
+#endif
+
+#ifdef FIXTURE_CHUNKS
+void put32(unsigned char* p, VstInt32 v) {
+    std::memcpy(p, &v, 4);
+}
+VstInt32 get32(const unsigned char* p) {
+    VstInt32 v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+VstIntPtr getChunk(Fixture* f, bool program, void** out) {
+    if (!out) return 0;
+    std::size_t size = 0;
+    if (program) {
+        put32(f->chunk, kChunkMagic);
+        std::memcpy(f->chunk + 4, &f->programs[f->current], sizeof(Program));
+        size = 4 + sizeof(Program);
+    } else {
+        put32(f->chunk, kBankMagic);
+        put32(f->chunk + 4, f->current);
+        std::memcpy(f->chunk + 8, f->programs, sizeof f->programs);
+        size = sizeof f->chunk;
+    }
+    *out = f->chunk;
+    return static_cast<VstIntPtr>(size);
+}
+
+VstIntPtr setChunk(Fixture* f, bool program, const unsigned char* data, VstIntPtr size) {
+    if (!data) return 0;
+    if (program) {
+        if (size != static_cast<VstIntPtr>(4 + sizeof(Program)) || get32(data) != kChunkMagic)
+            return 0;
+        std::memcpy(&f->programs[f->current], data + 4, sizeof(Program));
+        f->programs[f->current].name[23] = '\0';
+        return 1;
+    }
+    if (size != static_cast<VstIntPtr>(sizeof f->chunk) || get32(data) != kBankMagic) return 0;
+    VstInt32 current = get32(data + 4);
+    if (current < 0 || current >= kNumPrograms) return 0;
+    std::memcpy(f->programs, data + 8, sizeof f->programs);
+    for (Program& p : f->programs)
+        p.name[23] = '\0';
+    f->current = current;
+    return 1;
+}
+#endif
+
+void askHost(Fixture* f) {
+    AEffect* e = &f->effect;
+    trace.hostVersion = f->host(e, audioMasterVersion, 0, 0, nullptr, 0.0f);
+    trace.hostVendorVersion = f->host(e, audioMasterGetVendorVersion, 0, 0, nullptr, 0.0f);
+    trace.hostCanSendTimeInfo =
+        f->host(e, audioMasterCanDo, 0, 0, const_cast<char*>("sendVstTimeInfo"), 0.0f);
+    trace.hostSampleRate = f->host(e, audioMasterGetSampleRate, 0, 0, nullptr, 0.0f);
+    trace.hostBlockSize = f->host(e, audioMasterGetBlockSize, 0, 0, nullptr, 0.0f);
+    std::memset(trace.hostProduct, 0, sizeof trace.hostProduct);
+    std::memset(trace.hostVendor, 0, sizeof trace.hostVendor);
+    f->host(e, audioMasterGetProductString, 0, 0, trace.hostProduct, 0.0f);
+    f->host(e, audioMasterGetVendorString, 0, 0, trace.hostVendor, 0.0f);
+}
+
+VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr value,
+                                 void* ptr, float opt) {
+    Fixture* f = self(e);
+    if (trace.numOpcodes < kFixtureMaxOpcodes) trace.opcodes[trace.numOpcodes++] = op;
+    Program& p = f->programs[f->current];
+    switch (op) {
+    case effOpen:
+        askHost(f);
+        return 0;
+    case effClose:
+        delete f;
+        --trace.instancesAlive;
+        return 0;
+    case effSetProgram:
+        if (value >= 0 && value < kNumPrograms) f->current = static_cast<int>(value);
+        return 0;
+    case effGetProgram:
+        return f->current;
+    case effSetProgramName:
+        if (ptr) std::snprintf(p.name, sizeof p.name, "%s", static_cast<const char*>(ptr));
+        return 0;
+    case effGetProgramName:
+        copy(ptr, p.name);
+        return 0;
+#ifndef FIXTURE_LEGACY
+    case effGetProgramNameIndexed:
+        if (index < 0 || index >= kNumPrograms) return 0;
+        copy(ptr, f->programs[index].name);
+        return 1;
+    case effString2Parameter:
+        return index >= 0 && index < kNumParams && ptr &&
+               parse(p, index, static_cast<const char*>(ptr));
+#endif
+    case effGetParamName:
+        if (index >= 0 && index < kNumParams) copy(ptr, index == 0 ? "Gain" : "Invert");
+        return 0;
+    case effGetParamLabel:
+        if (index >= 0 && index < kNumParams) copy(ptr, index == 0 ? "%" : "");
+        return 0;
+    case effGetParamDisplay:
+        if (index >= 0 && index < kNumParams) copy(ptr, display(p, index));
+        return 0;
+    case effSetSampleRate:
+        trace.sampleRate = opt;
+        return 0;
+    case effSetBlockSize:
+        trace.blockSize = value;
+        f->blockSize = value;
+        return 0;
+    case effMainsChanged:
+        f->on = value != 0;
+        return 0;
+    case effGetEffectName:
+        copy(ptr, "Fixture Gain");
+        return 1;
+    case effGetVendorString:
+        copy(ptr, "Velmorande Tests");
+        return 1;
+    case effGetProductString:
+        copy(ptr, "fixture");
+        return 1;
+    case effGetVendorVersion:
+        return 3;
+    case effGetVstVersion:
+        return 2400;
+    case effGetPlugCategory:
+        return kPlugCategEffect;
+    case effCanDo:
+        return ptr && std::strcmp(static_cast<const char*>(ptr), "receiveVstTimeInfo") == 0 ? 1 : 0;
+#ifdef FIXTURE_CHUNKS
+    case effGetChunk:
+        return getChunk(f, index != 0, static_cast<void**>(ptr));
+    case effSetChunk:
+        return setChunk(f, index != 0, static_cast<const unsigned char*>(ptr), value);
+#endif
+    default:
+        return 0;
+    }
+}
+
+AEffect* create(audioMasterCallback host) {
+    auto* f = new Fixture;
+    ++trace.instancesAlive;
+    f->host = host;
+    AEffect& e = f->effect;
+    e.magic = kEffectMagic;
+    e.dispatcher = dispatcher;
+    e.process = process;
+    e.setParameter = setParameter;
+    e.getParameter = getParameter;
+    e.numPrograms = kNumPrograms;
+    e.numParams = kNumParams;
+    e.numInputs = 2;
+    e.numOutputs = 2;
+    e.ioRatio = 1.0f;
+    e.object = f;
+    e.uniqueID = 0x566D4678; // 'VmFx'
+    e.version = 3;
+#ifndef FIXTURE_LEGACY
+    e.flags |= effFlagsCanReplacing | effFlagsCanDoubleReplacing;
+    e.processReplacing = processReplacing;
+    e.processDoubleReplacing = processDouble;
+#endif
+#ifdef FIXTURE_CHUNKS
+    e.flags |= effFlagsProgramChunks;
+#endif
+#ifdef FIXTURE_NULL_ENTRY
+    // Built and dropped again: this variant's entry point hands the host nothing.
+    delete f;
+    --trace.instancesAlive;
+    return nullptr;
+#else
+    return &e;
+#endif
+}
+
+} // namespace
+
+extern "C" {
+
+#ifdef FIXTURE_LEGACY
+// Old plug-ins export only `main`, which C++ cannot declare directly.
+__attribute__((visibility("default"))) AEffect*
+legacyMain(audioMasterCallback host) __asm__("main");
+AEffect* legacyMain(audioMasterCallback host) {
+    return create(host);
+}
+#else
+__attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
+    return create(host);
+}
+#endif
+
+__attribute__((visibility("default"))) FixtureTrace* fixtureTrace() {
+    return &trace;
+}
+__attribute__((visibility("default"))) void fixtureResetTrace() {
+    int alive = trace.instancesAlive;
+    trace = FixtureTrace{};
+    trace.instancesAlive = alive;
+}
+}

@@ -1,0 +1,291 @@
+#include "fx_file.h"
+#include "host_error.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <fstream>
+
+namespace vhost {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::uint32_t be32(const Bytes& b, std::size_t at) {
+    return std::uint32_t{b.at(at)} << 24 | std::uint32_t{b.at(at + 1)} << 16 |
+           std::uint32_t{b.at(at + 2)} << 8 | std::uint32_t{b.at(at + 3)};
+}
+
+void putBe32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b.at(at + i) = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+}
+
+std::string text(const Bytes& b, std::size_t at, std::size_t n) {
+    return std::string(reinterpret_cast<const char*>(b.data() + at), n);
+}
+
+FxProgram paramsProgram() {
+    FxProgram p;
+    p.fxId = fourCC("VmFx");
+    p.fxVersion = 0x01020304;
+    p.name = "Bright Room";
+    p.params = {0.0f, 0.25f, 1.0f, 0.1f};
+    return p;
+}
+
+TEST(FxFile, FourCCPutsTheFirstCharacterInTheHighByte) {
+    EXPECT_EQ(fourCC("CcnK"), 0x43636E4B);
+    EXPECT_EQ(fourCC("FxCk"), 0x4678436B);
+    EXPECT_EQ(fourCCText(0x46504368), "FPCh");
+}
+
+TEST(FxFile, ParameterProgramLayoutIsBigEndian) {
+    Bytes b = encodeProgram(paramsProgram());
+    ASSERT_EQ(b.size(), 56u + 4 * 4);
+    EXPECT_EQ(text(b, 0, 4), "CcnK");
+    EXPECT_EQ(be32(b, 4), b.size() - 8);
+    EXPECT_EQ(text(b, 8, 4), "FxCk");
+    EXPECT_EQ(be32(b, 12), 1u);
+    EXPECT_EQ(text(b, 16, 4), "VmFx");
+    EXPECT_EQ(be32(b, 20), 0x01020304u);
+    EXPECT_EQ(be32(b, 24), 4u);
+    EXPECT_EQ(text(b, 28, 11), "Bright Room");
+    for (std::size_t i = 39; i < 56; ++i)
+        EXPECT_EQ(b[i], 0) << i;
+    EXPECT_EQ(be32(b, 56), 0x00000000u);
+    EXPECT_EQ(be32(b, 60), 0x3E800000u); // 0.25f
+    EXPECT_EQ(be32(b, 64), 0x3F800000u); // 1.0f
+    EXPECT_EQ(be32(b, 68), std::bit_cast<std::uint32_t>(0.1f));
+}
+
+TEST(FxFile, ParameterProgramRoundTrips) {
+    FxProgram p = paramsProgram();
+    FxProgram q = decodeProgram(encodeProgram(p));
+    EXPECT_FALSE(q.opaque);
+    EXPECT_EQ(q.fxId, p.fxId);
+    EXPECT_EQ(q.fxVersion, p.fxVersion);
+    EXPECT_EQ(q.name, p.name);
+    EXPECT_EQ(q.numParams, 4);
+    EXPECT_EQ(q.params, p.params);
+}
+
+TEST(FxFile, LongNamesAreCutToTwentySevenCharactersAndTerminated) {
+    FxProgram p = paramsProgram();
+    p.name = std::string(40, 'x');
+    Bytes b = encodeProgram(p);
+    EXPECT_EQ(b[28 + 27], 0);
+    EXPECT_EQ(decodeProgram(b).name, std::string(27, 'x'));
+}
+
+TEST(FxFile, AnUnterminatedNameFieldIsReadAsTwentyEightCharacters) {
+    Bytes b = encodeProgram(paramsProgram());
+    std::memset(b.data() + 28, 'n', 28);
+    EXPECT_EQ(decodeProgram(b).name, std::string(28, 'n'));
+}
+
+TEST(FxFile, ChunkProgramLayoutAndRoundTrip) {
+    FxProgram p;
+    p.fxId = fourCC("qzvn");
+    p.fxVersion = 10100;
+    p.name = "Chunky";
+    p.opaque = true;
+    p.numParams = 9;
+    p.chunk = {1, 2, 3, 4, 5, 0xFF};
+    Bytes b = encodeProgram(p);
+    ASSERT_EQ(b.size(), 60u + 6);
+    EXPECT_EQ(text(b, 8, 4), "FPCh");
+    EXPECT_EQ(be32(b, 4), 58u);
+    EXPECT_EQ(be32(b, 24), 9u);
+    EXPECT_EQ(be32(b, 56), 6u);
+    EXPECT_EQ(b[60], 1);
+    EXPECT_EQ(b[65], 0xFF);
+    FxProgram q = decodeProgram(b);
+    EXPECT_TRUE(q.opaque);
+    EXPECT_EQ(q.numParams, 9);
+    EXPECT_EQ(q.chunk, p.chunk);
+    EXPECT_EQ(q.name, "Chunky");
+}
+
+TEST(FxFile, ParameterBankVersionTwoLayout) {
+    FxBank bank;
+    bank.fxId = fourCC("VmFx");
+    bank.fxVersion = 7;
+    bank.currentProgram = 1;
+    for (int i = 0; i < 3; ++i) {
+        FxProgram p = paramsProgram();
+        p.name = "P" + std::to_string(i);
+        p.params = {0.1f * static_cast<float>(i), 0.5f};
+        bank.programs.push_back(p);
+    }
+    Bytes b = encodeBank(bank);
+    const std::size_t programBytes = 56 + 2 * 4;
+    ASSERT_EQ(b.size(), 156 + 3 * programBytes);
+    EXPECT_EQ(text(b, 0, 4), "CcnK");
+    EXPECT_EQ(be32(b, 4), b.size() - 8);
+    EXPECT_EQ(text(b, 8, 4), "FxBk");
+    EXPECT_EQ(be32(b, 12), 2u);
+    EXPECT_EQ(text(b, 16, 4), "VmFx");
+    EXPECT_EQ(be32(b, 20), 7u);
+    EXPECT_EQ(be32(b, 24), 3u);
+    EXPECT_EQ(be32(b, 28), 1u); // currentProgram
+    for (std::size_t i = 32; i < 156; ++i)
+        EXPECT_EQ(b[i], 0) << i;
+    // Each program is a complete record with its own header.
+    for (std::size_t k = 0; k < 3; ++k) {
+        std::size_t at = 156 + k * programBytes;
+        EXPECT_EQ(text(b, at, 4), "CcnK");
+        EXPECT_EQ(be32(b, at + 4), programBytes - 8);
+        EXPECT_EQ(text(b, at + 8, 4), "FxCk");
+        EXPECT_EQ(text(b, at + 28, 2), "P" + std::to_string(k));
+    }
+    FxBank q = decodeBank(b);
+    EXPECT_EQ(q.version, 2);
+    EXPECT_EQ(q.currentProgram, 1);
+    ASSERT_EQ(q.programs.size(), 3u);
+    EXPECT_EQ(q.programs[2].name, "P2");
+    EXPECT_EQ(q.programs[2].params, bank.programs[2].params);
+}
+
+TEST(FxFile, VersionOneBankHasNoCurrentProgram) {
+    FxBank bank;
+    bank.version = 1;
+    bank.currentProgram = 5; // not stored
+    bank.programs.push_back(paramsProgram());
+    Bytes b = encodeBank(bank);
+    EXPECT_EQ(be32(b, 12), 1u);
+    EXPECT_EQ(be32(b, 28), 0u);
+    FxBank q = decodeBank(b);
+    EXPECT_EQ(q.version, 1);
+    EXPECT_EQ(q.currentProgram, 0);
+}
+
+TEST(FxFile, ChunkBankLayoutAndRoundTrip) {
+    FxBank bank;
+    bank.fxId = fourCC("qzvn");
+    bank.opaque = true;
+    bank.numPrograms = 25;
+    bank.currentProgram = 3;
+    bank.chunk.assign(1000, 0xAB);
+    Bytes b = encodeBank(bank);
+    ASSERT_EQ(b.size(), 160u + 1000);
+    EXPECT_EQ(text(b, 8, 4), "FBCh");
+    EXPECT_EQ(be32(b, 24), 25u);
+    EXPECT_EQ(be32(b, 28), 3u);
+    EXPECT_EQ(be32(b, 156), 1000u);
+    FxBank q = decodeBank(b);
+    EXPECT_TRUE(q.opaque);
+    EXPECT_EQ(q.numPrograms, 25);
+    EXPECT_EQ(q.chunk, bank.chunk);
+}
+
+TEST(FxFile, DetectsTheKind) {
+    EXPECT_EQ(detectFxKind(encodeProgram(paramsProgram())), FxKind::Program);
+    FxBank bank;
+    EXPECT_EQ(detectFxKind(encodeBank(bank)), FxKind::Bank);
+    Bytes junk = {'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E'};
+    EXPECT_THROW(detectFxKind(junk), HostError);
+    Bytes unknown = encodeProgram(paramsProgram());
+    putBe32(unknown, 8, fourCC("Junk"));
+    EXPECT_THROW(detectFxKind(unknown), HostError);
+}
+
+TEST(FxFile, EveryTruncationOfAProgramIsRejected) {
+    Bytes b = encodeProgram(paramsProgram());
+    for (std::size_t n = 0; n < b.size(); ++n)
+        EXPECT_THROW(decodeProgram(Bytes(b.begin(), b.begin() + n)), HostError) << n;
+}
+
+TEST(FxFile, EveryTruncationOfABankIsRejected) {
+    FxBank bank;
+    bank.programs = {paramsProgram(), paramsProgram()};
+    Bytes b = encodeBank(bank);
+    for (std::size_t n = 0; n < b.size(); ++n)
+        EXPECT_THROW(decodeBank(Bytes(b.begin(), b.begin() + n)), HostError) << n;
+}
+
+TEST(FxFile, HugeCountsAndSizesAreRejectedWithoutAllocating) {
+    Bytes program = encodeProgram(paramsProgram());
+    Bytes hugeParams = program;
+    putBe32(hugeParams, 24, 0x7FFFFFFF);
+    EXPECT_THROW(decodeProgram(hugeParams), HostError);
+    Bytes negativeParams = program;
+    putBe32(negativeParams, 24, 0xFFFFFFFF);
+    EXPECT_THROW(decodeProgram(negativeParams), HostError);
+    Bytes hugeSize = program;
+    putBe32(hugeSize, 4, 0x7FFFFFFF);
+    EXPECT_THROW(decodeProgram(hugeSize), HostError);
+    Bytes negativeSize = program;
+    putBe32(negativeSize, 4, 0x80000000);
+    EXPECT_THROW(decodeProgram(negativeSize), HostError);
+
+    FxProgram chunky;
+    chunky.opaque = true;
+    chunky.chunk = {1, 2, 3};
+    Bytes chunk = encodeProgram(chunky);
+    putBe32(chunk, 56, 0x7FFFFFF0);
+    EXPECT_THROW(decodeProgram(chunk), HostError);
+    putBe32(chunk, 56, 0xFFFFFFFE);
+    EXPECT_THROW(decodeProgram(chunk), HostError);
+
+    FxBank bank;
+    bank.programs = {paramsProgram()};
+    Bytes b = encodeBank(bank);
+    putBe32(b, 24, 0x7FFFFFFF);
+    EXPECT_THROW(decodeBank(b), HostError);
+}
+
+TEST(FxFile, AProgramRecordOverrunningItsBankIsRejected) {
+    FxBank bank;
+    bank.programs = {paramsProgram(), paramsProgram()};
+    Bytes b = encodeBank(bank);
+    // The second program claims more bytes than the bank holds.
+    std::size_t second = 156 + 72;
+    putBe32(b, second + 4, 1000);
+    EXPECT_THROW(decodeBank(b), HostError);
+}
+
+TEST(FxFile, WrongMagicsAndVersionsAreRejected) {
+    Bytes b = encodeProgram(paramsProgram());
+    Bytes notCcnK = b;
+    notCcnK[0] = 'X';
+    EXPECT_THROW(decodeProgram(notCcnK), HostError);
+    Bytes badVersion = b;
+    putBe32(badVersion, 12, 0);
+    EXPECT_THROW(decodeProgram(badVersion), HostError);
+    EXPECT_THROW(decodeBank(b), HostError); // a program is no bank
+    FxBank bank;
+    Bytes bankBytes = encodeBank(bank);
+    EXPECT_THROW(decodeProgram(bankBytes), HostError);
+    putBe32(bankBytes, 12, 3);
+    EXPECT_THROW(decodeBank(bankBytes), HostError);
+}
+
+TEST(FxFile, ChunkProgramsCannotSitInAParameterBank) {
+    FxBank bank;
+    FxProgram chunky;
+    chunky.opaque = true;
+    bank.programs = {chunky};
+    EXPECT_THROW(encodeBank(bank), HostError);
+}
+
+TEST(FxFile, TrailingBytesAfterTheRecordAreIgnored) {
+    Bytes b = encodeProgram(paramsProgram());
+    b.insert(b.end(), {9, 9, 9});
+    EXPECT_EQ(decodeProgram(b).params.size(), 4u);
+}
+
+TEST(FxFile, FilesAreWrittenWholeAndReadBack) {
+    test::TempDir dir;
+    Bytes b = encodeProgram(paramsProgram());
+    writeBinaryFile(dir / "p.fxp", b);
+    EXPECT_EQ(readBinaryFile(dir / "p.fxp"), b);
+    EXPECT_EQ(dir.files(), std::vector<std::string>{"p.fxp"});
+    EXPECT_THROW(readBinaryFile(dir / "missing.fxp"), HostError);
+    EXPECT_THROW(writeBinaryFile(dir / "no" / "such" / "dir.fxp", b), HostError);
+}
+
+} // namespace
+} // namespace vhost

@@ -1,0 +1,184 @@
+#include "host_callback.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace vhost {
+namespace {
+
+VstIntPtr call(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+               void* ptr = nullptr, float opt = 0.0f) {
+    return HostCallback::function()(effect, opcode, index, value, ptr, opt);
+}
+
+TEST(HostCallback, IdentifiesItself) {
+    HostCallback host;
+    AEffect effect{};
+    effect.uniqueID = 0x1234;
+    host.attach(&effect);
+    EXPECT_EQ(call(&effect, audioMasterVersion), 2400);
+    EXPECT_EQ(call(&effect, audioMasterCurrentId), 0x1234);
+    char product[256];
+    std::memset(product, 'x', sizeof product);
+    EXPECT_EQ(call(&effect, audioMasterGetProductString, 0, 0, product), 1);
+    EXPECT_STREQ(product, "velmorande-host");
+    char vendor[256] = {};
+    call(&effect, audioMasterGetVendorString, 0, 0, vendor);
+    EXPECT_STREQ(vendor, kHostVendorString);
+    VstIntPtr version = call(&effect, audioMasterGetVendorVersion);
+    EXPECT_GE(version, 10000); // major * 10000 + minor * 100 + patch with major >= 1
+}
+
+TEST(HostCallback, TextRequestsWithoutABufferAreSafe) {
+    HostCallback host;
+    AEffect effect{};
+    host.attach(&effect);
+    EXPECT_EQ(call(&effect, audioMasterGetProductString), 1);
+    EXPECT_EQ(call(&effect, audioMasterCanDo), 0);
+}
+
+TEST(HostCallback, ReportsRateAndBlockSize) {
+    HostCallback host;
+    AEffect effect{};
+    host.attach(&effect);
+    host.setSampleRate(48000.0);
+    host.setBlockSize(256);
+    EXPECT_EQ(call(&effect, audioMasterGetSampleRate), 48000);
+    EXPECT_EQ(call(&effect, audioMasterGetBlockSize), 256);
+}
+
+TEST(HostCallback, TimeInfoFollowsThePosition) {
+    HostCallback host;
+    AEffect effect{};
+    host.attach(&effect);
+    host.setSampleRate(44100.0);
+    host.setTempo(120.0);
+    host.setPosition(0, true);
+    auto* first =
+        reinterpret_cast<VstTimeInfo*>(call(&effect, audioMasterGetTime, 0, kVstTempoValid));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->tempo, 120.0);
+    EXPECT_EQ(first->sampleRate, 44100.0);
+    EXPECT_EQ(first->samplePos, 0.0);
+    EXPECT_EQ(first->timeSigNumerator, 4);
+    EXPECT_EQ(first->timeSigDenominator, 4);
+    EXPECT_TRUE(first->flags & kVstTempoValid);
+    EXPECT_TRUE(first->flags & kVstTimeSigValid);
+    EXPECT_TRUE(first->flags & kVstPpqPosValid);
+    EXPECT_TRUE(first->flags & kVstTransportPlaying);
+    EXPECT_TRUE(first->flags & kVstTransportChanged);
+
+    // 5.25 s at 120 bpm: 10.5 quarter notes, in the third bar (which starts at quarter 8).
+    host.setPosition(231525, true);
+    auto* later = reinterpret_cast<VstTimeInfo*>(call(&effect, audioMasterGetTime));
+    EXPECT_EQ(later->samplePos, 231525.0);
+    EXPECT_DOUBLE_EQ(later->ppqPos, 10.5);
+    EXPECT_DOUBLE_EQ(later->barStartPos, 8.0);
+    EXPECT_DOUBLE_EQ(later->nanoSeconds, 5.25e9);
+    EXPECT_FALSE(later->flags & kVstTransportChanged);
+
+    host.setTempo(90.0);
+    EXPECT_EQ(later->tempo, 90.0);
+    EXPECT_DOUBLE_EQ(later->ppqPos, 5.25 * 1.5);
+
+    host.setPosition(0, false);
+    EXPECT_FALSE(later->flags & kVstTransportPlaying);
+    EXPECT_TRUE(later->flags & kVstTransportChanged);
+}
+
+TEST(HostCallback, CanDoAnswers) {
+    EXPECT_EQ(HostCallback::canDo("sendVstTimeInfo"), 1);
+    EXPECT_EQ(HostCallback::canDo("receiveVstEvents"), 1);
+    EXPECT_EQ(HostCallback::canDo("sizeWindow"), -1);
+    EXPECT_EQ(HostCallback::canDo("offline"), -1);
+    EXPECT_EQ(HostCallback::canDo("sendVstTimeInfoX"), 0);
+    EXPECT_EQ(HostCallback::canDo("something new"), 0);
+    EXPECT_EQ(HostCallback::canDo(nullptr), 0);
+}
+
+TEST(HostCallback, AcceptsNotificationsAndEvents) {
+    HostCallback host;
+    AEffect effect{};
+    host.attach(&effect);
+    EXPECT_EQ(call(&effect, audioMasterAutomate, 3, 0, nullptr, 0.5f), 1);
+    EXPECT_EQ(call(&effect, audioMasterBeginEdit, 3), 1);
+    EXPECT_EQ(call(&effect, audioMasterEndEdit, 3), 1);
+    EXPECT_EQ(call(&effect, audioMasterUpdateDisplay), 1);
+    EXPECT_EQ(call(&effect, audioMasterWantMidi), 1);
+    VstMidiEvent midi{};
+    midi.type = kVstMidiType;
+    midi.byteSize = sizeof midi;
+    VstEvents events{};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<VstEvent*>(&midi);
+    EXPECT_EQ(call(&effect, audioMasterProcessEvents, 0, 0, &events), 1);
+    EXPECT_EQ(call(&effect, 9999), 0);
+    EXPECT_EQ(host.count(audioMasterAutomate), 1u);
+    EXPECT_EQ(host.count(audioMasterProcessEvents), 1u);
+}
+
+TEST(HostCallback, RecordsRequestsWhenAsked) {
+    HostCallback host;
+    AEffect effect{};
+    host.attach(&effect);
+    call(&effect, audioMasterAutomate, 1, 0, nullptr, 0.25f);
+    EXPECT_TRUE(host.requests().empty());
+    host.setRecording(true);
+    call(&effect, audioMasterAutomate, 2, 0, nullptr, 0.75f);
+    call(&effect, audioMasterCanDo, 0, 0, const_cast<char*>("sendVstTimeInfo"));
+    auto log = host.requests();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].opcode, audioMasterAutomate);
+    EXPECT_EQ(log[0].index, 2);
+    EXPECT_EQ(log[0].opt, 0.75f);
+    EXPECT_EQ(log[1].text, "sendVstTimeInfo");
+    host.clearRequests();
+    EXPECT_TRUE(host.requests().empty());
+    EXPECT_EQ(host.count(audioMasterAutomate), 0u);
+}
+
+TEST(HostCallback, RequestsReachTheHostOfTheirEffect) {
+    HostCallback a, b;
+    AEffect ea{}, eb{};
+    a.attach(&ea);
+    b.attach(&eb);
+    call(&ea, audioMasterAutomate);
+    call(&eb, audioMasterAutomate);
+    call(&eb, audioMasterAutomate);
+    EXPECT_EQ(a.count(audioMasterAutomate), 1u);
+    EXPECT_EQ(b.count(audioMasterAutomate), 2u);
+    b.detach(&eb);
+    call(&eb, audioMasterAutomate);
+    EXPECT_EQ(b.count(audioMasterAutomate), 2u);
+}
+
+TEST(HostCallback, UnknownEffectsAreAnsweredOnlyTheVersion) {
+    AEffect stranger{};
+    EXPECT_EQ(call(&stranger, audioMasterVersion), 2400);
+    EXPECT_EQ(call(nullptr, audioMasterGetTime), 0);
+}
+
+TEST(HostCallback, RequestsDuringLoadingGoToTheLoadingHost) {
+    HostCallback host;
+    {
+        HostCallback::LoadingScope scope(host);
+        EXPECT_NE(call(nullptr, audioMasterGetTime), 0);
+        call(nullptr, audioMasterAutomate);
+    }
+    EXPECT_EQ(host.count(audioMasterAutomate), 1u);
+    EXPECT_EQ(call(nullptr, audioMasterGetTime), 0);
+}
+
+TEST(HostCallback, DestroyedHostsAreForgotten) {
+    AEffect effect{};
+    {
+        HostCallback host;
+        host.attach(&effect);
+        EXPECT_NE(call(&effect, audioMasterGetTime), 0);
+    }
+    EXPECT_EQ(call(&effect, audioMasterGetTime), 0);
+}
+
+} // namespace
+} // namespace vhost

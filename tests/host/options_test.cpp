@@ -1,0 +1,146 @@
+#include "host_error.h"
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+namespace vhost {
+namespace {
+
+Options parse(std::vector<std::string> args) {
+    return parseOptions(args);
+}
+
+TEST(Options, RenderWithDefaults) {
+    Options o = parse({"fx.so", "in.wav", "out.wav"});
+    EXPECT_EQ(o.mode, Mode::Render);
+    EXPECT_EQ(o.plugin, "fx.so");
+    EXPECT_EQ(o.input, "in.wav");
+    EXPECT_EQ(o.output, "out.wav");
+    EXPECT_EQ(o.tempo, 120.0);
+    EXPECT_FALSE(o.sampleRate);
+    EXPECT_EQ(o.blockSize, 512);
+    EXPECT_EQ(o.precision, Precision::Single);
+    EXPECT_FALSE(o.tailSeconds);
+    EXPECT_FALSE(o.program);
+    EXPECT_TRUE(o.params.empty());
+    EXPECT_FALSE(o.quiet);
+}
+
+TEST(Options, ValuesInBothSpellings) {
+    Options o = parse({"--tempo", "90.5", "-r", "48000", "--block-size=64", "--precision=double",
+                       "--tail", "1.5", "-p", "Warm Room", "--format", "flac", "--encoding",
+                       "pcm16", "-q", "fx.so", "a.wav", "b.flac"});
+    EXPECT_EQ(o.tempo, 90.5);
+    EXPECT_EQ(o.sampleRate, 48000.0);
+    EXPECT_EQ(o.blockSize, 64);
+    EXPECT_EQ(o.precision, Precision::Double);
+    EXPECT_EQ(o.tailSeconds, 1.5);
+    EXPECT_EQ(o.program, "Warm Room");
+    EXPECT_EQ(o.format, "flac");
+    EXPECT_EQ(o.encoding, "pcm16");
+    EXPECT_TRUE(o.quiet);
+}
+
+TEST(Options, FloatIsAnEncoding) {
+    EXPECT_EQ(parse({"--float", "fx.so", "a.wav", "b.wav"}).encoding, "float");
+}
+
+TEST(Options, ParametersPlainAndNormalised) {
+    Options o = parse(
+        {"-P", "Feedback=40", "--param", "5=0.4n", "--param=Delay Rate = 1/8", "fx.so", "a", "b"});
+    ASSERT_EQ(o.params.size(), 3u);
+    EXPECT_EQ(o.params[0].target, "Feedback");
+    EXPECT_EQ(o.params[0].value, "40");
+    EXPECT_FALSE(o.params[0].normalized);
+    EXPECT_EQ(o.params[1].target, "5");
+    EXPECT_TRUE(o.params[1].normalized);
+    EXPECT_DOUBLE_EQ(o.params[1].normalizedValue, 0.4);
+    EXPECT_EQ(o.params[2].target, "Delay Rate");
+    EXPECT_EQ(o.params[2].value, "1/8");
+}
+
+TEST(Options, ATrailingNOnlyMeansNormalisedAfterANumber) {
+    ParamAssignment a = parseParamAssignment("Mode=On");
+    EXPECT_FALSE(a.normalized);
+    EXPECT_EQ(a.value, "On");
+    ParamAssignment b = parseParamAssignment("Mode=Min");
+    EXPECT_FALSE(b.normalized);
+    ParamAssignment c = parseParamAssignment("Gain=1N");
+    EXPECT_TRUE(c.normalized);
+    EXPECT_EQ(c.normalizedValue, 1.0);
+    ParamAssignment d = parseParamAssignment("Pan=-50");
+    EXPECT_EQ(d.value, "-50");
+}
+
+TEST(Options, BadParameterRequests) {
+    EXPECT_THROW(parseParamAssignment("Feedback"), UsageError);
+    EXPECT_THROW(parseParamAssignment("=4"), UsageError);
+    EXPECT_THROW(parseParamAssignment("Feedback="), UsageError);
+    EXPECT_THROW(parseParamAssignment("Feedback=1.5n"), UsageError);
+    EXPECT_THROW(parseParamAssignment("Feedback=-0.1n"), UsageError);
+}
+
+TEST(Options, InfoAndDemo) {
+    Options info = parse({"--info", "fx.so"});
+    EXPECT_EQ(info.mode, Mode::Info);
+    EXPECT_EQ(info.plugin, "fx.so");
+    Options demo = parse({"--demo", "out/dir", "fx.so"});
+    EXPECT_EQ(demo.mode, Mode::Demo);
+    EXPECT_EQ(demo.demoDir, "out/dir");
+    EXPECT_FALSE(demo.program);
+    EXPECT_THROW(parse({"--info", "fx.so", "in.wav"}), UsageError);
+    EXPECT_THROW(parse({"--demo", "d", "fx.so", "x"}), UsageError);
+    EXPECT_THROW(parse({"--demo", "d", "--info", "fx.so"}), UsageError);
+}
+
+TEST(Options, StateOnlyNeedsSave) {
+    Options o = parse({"fx.so", "--save", "p.fxp", "--load", "b.fxb"});
+    EXPECT_EQ(o.saveState, "p.fxp");
+    EXPECT_EQ(o.loadState, "b.fxb");
+    EXPECT_TRUE(o.input.empty());
+    EXPECT_THROW(parse({"fx.so"}), UsageError);
+}
+
+TEST(Options, HelpStopsParsing) {
+    EXPECT_EQ(parse({"-h", "--bogus"}).mode, Mode::Help);
+    EXPECT_EQ(parse({"--version"}).mode, Mode::Version);
+    EXPECT_THROW(parse({"--bogus", "-h"}), UsageError);
+}
+
+TEST(Options, Rejections) {
+    EXPECT_THROW(parse({}), UsageError);
+    EXPECT_THROW(parse({"fx.so", "in.wav"}), UsageError);
+    EXPECT_THROW(parse({"fx.so", "a", "b", "c"}), UsageError);
+    EXPECT_THROW(parse({"fx.so", "a.wav", "a.wav"}), UsageError);
+    EXPECT_THROW(parse({"--frobnicate", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(parse({"--tempo"}), UsageError);
+    EXPECT_THROW(parse({"--tempo", "fast", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(parse({"--tempo", "0", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(parse({"--tempo", "nan", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(parse({"-b", "0", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(parse({"-b", "100000", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(parse({"-b", "12x", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(parse({"-r", "10", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(parse({"--tail", "-1", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(parse({"--precision", "half", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(parse({"--quiet=yes", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(parse({"-p", "", "fx.so", "a", "b"}), UsageError);
+}
+
+TEST(Options, DoubleDashEndsOptions) {
+    Options o = parse({"--", "-odd.so", "-in.wav", "-out.wav"});
+    EXPECT_EQ(o.plugin, "-odd.so");
+    EXPECT_EQ(o.input, "-in.wav");
+}
+
+TEST(Options, UsageDocumentsEveryOption) {
+    std::string text = usageText();
+    for (const char* option : {"--tempo", "--rate", "--block-size", "--precision", "--tail",
+                               "--program", "--param", "--load", "--save", "--format", "--encoding",
+                               "--float", "--info", "--demo", "--quiet", "--help"})
+        EXPECT_NE(text.find(option), std::string::npos) << option;
+    EXPECT_NE(text.find("0.4n"), std::string::npos);
+}
+
+} // namespace
+} // namespace vhost

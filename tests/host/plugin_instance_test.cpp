@@ -1,0 +1,245 @@
+// The instance wrapper against in-process effects that answer oddly.
+#include "host_error.h"
+#include "plugin_instance.h"
+#include "renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace vhost {
+namespace {
+
+struct Fake {
+    AEffect effect{};
+    std::function<VstIntPtr(VstInt32, VstInt32, VstIntPtr, void*, float)> answer;
+    std::vector<VstInt32> opcodes;
+    std::vector<VstIntPtr> values;
+    VstIntPtr hostVersionSeenAtEntry = -1;
+    bool returnNull = false;
+
+    Fake() {
+        effect.magic = kEffectMagic;
+        effect.dispatcher = &Fake::dispatch;
+        effect.numInputs = 2;
+        effect.numOutputs = 2;
+    }
+    static VstIntPtr VSTCALLBACK dispatch(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr value,
+                                          void* ptr, float opt) {
+        Fake* f = current;
+        f->opcodes.push_back(op);
+        f->values.push_back(value);
+        (void)e;
+        return f->answer ? f->answer(op, index, value, ptr, opt) : 0;
+    }
+    static AEffect* VSTCALLBACK entry(audioMasterCallback host) {
+        current->hostVersionSeenAtEntry = host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f);
+        return current->returnNull ? nullptr : &current->effect;
+    }
+    bool received(VstInt32 op) const {
+        return std::find(opcodes.begin(), opcodes.end(), op) != opcodes.end();
+    }
+    static inline Fake* current = nullptr;
+};
+
+class PluginInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override { Fake::current = &fake; }
+    void TearDown() override { Fake::current = nullptr; }
+    std::unique_ptr<PluginInstance> create() {
+        return PluginInstance::fromEntry(Fake::entry, host);
+    }
+    Fake fake;
+    HostCallback host;
+};
+
+TEST_F(PluginInstanceTest, OpensOnCreationAndClosesOnDestruction) {
+    {
+        auto plugin = create();
+        EXPECT_EQ(fake.opcodes, std::vector<VstInt32>{effOpen});
+    }
+    EXPECT_EQ(fake.opcodes.back(), effClose);
+    EXPECT_EQ(fake.hostVersionSeenAtEntry, 2400);
+}
+
+TEST_F(PluginInstanceTest, NoEffectFromTheEntryPoint) {
+    fake.returnNull = true;
+    EXPECT_THROW(create(), HostError);
+}
+
+TEST_F(PluginInstanceTest, WrongMagicIsRefusedWithoutTouchingTheDispatcher) {
+    fake.effect.magic = 0x12345678;
+    try {
+        create();
+        FAIL() << "expected a HostError";
+    } catch (const HostError& e) {
+        EXPECT_NE(std::string(e.what()).find("magic"), std::string::npos);
+    }
+    EXPECT_TRUE(fake.opcodes.empty());
+}
+
+TEST_F(PluginInstanceTest, MissingDispatcherIsRefused) {
+    fake.effect.dispatcher = nullptr;
+    EXPECT_THROW(create(), HostError);
+}
+
+TEST_F(PluginInstanceTest, ImplausibleCountsAreRefusedAndTheEffectClosed) {
+    for (auto setter : std::vector<std::function<void(AEffect&)>>{
+             [](AEffect& e) { e.numParams = -1; }, [](AEffect& e) { e.numParams = 1 << 30; },
+             [](AEffect& e) { e.numPrograms = -5; }, [](AEffect& e) { e.numInputs = 100000; },
+             [](AEffect& e) { e.numOutputs = -2; }}) {
+        Fake local;
+        Fake::current = &local;
+        setter(local.effect);
+        EXPECT_THROW(PluginInstance::fromEntry(Fake::entry, host), HostError);
+        EXPECT_TRUE(local.received(effClose));
+    }
+    Fake::current = &fake;
+}
+
+TEST_F(PluginInstanceTest, CountsChangedByOpenAreCheckedToo) {
+    fake.answer = [this](VstInt32 op, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
+        if (op == effOpen) fake.effect.numOutputs = 1 << 20;
+        return 0;
+    };
+    EXPECT_THROW(create(), HostError);
+    EXPECT_TRUE(fake.received(effClose));
+}
+
+TEST_F(PluginInstanceTest, UnterminatedTextsAreCutAtTheBuffer) {
+    fake.effect.numParams = 1;
+    fake.answer = [](VstInt32 op, VstInt32, VstIntPtr, void* ptr, float) -> VstIntPtr {
+        if (op == effGetParamName && ptr) std::memset(ptr, 'A', 1024);
+        return 0;
+    };
+    auto plugin = create();
+    std::string name = plugin->paramName(0);
+    EXPECT_EQ(name.size(), 1023u);
+    EXPECT_EQ(name.find_first_not_of('A'), std::string::npos);
+}
+
+TEST_F(PluginInstanceTest, MissingParameterCallbacksAreHarmless) {
+    fake.effect.numParams = 2;
+    auto plugin = create();
+    plugin->setParameter(0, 0.5f);
+    EXPECT_EQ(plugin->getParameter(0), 0.0f);
+}
+
+TEST_F(PluginInstanceTest, ChunksWithoutDataOrWithImplausibleSizesAreRefused) {
+    static std::uint8_t bytes[4] = {1, 2, 3, 4};
+    VstIntPtr size = 0;
+    void* data = nullptr;
+    fake.answer = [&](VstInt32 op, VstInt32, VstIntPtr, void* ptr, float) -> VstIntPtr {
+        if (op == effGetChunk && ptr) *static_cast<void**>(ptr) = data;
+        return op == effGetChunk ? size : 0;
+    };
+    auto plugin = create();
+    size = 4;
+    data = nullptr;
+    EXPECT_THROW(plugin->getChunk(true), HostError);
+    size = -4;
+    data = bytes;
+    EXPECT_THROW(plugin->getChunk(false), HostError);
+    size = kMaxChunkBytes + 1;
+    EXPECT_THROW(plugin->getChunk(true), HostError);
+    size = 0;
+    EXPECT_THROW(plugin->getChunk(true), HostError);
+    size = 4;
+    EXPECT_EQ(plugin->getChunk(true), (std::vector<std::uint8_t>{1, 2, 3, 4}));
+}
+
+TEST_F(PluginInstanceTest, SetChunkHandsOverSizeAndALiveCopy) {
+    std::vector<std::uint8_t> seen;
+    VstInt32 seenIndex = -1;
+    fake.answer = [&](VstInt32 op, VstInt32 index, VstIntPtr value, void* ptr, float) -> VstIntPtr {
+        if (op != effSetChunk) return 0;
+        seenIndex = index;
+        auto* p = static_cast<const std::uint8_t*>(ptr);
+        seen.assign(p, p + value);
+        return 1;
+    };
+    auto plugin = create();
+    std::vector<std::uint8_t> data = {9, 8, 7};
+    EXPECT_EQ(plugin->setChunk(false, data), 1);
+    EXPECT_EQ(seenIndex, 0);
+    EXPECT_EQ(seen, data);
+    EXPECT_EQ(plugin->setChunk(true, {}), 1);
+    EXPECT_EQ(seenIndex, 1);
+    EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(PluginInstanceTest, ProgramNamesFallBackToSelectingTheProgram) {
+    fake.effect.numPrograms = 3;
+    VstIntPtr current = 2;
+    fake.answer = [&](VstInt32 op, VstInt32, VstIntPtr value, void* ptr, float) -> VstIntPtr {
+        switch (op) {
+        case effSetProgram:
+            current = value;
+            return 0;
+        case effGetProgram:
+            return current;
+        case effGetProgramName:
+            std::snprintf(static_cast<char*>(ptr), 24, "Program %d", static_cast<int>(current));
+            return 0;
+        default:
+            return 0; // no effGetProgramNameIndexed
+        }
+    };
+    auto plugin = create();
+    EXPECT_FALSE(plugin->programNameIndexed(0));
+    EXPECT_EQ(plugin->programNameAt(0), "Program 0");
+    EXPECT_EQ(current, 2);
+    EXPECT_EQ(plugin->programNameAt(2), "Program 2");
+}
+
+TEST_F(PluginInstanceTest, PrepareSendsOnlyChanges) {
+    float rate = 0.0f;
+    fake.answer = [&](VstInt32 op, VstInt32, VstIntPtr, void*, float opt) -> VstIntPtr {
+        if (op == effSetSampleRate) rate = opt;
+        return 0;
+    };
+    auto plugin = create();
+    plugin->prepare(48000.0, 256);
+    plugin->prepare(48000.0, 256);
+    plugin->prepare(48000.0, 128);
+    EXPECT_EQ(rate, 48000.0f);
+    EXPECT_EQ(std::count(fake.opcodes.begin(), fake.opcodes.end(), effSetSampleRate), 1);
+    EXPECT_EQ(std::count(fake.opcodes.begin(), fake.opcodes.end(), effSetBlockSize), 2);
+    EXPECT_EQ(host.sampleRate(), 48000.0);
+    EXPECT_EQ(host.blockSize(), 128);
+}
+
+TEST_F(PluginInstanceTest, ProcessingIsSwitchedOffBeforeClosing) {
+    {
+        auto plugin = create();
+        plugin->setActive(true);
+        plugin->setActive(true);
+    }
+    std::vector<VstInt32> expected = {effOpen,        effMainsChanged, effStartProcess,
+                                      effStopProcess, effMainsChanged, effClose};
+    EXPECT_EQ(fake.opcodes, expected);
+    EXPECT_EQ(fake.values[1], 1);
+    EXPECT_EQ(fake.values[4], 0);
+}
+
+TEST_F(PluginInstanceTest, ProcessModesNeedBothFlagAndCallback) {
+    fake.effect.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
+    auto plugin = create();
+    EXPECT_FALSE(plugin->supports(ProcessMode::Replacing));
+    EXPECT_FALSE(plugin->supports(ProcessMode::DoubleReplacing));
+    EXPECT_FALSE(plugin->supports(ProcessMode::Accumulating));
+    EXPECT_THROW(chooseProcessMode(*plugin, Precision::Single), HostError);
+    EXPECT_THROW(chooseProcessMode(*plugin, Precision::Double), HostError);
+}
+
+TEST(TextHelpers, TrimAndCompareNames) {
+    EXPECT_EQ(trimmed("  Gain \t\n"), "Gain");
+    EXPECT_EQ(trimmed("   "), "");
+    EXPECT_TRUE(sameName(" delay rate", "Delay Rate "));
+    EXPECT_FALSE(sameName("Delay", "Delay Rate"));
+}
+
+} // namespace
+} // namespace vhost

@@ -1,0 +1,164 @@
+// .fxp/.fxb files written from and read into the fixture effect, with and without chunks.
+#include "host_error.h"
+#include "plugin_params.h"
+#include "plugin_state.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace vhost {
+namespace {
+
+std::uint32_t be32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return std::uint32_t{b.at(at)} << 24 | std::uint32_t{b.at(at + 1)} << 16 |
+           std::uint32_t{b.at(at + 2)} << 8 | std::uint32_t{b.at(at + 3)};
+}
+
+class StateTest : public ::testing::Test {
+protected:
+    std::unique_ptr<PluginInstance> open(const char* path) {
+        return PluginInstance::load(path, host);
+    }
+    HostCallback host;
+    test::TempDir dir;
+};
+
+TEST_F(StateTest, ParameterProgramFileHoldsTheValues) {
+    auto plugin = open(FIXTURE_GAIN);
+    plugin->setProgram(1);
+    plugin->setParameter(0, 0.125f);
+    plugin->setParameter(1, 1.0f);
+    plugin->setProgramName("Mine");
+    EXPECT_EQ(saveStateFile(*plugin, dir / "p.fxp"), "program");
+    auto bytes = readBinaryFile(dir / "p.fxp");
+    ASSERT_EQ(bytes.size(), 56u + 8);
+    EXPECT_EQ(be32(bytes, 8), static_cast<std::uint32_t>(kFxProgramParams));
+    EXPECT_EQ(be32(bytes, 16), 0x566D4678u); // the effect's unique id
+    EXPECT_EQ(be32(bytes, 20), 3u);          // its version
+    EXPECT_EQ(be32(bytes, 24), 2u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[28])), "Mine");
+    EXPECT_EQ(be32(bytes, 56), 0x3E000000u); // 0.125f
+    EXPECT_EQ(be32(bytes, 60), 0x3F800000u); // 1.0f
+
+    auto other = open(FIXTURE_GAIN);
+    std::vector<std::string> warnings;
+    EXPECT_EQ(loadStateFile(*other, dir / "p.fxp", warnings), "program");
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(other->currentProgram(), 0); // a program file loads into the current program
+    EXPECT_EQ(other->getParameter(0), 0.125f);
+    EXPECT_EQ(other->getParameter(1), 1.0f);
+    EXPECT_EQ(other->programName(), "Mine");
+}
+
+TEST_F(StateTest, ParameterBankHoldsEveryProgramAndTheCurrentOne) {
+    auto plugin = open(FIXTURE_GAIN);
+    plugin->setProgram(2);
+    plugin->setParameter(0, 0.9f);
+    plugin->setProgram(1);
+    EXPECT_EQ(saveStateFile(*plugin, dir / "b.FXB"), "bank");
+    EXPECT_EQ(plugin->currentProgram(), 1);
+    auto bytes = readBinaryFile(dir / "b.FXB");
+    EXPECT_EQ(be32(bytes, 8), static_cast<std::uint32_t>(kFxBankParams));
+    EXPECT_EQ(be32(bytes, 24), 3u);
+    EXPECT_EQ(be32(bytes, 28), 1u);
+    FxBank bank = decodeBank(bytes);
+    ASSERT_EQ(bank.programs.size(), 3u);
+    EXPECT_EQ(bank.programs[0].name, "Unity");
+    EXPECT_EQ(bank.programs[2].params[0], 0.9f);
+
+    auto other = open(FIXTURE_GAIN);
+    std::vector<std::string> warnings;
+    EXPECT_EQ(loadStateFile(*other, dir / "b.FXB", warnings), "bank");
+    EXPECT_EQ(other->currentProgram(), 1);
+    other->setProgram(2);
+    EXPECT_EQ(other->getParameter(0), 0.9f);
+}
+
+TEST_F(StateTest, ChunkEffectsAreSavedAsChunks) {
+    auto plugin = open(FIXTURE_GAIN_CHUNKS);
+    plugin->setProgram(2);
+    plugin->setParameter(0, 0.3f);
+    saveStateFile(*plugin, dir / "c.fxp");
+    saveStateFile(*plugin, dir / "c.fxb");
+    FxProgram program = decodeProgram(readBinaryFile(dir / "c.fxp"));
+    EXPECT_TRUE(program.opaque);
+    EXPECT_EQ(program.name, "Inverted");
+    EXPECT_EQ(program.chunk.size(), 4u + 24 + 8);
+    FxBank bank = decodeBank(readBinaryFile(dir / "c.fxb"));
+    EXPECT_TRUE(bank.opaque);
+    EXPECT_EQ(bank.numPrograms, 3);
+    EXPECT_EQ(bank.currentProgram, 2);
+
+    auto other = open(FIXTURE_GAIN_CHUNKS);
+    std::vector<std::string> warnings;
+    loadStateFile(*other, dir / "c.fxb", warnings);
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(other->currentProgram(), 2);
+    EXPECT_EQ(other->getParameter(0), 0.3f);
+    other->setProgram(0);
+    loadStateFile(*other, dir / "c.fxp", warnings);
+    EXPECT_EQ(other->getParameter(0), 0.3f);
+    EXPECT_EQ(other->getParameter(1), 1.0f);
+}
+
+TEST_F(StateTest, ARefusedChunkIsAWarning) {
+    auto plugin = open(FIXTURE_GAIN_CHUNKS);
+    FxProgram program = captureProgram(*plugin);
+    program.chunk.push_back(0); // the fixture checks the exact size
+    std::vector<std::string> warnings;
+    restoreProgram(*plugin, program, warnings);
+    ASSERT_EQ(warnings.size(), 1u);
+}
+
+TEST_F(StateTest, FilesOfAnotherEffectAreRefused) {
+    auto plugin = open(FIXTURE_GAIN);
+    FxProgram program = captureProgram(*plugin);
+    program.fxId = fourCC("Othr");
+    writeBinaryFile(dir / "other.fxp", encodeProgram(program));
+    std::vector<std::string> warnings;
+    EXPECT_THROW(loadStateFile(*plugin, dir / "other.fxp", warnings), HostError);
+}
+
+TEST_F(StateTest, ChunkFilesNeedAChunkEffect) {
+    auto chunky = open(FIXTURE_GAIN_CHUNKS);
+    saveStateFile(*chunky, dir / "c.fxp");
+    saveStateFile(*chunky, dir / "c.fxb");
+    auto plain = open(FIXTURE_GAIN);
+    std::vector<std::string> warnings;
+    EXPECT_THROW(loadStateFile(*plain, dir / "c.fxp", warnings), HostError);
+    EXPECT_THROW(loadStateFile(*plain, dir / "c.fxb", warnings), HostError);
+}
+
+TEST_F(StateTest, MismatchedCountsAreRestoredAsFarAsTheyGo) {
+    auto plugin = open(FIXTURE_GAIN);
+    FxProgram program = captureProgram(*plugin);
+    program.params = {0.2f, 0.0f, 0.7f};
+    std::vector<std::string> warnings;
+    restoreProgram(*plugin, program, warnings);
+    EXPECT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(plugin->getParameter(0), 0.2f);
+
+    FxBank bank = captureBank(*plugin);
+    bank.programs.resize(1);
+    bank.currentProgram = 7;
+    warnings.clear();
+    restoreBank(*plugin, bank, warnings);
+    EXPECT_EQ(warnings.size(), 2u); // too few programs, current out of range
+    EXPECT_EQ(plugin->currentProgram(), 0);
+}
+
+TEST_F(StateTest, MalformedFilesAreReportedWithTheirName) {
+    auto plugin = open(FIXTURE_GAIN);
+    std::vector<std::uint8_t> junk = {'C', 'c', 'n', 'K', 0, 0, 0, 100, 'F', 'x', 'C', 'k'};
+    writeBinaryFile(dir / "broken.fxp", junk);
+    std::vector<std::string> warnings;
+    try {
+        loadStateFile(*plugin, dir / "broken.fxp", warnings);
+        FAIL() << "expected a HostError";
+    } catch (const HostError& e) {
+        EXPECT_NE(std::string(e.what()).find("broken.fxp"), std::string::npos);
+    }
+}
+
+} // namespace
+} // namespace vhost

@@ -1,0 +1,66 @@
+// Helpers shared by the host tests: temporary directories, the fixture plug-ins, audio files
+// and running the velmorande-host executable.
+#pragma once
+
+#include "dynamic_library.h"
+#include "fixture_plugin/fixture_trace.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vhost::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // Names of the files in the directory, sorted.
+    std::vector<std::string> files() const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Keeps a fixture library loaded to read what its plug-ins saw; resets the trace on opening.
+class FixtureLibrary {
+public:
+    explicit FixtureLibrary(const char* path);
+    FixtureTrace& trace() const;
+    void reset() const;
+    // Dispatcher opcodes received, in order, leaving out those in `ignore`.
+    std::vector<VstInt32> opcodes(const std::vector<VstInt32>& ignore = {}) const;
+
+private:
+    DynamicLibrary library_;
+};
+
+struct AudioData {
+    int channels = 0;
+    int sampleRate = 0;
+    int format = 0;
+    std::vector<double> samples; // interleaved
+    std::size_t frames() const { return channels ? samples.size() / channels : 0; }
+    double at(std::size_t frame, int channel) const { return samples[frame * channels + channel]; }
+};
+
+void writeAudio(const std::filesystem::path& path, const AudioData& audio);
+AudioData readAudio(const std::filesystem::path& path);
+// A sine of the given frequency and amplitude on every channel, channel c delayed c samples.
+AudioData sine(int channels, int sampleRate, std::size_t frames, double frequency, double amplitude,
+               int format);
+
+struct CommandResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs velmorande-host with the arguments (each quoted for the shell).
+CommandResult runHostExecutable(const std::vector<std::string>& args);
+
+} // namespace vhost::test
