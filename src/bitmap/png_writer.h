@@ -1,0 +1,14 @@
+#pragma once
+
+#include "bitmap/pixel_bitmap.h"
+
+#include <cstdint>
+#include <vector>
+
+// Writes bitmaps as 8-bit RGBA PNG, so that what the drawing code produces can be looked
+// at and fed back to the loader. For tests and tools; the plug-in itself only reads PNG.
+
+// The encoded file, or an empty vector when the bitmap has no pixels or encoding failed.
+std::vector<std::uint8_t> EncodePng(const PixelBitmap& bitmap);
+// False when there is nothing to write or the file cannot be written.
+bool WritePngFile(const PixelBitmap& bitmap, const char* fileName);
