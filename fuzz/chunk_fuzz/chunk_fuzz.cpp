@@ -4,13 +4,18 @@
 #include "support/effect_fixture.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
+#define Check(condition)                                                                           \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "check failed: %s\n", #condition);                                \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)
 
 void Exercise(Effect& fx, const std::uint8_t* data, std::size_t size, bool isBank) {
     StateChunk buffer;

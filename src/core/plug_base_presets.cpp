@@ -43,6 +43,7 @@ int IPlugBase::LoadPresets(const StateChunk& chunk, int position) {
         position = chunk.GetString(name, gotName, position);
         if (gotName) CopyText(preset.name, name.c_str(), IPlugPreset::kNameSize);
         std::uint8_t flag = 0;
+        const bool wasInitialised = preset.initialised;
         position = chunk.Get(flag, position);
         if (position >= 0) preset.initialised = flag != 0;
         if (preset.initialised) {
@@ -50,6 +51,9 @@ int IPlugBase::LoadPresets(const StateChunk& chunk, int position) {
             if (position > 0) {
                 preset.values.Clear();
                 SaveParams(preset.values);
+            } else {
+                // Values cut short: a placeholder must not become a preset without values.
+                preset.initialised = wasInitialised;
             }
         }
     }

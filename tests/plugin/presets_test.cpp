@@ -242,3 +242,18 @@ TEST(StateChunks, BankMayTurnAPresetBackIntoAPlaceholder) {
     ASSERT_TRUE(target.LoadPreset(3));
     EXPECT_STREQ(target.PresetName(3), "user preset 1");
 }
+
+TEST(StateChunks, BankCutInsideAPlaceholdersValuesKeepsItAPlaceholder) {
+    Effect source;
+    source.LoadPreset(24); // the last program, now holding values
+    std::vector<std::uint8_t> bank = Write(source, true);
+    bank.resize(bank.size() - 20);
+    Effect target;
+    EXPECT_FALSE(Read(target, bank, true));
+    EXPECT_FALSE(target.GetPreset(24)->initialised);
+    EXPECT_EQ(target.GetPreset(24)->values.Size(), 0);
+    // Whatever was loaded, the state saves and restores cleanly again.
+    std::vector<std::uint8_t> again = Write(target, true);
+    Effect third;
+    EXPECT_TRUE(Read(third, again, true));
+}
