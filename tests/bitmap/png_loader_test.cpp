@@ -1,0 +1,330 @@
+#include "bitmap/file_open.h"
+#include "bitmap/heap_bitmap.h"
+#include "bitmap/image_loaders.h"
+#include "bitmap/png_loader.h"
+#include "png_fixtures.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::uint32_t Pixel(const PixelBitmap& b, int x, int y) {
+    return b.Bits()[y * b.RowSpan() + x];
+}
+
+PngImage Rgba2x2() {
+    PngImage image;
+    image.width = 2;
+    image.height = 2;
+    image.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    image.rows = {{0x10, 0x20, 0x30, 0x80, 0xFF, 0x00, 0x00, 0xFF},
+                  {0x00, 0x00, 0xFF, 0x00, 0x01, 0x02, 0x03, 0x04}};
+    return image;
+}
+
+// Unique per test, since tests may run in parallel processes.
+std::string TempName(const char* stem) {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    return std::string("velmorande_") + info->name() + "_" + std::to_string(getpid()) + "_" + stem;
+}
+
+TEST(LoadPngMemory, RgbaBecomesPixelWordsWithStraightAlpha) {
+    const Bytes png = EncodeFixture(Rgba2x2());
+    ASSERT_FALSE(png.empty());
+    auto bitmap = LoadPngMemory(png.data(), png.size());
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->Width(), 2);
+    EXPECT_EQ(bitmap->Height(), 2);
+    EXPECT_EQ(bitmap->RowSpan(), 4); // a HeapBitmap with rows aligned to 4
+    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x80102030u);
+    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(*bitmap, 0, 1), 0x000000FFu);
+    EXPECT_EQ(Pixel(*bitmap, 1, 1), 0x04010203u);
+
+    // In memory: B, G, R, A.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(bitmap->Bits());
+    EXPECT_EQ(bytes[0], 0x30);
+    EXPECT_EQ(bytes[1], 0x20);
+    EXPECT_EQ(bytes[2], 0x10);
+    EXPECT_EQ(bytes[3], 0x80);
+}
+
+TEST(LoadPngMemory, RgbWithoutTransparencyIsOpaque) {
+    PngImage image;
+    image.width = 2;
+    image.height = 1;
+    image.colourType = PNG_COLOR_TYPE_RGB;
+    image.rows = {{1, 2, 3, 250, 251, 252}};
+    auto bitmap = LoadPngMemory(EncodeFixture(image).data(), EncodeFixture(image).size());
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0xFF010203u);
+    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0xFFFAFBFCu);
+}
+
+TEST(LoadPngMemory, PaletteWithTransparency) {
+    PngImage image;
+    image.width = 4;
+    image.height = 1;
+    image.bitDepth = 2;
+    image.colourType = PNG_COLOR_TYPE_PALETTE;
+    image.palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
+    image.paletteAlpha = {0, 128, 255}; // the fourth entry is opaque
+    image.rows = {{0b00011011}};        // indices 0, 1, 2, 3
+    const Bytes png = EncodeFixture(image);
+    auto bitmap = LoadPngMemory(png.data(), png.size());
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x00FF0000u);
+    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0x8000FF00u);
+    EXPECT_EQ(Pixel(*bitmap, 2, 0), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(*bitmap, 3, 0), 0xFF090909u);
+}
+
+TEST(LoadPngMemory, OneBitGrey) {
+    PngImage image;
+    image.width = 8;
+    image.height = 1;
+    image.bitDepth = 1;
+    image.colourType = PNG_COLOR_TYPE_GRAY;
+    image.rows = {{0b10100101}};
+    const Bytes png = EncodeFixture(image);
+    auto bitmap = LoadPngMemory(png.data(), png.size());
+    ASSERT_TRUE(bitmap);
+    const std::uint32_t expected[8] = {0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF, 0xFF000000,
+                                       0xFF000000, 0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF};
+    for (int x = 0; x < 8; ++x)
+        EXPECT_EQ(Pixel(*bitmap, x, 0), expected[x]) << x;
+}
+
+TEST(LoadPngMemory, TwoBitGreyIsScaledToEightBits) {
+    PngImage image;
+    image.width = 4;
+    image.height = 1;
+    image.bitDepth = 2;
+    image.colourType = PNG_COLOR_TYPE_GRAY;
+    image.rows = {{0b00011011}};
+    const Bytes png = EncodeFixture(image);
+    auto bitmap = LoadPngMemory(png.data(), png.size());
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0xFF000000u);
+    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0xFF555555u);
+    EXPECT_EQ(Pixel(*bitmap, 2, 0), 0xFFAAAAAAu);
+    EXPECT_EQ(Pixel(*bitmap, 3, 0), 0xFFFFFFFFu);
+}
+
+TEST(LoadPngMemory, GreyWithTransparentLevel) {
+    PngImage image;
+    image.width = 2;
+    image.height = 1;
+    image.colourType = PNG_COLOR_TYPE_GRAY;
+    image.transparentGrey = 0x40;
+    image.rows = {{0x40, 0x41}};
+    const Bytes png = EncodeFixture(image);
+    auto bitmap = LoadPngMemory(png.data(), png.size());
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x00404040u);
+    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0xFF414141u);
+}
+
+TEST(LoadPngMemory, GreyWithAlpha) {
+    PngImage image;
+    image.width = 2;
+    image.height = 1;
+    image.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    image.rows = {{0x40, 0x80, 0xC0, 0xFF}};
+    const Bytes png = EncodeFixture(image);
+    auto bitmap = LoadPngMemory(png.data(), png.size());
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x80404040u);
+    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0xFFC0C0C0u);
+}
+
+TEST(LoadPngMemory, SixteenBitKeepsTheHighByte) {
+    PngImage image;
+    image.width = 1;
+    image.height = 2;
+    image.bitDepth = 16;
+    image.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    image.rows = {{0x12, 0xFF, 0x34, 0x80, 0x56, 0x7F, 0x78, 0x01},
+                  {0xFF, 0xFF, 0x00, 0xFF, 0x80, 0x00, 0x7F, 0xFF}};
+    const Bytes png = EncodeFixture(image);
+    auto bitmap = LoadPngMemory(png.data(), png.size());
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x78123456u);
+    EXPECT_EQ(Pixel(*bitmap, 0, 1), 0x7FFF0080u);
+
+    PngImage grey16;
+    grey16.width = 2;
+    grey16.height = 1;
+    grey16.bitDepth = 16;
+    grey16.colourType = PNG_COLOR_TYPE_GRAY;
+    grey16.rows = {{0x12, 0x34, 0xAB, 0xCD}};
+    const Bytes greyPng = EncodeFixture(grey16);
+    auto grey = LoadPngMemory(greyPng.data(), greyPng.size());
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(Pixel(*grey, 0, 0), 0xFF121212u);
+    EXPECT_EQ(Pixel(*grey, 1, 0), 0xFFABABABu);
+}
+
+TEST(LoadPngMemory, InterlacedGivesTheSamePixels) {
+    PngImage image;
+    image.width = 9;
+    image.height = 7;
+    image.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    for (int y = 0; y < image.height; ++y) {
+        std::vector<std::uint8_t> row;
+        for (int x = 0; x < image.width; ++x)
+            row.insert(row.end(), {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
+                                   static_cast<std::uint8_t>(x * y), 200});
+        image.rows.push_back(row);
+    }
+    image.interlaced = true;
+    const Bytes png = EncodeFixture(image);
+    auto bitmap = LoadPngMemory(png.data(), png.size());
+    ASSERT_TRUE(bitmap);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            EXPECT_EQ(Pixel(*bitmap, x, y), 0xC8000000u | (x << 16) | (y << 8) | (x * y));
+}
+
+TEST(LoadPngMemory, ResizesTheCallersBitmap) {
+    PngImage image;
+    image.width = 20;
+    image.height = 15;
+    image.colourType = PNG_COLOR_TYPE_RGB;
+    image.rows.assign(15, std::vector<std::uint8_t>(60, 0x33));
+    image.rows[14][57] = 0x44;
+    const Bytes png = EncodeFixture(image);
+    HeapBitmap into(10, 10, 4);
+    ASSERT_TRUE(LoadPngMemory(png.data(), png.size(), into));
+    EXPECT_EQ(into.Width(), 20);
+    EXPECT_EQ(into.Height(), 15);
+    EXPECT_EQ(Pixel(into, 0, 0), 0xFF333333u);
+    EXPECT_EQ(Pixel(into, 19, 14), 0xFF443333u);
+}
+
+TEST(LoadPngMemory, TruncatedDataFailsCleanly) {
+    const Bytes png = EncodeFixture(Rgba2x2());
+    const std::size_t iend = std::string(png.begin(), png.end()).find("IEND") - 4;
+    for (std::size_t keep :
+         {std::size_t{8}, std::size_t{20}, std::size_t{33}, std::size_t{40}, iend - 9, iend - 1}) {
+        // An exact-size copy, so that any read beyond it would be caught.
+        const Bytes cut(png.begin(), png.begin() + static_cast<long>(keep));
+        EXPECT_FALSE(LoadPngMemory(cut.data(), cut.size())) << keep;
+        HeapBitmap into(1, 1, 4);
+        EXPECT_FALSE(LoadPngMemory(cut.data(), cut.size(), into)) << keep;
+    }
+    // The end chunk is never read: with all image data present, the image is complete.
+    const Bytes noEnd(png.begin(), png.begin() + static_cast<long>(iend));
+    EXPECT_TRUE(LoadPngMemory(noEnd.data(), noEnd.size()));
+}
+
+TEST(LoadPngMemory, RejectsWhatIsNotPng) {
+    const Bytes png = EncodeFixture(Rgba2x2());
+    EXPECT_FALSE(LoadPngMemory(nullptr, 100));
+    EXPECT_FALSE(LoadPngMemory(png.data(), 7));
+    const char text[] = "not a png file at all";
+    EXPECT_FALSE(LoadPngMemory(text, sizeof text));
+    Bytes corrupt = png;
+    corrupt[20] ^= 0x01; // inside IHDR: its CRC no longer matches
+    EXPECT_FALSE(LoadPngMemory(corrupt.data(), corrupt.size()));
+    HeapBitmap into(3, 3, 4);
+    EXPECT_FALSE(LoadPngMemory(text, sizeof text, into));
+    EXPECT_EQ(into.Width(), 3); // refused before decoding: untouched
+}
+
+TEST(LoadPngFile, LoadsAndFails) {
+    const TempFile file(TempName("image.png"));
+    ASSERT_TRUE(file.Write(EncodeFixture(Rgba2x2())));
+    auto bitmap = LoadPngFile(file.Path().c_str());
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x80102030u);
+
+    HeapBitmap into(1, 1, 4);
+    EXPECT_TRUE(LoadPngFile(file.Path().c_str(), into));
+    EXPECT_EQ(into.Width(), 2);
+    EXPECT_EQ(Pixel(into, 1, 1), 0x04010203u);
+
+    EXPECT_FALSE(LoadPngFile((file.Path() + ".missing").c_str()));
+    EXPECT_FALSE(LoadPngFile(nullptr));
+    const TempFile text(TempName("text.png"));
+    ASSERT_TRUE(text.Write(Bytes{'h', 'e', 'l', 'l', 'o', '\n', 0, 0, 0, 0}));
+    EXPECT_FALSE(LoadPngFile(text.Path().c_str()));
+}
+
+TEST(LoadPngFile, TruncatedFileFails) {
+    const Bytes png = EncodeFixture(Rgba2x2());
+    const TempFile file(TempName("cut.png"));
+    ASSERT_TRUE(file.Write(Bytes(png.begin(), png.end() - 14)));
+    EXPECT_FALSE(LoadPngFile(file.Path().c_str()));
+}
+
+TEST(LoadPngFile, NameInUtf8) {
+    const TempFile file(TempName("b\xC3\xA4r.png"));
+    ASSERT_TRUE(file.Write(EncodeFixture(Rgba2x2())));
+    EXPECT_TRUE(LoadPngFile(file.Path().c_str()));
+}
+
+TEST(PngLoaderEntry, IsRegisteredAndChecksTheExtension) {
+    LoaderEntry* png = nullptr;
+    for (LoaderEntry* e = ImageLoaders(); e; e = e->next)
+        if (std::strcmp(e->description(), "PNG files (*.PNG)") == 0) png = e;
+    ASSERT_NE(png, nullptr);
+
+    const Bytes bytes = EncodeFixture(Rgba2x2());
+    const TempFile upper(TempName("PICTURE.PNG")), other(TempName("picture.png.bak"));
+    ASSERT_TRUE(upper.Write(bytes));
+    ASSERT_TRUE(other.Write(bytes));
+
+    std::unique_ptr<PixelBitmap> loaded(png->load(upper.Path().c_str(), true, nullptr));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->Width(), 2);
+    EXPECT_EQ(png->load(other.Path().c_str(), true, nullptr), nullptr);
+    std::unique_ptr<PixelBitmap> unchecked(png->load(other.Path().c_str(), false, nullptr));
+    EXPECT_TRUE(unchecked);
+
+    HeapBitmap into(1, 1, 4);
+    EXPECT_EQ(png->load(upper.Path().c_str(), true, &into), &into);
+    EXPECT_EQ(into.Width(), 2);
+}
+
+TEST(HasExtension, ComparesTheTailWithoutCase) {
+    EXPECT_TRUE(HasExtension("knob.png", ".png"));
+    EXPECT_TRUE(HasExtension("dir/KNOB.PNG", ".png"));
+    EXPECT_TRUE(HasExtension(".Png", ".png"));
+    EXPECT_FALSE(HasExtension("knob.png.bak", ".png"));
+    EXPECT_FALSE(HasExtension("PNG", ".png"));
+    EXPECT_FALSE(HasExtension("dir.png/knob", ".png"));
+    EXPECT_FALSE(HasExtension("dir.png\\knob", ".png"));
+    EXPECT_FALSE(HasExtension("knob.pn", ".png"));
+    EXPECT_FALSE(HasExtension("", ".png"));
+    EXPECT_FALSE(HasExtension(nullptr, ".png"));
+}
+
+TEST(Utf8ToUtf16, ConvertsStrictly) {
+    char16_t out[8];
+    ASSERT_TRUE(Utf8ToUtf16("a\xC3\xA9\xE2\x82\xAC", out, 8));
+    EXPECT_EQ(out[0], u'a');
+    EXPECT_EQ(out[1], 0x00E9);
+    EXPECT_EQ(out[2], 0x20AC);
+    EXPECT_EQ(out[3], 0);
+    ASSERT_TRUE(Utf8ToUtf16("\xF0\x9F\x98\x80", out, 8)); // beyond 16 bits: a surrogate pair
+    EXPECT_EQ(out[0], 0xD83D);
+    EXPECT_EQ(out[1], 0xDE00);
+
+    EXPECT_FALSE(Utf8ToUtf16("\x80", out, 8));             // stray continuation
+    EXPECT_FALSE(Utf8ToUtf16("\xC0\xAF", out, 8));         // overlong
+    EXPECT_FALSE(Utf8ToUtf16("\xED\xA0\x80", out, 8));     // surrogate
+    EXPECT_FALSE(Utf8ToUtf16("\xF4\x90\x80\x80", out, 8)); // past U+10FFFF
+    EXPECT_FALSE(Utf8ToUtf16("\xC3", out, 8));             // cut short
+    EXPECT_FALSE(Utf8ToUtf16("abcdefgh", out, 8));         // no room for the terminator
+    EXPECT_TRUE(Utf8ToUtf16("abcdefg", out, 8));
+}
+
+} // namespace
