@@ -32,8 +32,8 @@ struct MemorySource {
     std::size_t remaining;
 };
 
-// Past the end of the data the decoder reads zeros, which it then rejects as a broken
-// chunk: truncated data fails in the decoder instead of here.
+// Past the end of the data the request is zero-filled and the decoder stopped: letting
+// it run on zeros would have a chunk header claiming gigabytes keep it reading them.
 void ReadMemory(png_structp png, png_bytep out, std::size_t length) {
     auto* source = static_cast<MemorySource*>(png_get_io_ptr(png));
     std::memset(out, 0, length);
@@ -41,6 +41,7 @@ void ReadMemory(png_structp png, png_bytep out, std::size_t length) {
     if (n > 0) std::memcpy(out, source->cursor, n);
     source->cursor += n;
     source->remaining -= n;
+    if (n < length) png_error(png, "unexpected end of data");
 }
 
 // Everything a decode owns lives here, in the caller's frame: the long jump of a decoder
@@ -80,6 +81,9 @@ void ToPixelWords(bitmap_detail::RowWalk rows, int width, int height) {
 bool RunDecoder(Decode& job, PixelBitmap* into) {
     if (setjmp(png_jmpbuf(job.png))) return false;
 
+    // Only IHDR, PLTE, tRNS and IDAT shape the pixels. Skipping every other chunk keeps
+    // the decoder from allocating whatever size a text or profile chunk claims.
+    png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(job.png, job.info);
     png_uint_32 width = 0, height = 0;
     int depth = 0, colourType = 0, interlace = 0, compression = 0, filter = 0;

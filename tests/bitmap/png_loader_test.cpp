@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -237,6 +239,50 @@ TEST(LoadPngMemory, RejectsWhatIsNotPng) {
     HeapBitmap into(3, 3, 4);
     EXPECT_FALSE(LoadPngMemory(text, sizeof text, into));
     EXPECT_EQ(into.Width(), 3); // refused before decoding: untouched
+}
+
+// The PNG with one more chunk spliced in after IHDR; its CRC is right unless the
+// declared length is a lie.
+Bytes WithChunkAfterHeader(const Bytes& png, const char* type, const Bytes& data,
+                           std::uint32_t declaredLength) {
+    Bytes chunk = {static_cast<std::uint8_t>(declaredLength >> 24),
+                   static_cast<std::uint8_t>(declaredLength >> 16),
+                   static_cast<std::uint8_t>(declaredLength >> 8),
+                   static_cast<std::uint8_t>(declaredLength)};
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    const auto crc =
+        static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4)));
+    chunk.insert(chunk.end(),
+                 {static_cast<std::uint8_t>(crc >> 24), static_cast<std::uint8_t>(crc >> 16),
+                  static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)});
+    // Signature and IHDR, the new chunk, the rest.
+    Bytes out(png.size() + chunk.size());
+    std::copy(png.begin(), png.begin() + 33, out.begin());
+    std::copy(chunk.begin(), chunk.end(), out.begin() + 33);
+    std::copy(png.begin() + 33, png.end(), out.begin() + 33 + static_cast<long>(chunk.size()));
+    return out;
+}
+
+TEST(LoadPngMemory, SkipsLargeAncillaryChunks) {
+    const Bytes png = EncodeFixture(Rgba2x2());
+    Bytes text(200000, 'x');
+    text[5] = 0; // keyword "xxxxx"
+    const Bytes withText =
+        WithChunkAfterHeader(png, "tEXt", text, static_cast<std::uint32_t>(text.size()));
+    auto bitmap = LoadPngMemory(withText.data(), withText.size());
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x80102030u);
+}
+
+TEST(LoadPngMemory, ChunkClaimingMoreThanTheDataFails) {
+    // A compressed text chunk claiming 1.6 GB in a file of a hundred bytes: refused as
+    // soon as the data runs out, without allocating or reading what it claims.
+    const Bytes png = EncodeFixture(Rgba2x2());
+    const Bytes lying = WithChunkAfterHeader(png, "zTXt", Bytes{'k', 0, 0, 0x78, 0xDA}, 0x63606462);
+    EXPECT_FALSE(LoadPngMemory(lying.data(), lying.size()));
+    HeapBitmap into(1, 1, 4);
+    EXPECT_FALSE(LoadPngMemory(lying.data(), lying.size(), into));
 }
 
 TEST(LoadPngFile, LoadsAndFails) {
