@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -31,10 +30,10 @@ PngImage Rgba2x2() {
     return image;
 }
 
-// Unique per test, since tests may run in parallel processes.
+// Unique per test, since tests run in parallel processes.
 std::string TempName(const char* stem) {
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    return std::string("velmorande_") + info->name() + "_" + std::to_string(getpid()) + "_" + stem;
+    return std::string("velmorande_") + info->test_suite_name() + "_" + info->name() + "_" + stem;
 }
 
 TEST(LoadPngMemory, RgbaBecomesPixelWordsWithStraightAlpha) {
