@@ -6,6 +6,7 @@
 #include "plugin_info.h"
 #include "plugin_state.h"
 #include "progress.h"
+#include "terminal.h"
 
 #include <sndfile.h>
 
@@ -92,8 +93,10 @@ RenderReport renderToFile(PluginInstance& plugin, AudioSource& source, int input
     settings.tempo = o.tempo;
     settings.tailSeconds = tail;
     ProgressBar bar(err, progressAllowed && !o.quiet);
-    RenderReport report =
-        render(plugin, source, writer, settings, [&bar](double f) { bar.update(f); });
+    RenderReport report = render(plugin, source, writer, settings, [&bar](double f) {
+        if (interruptRequested()) throw InterruptedError();
+        bar.update(f);
+    });
     bar.finish();
     writer.commit();
     return report;
@@ -173,6 +176,9 @@ int run(const Options& o, std::ostream& out, std::ostream& err, bool progressAll
 int runHost(const Options& options, std::ostream& out, std::ostream& err, bool progressAllowed) {
     try {
         return run(options, out, err, progressAllowed);
+    } catch (const InterruptedError& e) {
+        err << "\nvelmorande-host: " << e.what() << '\n';
+        return 130;
     } catch (const UsageError& e) {
         err << "velmorande-host: " << e.what() << '\n';
         return 2;

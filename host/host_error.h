@@ -15,4 +15,9 @@ struct UsageError : HostError {
     using HostError::HostError;
 };
 
+// The user interrupted the run: exit code 130.
+struct InterruptedError : HostError {
+    InterruptedError() : HostError("interrupted; nothing was written") {}
+};
+
 } // namespace vhost

@@ -17,5 +17,6 @@ int main(int argc, char** argv) {
         std::cerr << "velmorande-host: " << e.what() << '\n';
         return 2;
     }
+    vhost::catchInterrupts();
     return vhost::runHost(options, std::cout, std::cerr, vhost::stderrIsTerminal());
 }

@@ -79,7 +79,7 @@ Other:
       --version            the host's version
 
 Exit status: 0 on success, 1 when the plug-in, a file or a value fails, 2 for a wrong
-command line.
+command line, 130 when interrupted (the output is then not written).
 )";
 }
 

@@ -65,7 +65,17 @@ struct SearchResult {
     float value = 0.0f;
     bool numeric = false; // some steps showed numbers
     double lowest = 0.0, highest = 0.0;
+    std::vector<std::string> choices; // the distinct displays, when there are few
 };
+
+constexpr std::size_t kMaxListedChoices = 32;
+
+bool isNumber(const std::string& text) {
+    std::string t = trimmed(text);
+    char* end = nullptr;
+    double v = std::strtod(t.c_str(), &end);
+    return !t.empty() && end == t.c_str() + t.size() && std::isfinite(v);
+}
 
 SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::string& wanted) {
     SearchResult result;
@@ -73,6 +83,13 @@ SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::stri
     probes.reserve(kSearchSteps + 1);
     for (int i = 0; i <= kSearchSteps; ++i)
         probes.push_back(probe(plugin, index, static_cast<float>(i) / kSearchSteps));
+    for (const Probe& p : probes) {
+        std::string shown = trimmed(p.display);
+        if (std::find(result.choices.begin(), result.choices.end(), shown) != result.choices.end())
+            continue;
+        result.choices.push_back(shown);
+        if (result.choices.size() > kMaxListedChoices) break;
+    }
 
     for (std::size_t i = 0; i < probes.size(); ++i) {
         if (!sameName(probes[i].display, wanted)) continue;
@@ -270,15 +287,21 @@ ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assig
         ParamOutcome out = describe(plugin, index, wanted, "search");
         if (out.exact || !taken) return out;
     }
-    if (taken) {
-        // Keep what the plug-in made of the text (e.g. a value clamped to its range).
+    if (taken && isNumber(wanted)) {
+        // Keep what the plug-in made of the number (e.g. a value clamped to its range).
         plugin.string2Parameter(index, wanted);
         return describe(plugin, index, wanted, "text");
     }
     plugin.setParameter(index, before);
     std::string message =
         "parameter '" + trimmed(plugin.paramName(index)) + "' cannot show '" + wanted + "'";
-    if (search.numeric) {
+    if (!isNumber(wanted) && !search.choices.empty() &&
+        search.choices.size() <= kMaxListedChoices) {
+        message += " (its values:";
+        for (std::size_t i = 0; i < search.choices.size(); ++i)
+            message += (i ? ", " : " ") + search.choices[i];
+        message += ")";
+    } else if (search.numeric) {
         char range[96];
         std::snprintf(range, sizeof range, " (its values run from %g to %g)", search.lowest,
                       search.highest);

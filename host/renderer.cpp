@@ -168,8 +168,10 @@ RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink
         sink.write(interleavedOut.data(), frames);
         position += frames;
         report.outputFrames += frames;
-        if (progress && expected > 0.0)
-            progress(std::min(1.0, static_cast<double>(position) / expected));
+        // Called every block, also when the length is unknown: it may stop the render.
+        if (progress)
+            progress(expected > 0.0 ? std::min(1.0, static_cast<double>(position) / expected)
+                                    : 0.0);
     }
     host.setPosition(position, false);
     report.wallSeconds =

@@ -1,8 +1,13 @@
-// Whether a stream goes to an interactive terminal (platform file).
+// The process's terminal and signals (platform file).
 #pragma once
 
 namespace vhost {
 
 bool stderrIsTerminal() noexcept;
+
+// After this, the first interrupt or termination signal only sets a flag, so a render can stop
+// between blocks and clean up; a second one ends the process as usual.
+void catchInterrupts() noexcept;
+bool interruptRequested() noexcept;
 
 } // namespace vhost

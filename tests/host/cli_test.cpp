@@ -175,6 +175,27 @@ TEST_F(Cli, ErrorsExitNonZeroWithAMessage) {
     EXPECT_EQ(files, (std::vector<std::string>{"fake.so", "in.wav", "noise.wav"}));
 }
 
+TEST_F(Cli, AnInterruptedRenderWritesNothing) {
+    // Ten minutes of tail in one-frame blocks: still running when the signal comes.
+    const auto script = dir / "interrupt.sh";
+    std::ofstream(script) << "'" << HOST_EXECUTABLE << "' '" << FIXTURE_GAIN
+                          << "' -b 1 --tail 600 '" << input.string() << "' '"
+                          << (dir / "out.wav").string() << "' >/dev/null 2>'"
+                          << (dir / "err.txt").string() << "' &\n"
+                          << "pid=$!\nsleep 1\nkill -TERM $pid\nwait $pid\necho $? >'"
+                          << (dir / "status.txt").string() << "'\n";
+    ASSERT_EQ(std::system(("sh '" + script.string() + "'").c_str()), 0);
+    std::ifstream status(dir / "status.txt");
+    int code = -1;
+    status >> code;
+    EXPECT_EQ(code, 130);
+    std::ifstream err(dir / "err.txt");
+    std::string message((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(contains(message, "interrupted")) << message;
+    EXPECT_EQ(dir.files(),
+              (std::vector<std::string>{"err.txt", "in.wav", "interrupt.sh", "status.txt"}));
+}
+
 TEST_F(Cli, AFailedRenderKeepsTheOldOutput) {
     std::ofstream(dir / "out.wav") << "previous";
     auto r = runHostExecutable(

@@ -105,6 +105,18 @@ TEST(Params, WithoutTextSupportTheRangeIsSearched) {
     }
 }
 
+TEST(Params, UnknownChoicesListTheChoices) {
+    HostCallback host;
+    auto plugin = PluginInstance::load(FIXTURE_GAIN, host);
+    try {
+        applyParameter(*plugin, parseParamAssignment("Invert=Sideways"));
+        FAIL() << "expected a HostError";
+    } catch (const HostError& e) {
+        EXPECT_NE(std::string(e.what()).find("(its values: Off, On)"), std::string::npos)
+            << e.what();
+    }
+}
+
 TEST(Params, LeadingNumbers) {
     double v = 0.0;
     int decimals = -1;

@@ -1,4 +1,5 @@
 // The instance wrapper against in-process effects that answer oddly.
+#include "audio_stream.h"
 #include "host_error.h"
 #include "plugin_instance.h"
 #include "renderer.h"
@@ -232,6 +233,35 @@ TEST_F(PluginInstanceTest, ProcessModesNeedBothFlagAndCallback) {
     EXPECT_FALSE(plugin->supports(ProcessMode::Accumulating));
     EXPECT_THROW(chooseProcessMode(*plugin, Precision::Single), HostError);
     EXPECT_THROW(chooseProcessMode(*plugin, Precision::Double), HostError);
+}
+
+TEST_F(PluginInstanceTest, RenderingNeedsOutputs) {
+    fake.effect.numOutputs = 0;
+    fake.effect.flags = effFlagsCanReplacing;
+    fake.effect.processReplacing = [](AEffect*, float**, float**, VstInt32) {};
+    auto plugin = create();
+    MemorySource source({0.0, 0.0}, 2, 44100.0);
+    MemorySink sink;
+    EXPECT_THROW(render(*plugin, source, sink, RenderSettings{}), HostError);
+    EXPECT_FALSE(fake.received(effMainsChanged));
+}
+
+TEST_F(PluginInstanceTest, APlugInWithoutInputsGetsAValidInputArray) {
+    fake.effect.numInputs = 0;
+    fake.effect.numOutputs = 1;
+    fake.effect.flags = effFlagsCanReplacing;
+    fake.effect.processReplacing = [](AEffect*, float** in, float** out, VstInt32 frames) {
+        ASSERT_NE(in, nullptr);
+        for (VstInt32 i = 0; i < frames; ++i)
+            out[0][i] = 0.5f;
+    };
+    auto plugin = create();
+    MemorySource source({0.1, 0.2, 0.3}, 1, 44100.0);
+    MemorySink sink;
+    sink.setChannels(1);
+    RenderReport report = render(*plugin, source, sink, RenderSettings{});
+    EXPECT_EQ(sink.samples(), (std::vector<double>{0.5, 0.5, 0.5}));
+    EXPECT_EQ(report.outputChannels, 1);
 }
 
 TEST(TextHelpers, TrimAndCompareNames) {
