@@ -29,8 +29,7 @@ void Tray(PixelBitmap& p) {
               const float d = RoundRectDistance(x, y, l, t, r, b, 4.0f);
               if (d > 0.0f) {
                   const float lip = Cover(d - 1.0f) * (1.0f - Cover(d));
-                  return y > (t + b) * 0.5f ? Paint{Grey(255), 0.1f * lip}
-                                            : Paint{Grey(0), 0.35f * lip};
+                  return y > b ? Paint{Grey(255), 0.1f * lip} : Paint{Grey(0), 0.35f * lip};
               }
               const float inner = std::exp(-(y - t) / 2.5f) + 0.5f * std::exp(-(x - l) / 2.0f);
               return Paint{Grey(0), (0.32f + 0.35f * inner) * Cover(d)};

@@ -21,10 +21,10 @@ void Slot(PixelBitmap& p, float cx) {
           static_cast<int>(kSlotBottom) + 3, [&](float x, float y) {
               const float d = RoundRectDistance(x, y, l, kSlotTop, r, kSlotBottom, 3.0f);
               if (d > 0.0f) {
-                  // Cut edge: dark above and left, a lit lip below and right.
+                  // Cut edge: in shadow, except the lip at the lower end that faces the light.
                   const float lip = Cover(d - 1.0f) * (1.0f - Cover(d));
-                  const bool lower = (y > kSlotBottom - 2.0f) || x > cx;
-                  return lower ? Paint{Grey(255), 0.12f * lip} : Paint{Grey(0), 0.45f * lip};
+                  return y > kSlotBottom ? Paint{Grey(255), 0.12f * lip}
+                                         : Paint{Grey(0), 0.45f * lip};
               }
               float v = 9.0f;
               // Deeper at the top and left walls, where the light does not reach.
@@ -45,7 +45,8 @@ void Ticks(PixelBitmap& p) {
         const bool major = i % 4 == 0;
         const int half = major ? 5 : (i % 2 == 0 ? 4 : 2);
         const int x0 = static_cast<int>(mid) - half, x1 = static_cast<int>(mid) + half - 1;
-        DrawLineSegment(&p, x0, y + 1, x1, y + 1, PackPixel(255, 0, 0, 0), 0.5f, BLEND_COPY, false);
+        DrawLineSegment(&p, x0, y + 1, x1, y + 1, PackPixel(255, 0, 0, 0), 0.45f, BLEND_COPY,
+                        false);
         DrawLineSegment(&p, x0, y, x1, y, PackPixel(255, 150, 156, 166), major ? 0.85f : 0.55f,
                         BLEND_COPY, false);
     }

@@ -28,18 +28,13 @@ void Scale(PixelBitmap& p, const KnobShape& k) {
     Shade(p, static_cast<int>(k.cx) - r, static_cast<int>(k.cy) - r, static_cast<int>(k.cx) + r + 1,
           static_cast<int>(k.cy) + r + 1, [&](float x, float y) {
               float best = 1e9f;
-              float size = k.dot;
               for (int i = 0; i <= 10; ++i) {
                   const float a = (-150.0f + 30.0f * static_cast<float>(i)) * kPi / 180.0f;
                   const float dx = k.cx + k.dots * std::sin(a), dy = k.cy - k.dots * std::cos(a);
                   const float s = (i == 0 || i == 10) ? k.dot * 1.3f : k.dot;
                   const float d = CircleDistance(x, y, dx, dy, s);
-                  if (d < best) {
-                      best = d;
-                      size = s;
-                  }
+                  best = std::min(best, d);
               }
-              (void)size;
               return Paint{Rgb(182, 188, 198), 0.85f * Cover(best)};
           });
 }
@@ -61,7 +56,7 @@ void Body(PixelBitmap& p, const KnobShape& k) {
         const float rad = std::hypot(dx, dy);
         const float d = rad - k.skirt;
         if (d > 1.0f) return Paint{};
-        const float nx = dx / std::max(rad, 1e-3f), ny = dy / std::max(rad, 1e-3f);
+        const float ny = dy / std::max(rad, 1e-3f);
         const float theta = std::atan2(dx, -dy);
         float v;
         if (rad > k.cap + 1.0f) {
@@ -88,7 +83,6 @@ void Body(PixelBitmap& p, const KnobShape& k) {
         // The step between cap and skirt casts a thin shadow onto the skirt.
         const float step = std::fabs(rad - (k.cap + 1.0f));
         v -= 22.0f * (1.0f - SmoothStep(0.0f, 1.2f, step)) * (0.6f + 0.4f * ny);
-        (void)nx;
         v = std::clamp(v, 4.0f, 250.0f);
         return Paint{Rgb(v * 0.97f, v * 0.99f, v * 1.04f), Cover(d)};
     });

@@ -195,9 +195,10 @@ void Window(PixelBitmap& p, float l, float t, float r, float b) {
               const float d = RoundRectDistance(x, y, l, t, r, b, 3.5f);
               // Outer lip: a faint highlight below, the cut edge above.
               if (d > 0.0f) {
+                  // Light falls from above: the lower lip is lit, the upper one and the
+                  // sides are in the shadow of the cut.
                   const float lip = Cover(d - 1.0f) * (1.0f - Cover(d));
-                  return y > (t + b) * 0.5f ? Paint{Grey(255), 0.13f * lip}
-                                            : Paint{Grey(0), 0.5f * lip};
+                  return y > b ? Paint{Grey(255), 0.13f * lip} : Paint{Grey(0), 0.4f * lip};
               }
               float v = 13.0f + 4.0f * Clamp01((y - t) / (b - t));
               // Inner shadow from the top edge.
@@ -224,12 +225,12 @@ void DrawPanel(PixelBitmap& p) {
     Divider(p, 206.0f);
     Divider(p, 418.0f);
 
-    Print(p, f.label.Render("Delay Rate", 0.3f), kBigX, 77);
+    Print(p, f.label.Render("Delay Rate", 0.3f), kBigX, 76);
     Print(p, f.label.Render("Pan Width", 0.3f), kSmallX[0], 87);
     Print(p, f.label.Render("Feedback", 0.3f), kSmallX[1], 87);
     Print(p, f.label.Render("Frequency", 0.3f), kSmallX[2], 87);
-    Print(p, f.label.Render("Dry", 0.3f), kFaderX[0], 74);
-    Print(p, f.label.Render("Wet", 0.3f), kFaderX[1], 74);
+    Print(p, f.label.Render("Dry", 0.3f), kFaderX[0], 75);
+    Print(p, f.label.Render("Wet", 0.3f), kFaderX[1], 75);
 
     Window(p, 36.0f, 171.0f, 113.0f, 191.0f);
     Window(p, 211.0f, 158.0f, 267.0f, 178.0f);
