@@ -70,7 +70,7 @@ void SndFileCloser::operator()(void* file) const noexcept {
 
 AudioFileReader::AudioFileReader(const std::filesystem::path& path) : path_(path) {
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    SNDFILE* file = sf_open(path.string().c_str(), SFM_READ, &info);
     if (!file)
         throw HostError("cannot read audio file " + path.string() + ": " + sf_strerror(nullptr));
     file_.reset(file);
@@ -100,7 +100,7 @@ AudioFileWriter::AudioFileWriter(const std::filesystem::path& path, int format, 
         throw HostError("cannot write " + describeFormat(format) + " with " +
                         std::to_string(channels) + " channels at " + std::to_string(sampleRate) +
                         " Hz");
-    SNDFILE* file = sf_open(temp_.path().c_str(), SFM_WRITE, &info);
+    SNDFILE* file = sf_open(temp_.path().string().c_str(), SFM_WRITE, &info);
     if (!file) throw HostError("cannot create " + path.string() + ": " + sf_strerror(nullptr));
     file_.reset(file);
     // Overs are clipped to full scale rather than wrapping around in integer encodings.

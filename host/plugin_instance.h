@@ -29,7 +29,8 @@ constexpr VstIntPtr kMaxChunkBytes = VstIntPtr{1} << 30;
 
 class PluginInstance {
 public:
-    // Loads a library and creates one instance through VSTPluginMain (or `main`).
+    // Loads a library and creates one instance through VSTPluginMain (or `main`). The host
+    // callback object must outlive the instance.
     static std::unique_ptr<PluginInstance> load(const std::filesystem::path& path,
                                                 HostCallback& host);
     // Creates an instance through an entry function already in the process; `library`, if

@@ -58,8 +58,6 @@ Probe probe(PluginInstance& plugin, VstInt32 index, float x) {
 
 constexpr int kSearchSteps = 1000;
 
-// Finds the normalised value whose display shows `wanted`. Text: the middle of the first run
-// of matching steps. Number: bisection between the two steps that bracket it.
 struct SearchResult {
     bool found = false;
     float value = 0.0f;
@@ -77,6 +75,8 @@ bool isNumber(const std::string& text) {
     return !t.empty() && end == t.c_str() + t.size() && std::isfinite(v);
 }
 
+// Finds the normalised value whose display shows `wanted`: the middle of the run of values
+// that show it, found by stepping through the range and bisecting at the run's edges.
 SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::string& wanted) {
     SearchResult result;
     std::vector<Probe> probes;
@@ -116,10 +116,13 @@ SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::stri
     // them, +1 after them, in the direction the display runs; 2 when it shows no number.
     const Probe* firstNumeric = nullptr;
     const Probe* lastNumeric = nullptr;
-    for (const Probe& p : probes)
-        if (p.numeric) (firstNumeric ? lastNumeric : firstNumeric) = &p;
+    for (const Probe& p : probes) {
+        if (!p.numeric) continue;
+        if (!firstNumeric) firstNumeric = &p;
+        lastNumeric = &p;
+    }
     if (!firstNumeric) return result;
-    const bool rising = !lastNumeric || lastNumeric->number >= firstNumeric->number;
+    const bool rising = lastNumeric->number >= firstNumeric->number;
     auto side = [&](const Probe& p) {
         if (!p.numeric) return 2;
         if (displayMatches(p.display, wanted)) return 0;
