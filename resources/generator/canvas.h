@@ -87,7 +87,7 @@ void SoftShadow(PixelBitmap& bitmap, int x0, int y0, int x1, int y1, float stren
     });
 }
 
-// Fills a rectangle of the bitmap with fully transparent pixels of colour c.
+// Makes the whole bitmap fully transparent, its pixels carrying colour c.
 void ClearTo(PixelBitmap& bitmap, Colour c);
 
 } // namespace art

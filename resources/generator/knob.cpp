@@ -91,17 +91,23 @@ void Body(PixelBitmap& p, const KnobShape& k) {
 } // namespace
 
 void DrawKnobBodies(PixelBitmap& p) {
-    const KnobShape big{kBigX, kBigY, 35.0f, 27.5f, 38.8f, 1.05f, 0xB16u};
+    const KnobShape big{.cx = kBigX,
+                        .cy = kBigY,
+                        .skirt = 35.0f,
+                        .cap = 27.5f,
+                        .dots = 38.8f,
+                        .dot = 1.05f,
+                        .seed = 0xB16u};
     Scale(p, big);
     Body(p, big);
     for (int i = 0; i < 3; ++i) {
-        const KnobShape small{kSmallX[i],
-                              kSmallY,
-                              22.5f,
-                              17.0f,
-                              28.0f,
-                              0.95f,
-                              0x5A11u + static_cast<std::uint32_t>(i)};
+        const KnobShape small{.cx = kSmallX[i],
+                              .cy = kSmallY,
+                              .skirt = 22.5f,
+                              .cap = 17.0f,
+                              .dots = 28.0f,
+                              .dot = 0.95f,
+                              .seed = 0x5A11u + static_cast<std::uint32_t>(i)};
         Scale(p, small);
         Body(p, small);
     }

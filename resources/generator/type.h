@@ -10,7 +10,7 @@
 // masks, which are then composited like any other shape.
 namespace art {
 
-// A line of text as 8-bit-free coverage, positioned relative to its pen start and baseline.
+// A line of text as float coverage (0..1), positioned by its pen start and baseline.
 struct TextMask {
     int width = 0, height = 0;
     int left = 0;      // mask column of the pen start
