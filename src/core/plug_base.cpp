@@ -42,13 +42,18 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
 }
 
 IPlugBase::~IPlugBase() {
-    delete editor_;
-    editor_ = nullptr;
+    DestroyEditor();
     params_.DeleteAll();
     presets_.DeleteAll();
     inputChannels_.DeleteAll();
     outputChannels_.DeleteAll();
     channelConfigs_.DeleteAll();
+}
+
+void IPlugBase::DestroyEditor() {
+    IPlugEditor* editor = editor_;
+    delete editor; // may still call back (EndPendingEdit), so editor_ stays set until gone
+    editor_ = nullptr;
 }
 
 void IPlugBase::ParseChannelString(const char* text, int& maxInputs, int& maxOutputs) {

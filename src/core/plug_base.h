@@ -128,6 +128,9 @@ protected:
     OutputChannel* GetOutputChannel(int index) const { return outputChannels_.Get(index); }
     double** InputTable() { return inputTable_.As<double*>(); }
     double** OutputTable() { return outputTable_.As<double*>(); }
+    // Closes and deletes the editor. Subclasses that talk to the host call this in their
+    // destructor, while the editor's last words (a pending end of edit) can still reach it.
+    void DestroyEditor();
     void StoreHostIdentity(int hostId, int hostVersion) {
         hostId_ = hostId;
         hostVersion_ = hostVersion;

@@ -1,24 +1,133 @@
 #pragma once
 
-// The editor as the plug-in base and the effect see it. The graphics context fills
-// this in; without an editor attached the base and the effect take their own paths.
+#include "core/geometry.h"
+#include "core/pointer_list.h"
+#include "editor/editor_types.h"
+
+#include <memory>
+#include <string>
+
+class IControl;
+class IPlugBase;
+class IPlugParam;
+class ITextControl;
+class PixelBitmap;
+struct IPlugText;
+
+// The platform-independent half of the editor: it owns the controls and the off-screen
+// bitmap they draw into, finds what needs redrawing, dispatches mouse and key input with
+// the host's edit gestures, and loads images through the process-wide cache. A window
+// layer derives from it and supplies the platform operations.
 class IPlugEditor {
 public:
-    virtual ~IPlugEditor() = default;
+    IPlugEditor(IPlugBase* plug, int width, int height, int framesPerSecond);
+    virtual ~IPlugEditor();
+    IPlugEditor(const IPlugEditor&) = delete;
+    IPlugEditor& operator=(const IPlugEditor&) = delete;
 
-    virtual void PushValueToControls(int paramIndex, double value, bool isNormalized) = 0;
-    virtual void CreateDrawSurface() = 0;
-    virtual void SetControlsAsUser(int paramIndex, double normalized) = 0;
-    virtual void HideBoundControls(int paramIndex, bool hide) = 0;
+    // Platform operations.
+    virtual bool CopyToScreen(const IPlugRect& rect) = 0;
+    virtual void Resize(int width, int height);
+    virtual bool HasWindow() const { return EditorWindowHandle() != nullptr; }
+    virtual void PromptText(ITextControl* control) = 0;
+    virtual void PromptParameter(IControl* control, IPlugParam* param) = 0;
+    virtual bool HostFolder(std::string& out) = 0;
+    virtual bool PluginFolder(std::string& out) = 0;
+    virtual bool AskForFile(std::string& path, bool save, const char* folder,
+                            const char* extensions) = 0;
+    virtual bool AskForColour(IPlugColor& colour, const char* title) = 0;
+    virtual bool OpenLink(const char* url, const char* title, const char* confirmText,
+                          const char* errorText) = 0;
+    virtual int HostWheel(float /*notches*/) { return 0; }
     virtual void SetEndEditCountdown(int ticks) = 0;
     virtual void ClearEndEditCountdown() = 0;
-    virtual int FramesPerSecond() const = 0;
-    virtual int Width() const = 0;
-    virtual int Height() const = 0;
-
-    // The window, inside the host's parent; answers the window or null.
+    // Whether this editor can show itself in a host's window at all.
+    virtual bool CanOpenWindow() const = 0;
     virtual void* OpenEditorWindow(void* parent) = 0;
     virtual void CloseEditorWindow() = 0;
-    // A wheel movement the host forwards; answers 1 when the pointer was over the editor.
-    virtual int HostWheel(float notches) = 0;
+    virtual void* EditorWindowHandle() const = 0;
+    virtual void ApplyTooltipSwitch() {}
+    virtual std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name) = 0;
+
+    // Set-up, by the effect's constructor.
+    void SetBackgroundImage(int id, const char* name);
+    IPlugImage LoadImage(int id, const char* name, int frames);
+    int AddControl(IControl* control);
+    void HideBoundControls(int paramIndex, bool hide);
+
+    // From the plug-in. Virtual only so the plug-in base reaches them without linking
+    // the editor.
+    virtual void PushValueToControls(int paramIndex, double value, bool isNormalized);
+    virtual void CreateDrawSurface();
+    void SetControlsAsUser(int paramIndex, double normalized);
+    void MarkAllDirty();
+
+    // From the window layer.
+    bool FindDirtyArea(IPlugRect& out);
+    bool DrawArea(const IPlugRect& rect);
+    // Everything drawn as a freshly opened window shows it after its first tick; the
+    // picture stays in the off-screen bitmap.
+    PixelBitmap* DrawPicture();
+    void MouseDown(int x, int y, const MouseKeys& mod);
+    void MouseUp(int x, int y, const MouseKeys& mod);
+    void MouseDrag(int x, int y, const MouseKeys& mod);
+    bool MouseDoubleClick(int x, int y, const MouseKeys& mod);
+    void MouseWheel(int x, int y, const MouseKeys& mod, int notches);
+    bool MouseOver(int x, int y, const MouseKeys& mod);
+    void MouseOut();
+    void KeyDown(int x, int y, int key);
+    void ApplyTypedText(IControl* control, IPlugParam* param, const char* text);
+
+    // Drawing, for the controls.
+    bool DrawImageFrame(const IPlugImage& image, const IPlugRect& rect, int frame,
+                        const IPlugBlend* blend, bool framesVertical);
+    bool DrawImageArea(const IPlugImage& image, const IPlugRect& rect, int sourceX, int sourceY,
+                       const IPlugBlend* blend);
+    bool DrawImageRotated(const IPlugImage& image, int centreX, int centreY, double angle,
+                          float sourceOffsetX, float sourceOffsetY, const IPlugBlend* blend);
+    bool DrawFilledRect(const IPlugColor& colour, const IPlugRect& rect,
+                        const IPlugBlend* blend = nullptr);
+    bool DrawText(IPlugText& style, const char* text, const IPlugRect& rect);
+    IPlugImage CropImage(const IPlugImage& image, const IPlugRect& rect);
+
+    IPlugBase* Plug() const { return plug_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int FramesPerSecond() const { return framesPerSecond_; }
+    int NControls() const { return controls_.Count(); }
+    IControl* GetControl(int index) const { return controls_.Get(index); }
+    PixelBitmap* DrawBitmap() const { return bitmap_.get(); }
+    const IPlugRect& UpdateRect() const { return updateRect_; }
+    int CaptureIndex() const { return captureIndex_; }
+    bool ShowControlBounds() const { return showControlBounds_; }
+    void SetShowControlBounds(bool show) { showControlBounds_ = show; }
+    bool TooltipsOn() const { return tooltips_; }
+    int MouseOverIndex() const { return mouseOverIndex_; }
+
+protected:
+    int ControlAt(int x, int y) const;
+    void ResetMouse() {
+        captureIndex_ = -1;
+        lastX_ = lastY_ = -1;
+    }
+    // The off-screen bitmap; a window layer may provide one that is also a drawing surface.
+    virtual std::unique_ptr<PixelBitmap> CreateBitmap(int width, int height);
+    void ResizeBitmap(int width, int height);
+
+private:
+    void PaintControls(const IPlugRect& rect);
+    void DrawControlBounds();
+
+    IPlugBase* plug_;
+    OwnedList<IControl> controls_;
+    IPlugRect updateRect_;
+    std::unique_ptr<PixelBitmap> bitmap_;
+    int width_, height_;
+    int framesPerSecond_;
+    int captureIndex_ = -1;
+    int mouseOverIndex_ = -1;
+    int lastX_ = -1, lastY_ = -1;
+    bool mouseOverHandling_ = false;
+    bool tooltips_ = false;
+    bool showControlBounds_ = false;
 };

@@ -16,6 +16,7 @@ VSTCLASS::VSTCLASS(audioMasterCallback host)
     startup_gate::Reset();
 
     DefineParameters();
+    BuildEditor();
     AddFactoryPresets();
 }
 

@@ -56,6 +56,7 @@ public:
 
 private:
     void DefineParameters();
+    void BuildEditor();
     void AddFactoryPresets();
 
     void UpdateTaps();

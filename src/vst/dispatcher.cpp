@@ -1,6 +1,8 @@
 // The host's requests through the descriptor's dispatcher.
+#include "bitmap/pixel_bitmap.h"
 #include "editor/plug_editor.h"
 #include "vst/callbacks.h"
+#include "vst/editor_picture.h"
 #include "vst/plug_vst.h"
 
 #include <algorithm>
@@ -222,6 +224,8 @@ VstIntPtr IPlugVST::DispatchVendorSpecific(VstInt32 index, VstIntPtr value, void
         }
         return kBeef;
     }
+    case kEditorPictureRequest:
+        return DrawEditorPicture(static_cast<EditorPicture*>(ptr));
     case 0x73744341: // 'stCA': a wheel movement the host forwards, 'Whee'
         if (value == 0x57686565 && GetEditor()) return GetEditor()->HostWheel(opt);
         return 0;
@@ -295,4 +299,16 @@ void IPlugVST::ProcessEvents(const VstEvents* events) {
             OnSysEx(message);
         }
     }
+}
+
+VstIntPtr IPlugVST::DrawEditorPicture(EditorPicture* picture) {
+    IPlugEditor* editor = GetEditor();
+    if (!picture || !editor) return 0;
+    const PixelBitmap* bitmap = editor->DrawPicture();
+    if (!bitmap || !bitmap->Bits() || bitmap->IsFlipped()) return 0;
+    picture->width = bitmap->Width();
+    picture->height = bitmap->Height();
+    picture->rowSpan = bitmap->RowSpan();
+    picture->pixels = bitmap->Bits();
+    return 1;
 }

@@ -58,12 +58,15 @@ IPlugVST::IPlugVST(audioMasterCallback host, int nParams, const char* channelIOS
     SetBlockSize(1024);
 }
 
-IPlugVST::~IPlugVST() = default;
+IPlugVST::~IPlugVST() {
+    DestroyEditor();
+}
 
 void IPlugVST::AttachEditor(IPlugEditor* editor) {
     if (!editor) return;
     IPlugBase::AttachEditor(editor);
-    effect_.flags |= effFlagsHasEditor;
+    // Hosts offer an editor only where one can open; elsewhere they show their own.
+    if (editor->CanOpenWindow()) effect_.flags |= effFlagsHasEditor;
     editorRect_ = ERect{0, 0, static_cast<VstInt16>(editor->Height()),
                         static_cast<VstInt16>(editor->Width())};
 }

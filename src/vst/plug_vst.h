@@ -55,6 +55,7 @@ private:
     VstIntPtr DispatchParameter(VstInt32 opcode, VstInt32 index, void* ptr);
     VstIntPtr DispatchVendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt);
     VstIntPtr CanDo(const char* question);
+    VstIntPtr DrawEditorPicture(struct EditorPicture* picture);
     VstIntPtr PinProperties(bool isInput, VstInt32 index, void* ptr);
     void SetSpeakerArrangement(const VstSpeakerArrangement* in, const VstSpeakerArrangement* out);
     void ProcessEvents(const VstEvents* events);

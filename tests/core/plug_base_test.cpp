@@ -85,7 +85,7 @@ TEST(IPlugBase, HostParameterIndexBounds) {
 
 TEST(IPlugBase, HostChangesReachTheEditorFirst) {
     Plug plug("2-2");
-    auto* editor = new FakeEditor();
+    auto* editor = new FakeEditor(&plug);
     plug.GetParam(0)->SetValue(40.0);
     plug.AttachEditor(editor);
     ASSERT_EQ(editor->surfaces, 1);
@@ -117,7 +117,7 @@ TEST(IPlugBase, EditorChangeIsAutomatedBeforeTheHookRuns) {
 
 TEST(IPlugBase, WheelNotchesFormOneGestureEndingOnCountdown) {
     Plug plug("2-2");
-    auto* editor = new FakeEditor();
+    auto* editor = new FakeEditor(&plug);
     plug.AttachEditor(editor);
 
     // Three notches on parameter 1, as the editor dispatches a wheel.
@@ -126,7 +126,7 @@ TEST(IPlugBase, WheelNotchesFormOneGestureEndingOnCountdown) {
         plug.SetParameterFromEditor(1, v);
         plug.EndEditLater(1);
     }
-    EXPECT_EQ(editor->countdown, 12) << "half of 24 frames per second";
+    EXPECT_EQ(editor->EndEditCountdown(), 12) << "half of 24 frames per second";
     EXPECT_EQ(plug.Count(HostEvent::Begin), 1);
     EXPECT_EQ(plug.Count(HostEvent::Automate), 3);
     EXPECT_EQ(plug.Count(HostEvent::End), 0);
@@ -142,18 +142,17 @@ TEST(IPlugBase, WheelNotchesFormOneGestureEndingOnCountdown) {
     plug.EndPendingEdit();
     EXPECT_EQ(plug.events.back(), (HostEvent{HostEvent::End, 2, 0.0}));
     EXPECT_EQ(plug.PendingEdit(), -1);
-    EXPECT_EQ(editor->countdown, 0);
+    EXPECT_EQ(editor->EndEditCountdown(), 0);
     plug.EndPendingEdit();
     EXPECT_EQ(plug.Count(HostEvent::End), 2) << "nothing pending, nothing sent";
 }
 
 TEST(IPlugBase, CountdownIsAtLeastOneTick) {
     Plug plug("2-2");
-    auto* editor = new FakeEditor();
-    editor->framesPerSecond = 1;
+    auto* editor = new FakeEditor(&plug, 1);
     plug.AttachEditor(editor);
     plug.EndEditLater(0);
-    EXPECT_EQ(editor->countdown, 1);
+    EXPECT_EQ(editor->EndEditCountdown(), 1);
 }
 
 TEST(IPlugBase, WithoutEditorEndEditLaterEndsAtOnce) {

@@ -191,8 +191,9 @@ TEST(StateChunks, BankRoundTripIntoAFreshInstance) {
         EXPECT_STREQ(a.name, b.name);
         EXPECT_EQ(a.initialised, b.initialised);
         ASSERT_EQ(a.values.Size(), b.values.Size());
-        if (a.values.Size() > 0)
+        if (a.values.Size() > 0) {
             EXPECT_EQ(std::memcmp(a.values.Data(), b.values.Data(), a.values.Size()), 0);
+        }
     }
     EXPECT_EQ(std::string(target.PresetName(22)), std::string(255, 'x'));
     // The live values are the current preset's (0 in the fresh instance).

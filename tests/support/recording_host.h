@@ -19,6 +19,7 @@ struct HostEvent {
 template <typename Base> class RecordingHost : public Base {
 public:
     using Base::Base;
+    ~RecordingHost() override { this->DestroyEditor(); }
 
     std::vector<HostEvent> events;
     double tempo = 120.0;

@@ -1,0 +1,20 @@
+#include "bitmap/text/font_cache.h"
+#include "bitmap/text/glyph_font.h"
+#include "bitmap/text/text_flags.h"
+#include "editor/plug_editor.h"
+
+bool IPlugEditor::DrawText(IPlugText& style, const char* text, const IPlugRect& rect) {
+    if (!text || !text[0]) return true;
+    GlyphFont* font = style.cachedFont ? style.cachedFont : GetFont(style);
+    if (!font) return false;
+    font->SetForeground(style.colour.Word());
+    unsigned format = TEXT_NOCLIP;
+    if (style.colour.A != 255) format |= TEXT_FOREGROUND_ALPHA;
+    if (style.align == TEXT_ALIGN_CENTER)
+        format |= TEXT_CENTER;
+    else if (style.align != TEXT_ALIGN_LEFT)
+        format |= TEXT_RIGHT;
+    IPlugRect r = rect;
+    font->DrawString(bitmap_.get(), text, -1, r, format);
+    return true;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+// A request of Velmorande's own over the binary interface: effVendorSpecific with this
+// index and ptr pointing at an EditorPicture asks the plug-in to draw its editor as a
+// freshly opened window would show it, and to describe the pixels. They stay valid until
+// the next request to the plug-in. The answer is 1 when a picture was drawn.
+inline constexpr std::int32_t kEditorPictureRequest = 0x566C6D45; // 'VlmE'
+
+struct EditorPicture {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t rowSpan = 0;              // pixels from one row to the next
+    const std::uint32_t* pixels = nullptr; // 0xAARRGGBB, top row first
+};
