@@ -1,0 +1,92 @@
+// The host against the project's own plug-in library, when the build has it.
+#include "audio_stream.h"
+#include "demo_phrase.h"
+#include "host_error.h"
+#include "plugin_params.h"
+#include "plugin_state.h"
+#include "renderer.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace vhost {
+namespace {
+
+#ifdef VELMORANDE_PLUGIN
+constexpr const char* kVelmorandePlugin = VELMORANDE_PLUGIN;
+#else
+constexpr const char* kVelmorandePlugin = "";
+#endif
+
+class VelmorandePlugin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!*kVelmorandePlugin) GTEST_SKIP() << "the build has no velmorande plug-in";
+        plugin = PluginInstance::load(kVelmorandePlugin, host);
+    }
+    HostCallback host;
+    std::unique_ptr<PluginInstance> plugin;
+};
+
+TEST_F(VelmorandePlugin, DescribesItself) {
+    EXPECT_EQ(plugin->effect().uniqueID, fourCC("qzvn"));
+    EXPECT_EQ(plugin->numParams(), 9);
+    EXPECT_EQ(plugin->numPrograms(), 25);
+    EXPECT_EQ(plugin->numInputs(), 2);
+    EXPECT_EQ(plugin->numOutputs(), 2);
+    EXPECT_TRUE(plugin->supports(ProcessMode::Replacing));
+    EXPECT_TRUE(plugin->supports(ProcessMode::DoubleReplacing));
+    EXPECT_EQ(trimmed(plugin->effectName()), "Velmorande");
+}
+
+TEST_F(VelmorandePlugin, ParametersAndProgramsByName) {
+    EXPECT_EQ(findProgram(*plugin, "harp"), 9);
+    ParamOutcome feedback = applyParameter(*plugin, parseParamAssignment("Feedback=40"));
+    EXPECT_TRUE(feedback.exact);
+    EXPECT_EQ(feedback.display, "40");
+    ParamOutcome rate = applyParameter(*plugin, parseParamAssignment("delay rate=1/4"));
+    EXPECT_EQ(rate.display, "1/4");
+    EXPECT_THROW(applyParameter(*plugin, parseParamAssignment("Ping Pong=Sideways")), HostError);
+}
+
+TEST_F(VelmorandePlugin, BankFilesRoundTrip) {
+    plugin->setProgram(3);
+    applyParameter(*plugin, parseParamAssignment("Wet Mix=33"));
+    test::TempDir dir;
+    saveStateFile(*plugin, dir / "bank.fxb");
+    HostCallback otherHost;
+    auto other = PluginInstance::load(kVelmorandePlugin, otherHost);
+    std::vector<std::string> warnings;
+    EXPECT_EQ(loadStateFile(*other, dir / "bank.fxb", warnings), "bank");
+    EXPECT_EQ(other->currentProgram(), 3);
+    for (VstInt32 i = 0; i < 9; ++i)
+        EXPECT_EQ(trimmed(other->paramDisplay(i)), trimmed(plugin->paramDisplay(i))) << i;
+}
+
+TEST_F(VelmorandePlugin, RendersTheDemoPhraseInBothPrecisions) {
+    plugin->setProgram(1);
+    for (Precision precision : {Precision::Single, Precision::Double}) {
+        DemoPhrase phrase = synthesizeDemoPhrase();
+        MemorySource source(phrase.samples, phrase.channels, phrase.sampleRate);
+        MemorySink sink;
+        sink.setChannels(2);
+        RenderSettings settings;
+        settings.precision = precision;
+        settings.tailSeconds = 1.0;
+        RenderReport report = render(*plugin, source, sink, settings);
+        EXPECT_EQ(report.outputFrames, 5 * 44100);
+        EXPECT_GT(report.output.peak, 0.01);
+        for (double x : sink.samples())
+            ASSERT_TRUE(std::isfinite(x));
+        // Echoes ring on after the phrase has died away.
+        SignalStats tail;
+        for (std::size_t i = sink.samples().size() - 44100; i < sink.samples().size(); ++i)
+            tail.add(sink.samples()[i]);
+        EXPECT_GT(tail.peak, 0.0);
+    }
+}
+
+} // namespace
+} // namespace vhost
