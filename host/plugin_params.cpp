@@ -313,9 +313,9 @@ ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assig
     throw HostError(message + "; give a value it displays or a normalised value like 0.5n");
 }
 
-VstInt32 findProgram(PluginInstance& plugin, const std::string& spec) {
+VstInt32 findProgram(PluginInstance& plugin, const std::string& wanted) {
     const VstInt32 count = plugin.numPrograms();
-    std::string s = trimmed(spec);
+    std::string s = trimmed(wanted);
     if (allDigits(s)) {
         long program =
             s.size() > 9 ? std::numeric_limits<long>::max() : std::strtol(s.c_str(), nullptr, 10);

@@ -42,7 +42,7 @@ struct ParamOutcome {
 ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assignment);
 
 // The program a number or name stands for; throws HostError when out of range or unknown.
-VstInt32 findProgram(PluginInstance& plugin, const std::string& spec);
+VstInt32 findProgram(PluginInstance& plugin, const std::string& wanted);
 
 // The leading number of a display text ("40.0 %" -> 40), if it starts with one.
 bool leadingNumber(const std::string& text, double& value, int* decimals = nullptr);
