@@ -18,6 +18,6 @@ ensure_packages() {
 
 # What the native build, its tests and benchmarks need.
 NATIVE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-    libpng-dev zlib1g-dev)
+    libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core)
 # The fuzz targets and the sanitizer runtime for them.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
