@@ -2,6 +2,7 @@
 
 #include "audio_file.h"
 #include "demo_phrase.h"
+#include "editor_picture.h"
 #include "host_error.h"
 #include "plugin_info.h"
 #include "plugin_state.h"
@@ -156,6 +157,19 @@ int run(const Options& o, std::ostream& out, std::ostream& err, bool progressAll
     if (o.mode == Mode::Info) {
         printPluginInfo(*plugin, out);
         return 0;
+    }
+    if (o.editorPicture) {
+        saveEditorPicture(*plugin, *o.editorPicture);
+        if (!o.quiet) out << "editor picture: " << *o.editorPicture << '\n';
+    } else if (o.mode == Mode::Demo) {
+        // Most plug-ins draw no picture on request: the demo goes on without one.
+        const auto file = std::filesystem::path(o.demoDir) / "demo-editor.png";
+        try {
+            saveEditorPicture(*plugin, file);
+            if (!o.quiet) out << "demo editor: " << file.string() << '\n';
+        } catch (const HostError& e) {
+            if (!o.quiet) err << "note: " << e.what() << '\n';
+        }
     }
     AudioSource* source = reader ? static_cast<AudioSource*>(reader.get()) : demoSource.get();
     if (!source) return 0; // state files only

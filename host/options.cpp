@@ -37,6 +37,7 @@ std::string usageText() {
     return R"(Usage:
   velmorande-host [options] PLUGIN INPUT OUTPUT   render INPUT through the plug-in
   velmorande-host [options] PLUGIN --save FILE    only write the plug-in's state
+  velmorande-host [options] PLUGIN --editor-png FILE   only picture the plug-in's editor
   velmorande-host --info [options] PLUGIN         list parameters, programs, capabilities
   velmorande-host --demo DIR [options] PLUGIN     render the built-in demo phrase into DIR
 
@@ -63,6 +64,9 @@ Plug-in state (applied in this order: --load, --program, --param; --save comes l
                            may be repeated
       --load FILE          load a .fxp program or .fxb bank file
       --save FILE          save the state: a bank for FILE ending .fxb, else a program
+      --editor-png FILE    write a picture of the plug-in's editor as it opens, for the
+                           state above (plug-ins that draw one on request; --demo writes
+                           DIR/demo-editor.png)
 
 Output file:
       --format F           wav, aiff, flac, caf or w64 (default: from OUTPUT's extension,
@@ -150,6 +154,8 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.loadState = value();
         } else if (arg == "--save") {
             o.saveState = value();
+        } else if (arg == "--editor-png") {
+            o.editorPicture = value();
         } else if (arg == "--format") {
             o.format = value();
         } else if (arg == "--encoding") {
@@ -188,8 +194,9 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.input = positional[1];
             o.output = positional[2];
             if (o.input == o.output) throw UsageError("INPUT and OUTPUT are the same file");
-        } else if (!o.saveState) {
-            throw UsageError("nothing to do: give INPUT and OUTPUT, --save, --info or --demo");
+        } else if (!o.saveState && !o.editorPicture) {
+            throw UsageError(
+                "nothing to do: give INPUT and OUTPUT, --save, --editor-png, --info or --demo");
         }
     }
     return o;

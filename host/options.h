@@ -35,6 +35,7 @@ struct Options {
     std::vector<ParamAssignment> params;
     std::optional<std::string> loadState;
     std::optional<std::string> saveState;
+    std::optional<std::string> editorPicture; // PNG of the plug-in's editor
 
     std::string format;   // output container; empty: from the output name or the input
     std::string encoding; // output encoding; empty: the input's

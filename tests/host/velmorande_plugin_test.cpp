@@ -1,6 +1,9 @@
 // The host against the project's own plug-in library, when the build has it.
 #include "audio_stream.h"
+#include "bitmap/png_loader.h"
+#include "bitmap/pixel_bitmap.h"
 #include "demo_phrase.h"
+#include "editor_picture.h"
 #include "host_error.h"
 #include "plugin_params.h"
 #include "plugin_state.h"
@@ -86,6 +89,31 @@ TEST_F(VelmorandePlugin, RendersTheDemoPhraseInBothPrecisions) {
             tail.add(sink.samples()[i]);
         EXPECT_GT(tail.peak, 0.0);
     }
+}
+
+TEST_F(VelmorandePlugin, PicturesItsEditorForTheCurrentState) {
+    test::TempDir dir;
+    saveEditorPicture(*plugin, dir / "editor.png");
+    auto picture = LoadPngFile((dir / "editor.png").string().c_str());
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->Width(), 530);
+    EXPECT_EQ(picture->Height(), 210);
+    // The Sync button is lit at the default program: its area differs once sync is off.
+    auto pixelAt = [](const PixelBitmap& b, int x, int y) { return b.Bits()[y * b.RowSpan() + x]; };
+    const std::uint32_t lit = pixelAt(*picture, 122, 93);
+    applyParameter(*plugin, parseParamAssignment("Host Sync=No"));
+    saveEditorPicture(*plugin, dir / "editor-off.png");
+    auto off = LoadPngFile((dir / "editor-off.png").string().c_str());
+    ASSERT_NE(off, nullptr);
+    EXPECT_NE(pixelAt(*off, 122, 93), lit);
+}
+
+TEST(EditorPicture, RefusedByPluginsWithoutOne) {
+    HostCallback host;
+    auto plugin = PluginInstance::load(FIXTURE_GAIN, host);
+    test::TempDir dir;
+    EXPECT_THROW(saveEditorPicture(*plugin, dir / "none.png"), HostError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.png"));
 }
 
 } // namespace
