@@ -36,6 +36,33 @@ template <typename T> struct ChannelBuffers {
     std::vector<T*> pointers;
 };
 
+// One channel out of interleaved frames, converted to the callback's sample type; a
+// negative channel gives silence.
+template <typename T>
+void deinterleave(const double* interleaved, int channels, int channel, std::size_t frames,
+                  T* out) {
+    if (channel < 0) {
+        std::fill_n(out, frames, T(0));
+        return;
+    }
+    const double* in = interleaved + channel;
+    const auto stride = static_cast<std::size_t>(channels);
+    for (std::size_t s = 0; s < frames; ++s)
+        out[s] = static_cast<T>(in[s * stride]);
+}
+
+template <typename T>
+void interleave(const ChannelBuffers<T>& buffers, int channels, std::size_t frames,
+                double* interleaved) {
+    const auto stride = static_cast<std::size_t>(channels);
+    for (int c = 0; c < channels; ++c) {
+        const T* in = buffers.data[static_cast<std::size_t>(c)].data();
+        double* out = interleaved + c;
+        for (std::size_t s = 0; s < frames; ++s)
+            out[s * stride] = in[s];
+    }
+}
+
 } // namespace
 
 ProcessMode chooseProcessMode(const PluginInstance& plugin, Precision precision) {
@@ -101,10 +128,9 @@ RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink
         if (!sourceDone) {
             std::int64_t got = source.read(interleavedIn.data(), block);
             frames = static_cast<VstInt32>(std::clamp<std::int64_t>(got, 0, block));
-            for (std::size_t i = 0;
-                 i < static_cast<std::size_t>(frames) * static_cast<std::size_t>(sourceChannels);
-                 ++i)
-                report.input.add(interleavedIn[i]);
+            report.input.addBlock(interleavedIn.data(),
+                                  static_cast<std::size_t>(frames) *
+                                      static_cast<std::size_t>(sourceChannels));
             report.inputFrames += frames;
             if (frames < block) sourceDone = true;
         }
@@ -121,35 +147,22 @@ RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink
         host.setPosition(position, true);
         const auto n = static_cast<std::size_t>(frames);
         if (mode == ProcessMode::DoubleReplacing) {
-            for (int i = 0; i < inputs; ++i) {
-                auto& in = doubleIn.data[static_cast<std::size_t>(i)];
-                int from = feed[static_cast<std::size_t>(i)];
-                for (std::size_t s = 0; s < n; ++s)
-                    in[s] = from < 0 ? 0.0
-                                     : interleavedIn[s * static_cast<std::size_t>(sourceChannels) +
-                                                     static_cast<std::size_t>(from)];
-            }
+            for (int i = 0; i < inputs; ++i)
+                deinterleave(interleavedIn.data(), sourceChannels,
+                             feed[static_cast<std::size_t>(i)], n,
+                             doubleIn.pointers[static_cast<std::size_t>(i)]);
             for (auto& out : doubleOut.data)
                 std::fill(out.begin(), out.end(), 0.0);
             effect->processDoubleReplacing(effect, doubleIn.pointers.data(),
                                            doubleOut.pointers.data(), frames);
-            for (int c = 0; c < outputs; ++c)
-                for (std::size_t s = 0; s < n; ++s)
-                    interleavedOut[s * static_cast<std::size_t>(outputs) +
-                                   static_cast<std::size_t>(c)] =
-                        doubleOut.data[static_cast<std::size_t>(c)][s];
+            interleave(doubleOut, outputs, n, interleavedOut.data());
         } else {
-            for (int i = 0; i < inputs; ++i) {
-                auto& in = floatIn.data[static_cast<std::size_t>(i)];
-                int from = feed[static_cast<std::size_t>(i)];
-                for (std::size_t s = 0; s < n; ++s)
-                    in[s] = from < 0
-                                ? 0.0f
-                                : static_cast<float>(
-                                      interleavedIn[s * static_cast<std::size_t>(sourceChannels) +
-                                                    static_cast<std::size_t>(from)]);
-            }
-            // `process` adds into the outputs, so they start at zero.
+            for (int i = 0; i < inputs; ++i)
+                deinterleave(interleavedIn.data(), sourceChannels,
+                             feed[static_cast<std::size_t>(i)], n,
+                             floatIn.pointers[static_cast<std::size_t>(i)]);
+            // `process` adds into the outputs, and a plug-in that writes nothing should give
+            // silence rather than the last block again: the outputs start at zero.
             for (auto& out : floatOut.data)
                 std::fill(out.begin(), out.end(), 0.0f);
             if (mode == ProcessMode::Replacing)
@@ -157,14 +170,9 @@ RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink
                                          frames);
             else
                 effect->process(effect, floatIn.pointers.data(), floatOut.pointers.data(), frames);
-            for (int c = 0; c < outputs; ++c)
-                for (std::size_t s = 0; s < n; ++s)
-                    interleavedOut[s * static_cast<std::size_t>(outputs) +
-                                   static_cast<std::size_t>(c)] =
-                        floatOut.data[static_cast<std::size_t>(c)][s];
+            interleave(floatOut, outputs, n, interleavedOut.data());
         }
-        for (std::size_t i = 0; i < n * static_cast<std::size_t>(outputs); ++i)
-            report.output.add(interleavedOut[i]);
+        report.output.addBlock(interleavedOut.data(), n * static_cast<std::size_t>(outputs));
         sink.write(interleavedOut.data(), frames);
         position += frames;
         report.outputFrames += frames;

@@ -1,0 +1,149 @@
+// 60 s of stereo audio through the plug-in: the processing callback called directly,
+// the host's render loop around it, and the host's whole job on WAV files, with the
+// decoding of the input measured on its own so it can be set aside.
+#include "audio_file.h"
+#include "audio_stream.h"
+#include "host_callback.h"
+#include "plugin_instance.h"
+#include "renderer.h"
+
+#include <benchmark/benchmark.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+namespace {
+constexpr int kRate = 44100;
+constexpr int kFrames = 60 * kRate;
+constexpr int kBlock = 512;
+
+std::vector<double> Music() {
+    std::vector<double> interleaved(2 * static_cast<std::size_t>(kFrames));
+    for (int i = 0; i < kFrames; ++i) {
+        interleaved[2 * i] = 0.4 * std::sin(i * 0.031) * std::sin(i * 0.0002);
+        interleaved[2 * i + 1] = 0.4 * std::sin(i * 0.017) * std::cos(i * 0.00013);
+    }
+    return interleaved;
+}
+
+// Takes the output and keeps nothing, so only the host's own work is measured.
+class DiscardingSink : public vhost::AudioSink {
+public:
+    void write(const double* interleaved, std::int64_t frames) override {
+        benchmark::DoNotOptimize(interleaved[0]);
+        written += frames;
+    }
+    std::int64_t written = 0;
+};
+
+// Reads from audio already in memory without copying it, like a decoder with nothing to do.
+class BorrowedSource : public vhost::AudioSource {
+public:
+    explicit BorrowedSource(const std::vector<double>& interleaved) : samples_(interleaved) {}
+    int channels() const override { return 2; }
+    double sampleRate() const override { return kRate; }
+    std::int64_t frames() const override { return kFrames; }
+    std::int64_t read(double* interleaved, std::int64_t frames) override {
+        const std::int64_t n = std::min<std::int64_t>(frames, kFrames - position_);
+        std::copy_n(samples_.data() + 2 * position_, 2 * n, interleaved);
+        position_ += n;
+        return n;
+    }
+
+private:
+    const std::vector<double>& samples_;
+    std::int64_t position_ = 0;
+};
+
+std::unique_ptr<vhost::PluginInstance> Load(vhost::HostCallback& host) {
+    host.setTempo(120.0);
+    host.setSampleRate(kRate);
+    host.setBlockSize(kBlock);
+    auto plugin = vhost::PluginInstance::load(VELMORANDE_PLUGIN, host);
+    plugin->prepare(kRate, kBlock);
+    plugin->setProgram(1);
+    return plugin;
+}
+
+const std::filesystem::path& InputFile() {
+    static const std::filesystem::path path = [] {
+        auto p = std::filesystem::temp_directory_path() / "velmorande-bench-input.wav";
+        std::vector<double> music = Music();
+        vhost::AudioFileWriter writer(p, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kRate);
+        writer.write(music.data(), kFrames);
+        writer.commit();
+        return p;
+    }();
+    return path;
+}
+} // namespace
+
+static void BM_ProcessDirectly(benchmark::State& state) {
+    vhost::HostCallback host;
+    auto plugin = Load(host);
+    plugin->setActive(true);
+    std::vector<double> music = Music();
+    std::vector<float> inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock);
+    AEffect& effect = plugin->effect();
+    for (auto _ : state) {
+        for (int done = 0; done < kFrames; done += kBlock) {
+            for (int i = 0; i < kBlock; ++i) {
+                inL[i] = static_cast<float>(music[2 * (done + i)]);
+                inR[i] = static_cast<float>(music[2 * (done + i) + 1]);
+            }
+            float* ins[2] = {inL.data(), inR.data()};
+            float* outs[2] = {outL.data(), outR.data()};
+            effect.processReplacing(&effect, ins, outs, kBlock);
+            benchmark::DoNotOptimize(outL.data());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kFrames);
+}
+BENCHMARK(BM_ProcessDirectly)->Unit(benchmark::kMillisecond);
+
+static void BM_HostRenderLoop(benchmark::State& state) {
+    vhost::HostCallback host;
+    auto plugin = Load(host);
+    std::vector<double> music = Music();
+    for (auto _ : state) {
+        BorrowedSource source(music);
+        DiscardingSink sink;
+        vhost::RenderSettings settings;
+        vhost::render(*plugin, source, sink, settings);
+        benchmark::DoNotOptimize(sink.written);
+    }
+    state.SetItemsProcessed(state.iterations() * kFrames);
+}
+BENCHMARK(BM_HostRenderLoop)->Unit(benchmark::kMillisecond);
+
+static void BM_DecodeInputOnly(benchmark::State& state) {
+    const auto& path = InputFile();
+    std::vector<double> buffer(2 * 4096);
+    for (auto _ : state) {
+        vhost::AudioFileReader reader(path);
+        while (reader.read(buffer.data(), 4096) > 0)
+            benchmark::DoNotOptimize(buffer.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kFrames);
+}
+BENCHMARK(BM_DecodeInputOnly)->Unit(benchmark::kMillisecond);
+
+static void BM_HostRenderFiles(benchmark::State& state) {
+    vhost::HostCallback host;
+    auto plugin = Load(host);
+    const auto& input = InputFile();
+    const auto output = std::filesystem::temp_directory_path() / "velmorande-bench-output.wav";
+    for (auto _ : state) {
+        vhost::AudioFileReader reader(input);
+        vhost::AudioFileWriter writer(output, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kRate);
+        vhost::RenderSettings settings;
+        vhost::render(*plugin, reader, writer, settings);
+        writer.commit();
+    }
+    std::filesystem::remove(output);
+    state.SetItemsProcessed(state.iterations() * kFrames);
+}
+BENCHMARK(BM_HostRenderFiles)->Unit(benchmark::kMillisecond);
