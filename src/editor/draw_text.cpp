@@ -7,6 +7,8 @@ bool IPlugEditor::DrawText(IPlugText& style, const char* text, const IPlugRect& 
     if (!text || !text[0]) return true;
     GlyphFont* font = style.cachedFont ? style.cachedFont : GetFont(style);
     if (!font) return false;
+    // Fonts are shared by every editor in the process: colour and drawing go together.
+    const auto lock = font->Lock();
     font->SetForeground(style.colour.Word());
     unsigned format = TEXT_NOCLIP;
     if (style.colour.A != 255) format |= TEXT_FOREGROUND_ALPHA;
