@@ -74,9 +74,9 @@ void Key(PixelBitmap& p, int index, bool lit) {
         const float ny = (y - ledY) / 2.6f, nx = (x - kLedX) / 2.6f;
         Colour c = lit ? Mix(Rgb(235, 248, 255), Rgb(60, 150, 255), Clamp01(std::hypot(nx, ny)))
                        : Mix(Rgb(52, 60, 74), Rgb(22, 26, 34), Clamp01(0.5f + 0.5f * ny));
-        const float spec =
+        const float glint =
             std::exp(-((nx + 0.3f) * (nx + 0.3f) + (ny + 0.45f) * (ny + 0.45f)) * 6.0f);
-        c = Mix(c, Grey(255), (lit ? 0.3f : 0.5f) * spec);
+        c = Mix(c, Grey(255), (lit ? 0.3f : 0.5f) * glint);
         return Paint{c, Cover(d)};
     });
     const TextMask word = f.button.Render(kWords[index], 0.25f);
