@@ -12,6 +12,7 @@ public:
 
     void SetText(const char* text);
     const char* Text() const;
+    const IPlugText& Style() const { return style_; }
     // Whether typed entry may replace the text (none of this effect's texts allow it).
     bool IsEditable() const { return editable_; }
     void SetEditable(bool editable) { editable_ = editable; }
