@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: native, sanitizer build, fuzz corpus replay.
+# Builds everything and runs every test: native, sanitizer build, fuzz corpus replay, and
+# the Windows DLL's suite under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -20,6 +21,7 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORANDE_SANITIZE
 cmake --build build/asan -j "$jobs"
 step "sanitizer tests"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
     ctest --test-dir build/asan -j "$jobs" --output-on-failure
 
 step "fuzz targets over their corpora"
@@ -32,3 +34,6 @@ for corpus in fuzz/corpus/*/; do
     echo "replaying $name"
     "build/fuzz/fuzz/$name/$name" -runs=0 "$corpus" 2>&1 | tail -n 2
 done
+
+step "Windows: Velmorande.dll and its suite under Wine"
+VELMORANDE_NATIVE_BUILD=build/release bash scripts/windows.sh

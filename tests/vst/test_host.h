@@ -22,7 +22,8 @@ struct HostRequest {
 class TestHost {
 public:
     explicit TestHost(const char* productName = "velmorande tests") : product_(productName) {
-        library_ = dlopen(VELMORANDE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+        // Kept mapped, as hosts do: the plug-in's process-wide caches stay reachable.
+        library_ = dlopen(VELMORANDE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         if (!library_) throw std::runtime_error(dlerror());
         entry_ = reinterpret_cast<VstPluginEntryProc>(dlsym(library_, "VSTPluginMain"));
         if (!entry_) throw std::runtime_error("no VSTPluginMain");
