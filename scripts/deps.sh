@@ -12,8 +12,9 @@ ensure_packages() {
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # Another install may hold the package lock for a while: wait for it.
+    $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+    $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 # What the native build, its tests and benchmarks need.
@@ -24,3 +25,7 @@ NATIVE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libb
 HOST_TEST_PACKAGES=(dpf-plugins-vst)
 # The fuzz targets and the sanitizer runtime for them.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# The Windows stage: the MinGW-w64 cross compiler, zlib for it, the source package tools
+# for building libpng for it, and Wine on a virtual X display to run the suite.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
+    dpkg-dev wine wine64 xvfb xauth)
