@@ -14,7 +14,8 @@ ensure_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 root=$PWD
 deps=$root/build/windows-deps
 build=$root/build/windows
-native=$root/${VELMORANDE_NATIVE_BUILD:-build/release}
+native=${VELMORANDE_NATIVE_BUILD:-build/release}
+[[ $native == /* ]] || native=$root/$native
 wine_dir=$root/build/windows-wine
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 mingw=/usr/x86_64-w64-mingw32
