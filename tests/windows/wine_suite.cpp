@@ -925,6 +925,39 @@ void Click(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// A control over the whole panel that records what the editor hands it.
+class RecordingControl : public IControl {
+public:
+    struct Event {
+        char kind; // d down, u up, m drag, c double-click, w wheel, k key
+        int x, y, a, b;
+        MouseKeys mod;
+    };
+
+    RecordingControl(IPlugBase* plug, std::vector<Event>& events)
+        : IControl(plug, IPlugRect{0, 0, 530, 210}, -1), events_(events) {}
+    bool Draw(IPlugEditor&) override { return true; }
+    void MouseDown(int x, int y, const MouseKeys& mod) override {
+        events_.push_back({'d', x, y, 0, 0, mod});
+    }
+    void MouseUp(int x, int y, const MouseKeys& mod) override {
+        events_.push_back({'u', x, y, 0, 0, mod});
+    }
+    void MouseDrag(int x, int y, int dX, int dY, const MouseKeys& mod) override {
+        events_.push_back({'m', x, y, dX, dY, mod});
+    }
+    void MouseDoubleClick(int x, int y, const MouseKeys& mod) override {
+        events_.push_back({'c', x, y, 0, 0, mod});
+    }
+    void MouseWheel(int x, int y, const MouseKeys& mod, int notches) override {
+        events_.push_back({'w', x, y, notches, 0, mod});
+    }
+    void KeyDown(int x, int y, int key) override { events_.push_back({'k', x, y, key, 0, {}}); }
+
+private:
+    std::vector<Event>& events_;
+};
+
 // Runs a modal call while another thread answers the dialog it shows.
 template <typename Answer, typename Call> void WithDialog(Answer answer, Call call) {
     std::thread helper([&] {
@@ -1061,6 +1094,64 @@ void TestEditorOperations() {
             CHECK(editor->EntryBox() == nullptr && !IsWindow(box));
             // Not editable: the text stays.
             CHECK(std::strcmp(version->Text(), "v1.01") == 0);
+        }
+    }
+
+    // The message table: what each mouse and key message hands the control under it.
+    {
+        std::vector<RecordingControl::Event> events;
+        editor->AddControl(new RecordingControl(plug, events));
+        POINT inside{200, 50};
+        ClientToScreen(window, &inside);
+        SetCursorPos(inside.x, inside.y);
+        Pump(50);
+        const WPARAM keys[] = {VK_SPACE, VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT,  '0',       '9',
+                               'A',      'Z',   0x61,    0x7A,    VK_ESCAPE, VK_RETURN, VK_F1};
+        for (WPARAM key : keys)
+            CHECK(SendMessageA(window, WM_KEYDOWN, key, 0) == 0);
+        std::vector<int> codes;
+        for (const auto& event : events)
+            if (event.kind == 'k') codes.push_back(event.a);
+        // Virtual keys 97-122 count as letters too (F1 is 112); Escape and Enter are
+        // swallowed.
+        const std::vector<int> expectedCodes{0, 1, 2, 3, 4, 5, 14, 15, 40, 15, 40, 30};
+        CHECK(codes == expectedCodes);
+        CHECK(!events.empty() && events[0].x == 200 && events[0].y == 50);
+
+        events.clear();
+        SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, Point(100, 60));
+        CHECK(GetCapture() == window);
+        SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, Point(104, 57));
+        SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, Point(104, 57)); // no move
+        SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, Point(110, 50));
+        SendMessageA(window, WM_LBUTTONUP, 0, Point(110, 50));
+        CHECK(GetCapture() == nullptr);
+        SendMessageA(window, WM_MOUSEMOVE, 0, Point(120, 50)); // no button: no drag
+        SendMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, Point(30, 40));
+        POINT wheelAt{300, 100};
+        ClientToScreen(window, &wheelAt);
+        SendMessageA(window, WM_MOUSEWHEEL,
+                     MAKEWPARAM(MK_CONTROL, static_cast<WORD>(-2 * WHEEL_DELTA)),
+                     Point(wheelAt.x, wheelAt.y));
+        SendMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, 119), Point(wheelAt.x, wheelAt.y));
+        SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, Point(7, 8));
+        SendMessageA(window, WM_RBUTTONUP, 0, Point(7, 8));
+        std::string kinds;
+        for (const auto& event : events)
+            kinds += event.kind;
+        CHECK_MSG(kinds == "dmmucwwdu", "%s", kinds.c_str());
+        if (kinds == "dmmucwwdu") {
+            CHECK(events[0].x == 100 && events[0].y == 60 && events[0].mod.left &&
+                  events[0].mod.shift && !events[0].mod.control && !events[0].mod.right);
+            CHECK(events[1].a == 4 && events[1].b == -3 && events[1].mod.control);
+            CHECK(events[2].a == 6 && events[2].b == -7 && !events[2].mod.control);
+            CHECK(events[3].x == 110 && events[3].y == 50);
+            CHECK(events[4].x == 30 && events[4].y == 40);
+            CHECK(events[5].x == 300 && events[5].y == 100 && events[5].a == -2 &&
+                  events[5].mod.control);
+            CHECK(events[6].a == 0);
+            CHECK(events[7].x == 7 && events[7].y == 8 && events[7].mod.right &&
+                  !events[7].mod.left);
         }
     }
 
