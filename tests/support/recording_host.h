@@ -14,8 +14,8 @@ struct HostEvent {
 };
 
 // Supplies the host side of a plug-in for tests: a settable tempo, and a log of the
-// gestures and automation the plug-in reports. Gesture rules (ending a pending wheel
-// edit first) are the plug-in base's; this only records.
+// gestures and automation the plug-in reports. Beginning an edit first ends a pending
+// wheel gesture, as the VST layer does; everything else is only recorded.
 template <typename Base> class RecordingHost : public Base {
 public:
     using Base::Base;
