@@ -83,7 +83,12 @@ build_libpng() {
     (cd "$apt/src" && apt-get "${options[@]}" -qq source --download-only libpng1.6)
     local dsc
     dsc=$(ls "$apt/src"/libpng1.6_*.dsc | head -n 1)
-    (cd "$apt/src" && dpkg-source -x "$dsc" libpng >/dev/null)
+    # apt checked the files against the signed index; dpkg-source's own signature check
+    # has no keyring here and only warns, so its talk is shown on failure alone.
+    if ! (cd "$apt/src" && dpkg-source -x "$dsc" libpng >"$apt/dpkg-source.log" 2>&1); then
+        cat "$apt/dpkg-source.log" >&2
+        exit 1
+    fi
     cmake -S "$apt/src/libpng" -B "$deps/libpng-build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
         -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF \
