@@ -819,6 +819,13 @@ void TestEditor(HMODULE dll, VstPluginEntryProc entry, const char* screenshot) {
         }
     }
 
+    // The Sync button offers no entry.
+    {
+        Press(editor, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, 150, 92);
+        CHECK(WaitTicks(1));
+        CHECK(EntryBox(editor, "EDIT") == nullptr && EntryBox(editor, "COMBOBOX") == nullptr);
+    }
+
     // Keys: letters and arrows go to the control under the cursor (none reacts), others
     // are swallowed; nothing changes.
     {
