@@ -46,6 +46,12 @@ void deinterleave(const double* interleaved, int channels, int channel, std::siz
         return;
     }
     const double* in = interleaved + channel;
+    // Stereo, by far the usual case, with a stride the compiler can see.
+    if (channels == 2) {
+        for (std::size_t s = 0; s < frames; ++s)
+            out[s] = static_cast<T>(in[2 * s]);
+        return;
+    }
     const auto stride = static_cast<std::size_t>(channels);
     for (std::size_t s = 0; s < frames; ++s)
         out[s] = static_cast<T>(in[s * stride]);
@@ -54,6 +60,15 @@ void deinterleave(const double* interleaved, int channels, int channel, std::siz
 template <typename T>
 void interleave(const ChannelBuffers<T>& buffers, int channels, std::size_t frames,
                 double* interleaved) {
+    if (channels == 2) {
+        const T* left = buffers.data[0].data();
+        const T* right = buffers.data[1].data();
+        for (std::size_t s = 0; s < frames; ++s) {
+            interleaved[2 * s] = left[s];
+            interleaved[2 * s + 1] = right[s];
+        }
+        return;
+    }
     const auto stride = static_cast<std::size_t>(channels);
     for (int c = 0; c < channels; ++c) {
         const T* in = buffers.data[static_cast<std::size_t>(c)].data();
