@@ -178,6 +178,18 @@ FxKind detectFxKind(std::span<const std::uint8_t> bytes) {
     r.fail("has the unknown kind '" + fourCCText(fxMagic) + "'");
 }
 
+namespace {
+// The opaque form's content: a size, then that many bytes.
+std::vector<std::uint8_t> readChunk(Reader& r) {
+    VstInt32 size = r.i32();
+    if (size < 0) r.fail("has a negative chunk size");
+    if (static_cast<std::size_t>(size) > r.remaining())
+        r.fail("is truncated: its chunk of " + std::to_string(size) + " bytes does not fit");
+    auto data = r.take(static_cast<std::size_t>(size));
+    return {data.begin(), data.end()};
+}
+} // namespace
+
 FxProgram decodeProgram(std::span<const std::uint8_t> bytes) {
     auto rec = record(bytes, "the program file");
     Reader r(rec, "the program file");
@@ -195,12 +207,7 @@ FxProgram decodeProgram(std::span<const std::uint8_t> bytes) {
     if (p.numParams < 0) r.fail("has a negative parameter count");
     p.name = nameField(r.take(kFxProgramNameBytes));
     if (p.opaque) {
-        VstInt32 size = r.i32();
-        if (size < 0) r.fail("has a negative chunk size");
-        if (static_cast<std::size_t>(size) > r.remaining())
-            r.fail("is truncated: its chunk of " + std::to_string(size) + " bytes does not fit");
-        auto data = r.take(static_cast<std::size_t>(size));
-        p.chunk.assign(data.begin(), data.end());
+        p.chunk = readChunk(r);
     } else {
         if (static_cast<std::uint64_t>(p.numParams) * 4 > r.remaining())
             r.fail("is truncated: " + std::to_string(p.numParams) + " parameter values do not fit");
@@ -230,12 +237,7 @@ FxBank decodeBank(std::span<const std::uint8_t> bytes) {
     auto reserved = r.take(128);
     if (b.version >= 2) b.currentProgram = Reader(reserved, "the bank file").i32();
     if (b.opaque) {
-        VstInt32 size = r.i32();
-        if (size < 0) r.fail("has a negative chunk size");
-        if (static_cast<std::size_t>(size) > r.remaining())
-            r.fail("is truncated: its chunk of " + std::to_string(size) + " bytes does not fit");
-        auto data = r.take(static_cast<std::size_t>(size));
-        b.chunk.assign(data.begin(), data.end());
+        b.chunk = readChunk(r);
     } else {
         // Each program record needs at least its header: bounds the count before reserving.
         if (static_cast<std::uint64_t>(b.numPrograms) * kFxProgramHeaderBytes > r.remaining())
