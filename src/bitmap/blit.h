@@ -2,7 +2,7 @@
 
 #include "bitmap/blend_mode.h"
 #include "bitmap/pixel_bitmap.h"
-#include "core/geometry.h"
+#include "base/geometry.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/geometry.h"
+#include "base/geometry.h"
 #include "core/pointer_list.h"
 #include "editor/editor_types.h"
 

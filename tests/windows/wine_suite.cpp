@@ -19,7 +19,7 @@
 #include "bitmap/win32/png_resource.h"
 #include "controls/control.h"
 #include "controls/text_control.h"
-#include "core/win32/win32_api.h"
+#include "base/win32/win32_api.h"
 #include "editor/win32/editor_window.h"
 #include "plugin/velmorande.h"
 #include "vst/aeffect.h"

@@ -5,7 +5,7 @@
 #include "bitmap/text/glyph_rasteriser.h"
 #include "bitmap/text/glyph_record.h"
 #include "bitmap/text/text_flags.h"
-#include "core/geometry.h"
+#include "base/geometry.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "bitmap/pixel_bitmap.h"
-#include "core/geometry.h"
+#include "base/geometry.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "bitmap/pixel_bitmap.h"
-#include "core/win32/win32_api.h"
+#include "base/win32/win32_api.h"
 
 // PixelBitmap in a top-down 32-bit DIB section selected into a memory device context
 // compatible with the screen, so that GDI can draw into it and BitBlt from it. Rows are

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "bitmap/pixel_bitmap.h"
-#include "core/win32/win32_api.h"
+#include "base/win32/win32_api.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/win32/win32_api.h"
+#include "base/win32/win32_api.h"
 
 // The instance handle of the module this code is linked into: the one the library's load
 // entry point recorded, else (in a program that is not a library) the module holding this

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/win32/win32_api.h"
+#include "base/win32/win32_api.h"
 #include "editor/plug_editor.h"
 
 #include <memory>
