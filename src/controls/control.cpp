@@ -14,7 +14,7 @@ IPlugParam* IControl::Param() const {
 }
 
 IPlugEditor* IControl::Editor() const {
-    return plug_ ? plug_->GetEditor() : nullptr;
+    return EditorOf(plug_);
 }
 
 void IControl::MouseDown(int, int, const MouseKeys& mod) {

@@ -1,6 +1,5 @@
 #include "core/plug_base.h"
 
-#include "editor/plug_editor.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -51,7 +50,7 @@ IPlugBase::~IPlugBase() {
 }
 
 void IPlugBase::DestroyEditor() {
-    IPlugEditor* editor = editor_;
+    IEditorLink* editor = editor_;
     delete editor; // may still call back (EndPendingEdit), so editor_ stays set until gone
     editor_ = nullptr;
 }
@@ -214,7 +213,7 @@ void IPlugBase::PushParamsToEditor() {
         editor_->PushValueToControls(i, GetParam(i)->Value(), false);
 }
 
-void IPlugBase::AttachEditor(IPlugEditor* editor) {
+void IPlugBase::AttachEditor(IEditorLink* editor) {
     if (!editor) return;
     PlugMutex::Guard lock(mutex_);
     for (int i = 0; i < NParams(); ++i)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/editor_link.h"
 #include "core/plug_mutex.h"
 #include "core/plug_param.h"
 #include "core/plug_types.h"
@@ -8,8 +9,6 @@
 
 #include <cstdint>
 #include <initializer_list>
-
-class IPlugEditor;
 
 // The host-independent plug-in: parameters, presets, channel routing and the lock that
 // serialises the host's threads and the editor. The host side is supplied by a subclass.
@@ -53,7 +52,8 @@ public:
     virtual void OnEditorResized(int width, int height) = 0;
     virtual void OnHostIdentified() {}
     virtual void InitForHost() = 0;
-    virtual void AttachEditor(IPlugEditor* editor);
+    // Takes ownership; a second editor replaces the first.
+    virtual void AttachEditor(IEditorLink* editor);
     virtual void SetBlockSize(int nFrames);
     virtual void SetLatency(int samples) { latency_ = samples; }
     virtual bool SendMidiMessage(const IMidiMsg& message) = 0;
@@ -105,7 +105,7 @@ public:
     double GetSampleRate() const { return sampleRate_; }
     int GetBlockSize() const { return blockSize_; }
     int GetLatency() const { return latency_; }
-    IPlugEditor* GetEditor() const { return editor_; }
+    IEditorLink* GetEditor() const { return editor_; }
     PlugMutex& Mutex() { return mutex_; }
     int PendingEdit() const { return pendingEdit_; }
     int NInputs() const { return inputChannels_.Count(); }
@@ -161,7 +161,7 @@ private:
     double sampleRate_ = 44100.0;
     int blockSize_ = 0;
     int latency_;
-    IPlugEditor* editor_ = nullptr;
+    IEditorLink* editor_ = nullptr;
     GrowBuffer inputTable_{4096};
     GrowBuffer outputTable_{4096};
     OwnedList<InputChannel> inputChannels_;

@@ -25,6 +25,16 @@ std::unique_ptr<PixelBitmap> IPlugEditor::CreateBitmap(int width, int height) {
     return std::make_unique<HeapBitmap>(width, height, 4);
 }
 
+const EmbeddedResource* IPlugEditor::FindEmbeddedResource(int id) const {
+    for (const EmbeddedResource& resource : embedded_)
+        if (resource.id == id) return &resource;
+    return nullptr;
+}
+
+IPlugEditor* EditorOf(const IPlugBase* plug) {
+    return plug ? dynamic_cast<IPlugEditor*>(plug->GetEditor()) : nullptr;
+}
+
 void IPlugEditor::CreateDrawSurface() {
     bitmap_ = CreateBitmap(width_, height_);
 }

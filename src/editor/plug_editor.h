@@ -1,10 +1,13 @@
 #pragma once
 
 #include "base/geometry.h"
+#include "core/editor_link.h"
+#include "editor/embedded_resources.h"
 #include "core/pointer_list.h"
 #include "editor/editor_types.h"
 
 #include <memory>
+#include <span>
 #include <string>
 
 class IControl;
@@ -18,10 +21,10 @@ struct IPlugText;
 // bitmap they draw into, finds what needs redrawing, dispatches mouse and key input with
 // the host's edit gestures, and loads images through the process-wide cache. A window
 // layer derives from it and supplies the platform operations.
-class IPlugEditor {
+class IPlugEditor : public IEditorLink {
 public:
     IPlugEditor(IPlugBase* plug, int width, int height, int framesPerSecond);
-    virtual ~IPlugEditor();
+    ~IPlugEditor() override;
     IPlugEditor(const IPlugEditor&) = delete;
     IPlugEditor& operator=(const IPlugEditor&) = delete;
 
@@ -39,8 +42,6 @@ public:
     virtual bool OpenLink(const char* url, const char* title, const char* confirmText,
                           const char* errorText) = 0;
     virtual int HostWheel(float /*notches*/) { return 0; }
-    virtual void SetEndEditCountdown(int ticks) = 0;
-    virtual void ClearEndEditCountdown() = 0;
     // Whether this editor can show itself in a host's window at all.
     virtual bool CanOpenWindow() const = 0;
     virtual void* OpenEditorWindow(void* parent) = 0;
@@ -49,16 +50,20 @@ public:
     virtual void ApplyTooltipSwitch() {}
     virtual std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name) = 0;
 
-    // Set-up, by the effect's constructor.
+    // Set-up, by the effect's constructor. The embedded images serve platforms whose
+    // libraries carry no resources.
+    void SetEmbeddedResources(std::span<const EmbeddedResource> resources) {
+        embedded_ = resources;
+    }
+    const EmbeddedResource* FindEmbeddedResource(int id) const;
     void SetBackgroundImage(int id, const char* name);
     IPlugImage LoadImage(int id, const char* name, int frames);
     int AddControl(IControl* control);
     void HideBoundControls(int paramIndex, bool hide);
 
-    // From the plug-in. Virtual only so the plug-in base reaches them without linking
-    // the editor.
-    virtual void PushValueToControls(int paramIndex, double value, bool isNormalized);
-    virtual void CreateDrawSurface();
+    // From the plug-in base (the platform layer supplies the end-of-edit countdown).
+    void PushValueToControls(int paramIndex, double value, bool isNormalized) override;
+    void CreateDrawSurface() override;
     void SetControlsAsUser(int paramIndex, double normalized);
     void MarkAllDirty();
 
@@ -93,7 +98,7 @@ public:
     IPlugBase* Plug() const { return plug_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    int FramesPerSecond() const { return framesPerSecond_; }
+    int FramesPerSecond() const override { return framesPerSecond_; }
     int NControls() const { return controls_.Count(); }
     IControl* GetControl(int index) const { return controls_.Get(index); }
     PixelBitmap* DrawBitmap() const { return bitmap_.get(); }
@@ -121,6 +126,7 @@ private:
     IPlugBase* plug_;
     OwnedList<IControl> controls_;
     IPlugRect updateRect_;
+    std::span<const EmbeddedResource> embedded_;
     std::unique_ptr<PixelBitmap> bitmap_;
     int width_, height_;
     int framesPerSecond_;
@@ -131,3 +137,6 @@ private:
     bool tooltips_ = false;
     bool showControlBounds_ = false;
 };
+
+// The plug-in's editor, when one of ours is attached.
+IPlugEditor* EditorOf(const IPlugBase* plug);

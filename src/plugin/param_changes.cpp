@@ -137,7 +137,7 @@ void VSTCLASS::SetOwnParameter(int paramIndex, double value) {
 }
 
 void VSTCLASS::SetControlsAsUser(int paramIndex, double normalized) {
-    if (IPlugEditor* editor = GetEditor()) {
+    if (IPlugEditor* editor = EditorOf(this)) {
         editor->SetControlsAsUser(paramIndex, normalized);
     } else {
         SetParameterFromEditor(paramIndex, std::clamp(normalized, 0.0, 1.0));
@@ -145,5 +145,5 @@ void VSTCLASS::SetControlsAsUser(int paramIndex, double normalized) {
 }
 
 void VSTCLASS::HideBoundControls(int paramIndex, bool hide) {
-    if (IPlugEditor* editor = GetEditor()) editor->HideBoundControls(paramIndex, hide);
+    if (IPlugEditor* editor = EditorOf(this)) editor->HideBoundControls(paramIndex, hide);
 }

@@ -50,7 +50,7 @@ float VSTCALLBACK vst_callbacks::GetParameter(AEffect* effect, VstInt32 index) {
 VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                              float opt) {
     PlugMutex::Guard lock(Mutex());
-    IPlugEditor* editor = GetEditor();
+    IPlugEditor* editor = EditorOf(this);
     switch (opcode) {
     case effOpen:
         InitForHost();
@@ -190,7 +190,7 @@ VstIntPtr IPlugVST::DispatchParameter(VstInt32 opcode, VstInt32 index, void* ptr
     case effString2Parameter:
         if (ptr) {
             const double v = param->ParseValue(static_cast<const char*>(ptr));
-            if (IPlugEditor* editor = GetEditor()) editor->PushValueToControls(index, v, false);
+            if (IEditorLink* link = GetEditor()) link->PushValueToControls(index, v, false);
             param->SetValue(v);
             OnParamChanged(index);
         }
@@ -227,7 +227,8 @@ VstIntPtr IPlugVST::DispatchVendorSpecific(VstInt32 index, VstIntPtr value, void
     case kEditorPictureRequest:
         return DrawEditorPicture(static_cast<EditorPicture*>(ptr));
     case 0x73744341: // 'stCA': a wheel movement the host forwards, 'Whee'
-        if (value == 0x57686565 && GetEditor()) return GetEditor()->HostWheel(opt);
+        if (IPlugEditor* editor = EditorOf(this); value == 0x57686565 && editor)
+            return editor->HostWheel(opt);
         return 0;
     default:
         return 0;
@@ -302,7 +303,7 @@ void IPlugVST::ProcessEvents(const VstEvents* events) {
 }
 
 VstIntPtr IPlugVST::DrawEditorPicture(EditorPicture* picture) {
-    IPlugEditor* editor = GetEditor();
+    IPlugEditor* editor = EditorOf(this);
     if (!picture || !editor) return 0;
     const PixelBitmap* bitmap = editor->DrawPicture();
     if (!bitmap || !bitmap->Bits() || bitmap->IsFlipped()) return 0;

@@ -62,9 +62,11 @@ IPlugVST::~IPlugVST() {
     DestroyEditor();
 }
 
-void IPlugVST::AttachEditor(IPlugEditor* editor) {
+void IPlugVST::AttachEditor(IEditorLink* link) {
+    if (!link) return;
+    IPlugBase::AttachEditor(link);
+    IPlugEditor* editor = EditorOf(this);
     if (!editor) return;
-    IPlugBase::AttachEditor(editor);
     // Hosts offer an editor only where one can open; elsewhere they show their own.
     if (editor->CanOpenWindow()) effect_.flags |= effFlagsHasEditor;
     editorRect_ = ERect{0, 0, static_cast<VstInt16>(editor->Height()),
@@ -72,7 +74,7 @@ void IPlugVST::AttachEditor(IPlugEditor* editor) {
 }
 
 void IPlugVST::OnEditorResized(int, int) {
-    if (IPlugEditor* editor = GetEditor())
+    if (IPlugEditor* editor = EditorOf(this))
         editorRect_ = ERect{0, 0, static_cast<VstInt16>(editor->Height()),
                             static_cast<VstInt16>(editor->Width())};
 }

@@ -18,7 +18,7 @@ public:
         return effect ? static_cast<IPlugVST*>(effect->object) : nullptr;
     }
 
-    void AttachEditor(IPlugEditor* editor) override;
+    void AttachEditor(IEditorLink* editor) override;
     void OnEditorResized(int width, int height) override;
     void SetLatency(int samples) override;
 
