@@ -1,10 +1,10 @@
 // The library's exported entry: one effect instance per call.
-#include "plugin/velmorande.h"
 #include "vst/aeffect.h"
+#include "vst/plug_vst.h"
+#include "vst/plugin_factory.h"
 
 #include <algorithm>
 #include <mutex>
-#include <new>
 
 #if defined(_WIN32)
 #define VST_EXPORT __declspec(dllexport)
@@ -16,7 +16,7 @@ extern "C" VST_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
     // Instances are built one at a time; the effect's constructor may take its own lock.
     static std::mutex creation;
     std::lock_guard lock(creation);
-    VSTCLASS* plug = new (std::nothrow) VSTCLASS(host);
+    IPlugVST* plug = CreatePlugin(host);
     if (!plug) return nullptr;
     plug->EnsurePreset();
     AEffect* effect = plug->Descriptor();
