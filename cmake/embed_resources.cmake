@@ -1,4 +1,4 @@
-# Writes a C++ source holding files as byte arrays with a lookup by id.
+# Writes a C++ source holding files as byte arrays, as the span PanelImageData().
 # Run as: cmake -DOUTPUT=file.cpp -DRESOURCES="id=path;id=path" -P embed_resources.cmake
 set(body "")
 set(table "")
@@ -7,7 +7,7 @@ foreach(entry ${RESOURCES})
     list(GET pair 0 id)
     list(GET pair 1 path)
     if(NOT EXISTS "${path}")
-        continue()
+        message(FATAL_ERROR "resource ${id} is missing: ${path}")
     endif()
     file(READ "${path}" hex HEX)
     string(LENGTH "${hex}" length)
@@ -18,12 +18,9 @@ foreach(entry ${RESOURCES})
     string(APPEND table "    {${id}, resource_${id}, ${size}},\n")
 endforeach()
 file(WRITE "${OUTPUT}.tmp" "// Generated from the resource files; do not edit.\n"
-    "#include \"editor/embedded_resources.h\"\n\nnamespace {\n${body}\n"
-    "const EmbeddedResource kResources[] = {\n${table}    {0, nullptr, 0},\n};\n"
+    "#include \"panel_images.h\"\n\nnamespace {\n${body}\n"
+    "const EmbeddedResource kResources[] = {\n${table}};\n"
     "} // namespace\n\n"
-    "const EmbeddedResource* FindEmbeddedResource(int id) {\n"
-    "    for (const EmbeddedResource& r : kResources)\n"
-    "        if (r.data && r.id == id) return &r;\n"
-    "    return nullptr;\n}\n")
+    "std::span<const EmbeddedResource> PanelImageData() { return kResources; }\n")
 file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
 file(REMOVE "${OUTPUT}.tmp")

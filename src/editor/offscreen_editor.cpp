@@ -2,7 +2,6 @@
 
 #include "bitmap/png_loader.h"
 #include "core/plug_base.h"
-#include "editor/embedded_resources.h"
 #include "editor/link_opener.h"
 
 OffscreenEditor::~OffscreenEditor() {
