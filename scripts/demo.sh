@@ -8,7 +8,7 @@ ensure_packages "${NATIVE_PACKAGES[@]}"
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j "$(nproc)" --target velmorande velmorande-host
-plugin=build/release/src/vst/velmorande.so
+plugin=build/release/plugins/velmorande.so
 out=${1:-out/demo}
 build/release/host/velmorande-host --demo "$out" "$plugin"
 echo "plug-in:     $plugin"

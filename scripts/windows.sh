@@ -110,7 +110,7 @@ PKG_CONFIG_LIBDIR="$deps/libpng/lib/pkgconfig" cmake -S . -B "$build" -G Ninja \
     -DPNG_LIBRARY="$deps/libpng/lib/libpng16.a" -DPNG_PNG_INCLUDE_DIR="$deps/libpng/include" \
     -DZLIB_LIBRARY="$mingw/lib/libz.a" -DZLIB_INCLUDE_DIR="$mingw/include" >/dev/null
 cmake --build "$build" -j "$jobs" --target velmorande velmorande-wine-tests
-dll=$build/src/vst/Velmorande.dll
+dll=$build/plugins/Velmorande.dll
 suite=$build/tests/windows/velmorande-wine-tests.exe
 
 step "Velmorande.dll: exports and imports"

@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 host=build/release/host/velmorande-host
-plugin=build/release/src/vst/velmorande.so
+plugin=build/release/plugins/velmorande.so
 "$host" "$plugin" --editor-png docs/editor-default.png
 "$host" "$plugin" --param "Host Sync=No" --editor-png docs/editor-sync-off.png
