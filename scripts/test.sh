@@ -28,12 +28,7 @@ step "fuzz targets over their corpora"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVELMORANDE_FUZZ=ON >/dev/null
 cmake --build build/fuzz -j "$jobs"
-for corpus in fuzz/corpus/*/; do
-    [ -d "$corpus" ] || continue
-    name=$(basename "$corpus")
-    echo "replaying $name"
-    "build/fuzz/fuzz/$name/$name" -runs=0 "$corpus" 2>&1 | tail -n 2
-done
+ctest --test-dir build/fuzz -j "$jobs" --output-on-failure
 
 step "Windows: Velmorande.dll and its suite under Wine"
 VELMORANDE_NATIVE_BUILD=build/release bash scripts/windows.sh
