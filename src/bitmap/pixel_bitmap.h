@@ -23,6 +23,4 @@ public:
     virtual bool Resize(int width, int height) = 0;
     // Platform drawing surface handle, or null for a bitmap that has none.
     virtual void* DeviceContext() const { return nullptr; }
-    // Reserved for optional interfaces of a kind; no kind offers one.
-    virtual void* QueryExtension(int /*id*/) { return nullptr; }
 };

@@ -5,12 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// Only 32-bit Windows had a choice of calling convention; 64-bit targets have one.
-#if defined(_WIN32) && !defined(_WIN64)
-#define VSTCALLBACK __cdecl
-#else
+// Marks the functions that cross the interface. The 64-bit targets this header is for
+// have one calling convention, so it adds nothing.
 #define VSTCALLBACK
-#endif
 
 using VstInt16 = std::int16_t;
 using VstInt32 = std::int32_t;
