@@ -40,16 +40,9 @@ public:
     int draws = 0;
 };
 
-class PromptingEditor : public OffscreenEditor {
-public:
-    using OffscreenEditor::OffscreenEditor;
-    void PromptParameter(IControl* control, IPlugParam*) override { prompted.push_back(control); }
-    std::vector<IControl*> prompted;
-};
-
 struct Dispatch : ::testing::Test {
     Plug plug;
-    PromptingEditor* editor = new PromptingEditor(&plug, 200, 100, 0);
+    OffscreenEditor* editor = new OffscreenEditor(&plug, 200, 100, 0);
     Probe* below = new Probe(&plug, {0, 0, 100, 100}, 0);
     Probe* above = new Probe(&plug, {50, 0, 150, 100}, 1);
     Probe* unbound = new Probe(&plug, {150, 0, 200, 100}, -1);
@@ -62,22 +55,6 @@ struct Dispatch : ::testing::Test {
     }
 };
 } // namespace
-
-TEST_F(Dispatch, LaterControlsLieOnTop) {
-    editor->MouseDown(75, 50, {});
-    editor->MouseUp(75, 50, {});
-    EXPECT_EQ(above->log, "du");
-    EXPECT_EQ(below->log, "");
-    above->Hide(true);
-    editor->MouseDown(75, 50, {});
-    EXPECT_EQ(below->log, "d") << "hidden controls take no mouse";
-    editor->MouseUp(75, 50, {});
-    above->Hide(false);
-    above->SetGrayed(true);
-    EXPECT_EQ(above->Blend().weight, 0.25f);
-    editor->MouseDown(75, 50, {});
-    EXPECT_EQ(below->log, "dud") << "grayed controls take no mouse";
-}
 
 TEST_F(Dispatch, CapturedControlGetsDragsAndReleaseAndTheGestureEnds) {
     editor->MouseDown(20, 20, {});
@@ -100,20 +77,6 @@ TEST_F(Dispatch, UnboundControlsHaveNoGesture) {
     editor->MouseUp(170, 20, {});
     editor->MouseWheel(170, 20, {}, 2);
     EXPECT_TRUE(plug.events.empty());
-}
-
-TEST_F(Dispatch, RightClickPromptsOnlyBoundControls) {
-    MouseKeys right;
-    right.right = true;
-    editor->MouseDown(20, 20, right);
-    editor->MouseUp(20, 20, right);
-    editor->MouseDown(170, 20, right);
-    editor->MouseUp(170, 20, right);
-    ASSERT_EQ(editor->prompted.size(), 1u);
-    EXPECT_EQ(editor->prompted[0], below);
-    below->SetNoPrompt(true);
-    editor->MouseDown(20, 20, right);
-    EXPECT_EQ(editor->prompted.size(), 1u);
 }
 
 TEST_F(Dispatch, WheelGestureEndsTwelveTicksAfterTheLastNotch) {
@@ -162,29 +125,221 @@ TEST_F(Dispatch, RedrawCycleDrawsDirtyControlsOnlyWhereTheyMeetTheArea) {
     EXPECT_TRUE(plug.events.empty());
 }
 
-TEST_F(Dispatch, DoubleClickRestoresTheFirstPluginValue) {
-    EXPECT_DOUBLE_EQ(below->DefaultValue(), 0.5);
-    below->SetValue(0.9);
-    editor->MouseDoubleClick(20, 20, {});
-    EXPECT_DOUBLE_EQ(below->Value(), 0.5);
-    EXPECT_EQ(plug.GetParam(0)->Value(), 50.0);
-    EXPECT_EQ(plug.Count(HostEvent::Begin, 0), 1);
-    EXPECT_EQ(plug.Count(HostEvent::Automate, 0), 1);
-}
-
-TEST_F(Dispatch, TypedValuesAreBracketed) {
-    editor->ApplyTypedText(above, plug.GetParam(1), "25%");
-    EXPECT_EQ(plug.GetParam(1)->Value(), 25.0);
-    ASSERT_EQ(plug.events.size(), 3u);
-    EXPECT_EQ(plug.events[0].kind, HostEvent::Begin);
-    EXPECT_EQ(plug.events[1].kind, HostEvent::Automate);
-    EXPECT_EQ(plug.events[2].kind, HostEvent::End);
-}
-
 TEST_F(Dispatch, BackgroundGoesToIndexZero) {
     editor->SetBackgroundImage(12345, "missing.png"); // no such image: empty, draws nothing
     EXPECT_NE(editor->GetControl(0), below);
     EXPECT_EQ(editor->GetControl(1), below);
     EXPECT_EQ(editor->GetControl(0)->ParamIndex(), -1);
     editor->DrawAll();
+}
+
+TEST_F(Dispatch, PressAndReleaseGoToTheTopmostVisibleControl) {
+    enum Cover { Shown, Hidden, Grayed };
+    const struct {
+        int x, y;
+        Cover above;
+        char receiver; // 'b'elow, 'a'bove, 'u'nbound or '-' for none
+    } table[] = {
+        {0, 0, Shown, 'b'},     {49, 99, Shown, 'b'},  {50, 0, Shown, 'a'},   {99, 50, Shown, 'a'},
+        {149, 99, Shown, 'a'},  {150, 0, Shown, 'u'},  {199, 99, Shown, 'u'}, {200, 50, Shown, '-'},
+        {-1, 50, Shown, '-'},   {75, 100, Shown, '-'}, {75, -1, Shown, '-'},  {75, 50, Hidden, 'b'},
+        {120, 50, Hidden, '-'}, {99, 0, Grayed, 'b'},  {100, 0, Grayed, '-'},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(testing::Message() << row.x << "," << row.y << " cover " << row.above);
+        above->Hide(row.above == Hidden);
+        above->SetGrayed(row.above == Grayed);
+        EXPECT_EQ(above->Blend().weight, row.above == Grayed ? 0.25f : 1.0f);
+        for (Probe* p : {below, above, unbound})
+            p->log.clear();
+        plug.events.clear();
+
+        editor->MouseDown(row.x, row.y, {});
+        editor->MouseUp(row.x, row.y, {});
+        EXPECT_EQ(below->log, row.receiver == 'b' ? "du" : "");
+        EXPECT_EQ(above->log, row.receiver == 'a' ? "du" : "");
+        EXPECT_EQ(unbound->log, row.receiver == 'u' ? "du" : "");
+        EXPECT_EQ(editor->CaptureIndex(), -1) << "released";
+        const int param = row.receiver == 'b' ? 0 : row.receiver == 'a' ? 1 : -1;
+        if (param < 0) {
+            EXPECT_TRUE(plug.events.empty());
+        } else {
+            EXPECT_EQ(plug.events, (std::vector<HostEvent>{{HostEvent::Begin, param, 0.0},
+                                                           {HostEvent::End, param, 0.0}}));
+        }
+    }
+}
+
+TEST_F(Dispatch, WheelStepsWithModifiers) {
+    MouseKeys shift, control, alt, both;
+    shift.shift = true;
+    control.control = true;
+    alt.alt = true;
+    both.shift = both.control = true;
+    const struct {
+        const char* name;
+        MouseKeys mod;
+        int notches;
+        double step;
+    } table[] = {{"plain", {}, 1, 0.01},     {"plain", {}, -2, -0.02},
+                 {"shift", shift, 1, 0.001}, {"control", control, 3, 0.003},
+                 {"alt", alt, 1, 0.01},      {"shift+control", both, -1, -0.001},
+                 {"plain", {}, 0, 0.0}};
+    int begins = 0;
+    for (const auto& row : table) {
+        SCOPED_TRACE(testing::Message() << row.name << " " << row.notches);
+        below->SetValue(0.5);
+        plug.events.clear();
+        editor->MouseWheel(20, 20, row.mod, row.notches);
+        EXPECT_NEAR(below->Value(), 0.5 + row.step, 1e-12);
+        ASSERT_FALSE(plug.events.empty());
+        EXPECT_EQ(plug.events.back().kind, HostEvent::Automate);
+        EXPECT_EQ(plug.events.back().index, 0);
+        EXPECT_NEAR(plug.events.back().value, 0.5 + row.step, 1e-12);
+        EXPECT_EQ(above->Value(), 0.5) << "only the control under the pointer";
+        EXPECT_EQ(plug.Count(HostEvent::End), 0);
+        begins += plug.Count(HostEvent::Begin);
+    }
+    EXPECT_EQ(begins, 1) << "one gesture for the whole run";
+}
+
+TEST_F(Dispatch, DoubleClickRestoresOnlyAnExistingDefault) {
+    auto* fresh = new Probe(&plug, {0, 0, 40, 40}, 2); // added after attaching: no default
+    editor->AddControl(fresh);
+    const struct {
+        int x, y;
+        IControl* control; // expected receiver, or none
+        double before, after;
+        int pushes;
+    } table[] = {
+        {45, 50, below, 0.9, 0.5, 1},    {120, 50, above, 0.1, 0.5, 1},
+        {20, 20, fresh, 0.3, 0.3, 0},    {170, 50, unbound, 0.7, 0.7, 0},
+        {250, 50, nullptr, 0.0, 0.0, 0},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(testing::Message() << row.x << "," << row.y);
+        if (row.control) row.control->SetValue(row.before);
+        plug.events.clear();
+        EXPECT_FALSE(editor->MouseDoubleClick(row.x, row.y, {})) << "no capture";
+        editor->MouseUp(row.x, row.y, {});
+        if (row.control) {
+            EXPECT_DOUBLE_EQ(row.control->Value(), row.after);
+        }
+        const int param = row.control ? row.control->ParamIndex() : -1;
+        EXPECT_EQ(plug.Count(HostEvent::Automate), row.pushes);
+        EXPECT_EQ(plug.Count(HostEvent::Begin), param >= 0 ? 1 : 0);
+        EXPECT_EQ(plug.Count(HostEvent::End), param >= 0 ? 1 : 0) << "from the release";
+        if (param >= 0) {
+            EXPECT_EQ(plug.events.front().index, param);
+        }
+    }
+}
+
+TEST_F(Dispatch, RedrawCopiesTheUnionOfDirtyControls) {
+    editor->Tick();
+    editor->Tick(); // the values given on attaching are drawn twice
+    const IPlugRect all{0, 0, 200, 100};
+    const struct {
+        const char* name;
+        std::vector<Probe*> dirty;
+        IPlugRect copied;
+        int drawnBelow, drawnAbove, drawnUnbound;
+    } table[] = {
+        {"below", {below}, {0, 0, 100, 100}, 1, 1, 0},
+        {"above", {above}, {50, 0, 150, 100}, 1, 1, 0},
+        {"unbound", {unbound}, {150, 0, 200, 100}, 0, 0, 1},
+        {"below and unbound", {below, unbound}, all, 1, 1, 1},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        const int copies = editor->ScreenCopies();
+        const int b = below->draws, a = above->draws, u = unbound->draws;
+        for (Probe* p : row.dirty)
+            p->MarkDirty(false);
+        editor->Tick();
+        EXPECT_EQ(editor->ScreenCopies(), copies + 1);
+        EXPECT_EQ(editor->LastCopied(), row.copied);
+        EXPECT_EQ(below->draws - b, row.drawnBelow);
+        EXPECT_EQ(above->draws - a, row.drawnAbove);
+        EXPECT_EQ(unbound->draws - u, row.drawnUnbound);
+        editor->Tick();
+        EXPECT_EQ(editor->ScreenCopies(), copies + 1) << "marked dirty once, drawn once";
+    }
+
+    // Hiding redraws the area twice, without drawing the hidden control.
+    const int copies = editor->ScreenCopies();
+    const int a = above->draws, b = below->draws;
+    above->Hide(true);
+    editor->Tick();
+    editor->Tick();
+    editor->Tick();
+    EXPECT_EQ(editor->ScreenCopies(), copies + 2);
+    EXPECT_EQ(editor->LastCopied(), above->DrawRect());
+    EXPECT_EQ(above->draws, a);
+    EXPECT_EQ(below->draws, b + 2);
+}
+
+TEST(WheelGesture, EndsAfterHalfASecondOfTicks) {
+    // max(1, frames per second / 2) ticks; a rate of 0 means 24 frames per second.
+    for (auto [fps, ticks] : {std::pair{24, 12}, {10, 5}, {3, 1}, {2, 1}, {1, 1}, {0, 12}}) {
+        SCOPED_TRACE(fps);
+        Plug plug;
+        auto* editor = new OffscreenEditor(&plug, 100, 100, fps);
+        editor->AddControl(new Probe(&plug, {0, 0, 100, 100}, 0));
+        plug.AttachEditor(editor);
+        editor->MouseWheel(10, 10, {}, 1);
+        EXPECT_EQ(editor->EndEditCountdown(), ticks);
+        for (int t = 1; t < ticks; ++t)
+            editor->Tick();
+        EXPECT_EQ(plug.Count(HostEvent::End), 0);
+        editor->Tick();
+        EXPECT_EQ(plug.Count(HostEvent::End, 0), 1);
+        editor->Tick();
+        EXPECT_EQ(plug.Count(HostEvent::End), 1);
+    }
+}
+
+TEST_F(Dispatch, AnotherGestureEndsAPendingWheelGestureFirst) {
+    using E = HostEvent;
+    const struct {
+        const char* name;
+        void (*act)(OffscreenEditor&);
+        std::vector<HostEvent> events;
+    } table[] = {
+        {"wheel elsewhere",
+         [](OffscreenEditor& e) { e.MouseWheel(120, 20, {}, 1); },
+         {{E::Begin, 0, 0.0},
+          {E::Automate, 0, 0.51},
+          {E::End, 0, 0.0},
+          {E::Begin, 1, 0.0},
+          {E::Automate, 1, 0.51}}},
+        {"wheel on the same control",
+         [](OffscreenEditor& e) { e.MouseWheel(20, 20, {}, 1); },
+         {{E::Begin, 0, 0.0}, {E::Automate, 0, 0.51}, {E::Automate, 0, 0.52}}},
+        {"press on the same control",
+         [](OffscreenEditor& e) {
+             e.MouseDown(20, 20, {});
+             e.MouseUp(20, 20, {});
+         },
+         {{E::Begin, 0, 0.0},
+          {E::Automate, 0, 0.51},
+          {E::End, 0, 0.0},
+          {E::Begin, 0, 0.0},
+          {E::End, 0, 0.0}}},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        below->SetValue(0.5);
+        above->SetValue(0.5);
+        plug.EndPendingEdit();
+        plug.events.clear();
+        editor->MouseWheel(20, 20, {}, 1);
+        row.act(*editor);
+        ASSERT_EQ(plug.events.size(), row.events.size());
+        for (std::size_t i = 0; i < row.events.size(); ++i) {
+            EXPECT_EQ(plug.events[i].kind, row.events[i].kind) << i;
+            EXPECT_EQ(plug.events[i].index, row.events[i].index) << i;
+            EXPECT_NEAR(plug.events[i].value, row.events[i].value, 1e-12) << i;
+        }
+    }
 }

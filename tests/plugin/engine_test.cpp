@@ -17,6 +17,15 @@ void OpenRampExample(Effect& fx) {
     SetPlain(fx, kDryMix, 0);
     SetPlain(fx, kWetMix, 100);
 }
+
+// What a tap at `offset` reads at `frame` when the ramp 0, 1, 2, ... is written into a
+// cycle of `period` cells: the cell it reads runs backwards from the offset, and holds the
+// last ramp value written there (that frame's own included), or 0 if none was yet.
+double ReversedRamp(int offset, int period, int frame) {
+    const int cell = ((offset - frame) % period + period) % period;
+    const int written = frame - ((frame - cell) % period + period) % period;
+    return written < 0 ? 0.0 : written;
+}
 } // namespace
 
 TEST(Engine, ClosedGateLeavesOutputsUntouched) {
@@ -31,27 +40,34 @@ TEST(Engine, ClosedGateLeavesOutputsUntouched) {
     }
 }
 
-TEST(Engine, RampIsPlayedBackReversed) {
-    Effect fx;
-    OpenRampExample(fx);
-    StereoBlock block(40);
-    std::iota(block.inL.begin(), block.inL.end(), 0.0);
-    block.inR = block.inL;
-    block.Process(fx);
-    ASSERT_EQ(fx.Period(), 16u);
-    ASSERT_EQ(fx.Tap1Offset(), 15);
-    ASSERT_EQ(fx.Tap2Offset(), 8);
-    ASSERT_EQ(fx.FilterCoefficient(), 0.0);
+TEST(Engine, RampIsPlayedBackReversedInEveryTapMode) {
+    // The reference against the runs of the normal mode: eight zeros, then 7..0, 15..8.
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(ReversedRamp(15, 16, i), 0.0);
+        EXPECT_EQ(ReversedRamp(15, 16, 8 + i), 7 - i);
+        EXPECT_EQ(ReversedRamp(15, 16, 16 + i), 15 - i);
+    }
+    EXPECT_EQ(ReversedRamp(8, 16, 4), 4.0);
+    EXPECT_EQ(ReversedRamp(8, 16, 12), 12.0);
 
-    const double tap1[40] = {0,  0,  0,  0,  0,  0,  0,  0,  7,  6,  5,  4,  3,  2,
-                             1,  0,  15, 14, 13, 12, 11, 10, 9,  8,  23, 22, 21, 20,
-                             19, 18, 17, 16, 31, 30, 29, 28, 27, 26, 25, 24};
-    const double tap2[40] = {0,  0,  0,  0,  4,  3,  2,  1,  0,  0,  0,  0,  12, 11,
-                             10, 9,  8,  7,  6,  5,  20, 19, 18, 17, 16, 15, 14, 13,
-                             28, 27, 26, 25, 24, 23, 22, 21, 36, 35, 34, 33};
-    for (int i = 0; i < 40; ++i) {
-        EXPECT_EQ(block.outL[i], tap1[i]) << "frame " << i;
-        EXPECT_EQ(block.outR[i], tap2[i]) << "frame " << i;
+    // Tap 1 sits at two thirds, three quarters and the whole of the 16-sample cycle.
+    for (auto [mode, tap1] : {std::pair{kTapTriplet, 11}, {kTapDotted, 12}, {kTapNormal, 15}}) {
+        SCOPED_TRACE(mode);
+        Effect fx;
+        OpenRampExample(fx);
+        SetPlain(fx, kPingPong, mode);
+        StereoBlock block(56);
+        std::iota(block.inL.begin(), block.inL.end(), 0.0);
+        block.inR = block.inL;
+        block.Process(fx);
+        ASSERT_EQ(fx.Period(), 16u);
+        ASSERT_EQ(fx.Tap1Offset(), tap1);
+        ASSERT_EQ(fx.Tap2Offset(), 8);
+        ASSERT_EQ(fx.FilterCoefficient(), 0.0);
+        for (int i = 0; i < 56; ++i) {
+            EXPECT_EQ(block.outL[i], ReversedRamp(tap1, 16, i)) << "frame " << i;
+            EXPECT_EQ(block.outR[i], ReversedRamp(8, 16, i)) << "frame " << i;
+        }
     }
 }
 

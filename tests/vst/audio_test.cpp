@@ -38,6 +38,20 @@ void RunDouble(AEffect* e, std::vector<double> l, std::vector<double> r, std::ve
         e->processDoubleReplacing(e, in, out, block);
     }
 }
+
+// Runs one of the single-precision callbacks over the signal in blocks of `block` frames,
+// into outputs that start at `start` (the accumulating callback adds to them).
+void RunFloat(AEffect* e, AEffectProcessProc callback, std::vector<float>& outL,
+              std::vector<float>& outR, int block, float start) {
+    std::vector<float> l = ToFloat(Tone(0.03)), r = ToFloat(Tone(0.05));
+    outL.assign(kFrames, start);
+    outR.assign(kFrames, -start);
+    for (int done = 0; done < kFrames; done += block) {
+        float* in[2] = {l.data() + done, r.data() + done};
+        float* out[2] = {outL.data() + done, outR.data() + done};
+        callback(e, in, out, block);
+    }
+}
 } // namespace
 
 TEST(AudioCallbacks, DoubleReplacingRendersEchoes) {
@@ -160,6 +174,23 @@ TEST(AudioCallbacks, OddFrameCountsAndBuffers) {
     outL.assign(64, 9.0);
     e->processDoubleReplacing(e, ins, outs, 64);
     EXPECT_EQ(outL[5], 0.0) << "no block to work in: silence";
+}
+
+TEST(AudioCallbacks, OversizedSingleBlocksEqualSmallerCalls) {
+    for (bool accumulate : {false, true}) {
+        SCOPED_TRACE(accumulate ? "process" : "processReplacing");
+        TestHost host;
+        AEffect* big = OpenPlaying(host, 256);
+        AEffect* small = OpenPlaying(host, 256);
+        const float start = accumulate ? 0.125f : 7.0f;
+        std::vector<float> bigL, bigR, smallL, smallR;
+        RunFloat(big, accumulate ? big->process : big->processReplacing, bigL, bigR, 1024, start);
+        RunFloat(small, accumulate ? small->process : small->processReplacing, smallL, smallR, 256,
+                 start);
+        EXPECT_EQ(bigL, smallL) << "every piece reads its own part of the input";
+        EXPECT_EQ(bigR, smallR);
+        EXPECT_NE(smallL[2000], start) << "the signal got through";
+    }
 }
 
 TEST(AudioCallbacks, ClosedGateBeforeOpenLeavesOutputs) {
