@@ -3,11 +3,18 @@
 #include "plugin/velmorande.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 namespace {
 // The longest line (512 MiB); an absurd tempo or sample rate asking for more runs dry.
 constexpr std::uint32_t kMaxLine = 1u << 26;
+
+// A NaN or infinity written into the line would circulate through the feedback for good:
+// the engine hears such a sample as silence. Finite samples pass untouched.
+inline double Audible(double x) {
+    return std::isfinite(x) ? x : 0.0;
+}
 } // namespace
 
 void VSTCLASS::ProcessBlock(double** inputs, double** outputs, int nFrames) {
@@ -59,7 +66,7 @@ void VSTCLASS::RenderDry(double** inputs, double** outputs, int nFrames) const {
     double* outL = outputs[0];
     double* outR = outputs[1];
     for (int i = 0; i < nFrames; ++i) {
-        const double l = inL[i], r = inR[i];
+        const double l = Audible(inL[i]), r = Audible(inR[i]);
         outL[i] = dry * l;
         outR[i] = dry * r;
     }
@@ -83,7 +90,7 @@ void VSTCLASS::RenderWet(double** inputs, double** outputs, int nFrames) {
     double y1 = y1_, y2 = y2_, hold1 = hold1_, hold2 = hold2_;
 
     for (int i = 0; i < nFrames; ++i) {
-        const double l = inL[i], r = inR[i];
+        const double l = Audible(inL[i]), r = Audible(inR[i]);
         line[pos] = (r + l) * 0.5 + feedback * line[pos];
         int r1 = tap1 - pos;
         if (r1 < 0) r1 += period;

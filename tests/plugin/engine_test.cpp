@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace {
@@ -248,4 +249,40 @@ TEST(Engine, ZeroAndNegativeFrameCountsProcessNothing) {
     fx.ProcessBlock(block.ins, block.outs, 0);
     fx.ProcessBlock(block.ins, block.outs, -5);
     EXPECT_EQ(block.outL[0], 3.0);
+}
+
+// A NaN or an infinity in the input is heard as silence, in the wet and the dry path
+// alike: the output equals that of the same input with zeros there, and stays finite long
+// after (the feedback would otherwise carry it round the line for good).
+TEST(Engine, NonFiniteInputIsHeardAsSilence) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (bool wet : {true, false}) {
+        SCOPED_TRACE(wet ? "delay line" : "dry path (no tempo)");
+        Effect poisoned, clean;
+        for (Effect* fx : {&poisoned, &clean}) {
+            OpenEffect(*fx, 44100.0, wet ? 120.0 : 0.0);
+            SetPlain(*fx, kFeedback, 90);
+            SetPlain(*fx, kDryMix, 50);
+        }
+        for (int b = 0; b < 40; ++b) {
+            StereoBlock p(512), c(512);
+            for (int i = 0; i < 512; ++i)
+                p.inL[i] = c.inL[i] = p.inR[i] = c.inR[i] = std::sin(0.01 * (b * 512 + i));
+            if (b == 1) {
+                p.inL[3] = nan;
+                p.inR[7] = inf;
+                p.inL[100] = -inf;
+                p.inR[100] = nan;
+                c.inL[3] = c.inR[7] = c.inL[100] = c.inR[100] = 0.0;
+            }
+            p.Process(poisoned);
+            c.Process(clean);
+            for (int i = 0; i < 512; ++i) {
+                ASSERT_TRUE(std::isfinite(p.outL[i]) && std::isfinite(p.outR[i])) << b << ":" << i;
+                ASSERT_EQ(p.outL[i], c.outL[i]) << b << ":" << i;
+                ASSERT_EQ(p.outR[i], c.outR[i]) << b << ":" << i;
+            }
+        }
+    }
 }
