@@ -5,7 +5,8 @@
 function(velmorande_vst_module target)
     cmake_parse_arguments(ARG "" "EFFECT;NAME;WINDOWS_NAME" "SOURCES" ${ARGN})
     add_library(${target} MODULE ${ARG_SOURCES})
-    target_link_libraries(${target} PRIVATE velmorande_vst_entry ${ARG_EFFECT})
+    target_link_libraries(${target} PRIVATE velmorande_vst_entry velmorande_vst_module_glue
+        ${ARG_EFFECT})
     set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${ARG_NAME}
         LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/plugins)
     if(WIN32)

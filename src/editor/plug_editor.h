@@ -2,9 +2,9 @@
 
 #include "base/geometry.h"
 #include "core/editor_link.h"
-#include "editor/embedded_resources.h"
 #include "core/pointer_list.h"
 #include "editor/editor_types.h"
+#include "editor/embedded_resources.h"
 
 #include <memory>
 #include <span>

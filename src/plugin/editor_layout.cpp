@@ -9,6 +9,8 @@
 
 #include "panel_images.h"
 
+#include <memory>
+
 namespace {
 constexpr int kWidth = 530;
 constexpr int kHeight = 210;
@@ -25,7 +27,8 @@ IPlugText Style(const char* face, int size, const IPlugColor& colour) {
 } // namespace
 
 void VSTCLASS::BuildEditor() {
-    IPlugEditor* editor = CreatePlatformEditor(this, kWidth, kHeight, 0);
+    // Held until attached, so that a failure while building the panel leaks nothing.
+    std::unique_ptr<IPlugEditor> editor(CreatePlatformEditor(this, kWidth, kHeight, 0));
     editor->SetEmbeddedResources(PanelImageData());
     const IPlugText versionStyle = Style("Verdana", 13, IPlugColor{100, 0, 0, 0});
     const IPlugText valueStyle = Style("Arial", 16, IPlugColor{230, 255, 255, 255});
@@ -64,5 +67,5 @@ void VSTCLASS::BuildEditor() {
     editor->AddControl(
         new ISlider(this, kWetMix, {461, 79, 501, 191}, handle, valueStyle, 96, false, bar, 2, 7));
 
-    AttachEditor(editor);
+    AttachEditor(editor.release());
 }

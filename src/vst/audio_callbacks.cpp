@@ -25,6 +25,16 @@ void VSTCALLBACK vst_callbacks::ProcessDoubleReplacing(AEffect* effect, double**
 
 template <typename Sample, bool kAccumulate>
 void IPlugVST::ProcessHostBlock(Sample** inputs, Sample** outputs, VstInt32 nFrames) {
+    try {
+        ProcessHostFrames<Sample, kAccumulate>(inputs, outputs, nFrames);
+    } catch (...) {
+        // A failed block is silence: nothing added, or zeros written.
+        if (!kAccumulate && outputs && nFrames > 0) ClearHostOutputs(outputs, nFrames);
+    }
+}
+
+template <typename Sample, bool kAccumulate>
+void IPlugVST::ProcessHostFrames(Sample** inputs, Sample** outputs, VstInt32 nFrames) {
     PlugMutex::Guard lock(Mutex());
     if (MidiMode() != 0) CallHost(audioMasterWantMidi);
     if (nFrames < 0 || !outputs) return;

@@ -3,6 +3,8 @@
 #include "vst/aeffect.h"
 
 // The functions the descriptor hands the host; each finds the plug-in through `object`.
+// Nothing thrown inside ever reaches the host: each answers with its failure value
+// (0, or silence) instead.
 namespace vst_callbacks {
 VstIntPtr VSTCALLBACK Dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                  void* ptr, float opt);

@@ -35,16 +35,30 @@ VstIntPtr VSTCALLBACK vst_callbacks::Dispatcher(AEffect* effect, VstInt32 opcode
         delete plug;
         return 0;
     }
-    return plug->Dispatch(opcode, index, value, ptr, opt);
+    try {
+        return plug->Dispatch(opcode, index, value, ptr, opt);
+    } catch (...) {
+        return 0;
+    }
 }
 
 void VSTCALLBACK vst_callbacks::SetParameter(AEffect* effect, VstInt32 index, float value) {
-    if (IPlugVST* plug = IPlugVST::FromDescriptor(effect)) plug->SetParameterFromHost(index, value);
+    IPlugVST* plug = IPlugVST::FromDescriptor(effect);
+    if (!plug) return;
+    try {
+        plug->SetParameterFromHost(index, value);
+    } catch (...) {
+    }
 }
 
 float VSTCALLBACK vst_callbacks::GetParameter(AEffect* effect, VstInt32 index) {
     IPlugVST* plug = IPlugVST::FromDescriptor(effect);
-    return plug ? plug->GetParameterForHost(index) : 0.0f;
+    if (!plug) return 0.0f;
+    try {
+        return plug->GetParameterForHost(index);
+    } catch (...) {
+        return 0.0f;
+    }
 }
 
 VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,

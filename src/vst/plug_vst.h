@@ -48,6 +48,8 @@ public:
     void ProcessHostBlock(Sample** inputs, Sample** outputs, VstInt32 nFrames);
 
 private:
+    template <typename Sample, bool kAccumulate>
+    void ProcessHostFrames(Sample** inputs, Sample** outputs, VstInt32 nFrames);
     VstIntPtr CallHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
     const VstTimeInfo* HostTime(VstInt32 filter);
