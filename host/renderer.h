@@ -4,7 +4,7 @@
 #pragma once
 
 #include "audio_stream.h"
-#include "plugin_instance.h"
+#include "vsthost/plugin_instance.h"
 #include "signal_stats.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // and running the velmorande-host executable.
 #pragma once
 
-#include "dynamic_library.h"
+#include "vsthost/dynamic_library.h"
 #include "fixture_plugin/fixture_trace.h"
 
 #include <filesystem>

@@ -1,12 +1,12 @@
-#include "vst/test_host.h"
+#include "vst/loaded_plugin.h"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 
 TEST(Descriptor, FilledByTheEntryPoint) {
-    TestHost host;
-    AEffect* e = host.Create();
+    LoadedPlugin plugin;
+    AEffect* e = plugin.Create();
     EXPECT_EQ(e->magic, 0x56737450);
     EXPECT_EQ(e->numPrograms, 25);
     EXPECT_EQ(e->numParams, 9);
@@ -26,13 +26,13 @@ TEST(Descriptor, FilledByTheEntryPoint) {
     EXPECT_NE(e->getParameter, nullptr);
     for (char c : e->future)
         EXPECT_EQ(c, 0);
-    EXPECT_TRUE(host.requests.empty()) << "the host is not asked anything during creation";
+    EXPECT_TRUE(plugin.host.requests().empty()) << "the host is not asked anything during creation";
 }
 
 TEST(Descriptor, MainIsTheSameEntry) {
-    TestHost host;
+    LoadedPlugin plugin;
     using Entry = AEffect* (*)(audioMasterCallback);
-    auto main = reinterpret_cast<Entry>(host.Symbol("main"));
+    auto main = reinterpret_cast<Entry>(plugin.Symbol("main"));
     ASSERT_NE(main, nullptr);
     AEffect* e = main(nullptr);
     ASSERT_NE(e, nullptr);
@@ -41,21 +41,21 @@ TEST(Descriptor, MainIsTheSameEntry) {
 }
 
 TEST(Descriptor, OnlyTheEntryPointsAreExported) {
-    TestHost host;
-    EXPECT_EQ(host.Symbol("_ZN8IPlugVST8DispatchEiilPvf"), nullptr);
-    EXPECT_EQ(host.Symbol("_ZN8VSTCLASS12ProcessBlockEPPdS1_i"), nullptr);
+    LoadedPlugin plugin;
+    EXPECT_EQ(plugin.Symbol("_ZN8IPlugVST8DispatchEiilPvf"), nullptr);
+    EXPECT_EQ(plugin.Symbol("_ZN8VSTCLASS12ProcessBlockEPPdS1_i"), nullptr);
 }
 
 TEST(Descriptor, InstancesAreIndependent) {
-    TestHost host;
-    AEffect* a = host.Open();
-    AEffect* b = host.Open();
+    LoadedPlugin plugin;
+    AEffect* a = plugin.Open();
+    AEffect* b = plugin.Open();
     ASSERT_NE(a, b);
     ASSERT_NE(a->object, b->object);
-    TestHost::Dispatch(a, effSetProgram, 0, 3);
+    LoadedPlugin::Dispatch(a, effSetProgram, 0, 3);
     a->setParameter(a, 5, 0.0f);
-    EXPECT_EQ(TestHost::Dispatch(b, effGetProgram), 0);
+    EXPECT_EQ(LoadedPlugin::Dispatch(b, effGetProgram), 0);
     EXPECT_NE(b->getParameter(b, 5), a->getParameter(a, 5));
-    host.Close(a);
-    EXPECT_EQ(TestHost::Text(b, effGetProgramName), "---- default ----");
+    plugin.Close(a);
+    EXPECT_EQ(LoadedPlugin::Text(b, effGetProgramName), "---- default ----");
 }

@@ -1,4 +1,4 @@
-#include "vst/test_host.h"
+#include "vst/loaded_plugin.h"
 
 #include <gtest/gtest.h>
 
@@ -8,15 +8,15 @@
 
 namespace {
 struct Dispatcher : ::testing::Test {
-    TestHost host;
+    LoadedPlugin plugin;
     AEffect* e = nullptr;
-    void SetUp() override { e = host.Open(); }
+    void SetUp() override { e = plugin.Open(); }
     VstIntPtr Do(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                  float opt = 0.0f) {
-        return TestHost::Dispatch(e, opcode, index, value, ptr, opt);
+        return LoadedPlugin::Dispatch(e, opcode, index, value, ptr, opt);
     }
     std::string Text(VstInt32 opcode, VstInt32 index = 0) {
-        return TestHost::Text(e, opcode, index);
+        return LoadedPlugin::Text(e, opcode, index);
     }
 };
 } // namespace
@@ -77,7 +77,7 @@ TEST_F(Dispatcher, StringToParameter) {
     EXPECT_EQ(Do(effString2Parameter, 3), 1) << "without text nothing changes";
     EXPECT_EQ(Text(effGetParamDisplay, 3), "Triplet");
     EXPECT_EQ(Do(effString2Parameter, 9, 0, word), 0);
-    EXPECT_EQ(host.Count(audioMasterAutomate), 0) << "host-typed values are not reported back";
+    EXPECT_EQ(plugin.Count(audioMasterAutomate), 0) << "host-typed values are not reported back";
 }
 
 TEST_F(Dispatcher, Programs) {
@@ -140,20 +140,20 @@ TEST_F(Dispatcher, Chunks) {
                                    static_cast<std::uint8_t*>(data) + bankSize);
     EXPECT_EQ(Do(effGetChunk, 1), 0) << "no pointer";
 
-    AEffect* other = host.Open();
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 0, bankSize, bank.data()), 1);
-    EXPECT_EQ(TestHost::Text(other, effGetParamDisplay, 4), "-50");
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, size, program.data()), 1);
+    AEffect* other = plugin.Open();
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 0, bankSize, bank.data()), 1);
+    EXPECT_EQ(LoadedPlugin::Text(other, effGetParamDisplay, 4), "-50");
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, size, program.data()), 1);
 
     // Wrong magic: read from byte 0 as bare values.
     std::vector<std::uint8_t> bare(program.begin() + 8, program.end());
     bare[4 * 8 + 6] = 0x59; // pan width 100.0 (0x4059000000000000)
     bare[4 * 8 + 7] = 0x40;
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 72, bare.data()), 1);
-    EXPECT_EQ(TestHost::Text(other, effGetParamDisplay, 4), "100");
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 40, bare.data()), 0) << "short";
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, -4, bare.data()), 0);
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 72, nullptr), 0);
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 72, bare.data()), 1);
+    EXPECT_EQ(LoadedPlugin::Text(other, effGetParamDisplay, 4), "100");
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 40, bare.data()), 0) << "short";
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, -4, bare.data()), 0);
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 72, nullptr), 0);
 }
 
 TEST_F(Dispatcher, Capabilities) {
@@ -261,7 +261,7 @@ TEST_F(Dispatcher, IgnoresSampleRatesThatAreNotPositive) {
     Do(effSetSampleRate, 0, 0, nullptr, -1.0f);
     Do(effSetSampleRate, 0, 0, nullptr, NAN);
     Do(effSetSampleRate, 0, 0, nullptr, 0.0f);
-    SetTempo(host, 120.0);
+    SetTempo(plugin, 120.0);
     std::vector<float> l(512, 0.5f), r(512, 0.5f);
     float* io[2] = {l.data(), r.data()};
     e->processReplacing(e, io, io, 512);
