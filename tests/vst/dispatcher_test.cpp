@@ -1,4 +1,5 @@
 #include "vst/loaded_plugin.h"
+#include "vst/vendor_codes.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ struct Dispatcher : ::testing::Test {
 
 TEST_F(Dispatcher, FixedAnswers) {
     EXPECT_EQ(Do(effGetVstVersion), 2400);
-    EXPECT_EQ(Do(effIdentify), 0x4E764566);
+    EXPECT_EQ(Do(effIdentify), FourCharCode("NvEf"));
     EXPECT_EQ(Do(effGetVendorVersion), 10100);
     EXPECT_EQ(Do(effGetPlugCategory), kPlugCategEffect);
     EXPECT_EQ(Do(effCanBeAutomated, 400), 1);
@@ -162,8 +163,8 @@ TEST_F(Dispatcher, Capabilities) {
     EXPECT_EQ(can("receiveVstTimeInfo "), 0);
     EXPECT_EQ(can("sendVstEvents"), 0);
     EXPECT_EQ(can("receiveVstMidiEvent"), 0);
-    EXPECT_EQ(can("hasCockosExtensions"), 0xBEEF0000);
-    EXPECT_EQ(can("hasCockosViewAsConfig"), 0xBEEF0000);
+    EXPECT_EQ(can("hasCockosExtensions"), kVendorCanDo);
+    EXPECT_EQ(can("hasCockosViewAsConfig"), kVendorCanDo);
     EXPECT_EQ(can("bypass"), 0);
     EXPECT_EQ(Do(effCanDo), 0);
 }
@@ -201,24 +202,25 @@ TEST_F(Dispatcher, SpeakerArrangements) {
 
 TEST_F(Dispatcher, VendorSpecific) {
     char text[64] = "x";
-    EXPECT_EQ(Do(effVendorSpecific, 7, 6, text, 0.5f), 0xBEEF);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorValueDisplay, 6, text, 0.5f), kVendorHandled);
     EXPECT_STREQ(text, "5075");
-    EXPECT_EQ(Do(effVendorSpecific, 7, 99, text, 0.5f), 0xBEEF);
-    EXPECT_EQ(Do(effVendorSpecific, 7, 6, nullptr, 0.5f), 0);
-    EXPECT_EQ(Do(effVendorSpecific, 8, 2), 0xBEEF) << "Host Sync is a two-state switch";
-    EXPECT_EQ(Do(effVendorSpecific, 8, 3), 0);
-    EXPECT_EQ(Do(effVendorSpecific, 8, 20), 0);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorValueDisplay, 99, text, 0.5f), kVendorHandled);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorValueDisplay, 6, nullptr, 0.5f), 0);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorIsSwitch, 2), kVendorHandled)
+        << "Host Sync is a two-state switch";
+    EXPECT_EQ(Do(effVendorSpecific, kVendorIsSwitch, 3), 0);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorIsSwitch, 20), 0);
 
     char ms[64] = "500";
-    EXPECT_EQ(Do(effVendorSpecific, 27, 1, ms), 0xBEEF);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorTextValue, 1, ms), kVendorHandled);
     char expected[64];
     std::snprintf(expected, sizeof expected, "%.17f", 499.0 / 23999.0);
     EXPECT_STREQ(ms, expected);
     char empty[8] = "";
-    EXPECT_EQ(Do(effVendorSpecific, 27, 1, empty), 0xBEEF);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorTextValue, 1, empty), kVendorHandled);
     EXPECT_STREQ(empty, "");
-    EXPECT_EQ(Do(effVendorSpecific, 27, 12, ms), 0);
-    EXPECT_EQ(Do(effVendorSpecific, 0x73744341, 0x57686565, nullptr, 1.0f), 0)
+    EXPECT_EQ(Do(effVendorSpecific, kVendorTextValue, 12, ms), 0);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorHostWheel, kVendorHostWheelValue, nullptr, 1.0f), 0)
         << "no editor window to take the wheel";
 }
 

@@ -2,6 +2,7 @@
 // key messages do to the parameters and the host's edit gestures.
 #include "bitmap/png_writer.h"
 #include "editor_fixture.h"
+#include "vst/vendor_codes.h"
 
 #include <cstring>
 
@@ -72,11 +73,13 @@ TEST_F(EditorWindow, TheHostsWheelReachesOnlyTheControlUnderTheCursor) {
     SetCursorPos(p.x, p.y);
     Pump(50);
     const float before = fx.Get(kPanWidth);
-    EXPECT_EQ(fx.Dispatch(effVendorSpecific, 0x73744341, 0x57686565, nullptr, 1.0f), 1);
+    EXPECT_EQ(
+        fx.Dispatch(effVendorSpecific, kVendorHostWheel, kVendorHostWheelValue, nullptr, 1.0f), 1);
     EXPECT_GT(fx.Get(kPanWidth), before);
     SetCursorPos(5, 5);
     Pump(50);
-    EXPECT_EQ(fx.Dispatch(effVendorSpecific, 0x73744341, 0x57686565, nullptr, 1.0f), 0);
+    EXPECT_EQ(
+        fx.Dispatch(effVendorSpecific, kVendorHostWheel, kVendorHostWheelValue, nullptr, 1.0f), 0);
     EXPECT_TRUE(WaitTicks(13));
     EXPECT_TRUE(fx.host.SawEdit(kPanWidth));
 }
