@@ -14,7 +14,6 @@
 #include <memory>
 #include <string>
 
-
 // A host that records what the plug-in asks and reports; 120 bpm.
 struct RecordingHost : vhost::HostCallback {
     RecordingHost();
