@@ -8,6 +8,7 @@
 #include "plugin_state.h"
 #include "progress.h"
 #include "terminal.h"
+#include "text_match.h"
 
 #include <sndfile.h>
 

@@ -1,7 +1,7 @@
 // Pictures of a plug-in's editor, for plug-ins that draw one on request (Velmorande does).
 #pragma once
 
-#include "plugin_instance.h"
+#include "vsthost/plugin_instance.h"
 
 #include <filesystem>
 

@@ -1,14 +1,11 @@
-// Errors the host reports to the user; the message is meant to be read as it is.
+// Errors the command-line host reports to the user; the message is meant to be read as it is.
 #pragma once
 
-#include <stdexcept>
+#include "vsthost/host_error.h"
 
 namespace vhost {
 
-// Something about the plug-in, the files or the system went wrong: exit code 1.
-struct HostError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+// HostError: something about the plug-in, the files or the system went wrong: exit code 1.
 
 // The command line itself is wrong: exit code 2.
 struct UsageError : HostError {

@@ -1,6 +1,7 @@
 #include "plugin_info.h"
 
 #include "fx_file.h"
+#include "text_match.h"
 
 #include <cstdio>
 #include <iomanip>

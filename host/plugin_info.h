@@ -1,7 +1,7 @@
 // The --info listing: identity, channels, flags, programs, parameters and capabilities.
 #pragma once
 
-#include "plugin_instance.h"
+#include "vsthost/plugin_instance.h"
 
 #include <ostream>
 

@@ -1,6 +1,7 @@
 #include "plugin_params.h"
 
 #include "host_error.h"
+#include "text_match.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,7 +2,7 @@
 // with plain values as the effect displays them or normalised values.
 #pragma once
 
-#include "plugin_instance.h"
+#include "vsthost/plugin_instance.h"
 
 #include <string>
 

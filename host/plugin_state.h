@@ -4,7 +4,7 @@
 #pragma once
 
 #include "fx_file.h"
-#include "plugin_instance.h"
+#include "vsthost/plugin_instance.h"
 
 #include <filesystem>
 #include <string>

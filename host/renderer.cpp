@@ -133,7 +133,6 @@ RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink
 
     const auto started = std::chrono::steady_clock::now();
     ActiveScope processing(plugin);
-    AEffect* effect = &plugin.effect();
 
     bool sourceDone = false;
     std::int64_t tailLeft = tailFrames;
@@ -168,8 +167,8 @@ RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink
                              doubleIn.pointers[static_cast<std::size_t>(i)]);
             for (auto& out : doubleOut.data)
                 std::fill(out.begin(), out.end(), 0.0);
-            effect->processDoubleReplacing(effect, doubleIn.pointers.data(),
-                                           doubleOut.pointers.data(), frames);
+            plugin.processDoubleReplacing(doubleIn.pointers.data(), doubleOut.pointers.data(),
+                                          frames);
             interleave(doubleOut, outputs, n, interleavedOut.data());
         } else {
             for (int i = 0; i < inputs; ++i)
@@ -181,10 +180,10 @@ RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink
             for (auto& out : floatOut.data)
                 std::fill(out.begin(), out.end(), 0.0f);
             if (mode == ProcessMode::Replacing)
-                effect->processReplacing(effect, floatIn.pointers.data(), floatOut.pointers.data(),
-                                         frames);
+                plugin.processReplacing(floatIn.pointers.data(), floatOut.pointers.data(), frames);
             else
-                effect->process(effect, floatIn.pointers.data(), floatOut.pointers.data(), frames);
+                plugin.processAccumulating(floatIn.pointers.data(), floatOut.pointers.data(),
+                                           frames);
             interleave(floatOut, outputs, n, interleavedOut.data());
         }
         report.output.addBlock(interleavedOut.data(), n * static_cast<std::size_t>(outputs));

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "audio_stream.h"
-#include "plugin_instance.h"
 #include "signal_stats.h"
+#include "vsthost/plugin_instance.h"
 
 #include <cstdint>
 #include <functional>

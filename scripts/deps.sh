@@ -26,6 +26,7 @@ HOST_TEST_PACKAGES=(dpf-plugins-vst)
 # The fuzz targets and the sanitizer runtime for them.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The Windows stage: the MinGW-w64 cross compiler, zlib for it, the source package tools
-# for building libpng for it, and Wine on a virtual X display to run the suite.
+# for building libpng for it, GoogleTest's sources to build the suite with, and Wine on a
+# virtual X display to run the suite.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-    dpkg-dev wine wine64 xvfb xauth)
+    dpkg-dev googletest wine wine64 xvfb xauth)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The Windows stage: cross-builds Velmorande.dll and the Windows test host with MinGW-w64,
-# checks what the DLL exports and needs, and runs the suite under Wine on a virtual X
-# display. Installs what it is missing; libpng for the target is built once from Debian's
-# source package and kept in build/windows-deps.
+# The Windows stage: cross-builds Velmorande.dll and the Windows suite (GoogleTest, built for
+# the target from Debian's googletest sources) with MinGW-w64, checks what the DLL exports
+# and needs, and runs the suite under Wine on a virtual X display; any failing test fails
+# the script. Installs what it is missing; libpng for the target is built once from
+# Debian's source package and kept in build/windows-deps.
 #
 # The audio reference comes from the Linux library of a native build tree:
 # VELMORANDE_NATIVE_BUILD (default build/release), configured here if it is not yet.
@@ -145,6 +146,7 @@ reference=$build/audio-reference.bin
 "$native/tests/windows/velmorande-audio-reference" "$reference"
 
 step "Windows suite under Wine"
+# GoogleTest prints every test and the summary; its exit status is the script's.
 # A throw-away prefix made anew for every run; no Mono or Gecko, no desktop menus.
 export WINEPREFIX=$wine_dir/prefix WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="

@@ -3,8 +3,8 @@
 // decoding of the input measured on its own so it can be set aside.
 #include "audio_file.h"
 #include "audio_stream.h"
-#include "host_callback.h"
-#include "plugin_instance.h"
+#include "vsthost/host_callback.h"
+#include "vsthost/plugin_instance.h"
 #include "renderer.h"
 
 #include <benchmark/benchmark.h>

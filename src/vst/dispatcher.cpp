@@ -4,6 +4,7 @@
 #include "vst/callbacks.h"
 #include "vst/editor_picture.h"
 #include "vst/plug_vst.h"
+#include "vst/vendor_codes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,9 +20,6 @@ constexpr int kHostTextSize = 64;
 void CopyToHost(void* ptr, const char* text) {
     CopyText(static_cast<char*>(ptr), text, kHostTextSize);
 }
-
-constexpr VstIntPtr kBeefHigh = 0xBEEF0000;
-constexpr VstIntPtr kBeef = 0xBEEF;
 } // namespace
 
 VstIntPtr VSTCALLBACK vst_callbacks::Dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index,
@@ -85,7 +83,7 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
         if (value == 0) OnReset();
         return 0;
     case effIdentify:
-        return 0x4E764566; // 'NvEf'
+        return kIdentifyAnswer;
     case effProcessEvents:
         if (!ptr) return 0;
         ProcessEvents(static_cast<const VstEvents*>(ptr));
@@ -218,30 +216,30 @@ VstIntPtr IPlugVST::DispatchVendorSpecific(VstInt32 index, VstIntPtr value, void
     const bool validParam = value >= 0 && value < NParams();
     IPlugParam* param = validParam ? GetParam(static_cast<int>(value)) : nullptr;
     switch (index) {
-    case 7: // display text of a normalised value
+    case kVendorValueDisplay:
         if (!ptr) return 0;
         if (param) CopyToHost(ptr, param->FormatValue(opt, true).c_str());
-        return kBeef;
-    case 8: // whether the parameter is a switch
+        return kVendorHandled;
+    case kVendorIsSwitch:
         if (!param) return 0;
-        if (param->Type() == ParamIntegerReserved) return kBeef;
+        if (param->Type() == ParamIntegerReserved) return kVendorHandled;
         if ((param->Type() == ParamInteger || param->Type() == ParamChoice) &&
             std::fabs(param->Max() - param->Min()) < 1.5)
-            return kBeef;
+            return kVendorHandled;
         return 0;
-    case 27: { // normalised value of a typed text
+    case kVendorTextValue: {
         if (!ptr || !param) return 0;
         auto* text = static_cast<char*>(ptr);
         if (text[0]) {
             const double x = param->ToNormalized(param->ParseValue(text));
             std::snprintf(text, kHostTextSize, "%.17f", x);
         }
-        return kBeef;
+        return kVendorHandled;
     }
     case kEditorPictureRequest:
         return DrawEditorPicture(static_cast<EditorPicture*>(ptr));
-    case 0x73744341: // 'stCA': a wheel movement the host forwards, 'Whee'
-        if (IPlugEditor* editor = EditorOf(this); value == 0x57686565 && editor)
+    case kVendorHostWheel:
+        if (IPlugEditor* editor = EditorOf(this); value == kVendorHostWheelValue && editor)
             return editor->HostWheel(opt);
         return 0;
     default:
@@ -259,11 +257,11 @@ VstIntPtr IPlugVST::CanDo(const char* question) {
     }
     if (q == "hasCockosExtensions") {
         hostExtensions_ |= 1;
-        return kBeefHigh;
+        return kVendorCanDo;
     }
     if (q == "hasCockosViewAsConfig") {
         hostExtensions_ |= 2;
-        return kBeefHigh;
+        return kVendorCanDo;
     }
     return 0;
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "vst/vendor_codes.h"
+
 #include <cstdint>
 
 // A request of Velmorande's own over the binary interface: effVendorSpecific with this
 // index and ptr pointing at an EditorPicture asks the plug-in to draw its editor as a
 // freshly opened window would show it, and to describe the pixels. They stay valid until
 // the next request to the plug-in. The answer is 1 when a picture was drawn.
-inline constexpr std::int32_t kEditorPictureRequest = 0x566C6D45; // 'VlmE'
+inline constexpr std::int32_t kEditorPictureRequest = FourCharCode("VlmE");
 
 struct EditorPicture {
     std::int32_t width = 0;

@@ -1,4 +1,5 @@
 // Requests from the plug-in to the host.
+#include "core/host_ids.h"
 #include "vst/plug_vst.h"
 
 #include <cctype>
@@ -61,7 +62,7 @@ void IPlugVST::HostTimeSignature(int& numerator, int& denominator) {
 }
 
 int IPlugVST::HostId() {
-    if (IPlugBase::HostId() != -1) return IPlugBase::HostId();
+    if (IPlugBase::HostId() != kHostNotIdentified) return IPlugBase::HostId();
     char product[256] = {};
     CallHost(audioMasterGetProductString, 0, 0, product);
     product[sizeof product - 1] = '\0'; // a host that fills the whole buffer
@@ -85,13 +86,29 @@ int IPlugVST::HostIdFromName(const char* name) {
     static const struct {
         const char* text;
         int id;
-    } kHosts[] = {{"cubase", 3},      {"reaper", 1},      {"nuendo", 4},     {"cakewalk", 5},
-                  {"samplitude", 8},  {"fruity", 7},      {"live", 9},       {"melodyne", 12},
-                  {"vstmanlib", 13},  {"aulab", 14},      {"forte", 15},     {"chainer", 16},
-                  {"audition", 17},   {"orion", 18},      {"sawstudio", 20}, {"logic", 21},
-                  {"digital", 22},    {"audiomulch", 23}, {"presonus", 24},  {"acoustica", 25},
-                  {"garageband", 26}, {"ardour", 27}};
-    if (!name) return 0;
+    } kHosts[] = {{"cubase", kHostCubase},
+                  {"reaper", kHostReaper},
+                  {"nuendo", kHostNuendo},
+                  {"cakewalk", kHostCakewalk},
+                  {"samplitude", kHostSamplitude},
+                  {"fruity", kHostFruityLoops},
+                  {"live", kHostLive},
+                  {"melodyne", kHostMelodyne},
+                  {"vstmanlib", kHostVstManLib},
+                  {"aulab", kHostAulab},
+                  {"forte", kHostForte},
+                  {"chainer", kHostChainer},
+                  {"audition", kHostAudition},
+                  {"orion", kHostOrion},
+                  {"sawstudio", kHostSawStudio},
+                  {"logic", kHostLogic},
+                  {"digital", kHostDigitalPerformer},
+                  {"audiomulch", kHostAudioMulch},
+                  {"presonus", kHostPresonus},
+                  {"acoustica", kHostAcoustica},
+                  {"garageband", kHostGarageBand},
+                  {"ardour", kHostArdour}};
+    if (!name) return kHostUnknown;
     char lower[256];
     std::size_t n = strnlen(name, sizeof lower - 1);
     for (std::size_t i = 0; i < n; ++i)
@@ -99,14 +116,15 @@ int IPlugVST::HostIdFromName(const char* name) {
     lower[n] = '\0';
     for (const auto& host : kHosts)
         if (std::strstr(lower, host.text)) return host.id;
-    return 0;
+    return kHostUnknown;
 }
 
 void IPlugVST::InitForHost() {
     if (hostSetUpDone_) return;
     hostSetUpDone_ = true;
     const int id = HostId();
-    if (id == 15 || id == 17 || id == 18 || id == 20) LimitToStereo();
+    if (id == kHostForte || id == kHostAudition || id == kHostOrion || id == kHostSawStudio)
+        LimitToStereo();
     inputArrangement_.numChannels = effect_.numInputs = NInputs();
     outputArrangement_.numChannels = effect_.numOutputs = NOutputs();
 }

@@ -1,8 +1,10 @@
-#include "host_callback.h"
+#include "vsthost/host_callback.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
+#include <vector>
 
 namespace vhost {
 namespace {
@@ -85,6 +87,85 @@ TEST(HostCallback, TimeInfoFollowsThePosition) {
     host.setPosition(0, false);
     EXPECT_FALSE(later->flags & kVstTransportPlaying);
     EXPECT_TRUE(later->flags & kVstTransportChanged);
+}
+
+TEST(HostCallback, TimeSignatureSetsTheBarLength) {
+    HostCallback host;
+    AEffect effect{};
+    host.attach(&effect);
+    host.setTimeSignature(6, 8);    // three quarter notes to the bar
+    host.setPosition(231525, true); // quarter 10.5 at 120 bpm
+    auto* time = reinterpret_cast<VstTimeInfo*>(call(&effect, audioMasterGetTime));
+    ASSERT_NE(time, nullptr);
+    EXPECT_EQ(time->timeSigNumerator, 6);
+    EXPECT_EQ(time->timeSigDenominator, 8);
+    EXPECT_DOUBLE_EQ(time->barStartPos, 9.0);
+}
+
+TEST(HostCallback, TimeInformationCanBeWithheld) {
+    HostCallback host;
+    AEffect effect{};
+    host.attach(&effect);
+    host.withholdTimeFlags(kVstTempoValid);
+    auto* time = reinterpret_cast<VstTimeInfo*>(call(&effect, audioMasterGetTime));
+    ASSERT_NE(time, nullptr);
+    EXPECT_FALSE(time->flags & kVstTempoValid);
+    EXPECT_TRUE(time->flags & kVstTimeSigValid);
+    host.setPosition(512, true);
+    EXPECT_FALSE(time->flags & kVstTempoValid) << "withheld until released";
+    host.withholdTimeFlags(0);
+    EXPECT_TRUE(time->flags & kVstTempoValid);
+    host.setTimeInfoAvailable(false);
+    EXPECT_EQ(call(&effect, audioMasterGetTime), 0);
+}
+
+TEST(HostCallback, IdentityCanBeChosen) {
+    HostCallback host;
+    AEffect effect{};
+    host.attach(&effect);
+    host.setIdentity("REAPER", 50201);
+    char product[256] = {};
+    call(&effect, audioMasterGetProductString, 0, 0, product);
+    EXPECT_STREQ(product, "REAPER");
+    EXPECT_EQ(call(&effect, audioMasterGetVendorVersion), 50201);
+}
+
+TEST(HostCallback, AHookAnswersFirstAndRequestsAreStillLogged) {
+    HostCallback host;
+    AEffect effect{};
+    host.attach(&effect);
+    host.setRecording(true);
+    host.setHook([&](AEffect* e, VstInt32 opcode, VstInt32, VstIntPtr, void*,
+                     float) -> std::optional<VstIntPtr> {
+        EXPECT_EQ(e, &effect);
+        if (opcode == audioMasterGetVendorVersion) return 7;
+        return std::nullopt;
+    });
+    EXPECT_EQ(call(&effect, audioMasterGetVendorVersion), 7);
+    EXPECT_EQ(call(&effect, audioMasterVersion), 2400) << "the rest as before";
+    EXPECT_EQ(host.requests().size(), 2u);
+    host.setHook({});
+    EXPECT_NE(call(&effect, audioMasterGetVendorVersion), 7);
+}
+
+TEST(HostCallback, EditGesturesAreRecordedInOrder) {
+    HostCallback host;
+    AEffect effect{};
+    host.attach(&effect);
+    host.setRecording(true);
+    call(&effect, audioMasterBeginEdit, 4);
+    call(&effect, audioMasterGetTime);
+    call(&effect, audioMasterAutomate, 4, 0, nullptr, 0.5f);
+    call(&effect, audioMasterAutomate, 2, 0, nullptr, 0.25f);
+    call(&effect, audioMasterEndEdit, 4);
+    const std::vector<EditEvent> expected{{EditEvent::Begin, 4, 0.0f},
+                                          {EditEvent::Automate, 4, 0.5f},
+                                          {EditEvent::Automate, 2, 0.25f},
+                                          {EditEvent::End, 4, 0.0f}};
+    EXPECT_EQ(host.editEvents(), expected);
+    EXPECT_EQ(host.count(audioMasterAutomate, 4), 1u);
+    EXPECT_EQ(host.count(audioMasterAutomate, 3), 0u);
+    EXPECT_EQ(host.count(audioMasterAutomate), 2u);
 }
 
 TEST(HostCallback, CanDoAnswers) {

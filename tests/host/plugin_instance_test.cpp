@@ -1,8 +1,9 @@
 // The instance wrapper against in-process effects that answer oddly.
 #include "audio_stream.h"
 #include "host_error.h"
-#include "plugin_instance.h"
 #include "renderer.h"
+#include "text_match.h"
+#include "vsthost/plugin_instance.h"
 
 #include <gtest/gtest.h>
 
@@ -223,6 +224,22 @@ TEST_F(PluginInstanceTest, ProcessingIsSwitchedOffBeforeClosing) {
     EXPECT_EQ(fake.opcodes, expected);
     EXPECT_EQ(fake.values[1], 1);
     EXPECT_EQ(fake.values[4], 0);
+}
+
+TEST_F(PluginInstanceTest, CreatedWithoutOpeningUntilAsked) {
+    auto plugin = PluginInstance::fromEntry(Fake::entry, host, {}, Startup::CreateOnly);
+    EXPECT_TRUE(fake.opcodes.empty());
+    plugin->open();
+    EXPECT_EQ(fake.opcodes, std::vector<VstInt32>{effOpen});
+}
+
+TEST_F(PluginInstanceTest, AudioCallbacksThatAreMissingAreNotCalled) {
+    auto plugin = create();
+    float* none[1] = {nullptr};
+    double* noneDouble[1] = {nullptr};
+    EXPECT_FALSE(plugin->processReplacing(none, none, 16));
+    EXPECT_FALSE(plugin->processAccumulating(none, none, 16));
+    EXPECT_FALSE(plugin->processDoubleReplacing(noneDouble, noneDouble, 16));
 }
 
 TEST_F(PluginInstanceTest, ProcessModesNeedBothFlagAndCallback) {

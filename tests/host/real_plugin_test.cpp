@@ -6,6 +6,7 @@
 #include "plugin_state.h"
 #include "renderer.h"
 #include "test_support.h"
+#include "text_match.h"
 
 #include <gtest/gtest.h>
 

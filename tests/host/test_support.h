@@ -2,8 +2,8 @@
 // and running the velmorande-host executable.
 #pragma once
 
-#include "dynamic_library.h"
 #include "fixture_plugin/fixture_trace.h"
+#include "vsthost/dynamic_library.h"
 
 #include <filesystem>
 #include <string>

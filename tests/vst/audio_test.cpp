@@ -1,4 +1,4 @@
-#include "vst/test_host.h"
+#include "vst/loaded_plugin.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +16,9 @@ std::vector<double> Tone(double step, double amplitude = 0.5) {
 }
 
 // An opened instance at 120 bpm with a short delay, so echoes appear within the signal.
-AEffect* OpenPlaying(TestHost& host, VstIntPtr blockSize = 512) {
-    SetTempo(host, 120.0);
-    AEffect* e = host.Open(44100.0f, blockSize);
+AEffect* OpenPlaying(LoadedPlugin& plugin, VstInt32 blockSize = 512) {
+    SetTempo(plugin, 120.0);
+    AEffect* e = plugin.Open(44100.0f, blockSize);
     e->setParameter(e, 0, 0.0f); // 1/64: a cycle of 2756 samples
     return e;
 }
@@ -55,8 +55,8 @@ void RunFloat(AEffect* e, AEffectProcessProc callback, std::vector<float>& outL,
 } // namespace
 
 TEST(AudioCallbacks, DoubleReplacingRendersEchoes) {
-    TestHost host;
-    AEffect* e = OpenPlaying(host);
+    LoadedPlugin plugin;
+    AEffect* e = OpenPlaying(plugin);
     std::vector<double> outL, outR;
     RunDouble(e, Tone(0.03), Tone(0.05), outL, outR, 512);
     // Dry 100 %: the first half cycle is the input plus silence from the taps.
@@ -68,9 +68,9 @@ TEST(AudioCallbacks, DoubleReplacingRendersEchoes) {
 }
 
 TEST(AudioCallbacks, SinglePrecisionMatchesDoubleWithinRounding) {
-    TestHost host;
-    AEffect* d = OpenPlaying(host);
-    AEffect* s = OpenPlaying(host);
+    LoadedPlugin plugin;
+    AEffect* d = OpenPlaying(plugin);
+    AEffect* s = OpenPlaying(plugin);
     std::vector<double> l = Tone(0.03), r = Tone(0.05), outL, outR;
     RunDouble(d, l, r, outL, outR, 512);
 
@@ -87,8 +87,8 @@ TEST(AudioCallbacks, SinglePrecisionMatchesDoubleWithinRounding) {
 }
 
 TEST(AudioCallbacks, SingleSamplesConvertExactly) {
-    TestHost host;
-    AEffect* e = host.Open(); // no tempo: the dry signal at 100 % passes unchanged
+    LoadedPlugin plugin;
+    AEffect* e = plugin.Open(); // no tempo: the dry signal at 100 % passes unchanged
     float in[4] = {0.1f, -0.25f, 1e-3f, 0.0f}, out[4] = {};
     float* ins[2] = {in, in};
     float* outs[2] = {out, out};
@@ -98,9 +98,9 @@ TEST(AudioCallbacks, SingleSamplesConvertExactly) {
 }
 
 TEST(AudioCallbacks, AccumulatingAddsReplacingOverwrites) {
-    TestHost host;
-    AEffect* a = host.Open();
-    AEffect* b = host.Open();
+    LoadedPlugin plugin;
+    AEffect* a = plugin.Open();
+    AEffect* b = plugin.Open();
     for (AEffect* e : {a, b}) {
         e->setParameter(e, 7, 0.0f); // dry 0, and with no tempo there is no wet signal
     }
@@ -120,9 +120,9 @@ TEST(AudioCallbacks, AccumulatingAddsReplacingOverwrites) {
 }
 
 TEST(AudioCallbacks, InPlaceEqualsSeparate) {
-    TestHost host;
-    AEffect* a = OpenPlaying(host);
-    AEffect* b = OpenPlaying(host);
+    LoadedPlugin plugin;
+    AEffect* a = OpenPlaying(plugin);
+    AEffect* b = OpenPlaying(plugin);
     std::vector<double> l = Tone(0.02), r = Tone(0.07), outL, outR;
     RunDouble(a, l, r, outL, outR, 256);
     for (int done = 0; done < kFrames; done += 256) {
@@ -134,12 +134,13 @@ TEST(AudioCallbacks, InPlaceEqualsSeparate) {
 }
 
 TEST(AudioCallbacks, OneInputArrangementReadsOneBuffer) {
-    TestHost host;
-    AEffect* e = host.Open();
+    LoadedPlugin plugin;
+    AEffect* e = plugin.Open();
     struct Head {
         VstInt32 type, numChannels;
     } mono{kSpeakerArrMono, 1}, stereo{kSpeakerArrStereo, 2};
-    TestHost::Dispatch(e, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &stereo);
+    LoadedPlugin::Dispatch(e, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono),
+                           &stereo);
     std::vector<double> left(64, 0.5), outL(64), outR(64);
     double* ins[1] = {left.data()}; // only one input buffer: a second would be read past
     double* outs[2] = {outL.data(), outR.data()};
@@ -149,12 +150,12 @@ TEST(AudioCallbacks, OneInputArrangementReadsOneBuffer) {
 }
 
 TEST(AudioCallbacks, OddFrameCountsAndBuffers) {
-    TestHost host;
-    AEffect* e = OpenPlaying(host, 256);
+    LoadedPlugin plugin;
+    AEffect* e = OpenPlaying(plugin, 256);
     std::vector<double> l = Tone(0.03), r = Tone(0.05), outL, outR;
     RunDouble(e, l, r, outL, outR, 1024); // four times the announced block size
 
-    AEffect* ref = OpenPlaying(host, 256);
+    AEffect* ref = OpenPlaying(plugin, 256);
     std::vector<double> refL, refR;
     RunDouble(ref, l, r, refL, refR, 256);
     EXPECT_EQ(outL, refL) << "an oversized block is processed in pieces";
@@ -170,7 +171,7 @@ TEST(AudioCallbacks, OddFrameCountsAndBuffers) {
     e->processReplacing(e, none, none, 64);
     e->process(e, nullptr, nullptr, 64);
 
-    TestHost::Dispatch(e, effSetBlockSize, 0, 0);
+    LoadedPlugin::Dispatch(e, effSetBlockSize, 0, 0);
     outL.assign(64, 9.0);
     e->processDoubleReplacing(e, ins, outs, 64);
     EXPECT_EQ(outL[5], 0.0) << "no block to work in: silence";
@@ -179,7 +180,7 @@ TEST(AudioCallbacks, OddFrameCountsAndBuffers) {
 TEST(AudioCallbacks, OversizedSingleBlocksEqualSmallerCalls) {
     for (bool accumulate : {false, true}) {
         SCOPED_TRACE(accumulate ? "process" : "processReplacing");
-        TestHost host;
+        LoadedPlugin host;
         AEffect* big = OpenPlaying(host, 256);
         AEffect* small = OpenPlaying(host, 256);
         const float start = accumulate ? 0.125f : 7.0f;
@@ -194,8 +195,8 @@ TEST(AudioCallbacks, OversizedSingleBlocksEqualSmallerCalls) {
 }
 
 TEST(AudioCallbacks, ClosedGateBeforeOpenLeavesOutputs) {
-    TestHost host;
-    AEffect* e = host.Create();
+    LoadedPlugin plugin;
+    AEffect* e = plugin.Create();
     std::vector<double> l(64, 0.5), outL(64, 3.0), outR(64, 3.0);
     double* ins[2] = {l.data(), l.data()};
     double* outs[2] = {outL.data(), outR.data()};

@@ -1,4 +1,5 @@
-#include "vst/test_host.h"
+#include "vst/loaded_plugin.h"
+#include "vst/vendor_codes.h"
 
 #include <gtest/gtest.h>
 
@@ -8,22 +9,22 @@
 
 namespace {
 struct Dispatcher : ::testing::Test {
-    TestHost host;
+    LoadedPlugin plugin;
     AEffect* e = nullptr;
-    void SetUp() override { e = host.Open(); }
+    void SetUp() override { e = plugin.Open(); }
     VstIntPtr Do(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                  float opt = 0.0f) {
-        return TestHost::Dispatch(e, opcode, index, value, ptr, opt);
+        return LoadedPlugin::Dispatch(e, opcode, index, value, ptr, opt);
     }
     std::string Text(VstInt32 opcode, VstInt32 index = 0) {
-        return TestHost::Text(e, opcode, index);
+        return LoadedPlugin::Text(e, opcode, index);
     }
 };
 } // namespace
 
 TEST_F(Dispatcher, FixedAnswers) {
     EXPECT_EQ(Do(effGetVstVersion), 2400);
-    EXPECT_EQ(Do(effIdentify), 0x4E764566);
+    EXPECT_EQ(Do(effIdentify), FourCharCode("NvEf"));
     EXPECT_EQ(Do(effGetVendorVersion), 10100);
     EXPECT_EQ(Do(effGetPlugCategory), kPlugCategEffect);
     EXPECT_EQ(Do(effCanBeAutomated, 400), 1);
@@ -77,7 +78,7 @@ TEST_F(Dispatcher, StringToParameter) {
     EXPECT_EQ(Do(effString2Parameter, 3), 1) << "without text nothing changes";
     EXPECT_EQ(Text(effGetParamDisplay, 3), "Triplet");
     EXPECT_EQ(Do(effString2Parameter, 9, 0, word), 0);
-    EXPECT_EQ(host.Count(audioMasterAutomate), 0) << "host-typed values are not reported back";
+    EXPECT_EQ(plugin.Count(audioMasterAutomate), 0) << "host-typed values are not reported back";
 }
 
 TEST_F(Dispatcher, Programs) {
@@ -140,20 +141,20 @@ TEST_F(Dispatcher, Chunks) {
                                    static_cast<std::uint8_t*>(data) + bankSize);
     EXPECT_EQ(Do(effGetChunk, 1), 0) << "no pointer";
 
-    AEffect* other = host.Open();
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 0, bankSize, bank.data()), 1);
-    EXPECT_EQ(TestHost::Text(other, effGetParamDisplay, 4), "-50");
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, size, program.data()), 1);
+    AEffect* other = plugin.Open();
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 0, bankSize, bank.data()), 1);
+    EXPECT_EQ(LoadedPlugin::Text(other, effGetParamDisplay, 4), "-50");
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, size, program.data()), 1);
 
     // Wrong magic: read from byte 0 as bare values.
     std::vector<std::uint8_t> bare(program.begin() + 8, program.end());
     bare[4 * 8 + 6] = 0x59; // pan width 100.0 (0x4059000000000000)
     bare[4 * 8 + 7] = 0x40;
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 72, bare.data()), 1);
-    EXPECT_EQ(TestHost::Text(other, effGetParamDisplay, 4), "100");
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 40, bare.data()), 0) << "short";
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, -4, bare.data()), 0);
-    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 72, nullptr), 0);
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 72, bare.data()), 1);
+    EXPECT_EQ(LoadedPlugin::Text(other, effGetParamDisplay, 4), "100");
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 40, bare.data()), 0) << "short";
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, -4, bare.data()), 0);
+    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 72, nullptr), 0);
 }
 
 TEST_F(Dispatcher, Capabilities) {
@@ -162,8 +163,8 @@ TEST_F(Dispatcher, Capabilities) {
     EXPECT_EQ(can("receiveVstTimeInfo "), 0);
     EXPECT_EQ(can("sendVstEvents"), 0);
     EXPECT_EQ(can("receiveVstMidiEvent"), 0);
-    EXPECT_EQ(can("hasCockosExtensions"), 0xBEEF0000);
-    EXPECT_EQ(can("hasCockosViewAsConfig"), 0xBEEF0000);
+    EXPECT_EQ(can("hasCockosExtensions"), kVendorCanDo);
+    EXPECT_EQ(can("hasCockosViewAsConfig"), kVendorCanDo);
     EXPECT_EQ(can("bypass"), 0);
     EXPECT_EQ(Do(effCanDo), 0);
 }
@@ -201,24 +202,25 @@ TEST_F(Dispatcher, SpeakerArrangements) {
 
 TEST_F(Dispatcher, VendorSpecific) {
     char text[64] = "x";
-    EXPECT_EQ(Do(effVendorSpecific, 7, 6, text, 0.5f), 0xBEEF);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorValueDisplay, 6, text, 0.5f), kVendorHandled);
     EXPECT_STREQ(text, "5075");
-    EXPECT_EQ(Do(effVendorSpecific, 7, 99, text, 0.5f), 0xBEEF);
-    EXPECT_EQ(Do(effVendorSpecific, 7, 6, nullptr, 0.5f), 0);
-    EXPECT_EQ(Do(effVendorSpecific, 8, 2), 0xBEEF) << "Host Sync is a two-state switch";
-    EXPECT_EQ(Do(effVendorSpecific, 8, 3), 0);
-    EXPECT_EQ(Do(effVendorSpecific, 8, 20), 0);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorValueDisplay, 99, text, 0.5f), kVendorHandled);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorValueDisplay, 6, nullptr, 0.5f), 0);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorIsSwitch, 2), kVendorHandled)
+        << "Host Sync is a two-state switch";
+    EXPECT_EQ(Do(effVendorSpecific, kVendorIsSwitch, 3), 0);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorIsSwitch, 20), 0);
 
     char ms[64] = "500";
-    EXPECT_EQ(Do(effVendorSpecific, 27, 1, ms), 0xBEEF);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorTextValue, 1, ms), kVendorHandled);
     char expected[64];
     std::snprintf(expected, sizeof expected, "%.17f", 499.0 / 23999.0);
     EXPECT_STREQ(ms, expected);
     char empty[8] = "";
-    EXPECT_EQ(Do(effVendorSpecific, 27, 1, empty), 0xBEEF);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorTextValue, 1, empty), kVendorHandled);
     EXPECT_STREQ(empty, "");
-    EXPECT_EQ(Do(effVendorSpecific, 27, 12, ms), 0);
-    EXPECT_EQ(Do(effVendorSpecific, 0x73744341, 0x57686565, nullptr, 1.0f), 0)
+    EXPECT_EQ(Do(effVendorSpecific, kVendorTextValue, 12, ms), 0);
+    EXPECT_EQ(Do(effVendorSpecific, kVendorHostWheel, kVendorHostWheelValue, nullptr, 1.0f), 0)
         << "no editor window to take the wheel";
 }
 
@@ -261,7 +263,7 @@ TEST_F(Dispatcher, IgnoresSampleRatesThatAreNotPositive) {
     Do(effSetSampleRate, 0, 0, nullptr, -1.0f);
     Do(effSetSampleRate, 0, 0, nullptr, NAN);
     Do(effSetSampleRate, 0, 0, nullptr, 0.0f);
-    SetTempo(host, 120.0);
+    SetTempo(plugin, 120.0);
     std::vector<float> l(512, 0.5f), r(512, 0.5f);
     float* io[2] = {l.data(), r.data()};
     e->processReplacing(e, io, io, 512);

@@ -1,5 +1,8 @@
 #include "audio_scenario.h"
 
+#include "vsthost/host_callback.h"
+#include "vsthost/plugin_instance.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -10,38 +13,6 @@ namespace {
 
 constexpr int kFrames = 16384;
 constexpr double kSampleRate = 44100.0;
-
-// What the plug-in asks of the host: only the transport's tempo matters here.
-struct ScenarioHost {
-    VstTimeInfo time{};
-};
-
-VstIntPtr VSTCALLBACK HostCallback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr,
-                                   float) {
-    if (opcode == audioMasterVersion) return 2400;
-    auto* host = effect ? static_cast<ScenarioHost*>(effect->user) : nullptr;
-    if (!host) return 0;
-    switch (opcode) {
-    case audioMasterGetTime:
-        return reinterpret_cast<VstIntPtr>(&host->time);
-    case audioMasterGetProductString:
-        std::strcpy(static_cast<char*>(ptr), "velmorande scenario");
-        return 1;
-    case audioMasterGetVendorVersion:
-        return 1;
-    default:
-        return 0;
-    }
-}
-
-void SetTempo(ScenarioHost& host, double bpm) {
-    host.time = VstTimeInfo{};
-    host.time.sampleRate = kSampleRate;
-    host.time.tempo = bpm;
-    host.time.timeSigNumerator = 4;
-    host.time.timeSigDenominator = 4;
-    host.time.flags = kVstTempoValid | kVstTimeSigValid | kVstTransportPlaying;
-}
 
 // The input, made with arithmetic only (no library functions whose last bit may differ
 // between platforms): two recursive sine oscillators, a decaying click train and noise.
@@ -75,32 +46,21 @@ Input MakeInput() {
 }
 
 struct Instance {
-    ScenarioHost host;
+    vhost::HostCallback host;
+    std::unique_ptr<vhost::PluginInstance> plugin;
     AEffect* effect = nullptr;
-
-    VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr, float opt = 0.0f) {
-        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-    }
 };
 
 // An opened, running instance at 120 bpm.
 std::unique_ptr<Instance> Open(VstPluginEntryProc entry, int blockSize) {
     auto instance = std::make_unique<Instance>();
-    SetTempo(instance->host, 120.0);
-    instance->effect = entry(&HostCallback);
-    if (!instance->effect) return nullptr;
-    instance->effect->user = &instance->host;
-    instance->Dispatch(effOpen);
-    instance->Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(kSampleRate));
-    instance->Dispatch(effSetBlockSize, 0, blockSize);
-    instance->Dispatch(effMainsChanged, 0, 1);
+    instance->host.setIdentity("velmorande scenario", 1);
+    instance->host.setTempo(120.0);
+    instance->plugin = vhost::PluginInstance::fromEntry(entry, instance->host);
+    instance->plugin->prepare(kSampleRate, blockSize);
+    instance->plugin->setActive(true);
+    instance->effect = &instance->plugin->effect();
     return instance;
-}
-
-void Close(Instance& instance) {
-    instance.Dispatch(effMainsChanged, 0, 0);
-    instance.Dispatch(effClose);
 }
 
 // Changes made between blocks, the same for every callback: short echoes first, then more
@@ -120,10 +80,10 @@ void ChangesBefore(Instance& instance, int block) {
         e->setParameter(e, 4, 0.2f); // pan width
         break;
     case 20:
-        SetTempo(instance.host, 143.0);
+        instance.host.setTempo(143.0);
         break;
     case 26:
-        instance.Dispatch(effSetProgram, 0, 4);
+        instance.plugin->setProgram(4);
         break;
     case 30:
         e->setParameter(e, 2, 0.0f);  // sync off: milliseconds
@@ -151,15 +111,14 @@ std::vector<AudioStream> RenderAudioScenario(VstPluginEntryProc entry) {
     {
         // Double precision, fixed blocks.
         auto instance = Open(entry, 512);
-        if (!instance) return streams;
         std::vector<double> inL = in.left, inR = in.right, outL(kFrames), outR(kFrames);
         for (int block = 0, done = 0; done < kFrames; ++block, done += 512) {
             ChangesBefore(*instance, block);
             double* ins[2] = {inL.data() + done, inR.data() + done};
             double* outs[2] = {outL.data() + done, outR.data() + done};
-            instance->effect->processDoubleReplacing(instance->effect, ins, outs, 512);
+            instance->plugin->processDoubleReplacing(ins, outs, 512);
         }
-        Close(*instance);
+        instance.reset();
         streams.push_back({"double left", outL});
         streams.push_back({"double right", outR});
     }
@@ -167,7 +126,6 @@ std::vector<AudioStream> RenderAudioScenario(VstPluginEntryProc entry) {
     for (bool accumulate : {false, true}) {
         // Single precision, replacing or adding to what the outputs hold.
         auto instance = Open(entry, 1024);
-        if (!instance) return streams;
         std::vector<float> inL(in.left.begin(), in.left.end());
         std::vector<float> inR(in.right.begin(), in.right.end());
         std::vector<float> outL(kFrames, 0.25f), outR(kFrames, -0.125f);
@@ -177,12 +135,12 @@ std::vector<AudioStream> RenderAudioScenario(VstPluginEntryProc entry) {
             float* ins[2] = {inL.data() + done, inR.data() + done};
             float* outs[2] = {outL.data() + done, outR.data() + done};
             if (accumulate)
-                instance->effect->process(instance->effect, ins, outs, n);
+                instance->plugin->processAccumulating(ins, outs, n);
             else
-                instance->effect->processReplacing(instance->effect, ins, outs, n);
+                instance->plugin->processReplacing(ins, outs, n);
             done += n;
         }
-        Close(*instance);
+        instance.reset();
         const std::string kind = accumulate ? "accumulating" : "single";
         streams.push_back({kind + " left", std::vector<double>(outL.begin(), outL.end())});
         streams.push_back({kind + " right", std::vector<double>(outR.begin(), outR.end())});

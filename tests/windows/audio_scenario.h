@@ -12,9 +12,9 @@ struct AudioStream {
     std::vector<double> samples;
 };
 
-// Creates instances through the entry point, drives them through the three audio
-// callbacks with parameter, program and tempo changes, closes them, and answers every
-// output channel of every callback.
+// Creates instances through the entry point (vhost::HostError when it gives none), drives
+// them through the three audio callbacks with parameter, program and tempo changes, closes
+// them, and answers every output channel of every callback.
 std::vector<AudioStream> RenderAudioScenario(VstPluginEntryProc entry);
 
 bool WriteStreams(const char* path, const std::vector<AudioStream>& streams);

@@ -1,5 +1,6 @@
 // The editor window's messages: creation, painting, the redraw timer, mouse and keys.
 #include "controls/control.h"
+#include "core/host_ids.h"
 #include "core/plug_base.h"
 #include "editor/win32/editor_window.h"
 
@@ -8,8 +9,8 @@
 
 namespace {
 
-// The host whose product name contains "acoustica" gives its plug-in windows no focus.
-constexpr int kHostNeedingFocus = 25;
+// Acoustica gives its plug-in windows no focus.
+constexpr int kHostNeedingFocus = kHostAcoustica;
 
 // The editor's key code for a virtual key, or -1 for keys the editor ignores.
 int KeyCode(WPARAM key) {

@@ -1,6 +1,6 @@
-#include "dynamic_library.h"
+#include "vsthost/dynamic_library.h"
 
-#include "host_error.h"
+#include "vsthost/host_error.h"
 
 #include <dlfcn.h>
 

@@ -1,9 +1,9 @@
-#include "plugin_instance.h"
+#include "vsthost/plugin_instance.h"
 
-#include "host_error.h"
+#include "vsthost/host_error.h"
 
 #include <algorithm>
-#include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <system_error>
 
@@ -33,40 +33,36 @@ const char* processModeName(ProcessMode mode) noexcept {
     return "?";
 }
 
-std::string trimmed(const std::string& text) {
-    auto space = [](unsigned char c) { return std::isspace(c) != 0; };
-    auto begin = std::find_if_not(text.begin(), text.end(), space);
-    auto end =
-        std::find_if_not(text.rbegin(), std::string::const_reverse_iterator(begin), space).base();
-    return std::string(begin, end);
-}
-
-bool sameName(const std::string& a, const std::string& b) {
-    std::string x = trimmed(a), y = trimmed(b);
-    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](unsigned char p, unsigned char q) {
-        return std::tolower(p) == std::tolower(q);
-    });
-}
-
 std::unique_ptr<PluginInstance> PluginInstance::load(const std::filesystem::path& path,
-                                                     HostCallback& host) {
+                                                     HostCallback& host, Startup startup) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         throw HostError("plug-in library not found: " + path.string());
     if (std::filesystem::is_directory(path, ec))
         throw HostError("plug-in path is a directory, not a library: " + path.string());
-    auto library = std::make_shared<DynamicLibrary>(path);
-    void* entry = library->symbol("VSTPluginMain");
-    if (!entry) entry = library->symbol("main");
+    return fromLibrary(std::make_shared<DynamicLibrary>(path), host, startup);
+}
+
+VstPluginEntryProc PluginInstance::entryOf(const DynamicLibrary& library) noexcept {
+    void* entry = library.symbol("VSTPluginMain");
+    if (!entry) entry = library.symbol("main");
+    return reinterpret_cast<VstPluginEntryProc>(entry);
+}
+
+std::unique_ptr<PluginInstance> PluginInstance::fromLibrary(std::shared_ptr<DynamicLibrary> library,
+                                                            HostCallback& host, Startup startup) {
+    if (!library) throw HostError("no plug-in library");
+    VstPluginEntryProc entry = entryOf(*library);
     if (!entry)
-        throw HostError(path.string() +
+        throw HostError(library->path().string() +
                         " is not a VST 2.x plug-in: it exports neither VSTPluginMain nor main");
-    return fromEntry(reinterpret_cast<VstPluginEntryProc>(entry), host, std::move(library));
+    return fromEntry(entry, host, std::move(library), startup);
 }
 
 std::unique_ptr<PluginInstance> PluginInstance::fromEntry(VstPluginEntryProc entry,
                                                           HostCallback& host,
-                                                          std::shared_ptr<DynamicLibrary> library) {
+                                                          std::shared_ptr<DynamicLibrary> library,
+                                                          Startup startup) {
     if (!entry) throw HostError("no plug-in entry point");
     AEffect* effect = nullptr;
     {
@@ -81,10 +77,14 @@ std::unique_ptr<PluginInstance> PluginInstance::fromEntry(VstPluginEntryProc ent
     if (!effect->dispatcher) throw HostError("the plug-in's descriptor has no dispatcher");
     std::unique_ptr<PluginInstance> instance(new PluginInstance(effect, host, std::move(library)));
     instance->checkDescriptor();
-    instance->dispatch(effOpen);
-    instance->checkDescriptor();
-    host.attach(effect); // uniqueID may only be final after effOpen
+    if (startup == Startup::Open) instance->open();
     return instance;
+}
+
+void PluginInstance::open() {
+    dispatch(effOpen);
+    checkDescriptor();
+    host_.attach(effect_); // uniqueID may only be final after effOpen
 }
 
 PluginInstance::PluginInstance(AEffect* effect, HostCallback& host,
@@ -255,6 +255,24 @@ bool PluginInstance::supports(ProcessMode mode) const noexcept {
         return hasFlag(effFlagsCanDoubleReplacing) && effect_->processDoubleReplacing;
     }
     return false;
+}
+
+bool PluginInstance::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
+    if (!effect_->processReplacing) return false;
+    effect_->processReplacing(effect_, inputs, outputs, frames);
+    return true;
+}
+
+bool PluginInstance::processAccumulating(float** inputs, float** outputs, VstInt32 frames) {
+    if (!effect_->process) return false;
+    effect_->process(effect_, inputs, outputs, frames);
+    return true;
+}
+
+bool PluginInstance::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
+    if (!effect_->processDoubleReplacing) return false;
+    effect_->processDoubleReplacing(effect_, inputs, outputs, frames);
+    return true;
 }
 
 } // namespace vhost

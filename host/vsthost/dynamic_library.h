@@ -1,5 +1,5 @@
 // A loaded shared library. The platform file behind it is the only place that knows how
-// libraries are opened (dlopen here; LoadLibrary in a Windows build).
+// libraries are opened (dlopen, or LoadLibrary on Windows).
 #pragma once
 
 #include <filesystem>
@@ -14,6 +14,8 @@ public:
 
     // Address of an exported symbol, or nullptr when there is none.
     void* symbol(const char* name) const noexcept;
+    // The system's handle (a HMODULE on Windows).
+    void* handle() const noexcept { return handle_.get(); }
     const std::filesystem::path& path() const noexcept { return path_; }
 
 private:

@@ -1,4 +1,4 @@
-#include "host_callback.h"
+#include "vsthost/host_callback.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,7 +53,7 @@ void copyText(void* ptr, const char* text, std::size_t capacity) {
 
 } // namespace
 
-HostCallback::HostCallback() {
+HostCallback::HostCallback() : vendorVersion_(VELMORANDE_HOST_VENDOR_VERSION) {
     time_.sampleRate = 44100.0;
     time_.tempo = 120.0;
     time_.timeSigNumerator = 4;
@@ -91,6 +91,11 @@ HostCallback::LoadingScope::~LoadingScope() {
     loadingHost = previous_;
 }
 
+void HostCallback::setIdentity(std::string product, VstIntPtr vendorVersion) {
+    product_ = std::move(product);
+    vendorVersion_ = vendorVersion;
+}
+
 void HostCallback::setSampleRate(double sampleRate) {
     time_.sampleRate = sampleRate;
     updateMusicalPosition();
@@ -105,22 +110,48 @@ void HostCallback::setTempo(double bpm) {
     updateMusicalPosition();
 }
 
+void HostCallback::setTimeSignature(VstInt32 numerator, VstInt32 denominator) {
+    time_.timeSigNumerator = numerator;
+    time_.timeSigDenominator = denominator;
+    updateMusicalPosition();
+}
+
 void HostCallback::setPosition(std::int64_t samplePosition, bool playing) {
     time_.samplePos = static_cast<double>(samplePosition);
-    time_.flags =
-        kVstTempoValid | kVstPpqPosValid | kVstBarsValid | kVstTimeSigValid | kVstNanosValid;
-    if (playing) time_.flags |= kVstTransportPlaying;
-    if (playing != wasPlaying_) time_.flags |= kVstTransportChanged;
+    flags_ = kVstTempoValid | kVstPpqPosValid | kVstBarsValid | kVstTimeSigValid | kVstNanosValid;
+    if (playing) flags_ |= kVstTransportPlaying;
+    if (playing != wasPlaying_) flags_ |= kVstTransportChanged;
     wasPlaying_ = playing;
+    updateFlags();
     updateMusicalPosition();
+}
+
+void HostCallback::withholdTimeFlags(VstInt32 flags) {
+    withheldFlags_ = flags;
+    updateFlags();
+}
+
+void HostCallback::updateFlags() {
+    time_.flags = flags_ & ~withheldFlags_;
+}
+
+void HostCallback::setTimeInfoAvailable(bool available) {
+    timeAvailable_ = available;
+}
+
+void HostCallback::setHook(Hook hook) {
+    hook_ = std::move(hook);
 }
 
 void HostCallback::updateMusicalPosition() {
     double seconds = time_.sampleRate > 0.0 ? time_.samplePos / time_.sampleRate : 0.0;
     time_.nanoSeconds = seconds * 1e9;
     time_.ppqPos = seconds * time_.tempo / 60.0;
-    // Four quarter notes to the bar (4/4).
-    time_.barStartPos = std::floor(time_.ppqPos / 4.0) * 4.0;
+    // A bar holds numerator notes of 1/denominator: 4 * numerator / denominator quarters.
+    const double quarters = time_.timeSigDenominator > 0 && time_.timeSigNumerator > 0
+                                ? 4.0 * time_.timeSigNumerator / time_.timeSigDenominator
+                                : 4.0;
+    time_.barStartPos = std::floor(time_.ppqPos / quarters) * quarters;
 }
 
 void HostCallback::setRecording(bool on) {
@@ -139,9 +170,31 @@ void HostCallback::clearRequests() {
     counts_.fill(0);
 }
 
+std::vector<EditEvent> HostCallback::editEvents() const {
+    std::lock_guard lock(logMutex_);
+    std::vector<EditEvent> events;
+    for (const HostRequest& r : log_) {
+        if (r.opcode == audioMasterBeginEdit)
+            events.push_back({EditEvent::Begin, r.index, 0.0f});
+        else if (r.opcode == audioMasterAutomate)
+            events.push_back({EditEvent::Automate, r.index, r.opt});
+        else if (r.opcode == audioMasterEndEdit)
+            events.push_back({EditEvent::End, r.index, 0.0f});
+    }
+    return events;
+}
+
 std::uint64_t HostCallback::count(VstInt32 opcode) const {
     std::lock_guard lock(logMutex_);
     return opcode >= 0 && opcode < static_cast<VstInt32>(counts_.size()) ? counts_[opcode] : 0;
+}
+
+std::uint64_t HostCallback::count(VstInt32 opcode, VstInt32 index) const {
+    std::lock_guard lock(logMutex_);
+    return static_cast<std::uint64_t>(
+        std::count_if(log_.begin(), log_.end(), [&](const HostRequest& r) {
+            return r.opcode == opcode && r.index == index;
+        }));
 }
 
 VstIntPtr HostCallback::canDo(const char* question) noexcept {
@@ -160,8 +213,8 @@ VstIntPtr HostCallback::canDo(const char* question) noexcept {
     return 0;
 }
 
-VstIntPtr HostCallback::handle(AEffect* /*effect*/, VstInt32 opcode, VstInt32 index,
-                               VstIntPtr value, void* ptr, float opt) noexcept {
+VstIntPtr HostCallback::handle(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                               void* ptr, float opt) noexcept {
     try {
         {
             std::lock_guard lock(logMutex_);
@@ -174,6 +227,9 @@ VstIntPtr HostCallback::handle(AEffect* /*effect*/, VstInt32 opcode, VstInt32 in
                 log_.push_back(std::move(request));
             }
         }
+        if (hook_)
+            if (std::optional<VstIntPtr> answer = hook_(effect, opcode, index, value, ptr, opt))
+                return *answer;
         switch (opcode) {
         case audioMasterVersion:
             return kHostVstVersion;
@@ -181,7 +237,7 @@ VstIntPtr HostCallback::handle(AEffect* /*effect*/, VstInt32 opcode, VstInt32 in
             return currentId_;
         case audioMasterGetTime:
             // Every field is kept valid, whatever the filter in `value` asks for.
-            return reinterpret_cast<VstIntPtr>(&time_);
+            return timeAvailable_ ? reinterpret_cast<VstIntPtr>(&time_) : 0;
         case audioMasterGetSampleRate:
             return static_cast<VstIntPtr>(std::lround(time_.sampleRate));
         case audioMasterGetBlockSize:
@@ -190,10 +246,10 @@ VstIntPtr HostCallback::handle(AEffect* /*effect*/, VstInt32 opcode, VstInt32 in
             copyText(ptr, kHostVendorString, kVstMaxVendorStrLen);
             return 1;
         case audioMasterGetProductString:
-            copyText(ptr, kHostProductString, kVstMaxProductStrLen);
+            copyText(ptr, product_.c_str(), kVstMaxProductStrLen);
             return 1;
         case audioMasterGetVendorVersion:
-            return VELMORANDE_HOST_VENDOR_VERSION;
+            return vendorVersion_;
         case audioMasterCanDo:
             return canDo(static_cast<const char*>(ptr));
         case audioMasterProcessEvents:

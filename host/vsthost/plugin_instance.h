@@ -1,11 +1,12 @@
 // One instance of a VST 2.x effect: loads the library, calls its entry point, checks the
-// descriptor and wraps the dispatcher with safe text and chunk helpers. The instance is
-// opened (effOpen) on creation and closed (effClose) on destruction.
+// descriptor and wraps the dispatcher with safe text and chunk helpers and the three audio
+// callbacks. The instance is opened (effOpen) on creation unless asked not to, and closed
+// (effClose) on destruction.
 #pragma once
 
-#include "dynamic_library.h"
-#include "host_callback.h"
 #include "vst/aeffect.h"
+#include "vsthost/dynamic_library.h"
+#include "vsthost/host_callback.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -19,6 +20,9 @@ namespace vhost {
 
 enum class ProcessMode { Replacing, Accumulating, DoubleReplacing };
 
+// Whether creating an instance also opens it (effOpen), as hosts do.
+enum class Startup { Open, CreateOnly };
+
 const char* processModeName(ProcessMode mode) noexcept;
 
 // Sanity bounds on what a descriptor or a chunk may claim.
@@ -31,12 +35,19 @@ class PluginInstance {
 public:
     // Loads a library and creates one instance through VSTPluginMain (or `main`). The host
     // callback object must outlive the instance.
-    static std::unique_ptr<PluginInstance> load(const std::filesystem::path& path,
-                                                HostCallback& host);
+    static std::unique_ptr<PluginInstance>
+    load(const std::filesystem::path& path, HostCallback& host, Startup startup = Startup::Open);
+    // Creates an instance from a library already loaded, kept loaded while the instance lives.
+    static std::unique_ptr<PluginInstance> fromLibrary(std::shared_ptr<DynamicLibrary> library,
+                                                       HostCallback& host,
+                                                       Startup startup = Startup::Open);
     // Creates an instance through an entry function already in the process; `library`, if
     // given, is kept loaded for as long as the instance lives.
     static std::unique_ptr<PluginInstance> fromEntry(VstPluginEntryProc entry, HostCallback& host,
-                                                     std::shared_ptr<DynamicLibrary> library = {});
+                                                     std::shared_ptr<DynamicLibrary> library = {},
+                                                     Startup startup = Startup::Open);
+    // The entry point a library exports: VSTPluginMain, or `main` for older plug-ins.
+    static VstPluginEntryProc entryOf(const DynamicLibrary& library) noexcept;
     ~PluginInstance();
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
@@ -45,6 +56,9 @@ public:
     const AEffect& effect() const noexcept { return *effect_; }
     HostCallback& host() noexcept { return host_; }
 
+    // effOpen, for an instance created with Startup::CreateOnly; throws when the descriptor
+    // is implausible afterwards.
+    void open();
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
 
@@ -95,6 +109,12 @@ public:
 
     bool supports(ProcessMode mode) const noexcept;
 
+    // The audio callbacks, called as they are (buffers and counts unchecked); false when the
+    // descriptor has no such callback.
+    bool processReplacing(float** inputs, float** outputs, VstInt32 frames);
+    bool processAccumulating(float** inputs, float** outputs, VstInt32 frames);
+    bool processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames);
+
 private:
     PluginInstance(AEffect* effect, HostCallback& host, std::shared_ptr<DynamicLibrary> library);
     std::string text(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0);
@@ -107,10 +127,5 @@ private:
     std::optional<VstInt32> blockSize_;
     std::vector<std::uint8_t> chunkCopy_;
 };
-
-// Trimmed copy of a text (spaces, tabs and line ends at both ends removed).
-std::string trimmed(const std::string& text);
-// Case-insensitive (ASCII) comparison of two trimmed texts.
-bool sameName(const std::string& a, const std::string& b);
 
 } // namespace vhost

@@ -1,12 +1,15 @@
 // The host's side of the callback a plug-in calls (audioMasterXxx requests): transport and
-// time information, host identity, capability answers, and an optional log of requests.
+// time information, host identity, capability answers, a log of what the plug-in asked and
+// reported, and a hook for answers of the caller's own.
 #pragma once
 
 #include "vst/aeffect.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +28,20 @@ struct HostRequest {
     std::string text;
 };
 
+// A step of an edit gesture as the plug-in reported it; `value` is the automated value.
+struct EditEvent {
+    enum Kind { Begin, Automate, End } kind;
+    VstInt32 index;
+    float value;
+    bool operator==(const EditEvent&) const = default;
+};
+
 class HostCallback {
 public:
+    // Answers a request before the built-in answers do; nullopt leaves it to them.
+    using Hook = std::function<std::optional<VstIntPtr>(
+        AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)>;
+
     HostCallback();
     ~HostCallback();
     HostCallback(const HostCallback&) = delete;
@@ -53,22 +68,39 @@ public:
         HostCallback* previous_;
     };
 
+    // The product name (audioMasterGetProductString) and the version as a decimal number
+    // major * 10000 + minor * 100 + patch (audioMasterGetVendorVersion).
+    void setIdentity(std::string product, VstIntPtr vendorVersion);
+    const std::string& product() const noexcept { return product_; }
+
     void setSampleRate(double sampleRate);
     void setBlockSize(VstInt32 blockSize);
     void setTempo(double bpm);
+    void setTimeSignature(VstInt32 numerator, VstInt32 denominator);
     // Position of the next block's first sample; the transport plays from the first block.
     void setPosition(std::int64_t samplePosition, bool playing);
+    // Flags left out of every time answer, e.g. kVstTempoValid for a host that knows no tempo.
+    void withholdTimeFlags(VstInt32 flags);
+    // Whether audioMasterGetTime answers with time information at all (on by default).
+    void setTimeInfoAvailable(bool available);
 
     double sampleRate() const noexcept { return time_.sampleRate; }
     VstInt32 blockSize() const noexcept { return blockSize_; }
     const VstTimeInfo& timeInfo() const noexcept { return time_; }
 
+    // Set before the plug-in makes requests; an empty hook removes it.
+    void setHook(Hook hook);
+
     // Logging every request is off by default: a long render asks for the time per block.
     void setRecording(bool on);
     std::vector<HostRequest> requests() const;
+    // The edit gestures and automation among the logged requests, in order.
+    std::vector<EditEvent> editEvents() const;
     void clearRequests();
     // How often an opcode was requested (always counted, opcodes 0..127).
     std::uint64_t count(VstInt32 opcode) const;
+    // How often an opcode was requested with this index, among the logged requests.
+    std::uint64_t count(VstInt32 opcode, VstInt32 index) const;
 
     // Answers one request; never throws into the plug-in.
     VstIntPtr handle(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -79,11 +111,18 @@ public:
 
 private:
     void updateMusicalPosition();
+    void updateFlags();
 
     VstTimeInfo time_{};
     VstInt32 blockSize_ = 512;
     VstInt32 currentId_ = 0;
     bool wasPlaying_ = false;
+    VstInt32 flags_ = 0; // before withholding
+    VstInt32 withheldFlags_ = 0;
+    bool timeAvailable_ = true;
+    std::string product_ = kHostProductString;
+    VstIntPtr vendorVersion_;
+    Hook hook_;
 
     mutable std::mutex logMutex_;
     bool recording_ = false;

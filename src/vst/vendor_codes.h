@@ -1,0 +1,29 @@
+#pragma once
+
+// Four-character codes and vendor-specific request numbers exchanged with hosts beyond the
+// published opcodes.
+#include "vst/aeffect.h"
+
+// A four-character code, first character in the most significant byte.
+constexpr VstInt32 FourCharCode(const char (&code)[5]) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = value << 8 | static_cast<unsigned char>(code[i]);
+    return static_cast<VstInt32>(value);
+}
+
+static_assert(FourCharCode("VstP") == kEffectMagic);
+
+// The answer to effIdentify.
+inline constexpr VstIntPtr kIdentifyAnswer = FourCharCode("NvEf");
+
+// effVendorSpecific requests of the Cockos extensions, by index.
+inline constexpr VstInt32 kVendorValueDisplay = 7; // text of the normalised value in opt
+inline constexpr VstInt32 kVendorIsSwitch = 8;     // whether a parameter has two states
+inline constexpr VstInt32 kVendorTextValue = 27;   // normalised value of the text at ptr
+// A wheel movement the host forwards: index 'stCA', value 'Whee', opt the notches.
+inline constexpr VstInt32 kVendorHostWheel = FourCharCode("stCA");
+inline constexpr VstIntPtr kVendorHostWheelValue = FourCharCode("Whee");
+// What the extensions answer when they handled a request, and a capability they know.
+inline constexpr VstIntPtr kVendorHandled = 0xBEEF;
+inline constexpr VstIntPtr kVendorCanDo = 0xBEEF0000;

@@ -1,0 +1,79 @@
+#pragma once
+
+// Helpers of the Windows suite: an instance of the DLL's effect with a recording host,
+// the thread's message loop, captures of window and screen pixels, host frame windows.
+#include "bitmap/heap_bitmap.h"
+#include "plugin/velmorande.h" // the parameters' indices
+#include "vst/aeffect.h"
+#include "vst/editor_picture.h"
+#include "vsthost/host_callback.h"
+#include "vsthost/plugin_instance.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+// A host that records what the plug-in asks and reports; 120 bpm.
+struct RecordingHost : vhost::HostCallback {
+    RecordingHost();
+    // The last edit of the parameter: a begin, then an automation, then an end.
+    bool SawEditEnd(VstInt32 index) const;
+    // Exactly one edit of the parameter, with its automation inside.
+    bool SawEdit(VstInt32 index) const;
+};
+
+// An instance of the DLL's effect, opened the way hosts do, processing at 44.1 kHz.
+struct Effect {
+    RecordingHost host;
+    std::unique_ptr<vhost::PluginInstance> instance;
+    AEffect* e = nullptr;
+
+    explicit Effect(VstPluginEntryProc entry);
+    VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                       void* ptr = nullptr, float opt = 0.0f) {
+        return instance ? instance->dispatch(opcode, index, value, ptr, opt) : 0;
+    }
+    std::string Text(VstInt32 opcode, VstInt32 index = 0);
+    float Get(VstInt32 index) { return e->getParameter(e, index); }
+    void Set(VstInt32 index, float value) { e->setParameter(e, index, value); }
+};
+
+// Runs the thread's message loop for a while, so that timers fire and posted input arrives.
+void Pump(int milliseconds);
+// Runs the message loop until the editor's timer has ticked n more times (at most 10 s,
+// so a slow machine only makes this slower).
+bool WaitTicks(int n);
+
+inline LPARAM Point(int x, int y) {
+    return MAKELPARAM(x, y);
+}
+
+// A press and release of a mouse button, each followed by a moment of the message loop.
+void Press(HWND hwnd, UINT down, UINT up, WPARAM keys, int x, int y);
+// Key presses as the keyboard sends them: the message loop's TranslateMessage makes the
+// characters.
+void TypeInto(HWND box, const char* text);
+
+using Pixels = std::unique_ptr<HeapBitmap>;
+// Pixels of a window's client area or of the screen, opaque 0xFFRRGGBB words.
+Pixels CaptureWindow(HWND hwnd);
+Pixels CaptureScreen(const RECT& r);
+// Pixels whose colour (not alpha) differs between a capture and the editor's own bitmap,
+// or -1 when the sizes differ.
+int ColourDifferences(const PixelBitmap& shown, const EditorPicture& picture);
+// Distinct colours in a capture: a painted panel has many, an unpainted window one.
+int DistinctColours(const PixelBitmap& bitmap);
+// The editor's off-screen bitmap, through the plug-in's own request.
+bool Picture(Effect& effect, EditorPicture& picture);
+
+// A top-level window of the host whose client area fits the editor.
+HWND MakeFrame(const char* title, int x, int y);
+// The editor window inside a host window, if any.
+HWND EditorIn(HWND frame);
+// A child of the editor of a window class ("EDIT", "COMBOBOX").
+HWND EntryBox(HWND editor, const char* className);
+// A rectangle of a child in its parent's client coordinates.
+RECT ChildRect(HWND child, HWND parent);
+bool ClassRegistered(HMODULE dll);
+std::string Caption(HWND hwnd);
