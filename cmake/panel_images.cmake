@@ -43,9 +43,8 @@ function(velmorande_panel_images effect list_var image_dir)
         set(VELMORANDE_PANEL_RC ${out}/panel_images.rc PARENT_SCOPE)
         set(VELMORANDE_PANEL_RC ${out}/panel_images.rc CACHE INTERNAL "")
         # The images come from the module's resources there.
-        file(CONFIGURE OUTPUT ${out}/panel_image_data.cpp CONTENT
-            "#include \"panel_images.h\"\n\nstd::span<const EmbeddedResource> PanelImageData() {"
-            " return {}; }\n")
+        file(CONFIGURE OUTPUT ${out}/panel_image_data.cpp CONTENT "#include \"panel_images.h\"
+\nstd::span<const EmbeddedResource> PanelImageData() { return {}; }\n")
     else()
         string(REPLACE ";" "\\;" resource_arg "${entries}")
         add_custom_command(
