@@ -3,9 +3,18 @@
 #include "x11/x11_test_host.h"
 
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <thread>
+
+extern char** environ;
 
 namespace {
 
@@ -293,6 +302,109 @@ TEST(X11EditorWithoutDisplay, OpeningAnswersZeroAndTheRestWorks) {
         setenv("DISPLAY", saved.c_str(), 1);
     else
         unsetenv("DISPLAY");
+}
+
+} // namespace
+
+namespace {
+
+std::vector<char> ReadFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int RunHost(std::vector<std::string> args, pid_t* started = nullptr) {
+    args.insert(args.begin(), VELMORANDE_HOST_PATH);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    if (started) {
+        *started = pid;
+        return 0;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The host's top-level window with that title, or 0.
+xcb_window_t FindTopLevel(xcb_connection_t* c, const std::string& title) {
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    if (!tree) return 0;
+    xcb_window_t found = 0;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
+        auto* name = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, children[i], XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 0, 64),
+            nullptr);
+        if (name && std::string(static_cast<const char*>(xcb_get_property_value(name)),
+                                xcb_get_property_value_length(name)) == title)
+            found = children[i];
+        std::free(name);
+    }
+    std::free(tree);
+    return found;
+}
+
+TEST(HostEditorWindow, ASoundSetByHandIsSavedWhenTheWindowCloses) {
+    NeedDisplay();
+    if (IsSkipped() || HasFatalFailure()) return;
+    const std::string dir = ::testing::TempDir();
+    const std::string untouched = dir + "/x11-untouched.fxp", edited = dir + "/x11-edited.fxp";
+    ASSERT_EQ(RunHost({VELMORANDE_PLUGIN_PATH, "-q", "--save", untouched}), 0);
+
+    X11TestHost host; // for its connection and XTest
+    pid_t pid = 0;
+    ASSERT_EQ(RunHost({"--editor", VELMORANDE_PLUGIN_PATH, "-q", "--save", edited}, &pid), 0);
+    xcb_connection_t* c = host.Connection();
+    xcb_window_t top = 0;
+    for (int i = 0; i < 500 && !top; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        top = FindTopLevel(c, "velmorande-host: Velmorande");
+        if (top && !host.EditorOf(top)) top = 0;
+    }
+    ASSERT_NE(top, 0u);
+    const xcb_window_t editorWindow = host.EditorOf(top);
+    std::vector<std::uint32_t> before;
+    for (int i = 0; i < 500 && (before.empty() || before[93 * kWidth + 158] == 0); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        before = host.Pixels(editorWindow, kWidth, kHeight); // drawn by the host's idling
+    }
+    host.Click(editorWindow, 158, 93); // Sync off
+    bool redrawn = false;
+    for (int i = 0; i < 500 && !redrawn; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        redrawn = host.Pixels(editorWindow, kWidth, kHeight) != before;
+    }
+    ASSERT_TRUE(redrawn) << "the host idles the editor";
+
+    // The window manager's close button.
+    auto atom = [c](const char* name) {
+        auto* r = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = r ? r->atom : 0;
+        std::free(r);
+        return a;
+    };
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = top;
+    message.type = atom("WM_PROTOCOLS");
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    xcb_send_event(c, 0, top, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+    host.Sync();
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const auto saved = ReadFile(edited);
+    ASSERT_FALSE(saved.empty());
+    EXPECT_NE(saved, ReadFile(untouched)) << "the click in the editor is in the saved state";
 }
 
 } // namespace
