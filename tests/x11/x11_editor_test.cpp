@@ -3,8 +3,10 @@
 #include "x11/x11_test_host.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -405,6 +407,74 @@ TEST(HostEditorWindow, ASoundSetByHandIsSavedWhenTheWindowCloses) {
     const auto saved = ReadFile(edited);
     ASSERT_FALSE(saved.empty());
     EXPECT_NE(saved, ReadFile(untouched)) << "the click in the editor is in the saved state";
+}
+
+} // namespace
+
+namespace {
+
+// An X server of the test's own, to be killed under the editor.
+class PrivateServer {
+public:
+    PrivateServer() {
+        for (int n = 70; n < 90 && !pid_; ++n) {
+            std::string socket = "/tmp/.X11-unix/X";
+            socket += std::to_string(n);
+            if (access(socket.c_str(), F_OK) == 0) continue;
+            display_ = ":";
+            display_ += std::to_string(n);
+            std::vector<std::string> args{"/usr/bin/Xvfb", display_,    "-screen", "0",
+                                          "800x600x24",    "-nolisten", "tcp"};
+            std::vector<char*> argv;
+            for (auto& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = 0;
+            for (int i = 0; i < 300 && pid_ && access(socket.c_str(), F_OK) != 0; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~PrivateServer() { Kill(); }
+    const std::string& Display() const { return display_; }
+    bool Running() const { return pid_ != 0; }
+    void Kill() {
+        if (!pid_) return;
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = 0;
+    }
+
+private:
+    pid_t pid_ = 0;
+    std::string display_;
+};
+
+TEST(X11EditorServerGone, TheHostLivesOnAndClosesTheEditor) {
+    NeedDisplay();
+    if (IsSkipped() || HasFatalFailure()) return;
+    if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb to kill";
+    const std::string saved = std::getenv("DISPLAY");
+    PrivateServer server;
+    ASSERT_TRUE(server.Running());
+    setenv("DISPLAY", server.Display().c_str(), 1);
+    {
+        X11TestHost host;
+        AEffect* fx = host.Open();
+        const xcb_window_t parent = host.MakeParent();
+        ASSERT_TRUE(host.OpenEditor(fx, parent));
+        host.Idle(fx, 5);
+        server.Kill();
+        fx->setParameter(fx, kFeedback, 0.0f); // something to draw for a server that is gone
+        host.Idle(fx, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the thread's turn too
+        EXPECT_EQ(X11TestHost::Dispatch(fx, effEditClose), 1);
+        // The plug-in goes on without it, and a new open fails cleanly.
+        EXPECT_EQ(X11TestHost::Dispatch(fx, effEditOpen, 0, 0,
+                                        reinterpret_cast<void*>(std::uintptr_t{parent})),
+                  0);
+        EXPECT_EQ(X11TestHost::Display(fx, kFeedback), "0");
+    }
+    setenv("DISPLAY", saved.c_str(), 1);
 }
 
 } // namespace
