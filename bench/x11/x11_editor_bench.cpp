@@ -53,12 +53,11 @@ double ProcessSeconds() {
 void KnobTurnToScreen(benchmark::State& state, bool shared) {
     HostWindow host;
     if (!host.Ok()) return state.SkipWithError("no X display");
-    if (!shared) setenv("VELMORANDE_NO_XSHM", "1", 1);
     VSTCLASS fx;
     auto* editor = dynamic_cast<X11EditorWindow*>(fx.GetEditor());
+    editor->AllowSharedMemory(shared);
     const bool opened =
         editor->OpenEditorWindow(reinterpret_cast<void*>(std::uintptr_t{host.window}));
-    unsetenv("VELMORANDE_NO_XSHM");
     if (!opened || editor->UsesSharedMemory() != shared)
         return state.SkipWithError("editor did not open as asked");
     editor->ServiceNow();

@@ -161,9 +161,9 @@ bool X11EditorWindow::CreateWindow(std::uint32_t parent, int x, int y, int w, in
     const std::uint32_t noExposures = 0;
     xcb_create_gc(connection_, gc_, window_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
 
-    surface_ = X11Surface::Create(connection_, w, h, choice.depth,
-                                  setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST,
-                                  std::getenv("VELMORANDE_NO_XSHM") == nullptr);
+    surface_ =
+        X11Surface::Create(connection_, w, h, choice.depth,
+                           setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST, allowShared_);
 
     // Keys through the server's keymap; without XKB the editor simply hears no keys.
     xkbContext_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);

@@ -62,6 +62,9 @@ public:
     int EntryStateValue() const { return entryState_; }
     const DrawnEntry* Entry() const { return entry_ ? &*entry_ : nullptr; }
     bool UsesSharedMemory() const { return surface_ && surface_->Shared(); }
+    // Plain image uploads even where shared memory would do (benchmarks compare the two);
+    // for windows opened after the call.
+    void AllowSharedMemory(bool allow) { allowShared_ = allow; }
     // Handles waiting events and runs the tick now, due or not (benchmarks).
     void ServiceNow();
 
@@ -96,6 +99,7 @@ private:
     std::uint32_t root_ = 0;
     // The window went away under us (its parent was destroyed): nothing more to draw.
     bool windowGone_ = false;
+    bool allowShared_ = true;
     std::unique_ptr<X11Surface> surface_;
     xkb_context* xkbContext_ = nullptr;
     xkb_keymap* keymap_ = nullptr;
