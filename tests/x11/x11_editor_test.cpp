@@ -132,6 +132,23 @@ TEST_F(X11Editor, WheelOnASmallKnobEndsItsGestureByItself) {
                                                          audioMasterEndEdit}));
 }
 
+TEST_F(X11Editor, AWheelTheHostForwardsGoesToTheControlUnderThePointer) {
+    const auto forward = [&](float notches) {
+        return X11TestHost::Dispatch(fx, effVendorSpecific, 0x73744341, 0x57686565, nullptr,
+                                     notches);
+    };
+    host->MoveTo(editor, 560, 250); // over the host's window, outside the editor
+    EXPECT_EQ(forward(1.0f), 0);
+    const float before = Value(kPanWidth);
+    host->MoveTo(editor, 239, 122);
+    EXPECT_EQ(forward(-2.0f), 1);
+    EXPECT_LT(Value(kPanWidth), before);
+    EXPECT_EQ(host->Count(audioMasterBeginEdit, kPanWidth), 1);
+    // Closing within the gesture's countdown ends it at once.
+    X11TestHost::Dispatch(fx, effEditClose);
+    EXPECT_EQ(host->Count(audioMasterEndEdit, kPanWidth), 1);
+}
+
 TEST_F(X11Editor, ClickingSyncTogglesHostSync) {
     ASSERT_EQ(Value(kHostSync), 1.0f);
     host->Click(editor, 158, 93);

@@ -147,8 +147,9 @@ void X11EditorWindow::HandleEvent(const xcb_generic_event_t* event) {
 }
 
 int X11EditorWindow::HostWheel(float notches) {
-    std::lock_guard lock(editorMutex_);
-    if (!window_ || windowGone_ || !connection_) return 0;
+    // Busy only while a dialog is up: the wheel is not delivered then.
+    std::unique_lock lock(editorMutex_, std::try_to_lock);
+    if (!lock || !window_ || windowGone_ || !connection_) return 0;
     xcb_query_pointer_reply_t* p =
         xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, window_), nullptr);
     if (!p) return 0;
