@@ -161,9 +161,9 @@ bool X11EditorWindow::CreateWindow(std::uint32_t parent, int x, int y, int w, in
     const std::uint32_t noExposures = 0;
     xcb_create_gc(connection_, gc_, window_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
 
-    surface_ =
-        X11Surface::Create(connection_, w, h, choice.depth,
-                           setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST, allowShared_);
+    depth_ = choice.depth;
+    swapBytes_ = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+    surface_ = X11Surface::Create(connection_, w, h, depth_, swapBytes_, allowShared_);
 
     // Keys through the server's keymap; without XKB the editor simply hears no keys.
     xkbContext_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
@@ -249,6 +249,20 @@ bool X11EditorWindow::CopyToScreen(const IPlugRect& rect) {
     }
     surface_->Upload(window_, gc_, rect);
     return true;
+}
+
+void X11EditorWindow::Resize(int width, int height) {
+    IPlugEditor::Resize(width, height);
+    ResizeBitmap(width, height);
+    if (!window_ || windowGone_ || !connection_) return;
+    // Our own window only: the host sizes its windows itself.
+    const std::uint32_t size[] = {static_cast<std::uint32_t>(width),
+                                  static_cast<std::uint32_t>(height)};
+    xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                         size);
+    surface_.reset();
+    surface_ = X11Surface::Create(connection_, width, height, depth_, swapBytes_, allowShared_);
+    xcb_flush(connection_);
 }
 
 void X11EditorWindow::Repaint(const IPlugRect& rect) {

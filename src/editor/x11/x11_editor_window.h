@@ -42,6 +42,7 @@ public:
     ~X11EditorWindow() override;
 
     bool CopyToScreen(const IPlugRect& rect) override;
+    void Resize(int width, int height) override;
     void PromptText(ITextControl* control) override;
     void PromptParameter(IControl* control, IPlugParam* param) override;
     bool HostFolder(std::string& out) override;
@@ -100,6 +101,8 @@ private:
     // The window went away under us (its parent was destroyed): nothing more to draw.
     bool windowGone_ = false;
     bool allowShared_ = true;
+    std::uint8_t depth_ = 0;
+    bool swapBytes_ = false;
     std::unique_ptr<X11Surface> surface_;
     xkb_context* xkbContext_ = nullptr;
     xkb_keymap* keymap_ = nullptr;
