@@ -3,6 +3,7 @@
 #include "audio_file.h"
 #include "demo_phrase.h"
 #include "editor_picture.h"
+#include "editor_window.h"
 #include "host_error.h"
 #include "plugin_info.h"
 #include "plugin_state.h"
@@ -153,7 +154,19 @@ int run(const Options& o, std::ostream& out, std::ostream& err, bool progressAll
     auto plugin = PluginInstance::load(o.plugin, host);
     plugin->prepare(sampleRate, o.blockSize);
 
-    applyState(*plugin, opts, out, err, o.mode == Mode::Demo);
+    if (o.editor && o.mode == Mode::Render) {
+        // The state file is written with what the user set in the editor.
+        Options before = opts;
+        before.saveState.reset();
+        applyState(*plugin, before, out, err, false);
+        runEditorWindow(*plugin, out);
+        if (opts.saveState) {
+            const std::string kind = saveStateFile(*plugin, *opts.saveState);
+            if (!o.quiet) out << "saved " << kind << " " << *opts.saveState << '\n';
+        }
+    } else {
+        applyState(*plugin, opts, out, err, o.mode == Mode::Demo);
+    }
 
     if (o.mode == Mode::Info) {
         printPluginInfo(*plugin, out);

@@ -38,6 +38,8 @@ std::string usageText() {
   velmorande-host [options] PLUGIN INPUT OUTPUT   render INPUT through the plug-in
   velmorande-host [options] PLUGIN --save FILE    only write the plug-in's state
   velmorande-host [options] PLUGIN --editor-png FILE   only picture the plug-in's editor
+  velmorande-host [options] --editor PLUGIN [INPUT OUTPUT]   set a sound by hand in the
+                           plug-in's editor, then --save it and/or render with it
   velmorande-host --info [options] PLUGIN         list parameters, programs, capabilities
   velmorande-host --demo DIR [options] PLUGIN     render the built-in demo phrase into DIR
 
@@ -64,6 +66,8 @@ Plug-in state (applied in this order: --load, --program, --param; --save comes l
                            may be repeated
       --load FILE          load a .fxp program or .fxb bank file
       --save FILE          save the state: a bank for FILE ending .fxb, else a program
+      --editor             open the plug-in's editor in a window after the state above;
+                           --save and rendering use the state it is closed with
       --editor-png FILE    write a picture of the plug-in's editor as it opens, for the
                            state above (plug-ins that draw one on request; --demo writes
                            DIR/demo-editor.png)
@@ -154,6 +158,9 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.loadState = value();
         } else if (arg == "--save") {
             o.saveState = value();
+        } else if (arg == "--editor") {
+            flag();
+            o.editor = true;
         } else if (arg == "--editor-png") {
             o.editorPicture = value();
         } else if (arg == "--format") {
@@ -194,7 +201,7 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.input = positional[1];
             o.output = positional[2];
             if (o.input == o.output) throw UsageError("INPUT and OUTPUT are the same file");
-        } else if (!o.saveState && !o.editorPicture) {
+        } else if (!o.saveState && !o.editorPicture && !o.editor) {
             throw UsageError(
                 "nothing to do: give INPUT and OUTPUT, --save, --editor-png, --info or --demo");
         }

@@ -36,6 +36,7 @@ struct Options {
     std::optional<std::string> loadState;
     std::optional<std::string> saveState;
     std::optional<std::string> editorPicture; // PNG of the plug-in's editor
+    bool editor = false;                      // open the editor in a window until closed
 
     std::string format;   // output container; empty: from the output name or the input
     std::string encoding; // output encoding; empty: the input's

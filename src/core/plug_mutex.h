@@ -11,6 +11,8 @@ public:
     PlugMutex& operator=(const PlugMutex&) = delete;
 
     void Enter();
+    // Takes the lock only if that needs no waiting; true when taken.
+    bool TryEnter();
     void Leave();
 
     class Guard {

@@ -11,6 +11,9 @@ PlugMutex::~PlugMutex() = default;
 void PlugMutex::Enter() {
     impl_->mutex.lock();
 }
+bool PlugMutex::TryEnter() {
+    return impl_->mutex.try_lock();
+}
 void PlugMutex::Leave() {
     impl_->mutex.unlock();
 }

@@ -48,6 +48,9 @@ public:
     virtual void CloseEditorWindow() = 0;
     virtual void* EditorWindowHandle() const = 0;
     virtual void ApplyTooltipSwitch() {}
+    // The host's idle call while the window is open; window layers that have no event
+    // loop of the host's own handle their events here.
+    virtual void Idle() {}
     virtual std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name) = 0;
 
     // Set-up, by the effect's constructor. The embedded images serve platforms whose

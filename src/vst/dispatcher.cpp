@@ -146,6 +146,9 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
         OnEditorClosed();
         editor->CloseEditorWindow();
         return 1;
+    case effEditIdle:
+        if (editor) editor->Idle();
+        return 0;
 
     case effGetInputProperties:
         return PinProperties(true, index, ptr);

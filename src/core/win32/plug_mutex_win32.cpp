@@ -13,6 +13,9 @@ PlugMutex::~PlugMutex() = default;
 void PlugMutex::Enter() {
     EnterCriticalSection(&impl_->section);
 }
+bool PlugMutex::TryEnter() {
+    return TryEnterCriticalSection(&impl_->section) != 0;
+}
 void PlugMutex::Leave() {
     LeaveCriticalSection(&impl_->section);
 }

@@ -1,0 +1,497 @@
+// The Linux editor in a real X server (Xvfb in the test command), driven through the
+// plug-in's binary interface and real input (XTest), as a Linux host would.
+#include "x11/x11_test_host.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kWidth = 530, kHeight = 210;
+enum Param { kDelayRate = 0, kHostSync = 2, kPingPong = 3, kPanWidth = 4, kFeedback = 5 };
+
+// Display tests run wherever there is a display; the test command provides one and then
+// insists on it, so they never skip silently there.
+void NeedDisplay() {
+    if (X11TestHost::HaveDisplay()) return;
+    if (std::getenv("VELMORANDE_X11_REQUIRED")) FAIL() << "the test command gave no X display";
+    GTEST_SKIP() << "no X display";
+}
+
+class X11Editor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        NeedDisplay();
+        if (IsSkipped() || HasFatalFailure()) return;
+        host = std::make_unique<X11TestHost>();
+        fx = host->Open();
+        parent = host->MakeParent();
+        ASSERT_TRUE(host->OpenEditor(fx, parent));
+        editor = host->EditorOf(parent);
+        ASSERT_NE(editor, 0u);
+        ASSERT_TRUE(Settled(fx, editor));
+        host->ClearRequests();
+    }
+
+    // Idles until the window shows what the editor draws.
+    bool Settled(AEffect* e, xcb_window_t window) {
+        return host->IdleUntil(e, [&] {
+            // Two idles first: a change is drawn on two ticks, and the picture request
+            // would take the second one's marks.
+            host->Idle(e, 10);
+            return host->Pixels(window, kWidth, kHeight) == X11TestHost::Picture(e);
+        });
+    }
+
+    float Value(int index) { return fx->getParameter(fx, index); }
+
+    // The requests for one parameter, in order, as opcodes.
+    std::vector<VstInt32> Gesture(int index) {
+        std::vector<VstInt32> out;
+        for (const HostRequest& r : host->Requests())
+            if ((r.opcode == audioMasterBeginEdit || r.opcode == audioMasterEndEdit ||
+                 r.opcode == audioMasterAutomate) &&
+                r.index == index && (out.empty() || out.back() != r.opcode))
+                out.push_back(r.opcode);
+        return out;
+    }
+
+    std::unique_ptr<X11TestHost> host;
+    AEffect* fx = nullptr;
+    xcb_window_t parent = 0, editor = 0;
+};
+
+TEST_F(X11Editor, OpensAsAFixedSizeXEmbedChildShowingTheEditorsPicture) {
+    xcb_connection_t* c = host->Connection();
+    auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, editor), nullptr);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->width, kWidth);
+    EXPECT_EQ(g->height, kHeight);
+    EXPECT_EQ(g->x, 0);
+    EXPECT_EQ(g->y, 0);
+    std::free(g);
+    auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, 12, "_XEMBED_INFO"), nullptr);
+    ASSERT_NE(atom, nullptr);
+    auto* info = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, editor, atom->atom, XCB_ATOM_ANY, 0, 2), nullptr);
+    std::free(atom);
+    ASSERT_NE(info, nullptr);
+    ASSERT_EQ(xcb_get_property_value_length(info), 8);
+    const auto* words = static_cast<const std::uint32_t*>(xcb_get_property_value(info));
+    EXPECT_EQ(words[1] & 1u, 1u) << "asks to be mapped";
+    std::free(info);
+    auto* attributes =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, editor), nullptr);
+    ASSERT_NE(attributes, nullptr);
+    EXPECT_EQ(attributes->map_state, XCB_MAP_STATE_VIEWABLE);
+    std::free(attributes);
+    // Pixel for pixel what the plug-in's own off-screen picture holds.
+    EXPECT_EQ(host->Pixels(editor, kWidth, kHeight), X11TestHost::Picture(fx));
+}
+
+TEST_F(X11Editor, DraggingTheDelayRateKnobIsOneHostEditGesture) {
+    const float before = Value(kDelayRate);
+    host->MoveTo(editor, 74, 124);
+    host->Press(1);
+    for (int y = 120; y >= 60; y -= 10)
+        host->MoveTo(editor, 74, y);
+    host->Release(1);
+    ASSERT_TRUE(host->IdleUntil(fx, [&] { return host->Count(audioMasterEndEdit, kDelayRate); }));
+    EXPECT_GT(Value(kDelayRate), before) << "dragging up turns the knob up";
+    EXPECT_EQ(Gesture(kDelayRate), (std::vector<VstInt32>{audioMasterBeginEdit, audioMasterAutomate,
+                                                          audioMasterEndEdit}));
+    EXPECT_TRUE(Settled(fx, editor)) << "the knob is redrawn";
+}
+
+TEST_F(X11Editor, WheelOnASmallKnobEndsItsGestureByItself) {
+    const float before = Value(kPanWidth);
+    host->MoveTo(editor, 239, 122);
+    for (int i = 0; i < 3; ++i) {
+        host->Press(5); // down
+        host->Release(5);
+    }
+    host->Press(6); // sideways: not ours
+    host->Release(6);
+    ASSERT_TRUE(host->IdleUntil(fx, [&] { return host->Count(audioMasterEndEdit, kPanWidth); }));
+    EXPECT_LT(Value(kPanWidth), before);
+    EXPECT_EQ(host->Count(audioMasterBeginEdit, kPanWidth), 1);
+    EXPECT_EQ(Gesture(kPanWidth), (std::vector<VstInt32>{audioMasterBeginEdit, audioMasterAutomate,
+                                                         audioMasterEndEdit}));
+}
+
+TEST_F(X11Editor, AWheelTheHostForwardsGoesToTheControlUnderThePointer) {
+    const auto forward = [&](float notches) {
+        return X11TestHost::Dispatch(fx, effVendorSpecific, 0x73744341, 0x57686565, nullptr,
+                                     notches);
+    };
+    host->MoveTo(editor, 560, 250); // over the host's window, outside the editor
+    EXPECT_EQ(forward(1.0f), 0);
+    const float before = Value(kPanWidth);
+    host->MoveTo(editor, 239, 122);
+    EXPECT_EQ(forward(-2.0f), 1);
+    EXPECT_LT(Value(kPanWidth), before);
+    EXPECT_EQ(host->Count(audioMasterBeginEdit, kPanWidth), 1);
+    // Closing within the gesture's countdown ends it at once.
+    X11TestHost::Dispatch(fx, effEditClose);
+    EXPECT_EQ(host->Count(audioMasterEndEdit, kPanWidth), 1);
+}
+
+TEST_F(X11Editor, ClickingSyncTogglesHostSync) {
+    ASSERT_EQ(Value(kHostSync), 1.0f);
+    host->Click(editor, 158, 93);
+    ASSERT_TRUE(host->IdleUntil(fx, [&] { return host->Count(audioMasterEndEdit, kHostSync); }));
+    EXPECT_EQ(Value(kHostSync), 0.0f);
+    EXPECT_TRUE(Settled(fx, editor)) << "the millisecond knob shows";
+}
+
+TEST_F(X11Editor, TypingIntoTheFeedbackEntryAppliesOnEnter) {
+    host->Click(editor, 310, 122, 3);
+    host->Idle(fx, 5);
+    // A white field 32 pixels wide and 16 high, centred on the knob, over the picture.
+    const auto shown = host->Pixels(editor, kWidth, kHeight);
+    const auto picture = X11TestHost::Picture(fx);
+    EXPECT_EQ(shown[136 * kWidth + 296], 0xFFFFFFu);
+    for (auto [x, y] : {std::pair{293, 136}, {326, 136}, {310, 127}, {310, 144}})
+        EXPECT_EQ(shown[y * kWidth + x], picture[y * kWidth + x]) << x << "," << y;
+    host->ClearRequests(); // the right-click's own press and release
+    host->Type("75");
+    host->Idle(fx, 5);
+    EXPECT_EQ(host->Count(audioMasterAutomate, kFeedback), 0) << "nothing before Enter";
+    host->Key(0xFF0D); // Return
+    ASSERT_TRUE(host->IdleUntil(fx, [&] { return host->Count(audioMasterEndEdit, kFeedback); }));
+    EXPECT_EQ(X11TestHost::Display(fx, kFeedback), "75");
+    // Then the closing box pushes the value once more, as the Win32 layer's does.
+    EXPECT_EQ(Gesture(kFeedback), (std::vector<VstInt32>{audioMasterBeginEdit, audioMasterAutomate,
+                                                         audioMasterEndEdit, audioMasterAutomate}));
+    EXPECT_TRUE(Settled(fx, editor)) << "the box is gone";
+}
+
+TEST_F(X11Editor, EscapeAndARightClickCancelAnEntry) {
+    const float before = Value(kFeedback);
+    host->Click(editor, 310, 122, 3);
+    host->Idle(fx, 5);
+    host->Type("12");
+    host->Key(0xFF1B); // Escape
+    EXPECT_TRUE(Settled(fx, editor)) << "the box is gone";
+    host->Click(editor, 310, 122, 3);
+    host->Idle(fx, 5);
+    host->Type("3");
+    host->Click(editor, 20, 20, 3); // elsewhere
+    EXPECT_TRUE(Settled(fx, editor));
+    EXPECT_EQ(Value(kFeedback), before);
+}
+
+TEST_F(X11Editor, PickingFromThePingPongListAppliesTheChoice) {
+    ASSERT_EQ(X11TestHost::Display(fx, kPingPong), "Normal");
+    host->Click(editor, 158, 133, 3);
+    host->Idle(fx, 5);
+    host->ClearRequests();
+    // The list opens under the group's centre: header, then Triplet, Dotted, Normal.
+    host->Click(editor, 158, 133 + 20 + 9);
+    ASSERT_TRUE(host->IdleUntil(fx, [&] { return host->Count(audioMasterEndEdit, kPingPong); }));
+    EXPECT_EQ(X11TestHost::Display(fx, kPingPong), "Triplet");
+    EXPECT_TRUE(Settled(fx, editor));
+}
+
+TEST_F(X11Editor, AHostParameterChangeRedrawsTheBoundControl) {
+    const auto before = host->Pixels(editor, kWidth, kHeight);
+    fx->setParameter(fx, kFeedback, 0.0f);
+    ASSERT_TRUE(Settled(fx, editor));
+    EXPECT_NE(host->Pixels(editor, kWidth, kHeight), before);
+}
+
+TEST_F(X11Editor, AHostThatNeverIdlesStillSeesRedraws) {
+    const auto before = host->Pixels(editor, kWidth, kHeight);
+    fx->setParameter(fx, kFeedback, 0.0f);
+    // No idle: the editor's own thread ticks.
+    bool changed = false;
+    for (int i = 0; i < 300 && !changed; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        changed = host->Pixels(editor, kWidth, kHeight) != before;
+    }
+    ASSERT_TRUE(changed);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(host->Pixels(editor, kWidth, kHeight), X11TestHost::Picture(fx));
+}
+
+TEST_F(X11Editor, SurvivesAHundredCloseAndReopenCycles) {
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(X11TestHost::Dispatch(fx, effEditClose), 1);
+        ASSERT_EQ(host->EditorOf(parent), 0u) << "cycle " << i;
+        ASSERT_TRUE(host->OpenEditor(fx, parent)) << "cycle " << i;
+        host->Idle(fx, 1);
+    }
+    editor = host->EditorOf(parent);
+    EXPECT_TRUE(Settled(fx, editor));
+}
+
+TEST_F(X11Editor, ReopeningIntoANewParentMovesTheWindowThere) {
+    const xcb_window_t second = host->MakeParent(50, 50);
+    ASSERT_TRUE(host->OpenEditor(fx, second));
+    EXPECT_EQ(host->EditorOf(parent), 0u);
+    const xcb_window_t moved = host->EditorOf(second);
+    ASSERT_NE(moved, 0u);
+    EXPECT_TRUE(Settled(fx, moved));
+}
+
+TEST_F(X11Editor, ThirtyTwoBitParentsTakeTheEditorToo) {
+    const xcb_window_t deep = host->MakeParent(0, 0, 600, 300, 32);
+    ASSERT_TRUE(host->OpenEditor(fx, deep));
+    EXPECT_TRUE(Settled(fx, host->EditorOf(deep)));
+}
+
+TEST_F(X11Editor, AParentDestroyedFirstLeavesTheHostRunning) {
+    host->DestroyWindow(parent);
+    fx->setParameter(fx, kFeedback, 0.0f); // something to draw into the dead window
+    host->Idle(fx, 10);
+    EXPECT_EQ(X11TestHost::Dispatch(fx, effEditClose), 1);
+    const xcb_window_t fresh = host->MakeParent();
+    ASSERT_TRUE(host->OpenEditor(fx, fresh));
+    EXPECT_TRUE(Settled(fx, host->EditorOf(fresh)));
+}
+
+TEST_F(X11Editor, ABadParentIsRefused) {
+    X11TestHost::Dispatch(fx, effEditClose);
+    for (std::uintptr_t bad : {std::uintptr_t{0}, std::uintptr_t{0x1FFFFF}, std::uintptr_t{~0u}})
+        EXPECT_EQ(X11TestHost::Dispatch(fx, effEditOpen, 0, 0, reinterpret_cast<void*>(bad)), 0)
+            << bad;
+    host->Idle(fx, 3);
+    EXPECT_TRUE(host->OpenEditor(fx, parent));
+    EXPECT_TRUE(Settled(fx, host->EditorOf(parent)));
+}
+
+TEST_F(X11Editor, TwoEditorsAtOnceKeepToThemselves) {
+    AEffect* other = host->Open();
+    const xcb_window_t otherParent = host->MakeParent(0, 320);
+    ASSERT_TRUE(host->OpenEditor(other, otherParent));
+    const xcb_window_t otherEditor = host->EditorOf(otherParent);
+    ASSERT_TRUE(Settled(other, otherEditor));
+    host->Click(otherEditor, 158, 93);
+    ASSERT_TRUE(host->IdleUntil(other, [&] { return host->Count(audioMasterEndEdit, kHostSync); }));
+    EXPECT_EQ(other->getParameter(other, kHostSync), 0.0f);
+    EXPECT_EQ(Value(kHostSync), 1.0f);
+    EXPECT_TRUE(Settled(other, otherEditor));
+    EXPECT_TRUE(Settled(fx, editor));
+    host->Close(other); // deleted with its editor open
+    EXPECT_TRUE(Settled(fx, editor));
+}
+
+TEST(X11EditorWithoutDisplay, OpeningAnswersZeroAndTheRestWorks) {
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display ? display : "";
+    unsetenv("DISPLAY");
+    {
+        X11TestHost host;
+        AEffect* fx = host.Open();
+        EXPECT_EQ(fx->flags & effFlagsHasEditor, effFlagsHasEditor);
+        ERect* rect = nullptr;
+        ASSERT_EQ(X11TestHost::Dispatch(fx, effEditGetRect, 0, 0, &rect), 1);
+        EXPECT_EQ(rect->right - rect->left, kWidth);
+        EXPECT_EQ(rect->bottom - rect->top, kHeight);
+        EXPECT_EQ(X11TestHost::Dispatch(fx, effEditOpen, 0, 0, reinterpret_cast<void*>(0x400001)),
+                  0);
+        X11TestHost::Dispatch(fx, effEditIdle);
+        EXPECT_EQ(X11TestHost::Dispatch(fx, effEditClose), 1);
+        fx->setParameter(fx, kFeedback, 1.0f);
+        EXPECT_EQ(X11TestHost::Display(fx, kFeedback), "99");
+        EXPECT_EQ(X11TestHost::Picture(fx).size(), std::size_t{kWidth * kHeight});
+    }
+    // A display that is named but cannot be reached.
+    setenv("DISPLAY", ":97", 1);
+    {
+        X11TestHost host;
+        AEffect* fx = host.Open();
+        EXPECT_EQ(X11TestHost::Dispatch(fx, effEditOpen, 0, 0, reinterpret_cast<void*>(0x400001)),
+                  0);
+    }
+    if (display)
+        setenv("DISPLAY", saved.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
+}
+
+} // namespace
+
+namespace {
+
+std::vector<char> ReadFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int RunHost(std::vector<std::string> args, pid_t* started = nullptr) {
+    args.insert(args.begin(), VELMORANDE_HOST_PATH);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    if (started) {
+        *started = pid;
+        return 0;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The host's top-level window with that title, or 0.
+xcb_window_t FindTopLevel(xcb_connection_t* c, const std::string& title) {
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    if (!tree) return 0;
+    xcb_window_t found = 0;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
+        auto* name = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, children[i], XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 0, 64),
+            nullptr);
+        if (name && std::string(static_cast<const char*>(xcb_get_property_value(name)),
+                                xcb_get_property_value_length(name)) == title)
+            found = children[i];
+        std::free(name);
+    }
+    std::free(tree);
+    return found;
+}
+
+TEST(HostEditorWindow, ASoundSetByHandIsSavedWhenTheWindowCloses) {
+    NeedDisplay();
+    if (IsSkipped() || HasFatalFailure()) return;
+    const std::string dir = ::testing::TempDir();
+    const std::string untouched = dir + "/x11-untouched.fxp", edited = dir + "/x11-edited.fxp";
+    ASSERT_EQ(RunHost({VELMORANDE_PLUGIN_PATH, "-q", "--save", untouched}), 0);
+
+    X11TestHost host; // for its connection and XTest
+    pid_t pid = 0;
+    ASSERT_EQ(RunHost({"--editor", VELMORANDE_PLUGIN_PATH, "-q", "--save", edited}, &pid), 0);
+    xcb_connection_t* c = host.Connection();
+    xcb_window_t top = 0;
+    for (int i = 0; i < 500 && !top; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        top = FindTopLevel(c, "velmorande-host: Velmorande");
+        if (top && !host.EditorOf(top)) top = 0;
+    }
+    ASSERT_NE(top, 0u);
+    const xcb_window_t editorWindow = host.EditorOf(top);
+    std::vector<std::uint32_t> before;
+    for (int i = 0; i < 500 && (before.empty() || before[93 * kWidth + 158] == 0); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        before = host.Pixels(editorWindow, kWidth, kHeight); // drawn by the host's idling
+    }
+    host.Click(editorWindow, 158, 93); // Sync off
+    bool redrawn = false;
+    for (int i = 0; i < 500 && !redrawn; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        redrawn = host.Pixels(editorWindow, kWidth, kHeight) != before;
+    }
+    ASSERT_TRUE(redrawn) << "the host idles the editor";
+
+    // The window manager's close button.
+    auto atom = [c](const char* name) {
+        auto* r = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = r ? r->atom : 0;
+        std::free(r);
+        return a;
+    };
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = top;
+    message.type = atom("WM_PROTOCOLS");
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    xcb_send_event(c, 0, top, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+    host.Sync();
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const auto saved = ReadFile(edited);
+    ASSERT_FALSE(saved.empty());
+    EXPECT_NE(saved, ReadFile(untouched)) << "the click in the editor is in the saved state";
+}
+
+} // namespace
+
+namespace {
+
+// An X server of the test's own, to be killed under the editor.
+class PrivateServer {
+public:
+    PrivateServer() {
+        for (int n = 70; n < 90 && !pid_; ++n) {
+            std::string socket = "/tmp/.X11-unix/X";
+            socket += std::to_string(n);
+            if (access(socket.c_str(), F_OK) == 0) continue;
+            display_ = ":";
+            display_ += std::to_string(n);
+            std::vector<std::string> args{"/usr/bin/Xvfb", display_,    "-screen", "0",
+                                          "800x600x24",    "-nolisten", "tcp"};
+            std::vector<char*> argv;
+            for (auto& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = 0;
+            for (int i = 0; i < 300 && pid_ && access(socket.c_str(), F_OK) != 0; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~PrivateServer() { Kill(); }
+    const std::string& Display() const { return display_; }
+    bool Running() const { return pid_ != 0; }
+    void Kill() {
+        if (!pid_) return;
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = 0;
+    }
+
+private:
+    pid_t pid_ = 0;
+    std::string display_;
+};
+
+TEST(X11EditorServerGone, TheHostLivesOnAndClosesTheEditor) {
+    NeedDisplay();
+    if (IsSkipped() || HasFatalFailure()) return;
+    if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb to kill";
+    const std::string saved = std::getenv("DISPLAY");
+    PrivateServer server;
+    ASSERT_TRUE(server.Running());
+    setenv("DISPLAY", server.Display().c_str(), 1);
+    {
+        X11TestHost host;
+        AEffect* fx = host.Open();
+        const xcb_window_t parent = host.MakeParent();
+        ASSERT_TRUE(host.OpenEditor(fx, parent));
+        host.Idle(fx, 5);
+        server.Kill();
+        fx->setParameter(fx, kFeedback, 0.0f); // something to draw for a server that is gone
+        host.Idle(fx, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the thread's turn too
+        EXPECT_EQ(X11TestHost::Dispatch(fx, effEditClose), 1);
+        // The plug-in goes on without it, and a new open fails cleanly.
+        EXPECT_EQ(X11TestHost::Dispatch(fx, effEditOpen, 0, 0,
+                                        reinterpret_cast<void*>(std::uintptr_t{parent})),
+                  0);
+        EXPECT_EQ(X11TestHost::Display(fx, kFeedback), "0");
+    }
+    setenv("DISPLAY", saved.c_str(), 1);
+}
+
+} // namespace
