@@ -20,7 +20,7 @@ ensure_packages() {
 # What the native build, its tests and benchmarks need.
 NATIVE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
-    libsndfile1-dev)
+    libsndfile1-dev libpixman-1-dev)
 # A third-party VST 2.x plug-in for the host's tests to render through.
 HOST_TEST_PACKAGES=(dpf-plugins-vst)
 # The fuzz targets and the sanitizer runtime for them.
