@@ -8,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 using bitmap_detail::RowWalk;
 using bitmap_detail::WalkRows;
@@ -46,6 +47,52 @@ struct Source {
     std::uint32_t width, height; // of the clip rectangle, both >= 1
 };
 
+// Floor and ceiling of a / b for b > 0.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
+    return -FloorDiv(-a, b);
+}
+
+// The columns [begin, end) of a row whose position start + x * step lies in [0, limit).
+struct Columns {
+    int begin, end;
+};
+
+Columns Within(std::int64_t start, std::int64_t step, std::int64_t limit, int width) {
+    std::int64_t begin = 0, end = width;
+    if (step > 0) {
+        begin = CeilDiv(-start, step);
+        end = CeilDiv(limit - start, step);
+    } else if (step < 0) {
+        begin = FloorDiv(start - limit, -step) + 1;
+        end = FloorDiv(start, -step) + 1;
+    } else if (start < 0 || start >= limit) {
+        end = 0;
+    }
+    begin = std::clamp<std::int64_t>(begin, 0, width);
+    end = std::clamp<std::int64_t>(end, begin, width);
+    return {static_cast<int>(begin), static_cast<int>(end)};
+}
+
+Columns Both(Columns a, Columns b) {
+    const int begin = std::max(a.begin, b.begin);
+    return {begin, std::max(begin, std::min(a.end, b.end))};
+}
+
+bool FitsInt32(std::int64_t x) {
+    return x >= INT32_MIN && x <= INT32_MAX;
+}
+
+// Combiners that leave the destination alone when the source alpha is 0: for those a
+// clear sample needs no colour.
+template <typename C>
+constexpr bool kSkipsClearSource =
+    std::is_same_v<C, combine::CopyAlphaFull> || std::is_same_v<C, combine::CopyAlphaWeighted> ||
+    std::is_same_v<C, combine::AddAlpha> || std::is_same_v<C, combine::MultiplyAlpha>;
+
 inline int Weighted(std::uint32_t tl, std::uint32_t tr, std::uint32_t bl, std::uint32_t br,
                     std::uint32_t p00, std::uint32_t p10, std::uint32_t p01, std::uint32_t p11,
                     unsigned shift) {
@@ -54,51 +101,124 @@ inline int Weighted(std::uint32_t tl, std::uint32_t tr, std::uint32_t bl, std::u
                             16);
 }
 
+// Bilinear sample at (u, v) with all four neighbours inside the source.
+template <typename C>
+inline void SampleInterior(std::uint32_t& out, const Source& src, std::uint32_t u, std::uint32_t v,
+                           int w) {
+    const std::uint32_t* p =
+        src.origin + static_cast<std::ptrdiff_t>(v >> 16) * src.step + (u >> 16);
+    const std::uint32_t fx = u & 0xFFFF, fy = v & 0xFFFF;
+    const std::uint32_t br = (fx * fy) >> 16, bl = fy - br, tr = fx - br;
+    const std::uint32_t tl = 65536 - fx - fy + br;
+    const std::uint32_t p00 = p[0], p10 = p[1], p01 = p[src.step], p11 = p[src.step + 1];
+    const int a = Weighted(tl, tr, bl, br, p00, p10, p01, p11, 24);
+    if constexpr (kSkipsClearSource<C>)
+        if (a == 0) return;
+    C::Apply(out, Weighted(tl, tr, bl, br, p00, p10, p01, p11, 16),
+             Weighted(tl, tr, bl, br, p00, p10, p01, p11, 8),
+             Weighted(tl, tr, bl, br, p00, p10, p01, p11, 0), a, w);
+}
+
+// Bilinear sample at (u, v) inside the source, any neighbour possibly beyond its last
+// row or column.
+template <typename C>
+inline void SampleEdge(std::uint32_t& out, const Source& src, std::uint32_t u, std::uint32_t v,
+                       int w) {
+    const std::uint32_t lastCol = src.width - 1, lastRow = src.height - 1;
+    const std::uint32_t iu = IntPart(u), iv = IntPart(v);
+    const std::uint32_t* p = src.origin + static_cast<std::ptrdiff_t>(iv) * src.step + iu;
+    const std::uint32_t fx = u & 0xFFFF, fy = v & 0xFFFF;
+    const std::uint32_t p00 = p[0];
+    std::uint32_t p10 = p00, p01 = p00, p11 = p00;
+    std::uint32_t tl = 65536, tr = 0, bl = 0, br = 0;
+    if (iv < lastRow && iu < lastCol) {
+        p10 = p[1];
+        p01 = p[src.step];
+        p11 = p[src.step + 1];
+        br = (fx * fy) >> 16;
+        bl = fy - br;
+        tr = fx - br;
+        tl = 65536 - fx - fy + br;
+    } else if (iv < lastRow) {
+        p01 = p[src.step];
+        tl = 65536 - fy;
+        bl = fy;
+    } else if (iu < lastCol) {
+        p10 = p[1];
+        tl = 65536 - fx;
+        tr = fx;
+    }
+    C::Apply(out, Weighted(tl, tr, bl, br, p00, p10, p01, p11, 16),
+             Weighted(tl, tr, bl, br, p00, p10, p01, p11, 8),
+             Weighted(tl, tr, bl, br, p00, p10, p01, p11, 0),
+             Weighted(tl, tr, bl, br, p00, p10, p01, p11, 24), w);
+}
+
+template <typename C, bool kBilinear>
+inline void Sample(std::uint32_t& out, const Source& src, std::uint32_t u, std::uint32_t v, int w) {
+    if constexpr (kBilinear) {
+        SampleEdge<C>(out, src, u, v, w);
+    } else {
+        const std::uint32_t p =
+            src.origin[static_cast<std::ptrdiff_t>(IntPart(v)) * src.step + IntPart(u)];
+        C::Apply(out, PixelR(p), PixelG(p), PixelB(p), PixelA(p), w);
+    }
+}
+
+// Columns [begin, end) of one row, every sample known to be inside the source.
+template <typename C, bool kBilinear>
+void SampleRun(std::uint32_t* out, const Source& src, std::uint32_t u, std::uint32_t v,
+               const Walk& walk, int begin, int end, int w) {
+    u += static_cast<std::uint32_t>(begin) * walk.uCol;
+    v += static_cast<std::uint32_t>(begin) * walk.vCol;
+    for (int x = begin; x < end; ++x, u += walk.uCol, v += walk.vCol)
+        Sample<C, kBilinear>(out[x], src, u, v, w);
+}
+
+// A row whose walk wraps around the 32-bit positions: every pixel tests its own.
+template <typename C, bool kBilinear>
+void WrappingRow(std::uint32_t* out, int width, const Source& src, std::uint32_t u, std::uint32_t v,
+                 const Walk& walk, int w) {
+    for (int x = 0; x < width; ++x, u += walk.uCol, v += walk.vCol)
+        if (IntPart(v) < src.height && IntPart(u) < src.width)
+            Sample<C, kBilinear>(out[x], src, u, v, w);
+}
+
 template <typename C, bool kBilinear>
 void RotateRows(RowWalk dest, int width, int height, const Source& src, Walk walk, int w) {
-    const std::uint32_t lastCol = src.width - 1, lastRow = src.height - 1;
+    const std::int64_t du = static_cast<std::int32_t>(walk.uCol);
+    const std::int64_t dv = static_cast<std::int32_t>(walk.vCol);
+    const std::int64_t lastX = width - 1;
+    // Positions past these limits fall outside the source, or (interior) lack a right or
+    // lower neighbour.
+    const std::int64_t insideU = std::int64_t{src.width} << 16;
+    const std::int64_t insideV = std::int64_t{src.height} << 16;
+    const std::int64_t interiorU = std::int64_t{src.width - 1} << 16;
+    const std::int64_t interiorV = std::int64_t{src.height - 1} << 16;
     std::uint32_t rowU = walk.u, rowV = walk.v;
     for (int y = 0; y < height; ++y, rowU += walk.uRow, rowV += walk.vRow) {
         std::uint32_t* out = dest.Row(y);
-        std::uint32_t u = rowU, v = rowV;
-        for (int x = 0; x < width; ++x, u += walk.uCol, v += walk.vCol) {
-            const std::uint32_t iu = IntPart(u), iv = IntPart(v);
-            if constexpr (!kBilinear) {
-                if (iv < src.height && iu < src.width) {
-                    const std::uint32_t p =
-                        src.origin[static_cast<std::ptrdiff_t>(iv) * src.step + iu];
-                    C::Apply(out[x], PixelR(p), PixelG(p), PixelB(p), PixelA(p), w);
-                }
-            } else {
-                if (iv > lastRow || iu > lastCol) continue;
-                const std::uint32_t* p =
-                    src.origin + static_cast<std::ptrdiff_t>(iv) * src.step + iu;
-                const std::uint32_t fx = u & 0xFFFF, fy = v & 0xFFFF;
-                const std::uint32_t p00 = p[0];
-                std::uint32_t p10 = p00, p01 = p00, p11 = p00;
-                std::uint32_t tl = 65536, tr = 0, bl = 0, br = 0;
-                if (iv < lastRow && iu < lastCol) {
-                    p10 = p[1];
-                    p01 = p[src.step];
-                    p11 = p[src.step + 1];
-                    br = (fx * fy) >> 16;
-                    bl = fy - br;
-                    tr = fx - br;
-                    tl = 65536 - fx - fy + br;
-                } else if (iv < lastRow) {
-                    p01 = p[src.step];
-                    tl = 65536 - fy;
-                    bl = fy;
-                } else if (iu < lastCol) {
-                    p10 = p[1];
-                    tl = 65536 - fx;
-                    tr = fx;
-                }
-                C::Apply(out[x], Weighted(tl, tr, bl, br, p00, p10, p01, p11, 16),
-                         Weighted(tl, tr, bl, br, p00, p10, p01, p11, 8),
-                         Weighted(tl, tr, bl, br, p00, p10, p01, p11, 0),
-                         Weighted(tl, tr, bl, br, p00, p10, p01, p11, 24), w);
-            }
+        const std::int64_t u0 = static_cast<std::int32_t>(rowU);
+        const std::int64_t v0 = static_cast<std::int32_t>(rowV);
+        if (!FitsInt32(u0 + lastX * du) || !FitsInt32(v0 + lastX * dv)) {
+            WrappingRow<C, kBilinear>(out, width, src, rowU, rowV, walk, w);
+            continue;
+        }
+        // Along the row the positions are now plain linear functions of x.
+        const Columns inside = Both(Within(u0, du, insideU, width), Within(v0, dv, insideV, width));
+        if (inside.begin >= inside.end) continue;
+        if constexpr (!kBilinear) {
+            SampleRun<C, false>(out, src, rowU, rowV, walk, inside.begin, inside.end, w);
+        } else {
+            Columns interior =
+                Both(Within(u0, du, interiorU, width), Within(v0, dv, interiorV, width));
+            if (interior.begin >= interior.end) interior = {inside.end, inside.end};
+            SampleRun<C, true>(out, src, rowU, rowV, walk, inside.begin, interior.begin, w);
+            std::uint32_t u = rowU + static_cast<std::uint32_t>(interior.begin) * walk.uCol;
+            std::uint32_t v = rowV + static_cast<std::uint32_t>(interior.begin) * walk.vCol;
+            for (int x = interior.begin; x < interior.end; ++x, u += walk.uCol, v += walk.vCol)
+                SampleInterior<C>(out[x], src, u, v, w);
+            SampleRun<C, true>(out, src, rowU, rowV, walk, interior.end, inside.end, w);
         }
     }
 }
