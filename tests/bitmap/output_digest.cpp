@@ -77,9 +77,16 @@ void RotatedBlits(Digest& digest, std::mt19937& rng, int count) {
         if (rng() % 8 == 0) angle = static_cast<float>(rng() % 5) * 1.5707964f;
         const float srcX = (unit(rng) - 0.3f) * static_cast<float>(sw);
         const float srcY = (unit(rng) - 0.3f) * static_cast<float>(sh);
-        const float srcW = rng() % 2 ? static_cast<float>(sw) : unit(rng) * 2.0f * sw;
-        const float srcH = rng() % 2 ? static_cast<float>(sh) : unit(rng) * 2.0f * sh;
-        const bool whole = rng() % 2;
+        float srcW = rng() % 2 ? static_cast<float>(sw) : unit(rng) * 2.0f * sw;
+        float srcH = rng() % 2 ? static_cast<float>(sh) : unit(rng) * 2.0f * sh;
+        bool whole = rng() % 2;
+        if (rng() % 8 == 0) {
+            // Steps so large that the 16.16 walk wraps within a row.
+            static const float kHuge[] = {1e3f, 1e5f, 3e6f, 1e9f};
+            srcW *= kHuge[rng() % 4];
+            srcH *= kHuge[rng() % 4];
+            whole = false;
+        }
         const float offX = rng() % 2 ? 0.0f : (unit(rng) - 0.5f) * 10.0f;
         const float offY = rng() % 2 ? 0.0f : (unit(rng) - 0.5f) * 10.0f;
         BlendMode mode = RandomMode(rng);
