@@ -65,17 +65,6 @@ struct Decode {
     bool Ready() const { return png && info; }
 };
 
-// Pixels arrive as the bytes A, R, G, B; pixel words want B, G, R, A.
-void ToPixelWords(bitmap_detail::RowWalk rows, int width, int height) {
-    for (int y = 0; y < height; ++y) {
-        std::uint32_t* row = rows.Row(y);
-        const auto* bytes = reinterpret_cast<const unsigned char*>(row);
-        for (int x = 0; x < width; ++x, bytes += 4)
-            row[x] = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
-                     (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
-    }
-}
-
 // Decodes into `into`, or into a new bitmap left in job.created. This frame holds the
 // error return point: it keeps no objects of its own and reads no local after a jump.
 bool RunDecoder(Decode& job, PixelBitmap* into) {
@@ -90,7 +79,7 @@ bool RunDecoder(Decode& job, PixelBitmap* into) {
     png_get_IHDR(job.png, job.info, &width, &height, &depth, &colourType, &interlace, &compression,
                  &filter);
 
-    // Whatever the format, end with four bytes per pixel: A, R, G, B.
+    // Whatever the format, end with four bytes per pixel in pixel-word order: B, G, R, A.
     if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(job.png);
     if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(job.png);
     if (png_get_valid(job.png, job.info, PNG_INFO_tRNS)) {
@@ -101,10 +90,8 @@ bool RunDecoder(Decode& job, PixelBitmap* into) {
     if (depth < 8) png_set_packing(job.png);
     if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(job.png);
-    if (colourType & PNG_COLOR_MASK_ALPHA)
-        png_set_swap_alpha(job.png);
-    else
-        png_set_filler(job.png, 0xFF, PNG_FILLER_BEFORE);
+    png_set_bgr(job.png);
+    if (!(colourType & PNG_COLOR_MASK_ALPHA)) png_set_filler(job.png, 0xFF, PNG_FILLER_AFTER);
     png_set_interlace_handling(job.png);
     png_read_update_info(job.png, job.info);
 
@@ -131,7 +118,6 @@ bool RunDecoder(Decode& job, PixelBitmap* into) {
         job.rows[y] = reinterpret_cast<png_bytep>(walk.Row(y));
 
     png_read_image(job.png, job.rows.get());
-    ToPixelWords(walk, w, h);
     return true;
 }
 
