@@ -1,4 +1,3 @@
-#include "bitmap/file_open.h"
 #include "bitmap/heap_bitmap.h"
 #include "bitmap/image_loaders.h"
 #include "bitmap/png_loader.h"
@@ -350,26 +349,6 @@ TEST(HasExtension, ComparesTheTailWithoutCase) {
     EXPECT_FALSE(HasExtension("knob.pn", ".png"));
     EXPECT_FALSE(HasExtension("", ".png"));
     EXPECT_FALSE(HasExtension(nullptr, ".png"));
-}
-
-TEST(Utf8ToUtf16, ConvertsStrictly) {
-    char16_t out[8];
-    ASSERT_TRUE(Utf8ToUtf16("a\xC3\xA9\xE2\x82\xAC", out, 8));
-    EXPECT_EQ(out[0], u'a');
-    EXPECT_EQ(out[1], 0x00E9);
-    EXPECT_EQ(out[2], 0x20AC);
-    EXPECT_EQ(out[3], 0);
-    ASSERT_TRUE(Utf8ToUtf16("\xF0\x9F\x98\x80", out, 8)); // beyond 16 bits: a surrogate pair
-    EXPECT_EQ(out[0], 0xD83D);
-    EXPECT_EQ(out[1], 0xDE00);
-
-    EXPECT_FALSE(Utf8ToUtf16("\x80", out, 8));             // stray continuation
-    EXPECT_FALSE(Utf8ToUtf16("\xC0\xAF", out, 8));         // overlong
-    EXPECT_FALSE(Utf8ToUtf16("\xED\xA0\x80", out, 8));     // surrogate
-    EXPECT_FALSE(Utf8ToUtf16("\xF4\x90\x80\x80", out, 8)); // past U+10FFFF
-    EXPECT_FALSE(Utf8ToUtf16("\xC3", out, 8));             // cut short
-    EXPECT_FALSE(Utf8ToUtf16("abcdefgh", out, 8));         // no room for the terminator
-    EXPECT_TRUE(Utf8ToUtf16("abcdefg", out, 8));
 }
 
 } // namespace
