@@ -32,15 +32,27 @@ struct MemorySource {
     std::size_t remaining;
 };
 
-// Past the end of the data the request is zero-filled and the decoder stopped: letting
-// it run on zeros would have a chunk header claiming gigabytes keep it reading them.
-void ReadMemory(png_structp png, png_bytep out, std::size_t length) {
-    auto* source = static_cast<MemorySource*>(png_get_io_ptr(png));
-    std::memset(out, 0, length);
+std::size_t ReadMemory(void* context, std::uint8_t* out, std::size_t length) {
+    auto* source = static_cast<MemorySource*>(context);
     const std::size_t n = length < source->remaining ? length : source->remaining;
     if (n > 0) std::memcpy(out, source->cursor, n);
     source->cursor += n;
     source->remaining -= n;
+    return n;
+}
+
+struct Stream {
+    PngReadFn read;
+    void* context;
+};
+
+// Past the end of the data the request is zero-filled and the decoder stopped: letting
+// it run on zeros would have a chunk header claiming gigabytes keep it reading them.
+void ReadStream(png_structp png, png_bytep out, std::size_t length) {
+    const auto* stream = static_cast<const Stream*>(png_get_io_ptr(png));
+    std::size_t n = stream->read(stream->context, out, length);
+    if (n > length) n = length;
+    std::memset(out + n, 0, length - n);
     if (n < length) png_error(png, "unexpected end of data");
 }
 
@@ -121,18 +133,25 @@ bool RunDecoder(Decode& job, PixelBitmap* into) {
     return true;
 }
 
+bool DecodeStream(PngReadFn read, void* context, PixelBitmap* into,
+                  std::unique_ptr<PixelBitmap>* created) {
+    if (!read) return false;
+    Decode job;
+    if (!job.Ready()) return false;
+    Stream stream{read, context};
+    png_set_read_fn(job.png, &stream, ReadStream);
+    if (!RunDecoder(job, into)) return false;
+    if (created) *created = std::move(job.created);
+    return true;
+}
+
 bool DecodeMemory(const void* data, std::size_t size, PixelBitmap* into,
                   std::unique_ptr<PixelBitmap>* created) {
     if (!data || size < kSignatureBytes ||
         png_sig_cmp(static_cast<png_const_bytep>(data), 0, kSignatureBytes) != 0)
         return false;
-    Decode job;
-    if (!job.Ready()) return false;
     MemorySource source{static_cast<const png_byte*>(data), size};
-    png_set_read_fn(job.png, &source, ReadMemory);
-    if (!RunDecoder(job, into)) return false;
-    if (created) *created = std::move(job.created);
-    return true;
+    return DecodeStream(ReadMemory, &source, into, created);
 }
 
 struct FileCloser {
@@ -176,6 +195,12 @@ std::unique_ptr<PixelBitmap> LoadPngMemory(const void* data, std::size_t size) {
 
 bool LoadPngMemory(const void* data, std::size_t size, PixelBitmap& into) {
     return DecodeMemory(data, size, &into, nullptr);
+}
+
+std::unique_ptr<PixelBitmap> LoadPngStream(PngReadFn read, void* context) {
+    std::unique_ptr<PixelBitmap> bitmap;
+    DecodeStream(read, context, nullptr, &bitmap);
+    return bitmap;
 }
 
 std::unique_ptr<PixelBitmap> LoadPngFile(const char* utf8Name) {
