@@ -20,9 +20,10 @@ ensure_packages() {
 # What the native build, its tests and benchmarks need.
 NATIVE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
-    libsndfile1-dev libxcb1-dev libxcb-shm0-dev libxkbcommon-dev libxkbcommon-x11-dev)
-# The X11 editor's tests: a virtual X server, XTest to drive it.
-X11_TEST_PACKAGES=(libxcb-xtest0-dev xvfb xauth x11-utils)
+    libsndfile1-dev libpixman-1-dev libxcb1-dev libxcb-shm0-dev libxcb-xtest0-dev
+    libxkbcommon-dev libxkbcommon-x11-dev)
+# The X11 editor's tests: a virtual X server to run them in.
+X11_TEST_PACKAGES=(xvfb xauth x11-utils)
 # A third-party VST 2.x plug-in for the host's tests to render through.
 HOST_TEST_PACKAGES=(dpf-plugins-vst)
 # The fuzz targets and the sanitizer runtime for them.

@@ -4,7 +4,6 @@
 // three other settings, one above the other, for checking the pointers at other angles.
 #include "artwork.h"
 #include "layout.h"
-#include "png_rgb.h"
 #include "preview.h"
 
 #include "bitmap/blit.h"
@@ -21,7 +20,7 @@ using namespace layout;
 
 bool Save(const PixelBitmap& bitmap, const std::string& path, bool alpha) {
     const bool ok =
-        alpha ? WritePngFile(bitmap, path.c_str()) : art::WriteRgbPng(bitmap, path.c_str());
+        WritePngFile(bitmap, path.c_str(), alpha ? PngChannels::Rgba : PngChannels::Rgb);
     std::printf("%s %s (%d x %d, %s)\n", ok ? "wrote" : "FAILED", path.c_str(), bitmap.Width(),
                 bitmap.Height(), alpha ? "RGBA" : "RGB");
     return ok;

@@ -32,15 +32,27 @@ struct MemorySource {
     std::size_t remaining;
 };
 
-// Past the end of the data the request is zero-filled and the decoder stopped: letting
-// it run on zeros would have a chunk header claiming gigabytes keep it reading them.
-void ReadMemory(png_structp png, png_bytep out, std::size_t length) {
-    auto* source = static_cast<MemorySource*>(png_get_io_ptr(png));
-    std::memset(out, 0, length);
+std::size_t ReadMemory(void* context, std::uint8_t* out, std::size_t length) {
+    auto* source = static_cast<MemorySource*>(context);
     const std::size_t n = length < source->remaining ? length : source->remaining;
     if (n > 0) std::memcpy(out, source->cursor, n);
     source->cursor += n;
     source->remaining -= n;
+    return n;
+}
+
+struct Stream {
+    PngReadFn read;
+    void* context;
+};
+
+// Past the end of the data the request is zero-filled and the decoder stopped: letting
+// it run on zeros would have a chunk header claiming gigabytes keep it reading them.
+void ReadStream(png_structp png, png_bytep out, std::size_t length) {
+    const auto* stream = static_cast<const Stream*>(png_get_io_ptr(png));
+    std::size_t n = stream->read(stream->context, out, length);
+    if (n > length) n = length;
+    std::memset(out + n, 0, length - n);
     if (n < length) png_error(png, "unexpected end of data");
 }
 
@@ -65,17 +77,6 @@ struct Decode {
     bool Ready() const { return png && info; }
 };
 
-// Pixels arrive as the bytes A, R, G, B; pixel words want B, G, R, A.
-void ToPixelWords(bitmap_detail::RowWalk rows, int width, int height) {
-    for (int y = 0; y < height; ++y) {
-        std::uint32_t* row = rows.Row(y);
-        const auto* bytes = reinterpret_cast<const unsigned char*>(row);
-        for (int x = 0; x < width; ++x, bytes += 4)
-            row[x] = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
-                     (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
-    }
-}
-
 // Decodes into `into`, or into a new bitmap left in job.created. This frame holds the
 // error return point: it keeps no objects of its own and reads no local after a jump.
 bool RunDecoder(Decode& job, PixelBitmap* into) {
@@ -90,7 +91,7 @@ bool RunDecoder(Decode& job, PixelBitmap* into) {
     png_get_IHDR(job.png, job.info, &width, &height, &depth, &colourType, &interlace, &compression,
                  &filter);
 
-    // Whatever the format, end with four bytes per pixel: A, R, G, B.
+    // Whatever the format, end with four bytes per pixel in pixel-word order: B, G, R, A.
     if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(job.png);
     if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(job.png);
     if (png_get_valid(job.png, job.info, PNG_INFO_tRNS)) {
@@ -101,10 +102,8 @@ bool RunDecoder(Decode& job, PixelBitmap* into) {
     if (depth < 8) png_set_packing(job.png);
     if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(job.png);
-    if (colourType & PNG_COLOR_MASK_ALPHA)
-        png_set_swap_alpha(job.png);
-    else
-        png_set_filler(job.png, 0xFF, PNG_FILLER_BEFORE);
+    png_set_bgr(job.png);
+    if (!(colourType & PNG_COLOR_MASK_ALPHA)) png_set_filler(job.png, 0xFF, PNG_FILLER_AFTER);
     png_set_interlace_handling(job.png);
     png_read_update_info(job.png, job.info);
 
@@ -131,7 +130,18 @@ bool RunDecoder(Decode& job, PixelBitmap* into) {
         job.rows[y] = reinterpret_cast<png_bytep>(walk.Row(y));
 
     png_read_image(job.png, job.rows.get());
-    ToPixelWords(walk, w, h);
+    return true;
+}
+
+bool DecodeStream(PngReadFn read, void* context, PixelBitmap* into,
+                  std::unique_ptr<PixelBitmap>* created) {
+    if (!read) return false;
+    Decode job;
+    if (!job.Ready()) return false;
+    Stream stream{read, context};
+    png_set_read_fn(job.png, &stream, ReadStream);
+    if (!RunDecoder(job, into)) return false;
+    if (created) *created = std::move(job.created);
     return true;
 }
 
@@ -140,13 +150,8 @@ bool DecodeMemory(const void* data, std::size_t size, PixelBitmap* into,
     if (!data || size < kSignatureBytes ||
         png_sig_cmp(static_cast<png_const_bytep>(data), 0, kSignatureBytes) != 0)
         return false;
-    Decode job;
-    if (!job.Ready()) return false;
     MemorySource source{static_cast<const png_byte*>(data), size};
-    png_set_read_fn(job.png, &source, ReadMemory);
-    if (!RunDecoder(job, into)) return false;
-    if (created) *created = std::move(job.created);
-    return true;
+    return DecodeStream(ReadMemory, &source, into, created);
 }
 
 struct FileCloser {
@@ -190,6 +195,12 @@ std::unique_ptr<PixelBitmap> LoadPngMemory(const void* data, std::size_t size) {
 
 bool LoadPngMemory(const void* data, std::size_t size, PixelBitmap& into) {
     return DecodeMemory(data, size, &into, nullptr);
+}
+
+std::unique_ptr<PixelBitmap> LoadPngStream(PngReadFn read, void* context) {
+    std::unique_ptr<PixelBitmap> bitmap;
+    DecodeStream(read, context, nullptr, &bitmap);
+    return bitmap;
 }
 
 std::unique_ptr<PixelBitmap> LoadPngFile(const char* utf8Name) {

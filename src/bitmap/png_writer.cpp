@@ -52,23 +52,24 @@ struct Encode {
     Encode& operator=(const Encode&) = delete;
 };
 
-bool RunEncoder(Encode& job, const PixelBitmap& bitmap, Output& out) {
+bool RunEncoder(Encode& job, const PixelBitmap& bitmap, bool alpha, Output& out) {
     if (setjmp(png_jmpbuf(job.png))) return false;
     const int width = bitmap.Width(), height = bitmap.Height();
     png_set_write_fn(job.png, &out, WriteOutput, FlushOutput);
     png_set_IHDR(job.png, job.info, static_cast<png_uint_32>(width),
-                 static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                 static_cast<png_uint_32>(height), 8,
+                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(job.png, job.info);
     const bitmap_detail::RowWalk rows = bitmap_detail::WalkRows(bitmap, 0, 0);
     for (int y = 0; y < height; ++y) {
         const std::uint32_t* in = rows.Row(y);
         png_byte* o = job.row.get();
-        for (int x = 0; x < width; ++x, o += 4) {
-            o[0] = static_cast<png_byte>(PixelR(in[x]));
-            o[1] = static_cast<png_byte>(PixelG(in[x]));
-            o[2] = static_cast<png_byte>(PixelB(in[x]));
-            o[3] = static_cast<png_byte>(PixelA(in[x]));
+        for (int x = 0; x < width; ++x) {
+            *o++ = static_cast<png_byte>(PixelR(in[x]));
+            *o++ = static_cast<png_byte>(PixelG(in[x]));
+            *o++ = static_cast<png_byte>(PixelB(in[x]));
+            if (alpha) *o++ = static_cast<png_byte>(PixelA(in[x]));
         }
         png_write_row(job.png, job.row.get());
     }
@@ -78,20 +79,22 @@ bool RunEncoder(Encode& job, const PixelBitmap& bitmap, Output& out) {
 
 } // namespace
 
-std::vector<std::uint8_t> EncodePng(const PixelBitmap& bitmap) {
+std::vector<std::uint8_t> EncodePng(const PixelBitmap& bitmap, PngChannels channels) {
     if (bitmap.Width() <= 0 || bitmap.Height() <= 0 || !bitmap.Bits()) return {};
     Encode job;
     if (!job.png || !job.info) return {};
-    job.row.reset(new (std::nothrow) png_byte[static_cast<std::size_t>(bitmap.Width()) * 4]);
+    const bool alpha = channels == PngChannels::Rgba;
+    job.row.reset(new (std::nothrow)
+                      png_byte[static_cast<std::size_t>(bitmap.Width()) * (alpha ? 4 : 3)]);
     if (!job.row) return {};
     Output out;
-    if (!RunEncoder(job, bitmap, out)) return {};
+    if (!RunEncoder(job, bitmap, alpha, out)) return {};
     return std::move(out.bytes);
 }
 
-bool WritePngFile(const PixelBitmap& bitmap, const char* fileName) {
+bool WritePngFile(const PixelBitmap& bitmap, const char* fileName, PngChannels channels) {
     if (!fileName) return false;
-    const std::vector<std::uint8_t> bytes = EncodePng(bitmap);
+    const std::vector<std::uint8_t> bytes = EncodePng(bitmap, channels);
     if (bytes.empty()) return false;
     std::FILE* f = std::fopen(fileName, "wb");
     if (!f) return false;

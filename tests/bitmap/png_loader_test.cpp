@@ -1,4 +1,3 @@
-#include "bitmap/file_open.h"
 #include "bitmap/heap_bitmap.h"
 #include "bitmap/image_loaders.h"
 #include "bitmap/png_loader.h"
@@ -85,6 +84,22 @@ TEST(LoadPngMemory, PaletteWithTransparency) {
     EXPECT_EQ(Pixel(*bitmap, 1, 0), 0x8000FF00u);
     EXPECT_EQ(Pixel(*bitmap, 2, 0), 0xFF0000FFu);
     EXPECT_EQ(Pixel(*bitmap, 3, 0), 0xFF090909u);
+}
+
+TEST(LoadPngMemory, PaletteWithoutTransparencyIsOpaque) {
+    PngImage image;
+    image.width = 3;
+    image.height = 1;
+    image.bitDepth = 8;
+    image.colourType = PNG_COLOR_TYPE_PALETTE;
+    image.palette = {255, 0, 0, 0, 255, 0, 1, 2, 3};
+    image.rows = {{2, 0, 1}};
+    const Bytes png = EncodeFixture(image);
+    auto bitmap = LoadPngMemory(png.data(), png.size());
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0xFF010203u);
+    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(*bitmap, 2, 0), 0xFF00FF00u);
 }
 
 TEST(LoadPngMemory, OneBitGrey) {
@@ -274,14 +289,49 @@ TEST(LoadPngMemory, SkipsLargeAncillaryChunks) {
     EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x80102030u);
 }
 
-TEST(LoadPngMemory, ChunkClaimingMoreThanTheDataFails) {
-    // A compressed text chunk claiming 1.6 GB in a file of a hundred bytes: refused as
-    // soon as the data runs out, without allocating or reading what it claims.
+// A stream over a byte block that counts what the decoder asks of it.
+struct CountingStream {
+    const Bytes* data;
+    std::size_t position = 0;
+    std::uint64_t requested = 0;
+
+    static std::size_t Read(void* context, std::uint8_t* out, std::size_t length) {
+        auto* self = static_cast<CountingStream*>(context);
+        self->requested += length;
+        const std::size_t n = std::min(length, self->data->size() - self->position);
+        std::copy_n(self->data->begin() + static_cast<long>(self->position), n, out);
+        self->position += n;
+        return n;
+    }
+};
+
+TEST(LoadPngStream, ReadsTheImage) {
     const Bytes png = EncodeFixture(Rgba2x2());
-    const Bytes lying = WithChunkAfterHeader(png, "zTXt", Bytes{'k', 0, 0, 0x78, 0xDA}, 0x63606462);
-    EXPECT_FALSE(LoadPngMemory(lying.data(), lying.size()));
-    HeapBitmap into(1, 1, 4);
-    EXPECT_FALSE(LoadPngMemory(lying.data(), lying.size(), into));
+    CountingStream stream{&png};
+    auto bitmap = LoadPngStream(CountingStream::Read, &stream);
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(Pixel(*bitmap, 1, 1), 0x04010203u);
+    EXPECT_FALSE(LoadPngStream(nullptr, &stream));
+}
+
+TEST(LoadPngStream, ChunkClaimingMoreThanTheDataFailsWithoutReadingIt) {
+    // Chunks claiming 1.6 GB in a file of a hundred bytes, one the decoder knows (a
+    // compressed text) and one it does not: refused as soon as the data runs out, having
+    // asked for hardly more than there is.
+    const Bytes png = EncodeFixture(Rgba2x2());
+    for (const char* type : {"zTXt", "grOW"}) {
+        const Bytes lying =
+            WithChunkAfterHeader(png, type, Bytes{'k', 0, 0, 0x78, 0xDA}, 0x63606462);
+        CountingStream stream{&lying};
+        EXPECT_FALSE(LoadPngStream(CountingStream::Read, &stream)) << type;
+        EXPECT_LT(stream.requested, 65536u) << type;
+        EXPECT_EQ(stream.position, lying.size()) << type;
+
+        // The memory loader reads the same way.
+        EXPECT_FALSE(LoadPngMemory(lying.data(), lying.size())) << type;
+        HeapBitmap into(1, 1, 4);
+        EXPECT_FALSE(LoadPngMemory(lying.data(), lying.size(), into)) << type;
+    }
 }
 
 TEST(LoadPngFile, LoadsAndFails) {
@@ -350,26 +400,6 @@ TEST(HasExtension, ComparesTheTailWithoutCase) {
     EXPECT_FALSE(HasExtension("knob.pn", ".png"));
     EXPECT_FALSE(HasExtension("", ".png"));
     EXPECT_FALSE(HasExtension(nullptr, ".png"));
-}
-
-TEST(Utf8ToUtf16, ConvertsStrictly) {
-    char16_t out[8];
-    ASSERT_TRUE(Utf8ToUtf16("a\xC3\xA9\xE2\x82\xAC", out, 8));
-    EXPECT_EQ(out[0], u'a');
-    EXPECT_EQ(out[1], 0x00E9);
-    EXPECT_EQ(out[2], 0x20AC);
-    EXPECT_EQ(out[3], 0);
-    ASSERT_TRUE(Utf8ToUtf16("\xF0\x9F\x98\x80", out, 8)); // beyond 16 bits: a surrogate pair
-    EXPECT_EQ(out[0], 0xD83D);
-    EXPECT_EQ(out[1], 0xDE00);
-
-    EXPECT_FALSE(Utf8ToUtf16("\x80", out, 8));             // stray continuation
-    EXPECT_FALSE(Utf8ToUtf16("\xC0\xAF", out, 8));         // overlong
-    EXPECT_FALSE(Utf8ToUtf16("\xED\xA0\x80", out, 8));     // surrogate
-    EXPECT_FALSE(Utf8ToUtf16("\xF4\x90\x80\x80", out, 8)); // past U+10FFFF
-    EXPECT_FALSE(Utf8ToUtf16("\xC3", out, 8));             // cut short
-    EXPECT_FALSE(Utf8ToUtf16("abcdefgh", out, 8));         // no room for the terminator
-    EXPECT_TRUE(Utf8ToUtf16("abcdefg", out, 8));
 }
 
 } // namespace

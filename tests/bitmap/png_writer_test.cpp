@@ -38,6 +38,23 @@ TEST(EncodePng, WritesStraightRgba) {
         EXPECT_EQ(back->Bits()[(i / 3) * back->RowSpan() + i % 3], pixels[i]);
 }
 
+TEST(EncodePng, RgbDropsAlpha) {
+    HeapBitmap bitmap(2, 1, 4);
+    bitmap.Bits()[0] = 0x80102030;
+    bitmap.Bits()[1] = 0x00FFEEDD;
+    const std::vector<std::uint8_t> png = EncodePng(bitmap, PngChannels::Rgb);
+    ASSERT_FALSE(png.empty());
+
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size()));
+    EXPECT_EQ(image.format & PNG_FORMAT_FLAG_ALPHA, 0u); // stored without an alpha channel
+    image.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    EXPECT_EQ(rgb, (std::vector<std::uint8_t>{0x10, 0x20, 0x30, 0xFF, 0xEE, 0xDD}));
+}
+
 TEST(EncodePng, NothingToWrite) {
     HeapBitmap empty(0, 0, 4);
     EXPECT_TRUE(EncodePng(empty).empty());

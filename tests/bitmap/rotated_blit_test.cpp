@@ -157,20 +157,6 @@ TEST(BlitRotated, ClipToSourceRectangle) {
     EXPECT_EQ(unclipped.At(1, 0), From(3, 0));
 }
 
-TEST(BlitRotated, WeightsAndModes) {
-    TestBitmap s(2, 1), d(2, 1, 0x10203040);
-    s.At(0, 0) = 0xFF804020;
-    s.At(1, 0) = 0x00FFFFFF;
-    // Half weight goes through the per-byte copy: A 255 - 119 = 136, R 80, G 56, B 48.
-    BlitRotated(&d, &s, 0, 0, 2, 1, 0, 0, 2, 1, 0.0f, false, 0.5f, BLEND_COPY);
-    EXPECT_EQ(d.At(0, 0), 0x88503830u);
-    // A transparent source pixel under the source-alpha flag leaves the destination.
-    d.At(1, 0) = kBlank;
-    BlitRotated(&d, &s, 0, 0, 2, 1, 0, 0, 2, 1, 0.0f, false, 1.0f, BLEND_COPY | BLEND_SOURCE_ALPHA);
-    EXPECT_EQ(d.At(0, 0), 0xFF804020u);
-    EXPECT_EQ(d.At(1, 0), kBlank);
-}
-
 TEST(BlitRotated, HonoursBottomUpBitmaps) {
     TestBitmap s = Numbered(3, 3, true), d(3, 3, kBlank, true);
     Rotate(d, s, 0.0f, BLEND_COPY | BLEND_BILINEAR);

@@ -87,23 +87,4 @@ TEST(DecodeUtf8Char, BoundedReadStopsAtTheLength) {
     EXPECT_EQ(DecodeUtf8Char(nullptr, 4, &code), 0);
 }
 
-TEST(Utf8ToUtf16Units, ConvertsStrictly) {
-    char16_t out[8] = {};
-    EXPECT_EQ(Utf8ToUtf16Units("a\xC3\xA9", 3, out, 8), 2);
-    EXPECT_EQ(out[0], u'a');
-    EXPECT_EQ(out[1], u'\u00E9');
-    EXPECT_EQ(Utf8ToUtf16Units("\xF0\x9F\x98\x80", 4, out, 8), 2);
-    EXPECT_EQ(out[0], 0xD83D);
-    EXPECT_EQ(out[1], 0xDE00);
-}
-
-TEST(Utf8ToUtf16Units, RefusesInvalidOrTooLong) {
-    char16_t out[2] = {};
-    EXPECT_EQ(Utf8ToUtf16Units("\xC0\x80", 2, out, 2), -1);     // overlong
-    EXPECT_EQ(Utf8ToUtf16Units("\xED\xA0\x80", 3, out, 2), -1); // surrogate
-    EXPECT_EQ(Utf8ToUtf16Units("\xC3", 1, out, 2), -1);         // cut short
-    EXPECT_EQ(Utf8ToUtf16Units("abc", 3, out, 2), -1);          // no room
-    EXPECT_EQ(Utf8ToUtf16Units("abc", 0, out, 2), 0);
-}
-
 } // namespace

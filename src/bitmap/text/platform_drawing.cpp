@@ -2,7 +2,7 @@
 #include "bitmap/blit.h"
 #include "bitmap/text/glyph_font.h"
 #include "bitmap/text/shared_scratch.h"
-#include "bitmap/text/utf8.h"
+#include "bitmap/utf8_to_utf16.h"
 
 #include <algorithm>
 #include <climits>

@@ -11,8 +11,3 @@ int DecodeUtf8Char(const char* text, std::uint16_t* code);
 
 // The same reading no further than `available` bytes (a sequence cut short there is broken).
 int DecodeUtf8Char(const char* text, int available, std::uint16_t* code);
-
-// Strict UTF-8 to UTF-16 of `length` bytes: no overlong forms, surrogates or code points
-// past U+10FFFF. Writes at most `capacity` units; the unit count, or -1 when the text is
-// invalid or does not fit. A zero byte counts as a character like any other.
-int Utf8ToUtf16Units(const char* text, int length, char16_t* out, int capacity);
