@@ -5,42 +5,37 @@
 #include "bitmap/heap_bitmap.h"
 #include "bitmap/png_writer.h"
 #include "vst/aeffect.h"
+#include "vsthost/host_callback.h"
+#include "vsthost/host_error.h"
+#include "vsthost/plugin_instance.h"
 
-#include <dlfcn.h>
 #include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <thread>
-
-namespace {
-
-VstIntPtr VSTCALLBACK Callback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s PLUGIN.so OUT.png\n", argv[0]);
         return 2;
     }
-    void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-    auto entry =
-        library ? reinterpret_cast<VstPluginEntryProc>(dlsym(library, "VSTPluginMain")) : nullptr;
-    AEffect* e = entry ? entry(&Callback) : nullptr;
-    if (!e) {
-        std::fprintf(stderr, "cannot load %s\n", argv[1]);
+    vhost::HostCallback host;
+    std::unique_ptr<vhost::PluginInstance> plugin;
+    try {
+        plugin = vhost::PluginInstance::load(argv[1], host);
+    } catch (const vhost::HostError& error) {
+        std::fprintf(stderr, "cannot load %s: %s\n", argv[1], error.what());
         return 1;
     }
+    plugin->prepare(44100.0, 512);
+    plugin->setActive(true);
+    AEffect* e = &plugin->effect();
     auto dispatch = [e](VstInt32 op, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0) {
         return e->dispatcher(e, op, 0, value, ptr, opt);
     };
-    dispatch(effOpen);
-    dispatch(effSetSampleRate, 0, nullptr, 44100.0f);
-    dispatch(effMainsChanged, 1);
     ERect* rect = nullptr;
     if (!(e->flags & effFlagsHasEditor) || dispatch(effEditGetRect, 0, &rect) != 1 || !rect) {
         std::fprintf(stderr, "the plug-in has no editor\n");
@@ -92,7 +87,7 @@ int main(int argc, char** argv) {
     }
     std::free(image);
     dispatch(effEditClose);
-    dispatch(effClose);
+    plugin.reset();
     xcb_disconnect(c);
     if (!written) std::fprintf(stderr, "could not capture the window\n");
     return written ? 0 : 1;
