@@ -38,61 +38,33 @@ std::string Row(const TestBitmap& b, int y, std::uint32_t colour) {
     return s;
 }
 
-TEST(DrawString, MeasuringSumsTheAdvances) {
+TEST(DrawString, Measuring) {
+    struct Case {
+        std::string text;
+        int length;
+        unsigned format;
+        int result, width, height;
+    };
+    const Case cases[] = {
+        {"AB", -1, TEXT_SINGLELINE, 10, 6 + 4, 10}, // the sum of the advances
+        {"ABBA", -1, 0, 10, 6 + 4 + 4 + 6, 10},
+        {"A\nB", -1, TEXT_SINGLELINE, 10, 6 + 3 + 4, 10}, // line feed as a space
+        {"AB\nB", -1, 0, 20, 6 + 4, 20},                  // line feed starts a line
+        {"A\rB\r", -1, 0, 10, 6 + 4, 10},                 // carriage return takes no space
+        {"AJ", -1, 0, 10, 6 + 5, 10},                     // ink before the pen widens nothing
+        {"A\xC3\xA9", -1, 0, 10, 6 + 7, 10},
+        {"ABAB", 2, 0, 10, 6 + 4, 10},
+        {"A\xC3\xA9", 2, 0, 10, 6, 10}, // a cut sequence is its lead byte: no glyph here
+    };
     auto font = MakeFont(Letters());
-    IPlugRect rect;
-    EXPECT_EQ(Measure(*font, "AB", TEXT_SINGLELINE, &rect), 10);
-    EXPECT_EQ(rect.right, 10 + 6 + 4);
-    EXPECT_EQ(rect.bottom, 20 + 10);
-    EXPECT_EQ(Measure(*font, "ABBA", 0, &rect), 10);
-    EXPECT_EQ(rect.W(), 6 + 4 + 4 + 6);
-}
-
-TEST(DrawString, LineFeedIsASpaceOnASingleLine) {
-    auto font = MakeFont(Letters());
-    IPlugRect rect;
-    Measure(*font, "A\nB", TEXT_SINGLELINE, &rect);
-    EXPECT_EQ(rect.W(), 6 + 3 + 4);
-    EXPECT_EQ(rect.H(), 10);
-}
-
-TEST(DrawString, LineFeedStartsALine) {
-    auto font = MakeFont(Letters());
-    IPlugRect rect;
-    EXPECT_EQ(Measure(*font, "AB\nB", 0, &rect), 20);
-    EXPECT_EQ(rect.W(), 6 + 4);
-    EXPECT_EQ(rect.H(), 20);
-}
-
-TEST(DrawString, CarriageReturnTakesNoSpace) {
-    auto font = MakeFont(Letters());
-    IPlugRect rect;
-    Measure(*font, "A\rB\r", 0, &rect);
-    EXPECT_EQ(rect.W(), 6 + 4);
-}
-
-TEST(DrawString, InkBeforeThePenWidensNothingButTheMaskAfterIt) {
-    auto font = MakeFont(Letters());
-    IPlugRect rect;
-    Measure(*font, "AJ", 0, &rect);
-    EXPECT_EQ(rect.W(), 6 + 5);
-}
-
-TEST(DrawString, MultiByteCharactersAreOneGlyph) {
-    auto font = MakeFont(Letters());
-    IPlugRect rect;
-    Measure(*font, "A\xC3\xA9", 0, &rect);
-    EXPECT_EQ(rect.W(), 6 + 7);
-}
-
-TEST(DrawString, LengthLimitsTheText) {
-    auto font = MakeFont(Letters());
-    IPlugRect rect{};
-    font->DrawString(nullptr, "ABAB", 2, rect, TEXT_CALCRECT);
-    EXPECT_EQ(rect.W(), 10);
-    // A sequence cut by the length is its lead byte alone, which has no glyph here.
-    font->DrawString(nullptr, "A\xC3\xA9", 2, rect, TEXT_CALCRECT);
-    EXPECT_EQ(rect.W(), 6);
+    for (const Case& c : cases) {
+        IPlugRect rect{10, 20, 10, 20};
+        EXPECT_EQ(
+            font->DrawString(nullptr, c.text.c_str(), c.length, rect, c.format | TEXT_CALCRECT),
+            c.result)
+            << c.text;
+        EXPECT_EQ(rect, (IPlugRect{10, 20, 10 + c.width, 20 + c.height})) << c.text;
+    }
 }
 
 TEST(DrawString, DrawsAtThePenPositions) {
@@ -164,16 +136,14 @@ TEST(DrawString, ForegroundAlphaScalesTheWeight) {
     // The font keeps its own alpha.
     font->DrawString(&dest, "B", -1, rect, 0);
     EXPECT_EQ(dest.At(0, 0), 0xFFFFFFFFu);
-}
 
-TEST(DrawString, TransparentForegroundDrawsNothing) {
-    auto font = MakeFont(Letters());
+    // A transparent colour draws nothing.
     font->SetForeground(0x00FFFFFF);
-    TestBitmap dest(20, 14, 0xFF000000);
-    IPlugRect rect{0, 0, 20, 14};
-    EXPECT_EQ(font->DrawString(&dest, "B", -1, rect, TEXT_FOREGROUND_ALPHA), 0);
-    EXPECT_EQ(InkBox(dest, 0xFF000000), (IPlugRect{0, 0, 20, 14}));
-    EXPECT_EQ(Row(dest, 0, 0xFF000000), std::string(20, '#'));
+    TestBitmap untouched(20, 14, 0xFF000000);
+    EXPECT_EQ(font->DrawString(&untouched, "B", -1, rect, TEXT_FOREGROUND_ALPHA), 0);
+    EXPECT_TRUE(untouched.PaddingIs(0xFF000000));
+    for (int y = 0; y < 14; ++y)
+        EXPECT_EQ(Row(untouched, y, 0xFF000000), std::string(20, '#'));
 }
 
 TEST(DrawString, ClipsToTheRectangleUnlessToldNot) {
@@ -222,16 +192,6 @@ TEST(DrawString, VerticalTextRunsDown) {
     EXPECT_EQ(Row(dest, 9, 0xFFFFFFFF), "..............");
 }
 
-TEST(DrawString, VerticalGlyphKeepsItsPenRow) {
-    // 'J' has ink one pixel before its pen; turned, that pixel lies one row above it.
-    auto font = MakeFont(Letters(), FONT_VERTICAL);
-    font->SetForeground(0xFFFFFFFF);
-    TestBitmap dest(14, 14, 0xFF000000);
-    IPlugRect rect{0, 5, 14, 14};
-    font->DrawString(&dest, "J", -1, rect, TEXT_NOCLIP);
-    EXPECT_EQ(InkBox(dest, 0xFFFFFFFF), (IPlugRect{2, 4, 8, 6}));
-}
-
 TEST(DrawString, BottomUpTextRunsUpFromTheBottom) {
     auto font = MakeFont(Letters(), FONT_VERTICAL | FONT_BOTTOM_UP);
     font->SetForeground(0xFFFFFFFF);
@@ -245,15 +205,18 @@ TEST(DrawString, BottomUpTextRunsUpFromTheBottom) {
     EXPECT_EQ(Row(dest, 4, 0xFFFFFFFF), "..##########..");
 }
 
-TEST(DrawString, BottomUpGlyphKeepsItsPenRow) {
-    auto font = MakeFont(Letters(), FONT_VERTICAL | FONT_BOTTOM_UP);
-    font->SetForeground(0xFFFFFFFF);
-    TestBitmap dest(14, 20, 0xFF000000);
-    IPlugRect rect{0, 0, 14, 20};
-    font->DrawString(&dest, "J", -1, rect, TEXT_NOCLIP);
-    // The text box is 5 rows (the advance); the pen starts at row 5, the ink before the
-    // pen lies below it on row 5 and the pen column itself on row 4.
-    EXPECT_EQ(InkBox(dest, 0xFFFFFFFF), (IPlugRect{2, 4, 8, 6}));
+TEST(DrawString, TurnedGlyphKeepsItsPenRow) {
+    // 'J' has ink one pixel before its pen. Top-down, that pixel lies one row above the
+    // pen at row 5. Bottom-up, the text box is 5 rows (the advance): the pen starts at row 5,
+    // the ink before the pen lies below it on row 5 and the pen column itself on row 4.
+    for (int flags : {FONT_VERTICAL, FONT_VERTICAL | FONT_BOTTOM_UP}) {
+        auto font = MakeFont(Letters(), flags);
+        font->SetForeground(0xFFFFFFFF);
+        TestBitmap dest(14, 20, 0xFF000000);
+        IPlugRect rect{0, flags & FONT_BOTTOM_UP ? 0 : 5, 14, 20};
+        font->DrawString(&dest, "J", -1, rect, TEXT_NOCLIP);
+        EXPECT_EQ(InkBox(dest, 0xFFFFFFFF), (IPlugRect{2, 4, 8, 6})) << flags;
+    }
 }
 
 TEST(DrawString, NothingToDrawIsHarmless) {

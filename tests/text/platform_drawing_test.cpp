@@ -100,49 +100,39 @@ TEST(PlatformDrawing, NativeFontDrawsThroughThePlatform) {
     EXPECT_EQ(dest.At(12, 3), 0xFF000000u);
 }
 
-TEST(PlatformDrawing, EffectsAndOptionsKeepGlyphDrawing) {
-    for (int flags : {FONT_MONO, FONT_VERTICAL, FONT_PRECACHE, FONT_SHADOW, FONT_BLUR}) {
-        Native n = NativeFont(flags);
+TEST(PlatformDrawing, ChoiceOfPath) {
+    struct Case {
+        const char* what;
+        int flags; // FONT_NATIVE is added unless FONT_OWNS_HANDLE alone is asked for
+        bool platformDrawsStrings;
+        int lineHeight;
+        unsigned format;
+        bool platform;
+    };
+    const Case cases[] = {
+        {"mono", FONT_MONO, true, 10, 0, false},
+        {"vertical", FONT_VERTICAL, true, 10, 0, false},
+        {"precache", FONT_PRECACHE, true, 10, 0, false},
+        {"shadow", FONT_SHADOW, true, 10, 0, false},
+        {"blur", FONT_BLUR, true, 10, 0, false},
+        {"foreground alpha", 0, true, 10, TEXT_FOREGROUND_ALPHA, false},
+        {"forced glyphs", 0, true, 10, TEXT_FORCE_GLYPHS, false},
+        // As under a compatibility layer: glyph drawing although the font is native.
+        {"platform declines", 0, false, 10, 0, false},
+        {"not native", FONT_OWNS_HANDLE, true, 10, 0, false},
+        {"tall font, anyway", FONT_MONO, true, 300, TEXT_FORCE_GLYPHS, true},
+    };
+    for (const Case& c : cases) {
+        auto* platform = new StringRasteriser(c.lineHeight, c.platformDrawsStrings);
+        auto font = MakeFont(platform, c.flags == FONT_OWNS_HANDLE ? 0 : FONT_NATIVE | c.flags);
+        font->SetForeground(0xFF00FF00);
         ContextBitmap dest(40, 20, 0);
         IPlugRect rect{0, 0, 40, 20};
-        n.font->DrawString(&dest, "A", -1, rect, 0);
-        EXPECT_EQ(n.platform->calls, 0) << flags;
+        font->DrawString(&dest, "A", -1, rect, c.format);
+        EXPECT_EQ(platform->calls, c.platform ? 1 : 0) << c.what;
+        EXPECT_EQ(platform->measured > 0, !c.platform) << c.what; // glyphs were rendered
+        if (!c.platform && c.flags == 0) EXPECT_EQ(dest.At(0, 1), 0xFF00FF00u) << c.what;
     }
-    for (unsigned format : {TEXT_FOREGROUND_ALPHA, TEXT_FORCE_GLYPHS}) {
-        Native n = NativeFont();
-        ContextBitmap dest(40, 20, 0);
-        IPlugRect rect{0, 0, 40, 20};
-        n.font->DrawString(&dest, "A", -1, rect, format);
-        EXPECT_EQ(n.platform->calls, 0) << format;
-        EXPECT_GT(n.platform->measured, 0);
-    }
-}
-
-TEST(PlatformDrawing, NotWhereThePlatformDeclines) {
-    // As under a compatibility layer: glyph drawing although the font is native.
-    Native n = NativeFont(0, false);
-    ContextBitmap dest(40, 20, 0);
-    IPlugRect rect{0, 0, 40, 20};
-    n.font->DrawString(&dest, "A", -1, rect, 0);
-    EXPECT_EQ(n.platform->calls, 0);
-    EXPECT_EQ(dest.At(0, 1), 0xFF00FF00u); // the fake glyph's ink
-}
-
-TEST(PlatformDrawing, NotForAFontThatIsNotNative) {
-    auto* platform = new StringRasteriser(10, true);
-    auto font = MakeFont(platform);
-    ContextBitmap dest(40, 20, 0);
-    IPlugRect rect{0, 0, 40, 20};
-    font->DrawString(&dest, "A", -1, rect, 0);
-    EXPECT_EQ(platform->calls, 0);
-}
-
-TEST(PlatformDrawing, TallFontsGoToThePlatformAnyway) {
-    Native n = NativeFont(FONT_MONO, true, 300);
-    ContextBitmap dest(40, 20, 0);
-    IPlugRect rect{0, 0, 40, 20};
-    n.font->DrawString(&dest, "A", -1, rect, TEXT_FORCE_GLYPHS);
-    EXPECT_EQ(n.platform->calls, 1);
 }
 
 TEST(PlatformDrawing, TextBeyondAsciiGoesAsUtf16) {
