@@ -86,12 +86,7 @@ TEST(PaintGlyph, WeightsAndModes) {
 }
 
 TEST(PaintGlyph, HalfAlphaAveragesAFullyInkedPixel) {
-    auto font = PaintFont();
-    font->SetForeground(0xFFFF8000);
-    font->SetBlend(BLEND_COPY, 0.5f);
-    TestBitmap dest(10, 10, 0x00204060);
-    font->PaintGlyph(&dest, 'X', 0, 0, kEverywhere);
-    const std::uint32_t p = dest.At(0, 2);
+    const std::uint32_t p = Painted(0, 0xFFFF8000, 0, BLEND_COPY, 0.5f, 0x00204060, 'X').At(0, 2);
     // Weight 128 x 255 / 256 = 127 of 256: within one step of the average.
     EXPECT_EQ(p, Combined(0x00204060, 0xFFFF8000, 127));
     EXPECT_LE(std::abs(PixelR(p) - (0xFF + 0x20) / 2), 1);
@@ -114,7 +109,7 @@ TEST(PaintGlyph, OpaqueBackgroundFillsTheBox) {
     EXPECT_EQ(dest.At(1 + g->width, 1), 0u); // beyond the box
 }
 
-TEST(PaintGlyph, ClipsToTheRectangle) {
+TEST(PaintGlyph, ClipsToTheRectangleAndTheBitmap) {
     auto font = PaintFont();
     font->SetForeground(0xFFFFFFFF);
     TestBitmap dest(10, 10, 0);
@@ -123,19 +118,15 @@ TEST(PaintGlyph, ClipsToTheRectangle) {
         for (int x = 0; x < 10; ++x)
             EXPECT_EQ(dest.At(x, y), x == 2 && y >= 2 && y < 4 ? 0xFFFFFFFFu : 0u) << x << "," << y;
     EXPECT_FALSE(font->PaintGlyph(&dest, 'X', 0, 0, {20, 20, 30, 30}));
-}
 
-TEST(PaintGlyph, ClipsToTheBitmap) {
-    auto font = PaintFont();
-    font->SetForeground(0xFFFFFFFF);
-    TestBitmap dest(6, 6, 0);
-    EXPECT_TRUE(font->PaintGlyph(&dest, 'X', -2, 3, kEverywhere));
-    EXPECT_EQ(dest.At(0, 5), 0xFFFFFFFFu);
-    EXPECT_EQ(dest.At(1, 5), 0xFFFFFFFFu);
-    EXPECT_EQ(dest.At(2, 5), 0u);
-    EXPECT_TRUE(dest.PaddingIs(0));
-    EXPECT_FALSE(font->PaintGlyph(&dest, 'X', INT_MAX, INT_MAX, kEverywhere));
-    EXPECT_FALSE(font->PaintGlyph(&dest, 'X', INT_MIN, INT_MIN, kEverywhere));
+    TestBitmap small(6, 6, 0);
+    EXPECT_TRUE(font->PaintGlyph(&small, 'X', -2, 3, kEverywhere));
+    EXPECT_EQ(small.At(0, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(small.At(1, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(small.At(2, 5), 0u);
+    EXPECT_TRUE(small.PaddingIs(0));
+    EXPECT_FALSE(font->PaintGlyph(&small, 'X', INT_MAX, INT_MAX, kEverywhere));
+    EXPECT_FALSE(font->PaintGlyph(&small, 'X', INT_MIN, INT_MIN, kEverywhere));
 }
 
 TEST(PaintGlyph, HonoursAFlippedBitmap) {

@@ -131,16 +131,20 @@ TEST(PlatformDrawing, ChoiceOfPath) {
         font->DrawString(&dest, "A", -1, rect, c.format);
         EXPECT_EQ(platform->calls, c.platform ? 1 : 0) << c.what;
         EXPECT_EQ(platform->measured > 0, !c.platform) << c.what; // glyphs were rendered
-        if (!c.platform && c.flags == 0) EXPECT_EQ(dest.At(0, 1), 0xFF00FF00u) << c.what;
+        if (!c.platform && c.flags == 0) {
+            EXPECT_EQ(dest.At(0, 1), 0xFF00FF00u) << c.what; // the glyph's ink
+        }
     }
 }
 
-TEST(PlatformDrawing, TextBeyondAsciiGoesAsUtf16) {
+TEST(PlatformDrawing, MeasuringHandsOverUtf16OrRawBytes) {
     Native n = NativeFont();
-    IPlugRect rect{};
+    IPlugRect rect{7, 8, 0, 0};
+    EXPECT_EQ(n.font->DrawString(nullptr, "AAA", 2, rect, TEXT_CALCRECT | TEXT_CENTER), 10);
+    EXPECT_EQ(rect, (IPlugRect{7, 8, 17, 18}));
     EXPECT_EQ(n.font->DrawString(nullptr, "caf\xC3\xA9", -1, rect, TEXT_CALCRECT), 10);
     EXPECT_EQ(n.platform->lastText, u"caf\u00E9");
-    EXPECT_EQ(rect.right, 4 * 5);
+    EXPECT_EQ(rect.right, 7 + 4 * 5);
     n.font->DrawString(nullptr, "ab\xC3", -1, rect, TEXT_CALCRECT); // invalid: raw bytes
     EXPECT_TRUE(n.platform->lastText.empty());
     EXPECT_EQ(n.platform->lastBytes, "ab\xC3");
@@ -163,23 +167,14 @@ TEST(PlatformDrawing, BitmapWithoutContextDrawsThroughTheScratch) {
     EXPECT_EQ(dest.At(30, 2), 0xFF202020u);
     EXPECT_EQ(dest.At(20, 12), 0xFF202020u);
     EXPECT_TRUE(dest.PaddingIs(0xFF202020));
-}
 
-TEST(PlatformDrawing, ScratchIsCopiedBackAtTheFontsAlpha) {
-    Native n = NativeFont();
+    // The scratch is copied back at the font's alpha.
     n.font->SetBlend(BLEND_COPY, 0.5f);
-    TestBitmap dest(40, 20, 0xFF202020);
-    IPlugRect rect{0, 0, 40, 20};
-    n.font->DrawString(&dest, "A", -1, rect, 0);
-    EXPECT_EQ(dest.At(0, 0), MixHalf(0xFF00FF00, 0xFF202020));
-    EXPECT_EQ(dest.At(5, 0), 0xFF202020u);
-}
-
-TEST(PlatformDrawing, MeasuringWithoutABitmap) {
-    Native n = NativeFont();
-    IPlugRect rect{7, 8, 0, 0};
-    EXPECT_EQ(n.font->DrawString(nullptr, "AAA", 2, rect, TEXT_CALCRECT | TEXT_CENTER), 10);
-    EXPECT_EQ(rect, (IPlugRect{7, 8, 17, 18}));
+    TestBitmap half(40, 20, 0xFF202020);
+    rect = {0, 0, 40, 20};
+    n.font->DrawString(&half, "A", -1, rect, 0);
+    EXPECT_EQ(half.At(0, 0), MixHalf(0xFF00FF00, 0xFF202020));
+    EXPECT_EQ(half.At(5, 0), 0xFF202020u);
 }
 
 } // namespace

@@ -61,34 +61,26 @@ TEST(RasteriseGlyph, CharacterWithoutAdvanceIsEmpty) {
     EXPECT_EQ(font->Coverage(*g), nullptr);
 }
 
-TEST(RasteriseGlyph, ExtendedCodesAreFoundInAnyOrder) {
-    auto* r = new FakeRasteriser(10);
-    const std::vector<std::uint16_t> codes{0x3A9, 0x100, 0xFFFF, 0x80, 0x2000};
+TEST(RasteriseGlyph, ExtendedGlyphsAreFoundInAnyOrderWithTheirMasks) {
+    // Rendered out of order, and enough of them to grow the coverage store several times.
+    std::vector<std::uint16_t> codes{0xFFFF, 0x80, 0x2000};
+    for (std::uint16_t c = 0x100; c < 0x300; ++c)
+        codes.push_back(c);
+    codes.push_back(0x3A9);
+    const auto value = [](std::uint16_t c) { return c & 0xFF ? c & 0xFF : 1; };
+    auto* r = new FakeRasteriser(40);
     for (std::uint16_t c : codes)
-        r->Block(static_cast<char16_t>(c), 2 + c % 7, 1, 0, 1);
+        r->Block(static_cast<char16_t>(c), 30 + c % 7, 20, 0, 40, value(c));
     auto font = MakeFont(r);
     for (std::uint16_t c : codes)
-        EXPECT_TRUE(font->RasteriseGlyph(c));
-    EXPECT_EQ(font->FindGlyph(0x101), nullptr);
+        ASSERT_TRUE(font->RasteriseGlyph(c));
+    EXPECT_EQ(font->FindGlyph(0x300), nullptr);
     for (std::uint16_t c : codes) {
         const GlyphRecord* g = font->FindGlyph(c);
         ASSERT_NE(g, nullptr);
         EXPECT_EQ(g->code, c);
-        EXPECT_EQ(g->advance, 2 + c % 7);
-    }
-}
-
-TEST(RasteriseGlyph, EarlierMasksSurviveLaterOnes) {
-    auto* r = new FakeRasteriser(40);
-    for (char16_t c = 0x100; c < 0x300; ++c)
-        r->Block(c, 30, 20, 0, 40, c & 0xFF ? c & 0xFF : 1);
-    auto font = MakeFont(r);
-    for (char16_t c = 0x100; c < 0x300; ++c)
-        ASSERT_TRUE(font->RasteriseGlyph(c));
-    for (char16_t c = 0x100; c < 0x300; c += 37) {
-        const GlyphRecord* g = font->FindGlyph(c);
-        ASSERT_NE(g, nullptr);
-        EXPECT_EQ(MaskAt(*font, *g, 10, 20), c & 0xFF ? c & 0xFF : 1);
+        EXPECT_EQ(g->advance, 30 + c % 7);
+        EXPECT_EQ(MaskAt(*font, *g, 10, 20), value(c)) << c;
     }
 }
 
@@ -183,17 +175,23 @@ TEST(RasteriseGlyph, VerticalTurnsTheMask) {
     }
 }
 
-TEST(AttachFont, DeletesAnOwnedFontUnlessItIsTheSame) {
+TEST(AttachFont, DeletesAnOwnedFontUnlessItIsTheSameAndEmptiesTheCache) {
     bool firstGone = false, secondGone = false;
     auto* first = new FakeRasteriser(10, &firstGone);
     auto* second = new FakeRasteriser(12, &secondGone);
     {
         GlyphFont font;
+        first->Block('A', 6, 5, 0, 10).Block(0x100, 6, 5, 0, 10);
         font.AttachFont(first, FONT_OWNS_HANDLE);
         font.AttachFont(first, FONT_OWNS_HANDLE);
         EXPECT_FALSE(firstGone);
+        ASSERT_TRUE(font.RasteriseGlyph('A'));
+        ASSERT_TRUE(font.RasteriseGlyph(0x100));
         font.AttachFont(second, FONT_OWNS_HANDLE);
         EXPECT_TRUE(firstGone);
+        // The cache is emptied.
+        EXPECT_EQ(font.FindGlyph('A')->position, kGlyphNotRendered);
+        EXPECT_EQ(font.FindGlyph(0x100), nullptr);
         EXPECT_EQ(font.LineHeight(), 12);
         EXPECT_EQ(font.GetFontHandle(), second);
     }
@@ -208,22 +206,6 @@ TEST(AttachFont, DeletesAnOwnedFontUnlessItIsTheSame) {
     }
     EXPECT_FALSE(unownedGone);
 }
-
-TEST(AttachFont, EmptiesTheCache) {
-    auto* r = new FakeRasteriser(10);
-    r->Block('A', 6, 5, 0, 10).Block(0x100, 6, 5, 0, 10);
-    auto font = MakeFont(r);
-    ASSERT_TRUE(font->RasteriseGlyph('A'));
-    ASSERT_TRUE(font->RasteriseGlyph(0x100));
-    auto* again = new FakeRasteriser(10);
-    font->AttachFont(again, FONT_OWNS_HANDLE);
-    EXPECT_EQ(font->FindGlyph('A')->position, kGlyphNotRendered);
-    EXPECT_EQ(font->FindGlyph(0x100), nullptr);
-}
-
-} // namespace
-
-namespace {
 
 TEST(SharedScratch, LastFontReleasesTheSurfaces) {
     text_detail::SharedScratch& shared = text_detail::SharedScratch::Get();
