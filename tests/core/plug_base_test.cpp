@@ -57,7 +57,6 @@ TEST(IPlugBase, ParsesChannelConfigurations) {
 
 TEST(IPlugBase, IdentityAndVersion) {
     Plug plug("2-2");
-    EXPECT_STREQ(plug.EffectName(), "Effect");
     EXPECT_EQ(plug.VersionNumber(false), 0x00010203);
     EXPECT_EQ(plug.VersionNumber(true), 10203);
     char text[16];
@@ -147,19 +146,17 @@ TEST(IPlugBase, WheelNotchesFormOneGestureEndingOnCountdown) {
     EXPECT_EQ(plug.Count(HostEvent::End), 2) << "nothing pending, nothing sent";
 }
 
-TEST(IPlugBase, CountdownIsAtLeastOneTick) {
-    Plug plug("2-2");
-    auto* editor = new FakeEditor(&plug, 1);
-    plug.AttachEditor(editor);
-    plug.EndEditLater(0);
-    EXPECT_EQ(editor->EndEditCountdown(), 1);
-}
+TEST(IPlugBase, EndEditLaterWithSlowOrNoEditor) {
+    Plug slow("2-2");
+    auto* editor = new FakeEditor(&slow, 1);
+    slow.AttachEditor(editor);
+    slow.EndEditLater(0);
+    EXPECT_EQ(editor->EndEditCountdown(), 1) << "at least one tick";
 
-TEST(IPlugBase, WithoutEditorEndEditLaterEndsAtOnce) {
     Plug plug("2-2");
     plug.HostBeginEditUnlessPending(0);
     plug.EndEditLater(0);
-    EXPECT_EQ(plug.Count(HostEvent::End, 0), 1);
+    EXPECT_EQ(plug.Count(HostEvent::End, 0), 1) << "without an editor it ends at once";
     EXPECT_EQ(plug.PendingEdit(), -1);
 }
 
