@@ -60,7 +60,6 @@ TEST(IPlugParam, CurvedMapping) {
     p.SetFromNormalized(0.5);
     EXPECT_EQ(p.Value(), 5075.0);
     EXPECT_NEAR(p.ToNormalized(6000.0), std::sqrt(5900.0 / 19900.0), 1e-15);
-    EXPECT_NEAR(p.ToNormalized(6000.0), 0.54450, 1e-5);
     p.SetCurve(0.0);
     EXPECT_EQ(p.Curve(), 2.0) << "0 keeps the previous exponent";
 }
