@@ -101,12 +101,17 @@ TEST(IPlugParam, NegativePositionOnFractionalCurveNeverStoresNaN) {
 
 TEST(IPlugParam, SetValueClamps) {
     IPlugParam p = Freq();
-    p.SetValue(50.0);
-    EXPECT_EQ(p.Value(), 100.0);
-    p.SetValue(1e9);
-    EXPECT_EQ(p.Value(), 20000.0);
-    p.SetValue(std::nan(""));
-    EXPECT_EQ(p.Value(), 100.0);
+    for (auto [v, stored] : {std::pair{50.0, 100.0},
+                             {99.9, 100.0},
+                             {100.0, 100.0},
+                             {6000.5, 6000.5},
+                             {20000.0, 20000.0},
+                             {20000.1, 20000.0},
+                             {1e9, 20000.0},
+                             {std::nan(""), 100.0}}) {
+        p.SetValue(v);
+        EXPECT_EQ(p.Value(), stored) << v;
+    }
 }
 
 TEST(IPlugParam, RoundedValueIsHalfAwayFromZero) {

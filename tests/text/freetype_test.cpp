@@ -164,15 +164,14 @@ TEST(FreeTypeRasteriser, DrawsAStringInsideItsBox) {
     EXPECT_EQ(outside, 0);
 }
 
-TEST(FreeTypeRasteriser, UnusualRequestsDoNotFail) {
+TEST(FreeTypeRasteriser, UnusualRequests) {
     EXPECT_NE(Make("No Such Face Anywhere", 16), nullptr); // fontconfig's fallback
     EXPECT_NE(Make("", 16), nullptr);
     EXPECT_NE(Make(nullptr, 0), nullptr);
     EXPECT_EQ(Make("Arial", 1000000), nullptr);
     EXPECT_EQ(Make("Arial", -1000000), nullptr);
-}
 
-TEST(FreeTypeRasteriser, HugeFontsAreRefusedForGlyphs) {
+    // A huge font is made but refused for glyphs; one too large is not made at all.
     IPlugText style;
     style.size = 2000;
     GlyphFont* font = GetFont(style);
