@@ -51,16 +51,6 @@ TEST(RasteriseGlyph, MaskGeometryAndCoverage) {
                 6, 0, {{0, 0, 0}, {1, 0, 255}, {2, 0, 0}, {3, 0, 255}});
 }
 
-TEST(RasteriseGlyph, CharacterWithoutAdvanceIsEmpty) {
-    auto font = MakeFont(new FakeRasteriser(10));
-    EXPECT_TRUE(font->RasteriseGlyph('?'));
-    const GlyphRecord* g = font->FindGlyph('?');
-    ASSERT_NE(g, nullptr);
-    EXPECT_EQ(g->position, kGlyphEmpty);
-    EXPECT_EQ(g->advance, 0);
-    EXPECT_EQ(font->Coverage(*g), nullptr);
-}
-
 TEST(RasteriseGlyph, ExtendedGlyphsAreFoundInAnyOrderWithTheirMasks) {
     // Rendered out of order, and enough of them to grow the coverage store several times.
     std::vector<std::uint16_t> codes{0xFFFF, 0x80, 0x2000};
@@ -96,12 +86,21 @@ TEST(RasteriseGlyph, PrecacheRendersAsciiAndRefusesTheRest) {
     EXPECT_EQ(font->FindGlyph(0xE9), nullptr);
 }
 
-TEST(RasteriseGlyph, RefusesTallFontsAndAMissingFont) {
-    auto* r = new FakeRasteriser(1024);
-    r->Block('A', 6, 5, 0, 10);
+TEST(RasteriseGlyph, EmptyAndRefusedGlyphs) {
+    auto* r = new FakeRasteriser(10);
     auto font = MakeFont(r);
+    EXPECT_TRUE(font->RasteriseGlyph('?')); // no advance: rendered, but empty
+    const GlyphRecord* g = font->FindGlyph('?');
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->position, kGlyphEmpty);
+    EXPECT_EQ(g->advance, 0);
+    EXPECT_EQ(font->Coverage(*g), nullptr);
+
+    auto* tall = new FakeRasteriser(1024);
+    tall->Block('A', 6, 5, 0, 10);
+    font->AttachFont(tall, FONT_OWNS_HANDLE);
     EXPECT_FALSE(font->RasteriseGlyph('A'));
-    EXPECT_EQ(r->measured, 0);
+    EXPECT_EQ(tall->measured, 0);
     GlyphFont fontless;
     EXPECT_FALSE(fontless.RasteriseGlyph('A'));
 }
