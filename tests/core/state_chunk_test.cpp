@@ -31,36 +31,26 @@ TEST(StateChunk, StringsAreLengthPrefixed) {
     chunk.Get(length, 0);
     EXPECT_EQ(length, 4);
     EXPECT_EQ(std::memcmp(chunk.Data() + 4, "Harp", 4), 0);
+    // Then one cut at a zero byte, and one that runs past the end.
+    chunk.Put(std::int32_t{5});
+    chunk.PutBytes("ab\0cd", 5);
+    chunk.Put(std::int32_t{100});
+    chunk.PutBytes("abc", 3);
 
     std::string text;
     bool got = false;
     EXPECT_EQ(chunk.GetString(text, got, 0), 8);
     EXPECT_TRUE(got);
     EXPECT_EQ(text, "Harp");
-}
-
-TEST(StateChunk, StringPastTheEndMakesTheNextReadFail) {
-    StateChunk chunk;
-    chunk.Put(std::int32_t{100});
-    chunk.PutBytes("abc", 3);
-    std::string text = "kept";
-    bool got = true;
-    int next = chunk.GetString(text, got, 0);
+    EXPECT_EQ(chunk.GetString(text, got, 8), 17);
+    EXPECT_EQ(text, "ab");
+    text = "kept";
+    const int next = chunk.GetString(text, got, 17);
     EXPECT_FALSE(got);
     EXPECT_EQ(text, "kept");
-    EXPECT_EQ(next, 104);
+    EXPECT_EQ(next, 17 + 104);
     std::uint8_t byte;
-    EXPECT_EQ(chunk.Get(byte, next), -1);
-}
-
-TEST(StateChunk, StringCutAtZeroByteAndHostileLengthsFail) {
-    StateChunk chunk;
-    chunk.Put(std::int32_t{5});
-    chunk.PutBytes("ab\0cd", 5);
-    std::string text;
-    bool got = false;
-    EXPECT_EQ(chunk.GetString(text, got, 0), 9);
-    EXPECT_EQ(text, "ab");
+    EXPECT_EQ(chunk.Get(byte, next), -1) << "the next read fails";
 
     StateChunk hostile;
     hostile.Put(std::int32_t{-8});

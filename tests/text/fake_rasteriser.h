@@ -45,7 +45,6 @@ public:
         return {it == shapes_.end() ? 0 : it->second.advance, lineHeight_};
     }
     bool DrawChar(PixelBitmap& surface, char16_t code, int x, int y) override {
-        ++drawn;
         const auto it = shapes_.find(code);
         if (it == shapes_.end() || !surface.Bits()) return false;
         for (const Ink& ink : it->second.ink)
@@ -61,7 +60,6 @@ public:
     }
 
     int measured = 0;
-    int drawn = 0;
 
 private:
     int lineHeight_;

@@ -42,90 +42,57 @@ TEST(PaintGlyph, FullInkTakesTheColourWithOpaqueAlpha) {
     EXPECT_TRUE(dest.PaddingIs(0x10203040));
 }
 
-TEST(PaintGlyph, PartialCoverageWeighsByCoveragePlusOne) {
-    auto font = PaintFont();
-    font->SetForeground(0xFFFFFFFF);
-    TestBitmap dest(4, 4, 0xFF000000);
-    font->PaintGlyph(&dest, 'g', 1, 1, kEverywhere);
-    EXPECT_EQ(dest.At(1, 1), Combined(0xFF000000, 0xFFFFFFFF, 100));
+// code painted at the origin over a 12 x 10 bitmap filled with fill.
+TestBitmap Painted(int flags, std::uint32_t colour, std::uint32_t effect, int blend, float alpha,
+                   std::uint32_t fill, std::uint16_t code) {
+    auto font = PaintFont(flags);
+    font->SetForeground(colour);
+    font->SetEffect(effect);
+    font->SetBlend(blend, alpha);
+    TestBitmap dest(12, 10, fill);
+    EXPECT_TRUE(font->PaintGlyph(&dest, code, 0, 0, kEverywhere));
+    return dest;
+}
+
+TEST(PaintGlyph, WeightsAndModes) {
+    constexpr std::uint32_t white = 0xFFFFFFFF, black = 0xFF000000, green = 0xFF00FF00;
+    // Coverage 99 weighs 100 at full alpha, and is scaled by a partial one.
+    EXPECT_EQ(Painted(0, white, 0, BLEND_COPY, 1.0f, black, 'g').At(0, 0),
+              Combined(black, white, 100));
+    EXPECT_EQ(Painted(0, green, 0, BLEND_COPY, 0.75f, black, 'g').At(0, 0),
+              Combined(black, green, 192 * 99 / 256));
+    // Zero weight draws nothing but counts as drawn.
+    EXPECT_EQ(Painted(0, white, 0, BLEND_COPY, 0.001f, 0x11111111, 'X').At(0, 2), 0x11111111u);
+    // Add: every channel saturates, alpha included.
+    const TestBitmap add =
+        Painted(0, 0xFF101010, 0, BLEND_ADD | BLEND_SOURCE_ALPHA, 1.0f, 0xFFF0F0F0, 'X');
+    EXPECT_EQ(add.At(0, 2), white);
+    EXPECT_EQ(add.At(0, 0), 0xFFF0F0F0u);
+    // Mono at full weight stores the colour word; 'g' (coverage 99) is no ink under mono.
+    const TestBitmap mono = Painted(FONT_MONO, 0x80112233, 0, BLEND_COPY, 1.0f, 0, 'X');
+    EXPECT_EQ(mono.At(1, 3), 0x80112233u);
+    EXPECT_EQ(mono.At(0, 0), 0u);
+    EXPECT_EQ(Painted(FONT_MONO, 0x80FFFFFF, 0, BLEND_COPY, 0.5f, black, 'X').At(1, 3),
+              Combined(black, 0x80FFFFFF, 128));
+    // Shadow: the effect colour right of and below the ink, none above.
+    const TestBitmap shadow =
+        Painted(FONT_SHADOW, white, 0x80000000, BLEND_COPY, 1.0f, 0xFF808080, 'X');
+    EXPECT_EQ(shadow.At(3, 5), white);
+    EXPECT_EQ(shadow.At(4, 3), 0x80000000u);
+    EXPECT_EQ(shadow.At(4, 6), 0x80000000u);
+    EXPECT_EQ(shadow.At(0, 1), 0xFF808080u);
+    EXPECT_EQ(Painted(FONT_SHADOW, white, 0x80000000, BLEND_COPY, 0.5f, 0xFF808080, 'X').At(4, 3),
+              Combined(0xFF808080, 0x80000000, 128));
 }
 
 TEST(PaintGlyph, HalfAlphaAveragesAFullyInkedPixel) {
-    auto font = PaintFont();
-    font->SetForeground(0xFFFF8000);
-    font->SetBlend(BLEND_COPY, 0.5f);
-    TestBitmap dest(10, 10, 0x00204060);
-    font->PaintGlyph(&dest, 'X', 0, 0, kEverywhere);
-    const std::uint32_t p = dest.At(0, 2);
+    const std::uint32_t p = Painted(0, 0xFFFF8000, 0, BLEND_COPY, 0.5f, 0x00204060, 'X').At(0, 2);
     // Weight 128 x 255 / 256 = 127 of 256: within one step of the average.
     EXPECT_EQ(p, Combined(0x00204060, 0xFFFF8000, 127));
     EXPECT_LE(std::abs(PixelR(p) - (0xFF + 0x20) / 2), 1);
     EXPECT_LE(std::abs(PixelG(p) - (0x80 + 0x40) / 2), 1);
     EXPECT_LE(std::abs(PixelB(p) - (0x00 + 0x60) / 2), 1);
     EXPECT_LE(std::abs(PixelA(p) - 255 / 2), 1); // halfway from 0 toward 255
-}
-
-TEST(PaintGlyph, PartialAlphaScalesCoverage) {
-    auto font = PaintFont();
-    font->SetForeground(0xFF00FF00);
-    font->SetBlend(BLEND_COPY, 0.75f);
-    TestBitmap dest(4, 4, 0xFF000000);
-    font->PaintGlyph(&dest, 'g', 0, 0, kEverywhere);
-    EXPECT_EQ(dest.At(0, 0), Combined(0xFF000000, 0xFF00FF00, 192 * 99 / 256));
-}
-
-TEST(PaintGlyph, ZeroAlphaDrawsNothingButCounts) {
-    auto font = PaintFont();
-    font->SetForeground(0xFFFFFFFF);
-    font->SetBlend(BLEND_COPY, 0.001f);
-    TestBitmap dest(10, 10, 0x11111111);
-    EXPECT_TRUE(font->PaintGlyph(&dest, 'X', 0, 0, kEverywhere));
-    EXPECT_EQ(dest.At(0, 2), 0x11111111u);
-}
-
-TEST(PaintGlyph, AddModeAdds) {
-    auto font = PaintFont();
-    font->SetForeground(0xFF101010);
-    font->SetBlend(BLEND_ADD | BLEND_SOURCE_ALPHA, 1.0f);
-    TestBitmap dest(10, 10, 0xFFF0F0F0);
-    font->PaintGlyph(&dest, 'X', 0, 0, kEverywhere);
-    EXPECT_EQ(dest.At(0, 2), 0xFFFFFFFFu); // every channel saturates, alpha included
-    EXPECT_EQ(dest.At(0, 0), 0xFFF0F0F0u);
-}
-
-TEST(PaintGlyph, MonoAtFullWeightStoresTheColourWord) {
-    auto font = PaintFont(FONT_MONO);
-    font->SetForeground(0x80112233);
-    TestBitmap dest(10, 10, 0);
-    font->PaintGlyph(&dest, 'X', 0, 0, kEverywhere);
-    EXPECT_EQ(dest.At(1, 3), 0x80112233u);
-    EXPECT_EQ(dest.At(0, 0), 0u); // 'g' coverage would be 99: not ink under mono anyway
-}
-
-TEST(PaintGlyph, MonoBelowFullWeightCombines) {
-    auto font = PaintFont(FONT_MONO);
-    font->SetForeground(0x80FFFFFF);
-    font->SetBlend(BLEND_COPY, 0.5f);
-    TestBitmap dest(10, 10, 0xFF000000);
-    font->PaintGlyph(&dest, 'X', 0, 0, kEverywhere);
-    EXPECT_EQ(dest.At(1, 3), Combined(0xFF000000, 0x80FFFFFF, 128));
-}
-
-TEST(PaintGlyph, ShadowUsesTheEffectColour) {
-    auto font = PaintFont(FONT_SHADOW);
-    font->SetForeground(0xFFFFFFFF);
-    font->SetEffect(0x80000000);
-    TestBitmap dest(12, 10, 0xFF808080);
-    font->PaintGlyph(&dest, 'X', 0, 0, kEverywhere);
-    EXPECT_EQ(dest.At(3, 5), 0xFFFFFFFFu); // ink
-    EXPECT_EQ(dest.At(4, 3), 0x80000000u); // right of the ink
-    EXPECT_EQ(dest.At(4, 6), 0x80000000u); // below right
-    EXPECT_EQ(dest.At(0, 1), 0xFF808080u); // above: no shadow
-
-    font->SetBlend(BLEND_COPY, 0.5f);
-    TestBitmap half(12, 10, 0xFF808080);
-    font->PaintGlyph(&half, 'X', 0, 0, kEverywhere);
-    EXPECT_EQ(half.At(4, 3), Combined(0xFF808080, 0x80000000, 128));
 }
 
 TEST(PaintGlyph, OpaqueBackgroundFillsTheBox) {
@@ -142,7 +109,7 @@ TEST(PaintGlyph, OpaqueBackgroundFillsTheBox) {
     EXPECT_EQ(dest.At(1 + g->width, 1), 0u); // beyond the box
 }
 
-TEST(PaintGlyph, ClipsToTheRectangle) {
+TEST(PaintGlyph, ClipsToTheRectangleAndTheBitmap) {
     auto font = PaintFont();
     font->SetForeground(0xFFFFFFFF);
     TestBitmap dest(10, 10, 0);
@@ -151,19 +118,15 @@ TEST(PaintGlyph, ClipsToTheRectangle) {
         for (int x = 0; x < 10; ++x)
             EXPECT_EQ(dest.At(x, y), x == 2 && y >= 2 && y < 4 ? 0xFFFFFFFFu : 0u) << x << "," << y;
     EXPECT_FALSE(font->PaintGlyph(&dest, 'X', 0, 0, {20, 20, 30, 30}));
-}
 
-TEST(PaintGlyph, ClipsToTheBitmap) {
-    auto font = PaintFont();
-    font->SetForeground(0xFFFFFFFF);
-    TestBitmap dest(6, 6, 0);
-    EXPECT_TRUE(font->PaintGlyph(&dest, 'X', -2, 3, kEverywhere));
-    EXPECT_EQ(dest.At(0, 5), 0xFFFFFFFFu);
-    EXPECT_EQ(dest.At(1, 5), 0xFFFFFFFFu);
-    EXPECT_EQ(dest.At(2, 5), 0u);
-    EXPECT_TRUE(dest.PaddingIs(0));
-    EXPECT_FALSE(font->PaintGlyph(&dest, 'X', INT_MAX, INT_MAX, kEverywhere));
-    EXPECT_FALSE(font->PaintGlyph(&dest, 'X', INT_MIN, INT_MIN, kEverywhere));
+    TestBitmap small(6, 6, 0);
+    EXPECT_TRUE(font->PaintGlyph(&small, 'X', -2, 3, kEverywhere));
+    EXPECT_EQ(small.At(0, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(small.At(1, 5), 0xFFFFFFFFu);
+    EXPECT_EQ(small.At(2, 5), 0u);
+    EXPECT_TRUE(small.PaddingIs(0));
+    EXPECT_FALSE(font->PaintGlyph(&small, 'X', INT_MAX, INT_MAX, kEverywhere));
+    EXPECT_FALSE(font->PaintGlyph(&small, 'X', INT_MIN, INT_MIN, kEverywhere));
 }
 
 TEST(PaintGlyph, HonoursAFlippedBitmap) {

@@ -100,57 +100,51 @@ TEST(PlatformDrawing, NativeFontDrawsThroughThePlatform) {
     EXPECT_EQ(dest.At(12, 3), 0xFF000000u);
 }
 
-TEST(PlatformDrawing, EffectsAndOptionsKeepGlyphDrawing) {
-    for (int flags : {FONT_MONO, FONT_VERTICAL, FONT_PRECACHE, FONT_SHADOW, FONT_BLUR}) {
-        Native n = NativeFont(flags);
+TEST(PlatformDrawing, ChoiceOfPath) {
+    struct Case {
+        const char* what;
+        int flags; // FONT_NATIVE is added unless FONT_OWNS_HANDLE alone is asked for
+        bool platformDrawsStrings;
+        int lineHeight;
+        unsigned format;
+        bool platform;
+    };
+    const Case cases[] = {
+        {"mono", FONT_MONO, true, 10, 0, false},
+        {"vertical", FONT_VERTICAL, true, 10, 0, false},
+        {"precache", FONT_PRECACHE, true, 10, 0, false},
+        {"shadow", FONT_SHADOW, true, 10, 0, false},
+        {"blur", FONT_BLUR, true, 10, 0, false},
+        {"foreground alpha", 0, true, 10, TEXT_FOREGROUND_ALPHA, false},
+        {"forced glyphs", 0, true, 10, TEXT_FORCE_GLYPHS, false},
+        // As under a compatibility layer: glyph drawing although the font is native.
+        {"platform declines", 0, false, 10, 0, false},
+        {"not native", FONT_OWNS_HANDLE, true, 10, 0, false},
+        {"tall font, anyway", FONT_MONO, true, 300, TEXT_FORCE_GLYPHS, true},
+    };
+    for (const Case& c : cases) {
+        auto* platform = new StringRasteriser(c.lineHeight, c.platformDrawsStrings);
+        auto font = MakeFont(platform, c.flags == FONT_OWNS_HANDLE ? 0 : FONT_NATIVE | c.flags);
+        font->SetForeground(0xFF00FF00);
         ContextBitmap dest(40, 20, 0);
         IPlugRect rect{0, 0, 40, 20};
-        n.font->DrawString(&dest, "A", -1, rect, 0);
-        EXPECT_EQ(n.platform->calls, 0) << flags;
-    }
-    for (unsigned format : {TEXT_FOREGROUND_ALPHA, TEXT_FORCE_GLYPHS}) {
-        Native n = NativeFont();
-        ContextBitmap dest(40, 20, 0);
-        IPlugRect rect{0, 0, 40, 20};
-        n.font->DrawString(&dest, "A", -1, rect, format);
-        EXPECT_EQ(n.platform->calls, 0) << format;
-        EXPECT_GT(n.platform->measured, 0);
+        font->DrawString(&dest, "A", -1, rect, c.format);
+        EXPECT_EQ(platform->calls, c.platform ? 1 : 0) << c.what;
+        EXPECT_EQ(platform->measured > 0, !c.platform) << c.what; // glyphs were rendered
+        if (!c.platform && c.flags == 0) {
+            EXPECT_EQ(dest.At(0, 1), 0xFF00FF00u) << c.what; // the glyph's ink
+        }
     }
 }
 
-TEST(PlatformDrawing, NotWhereThePlatformDeclines) {
-    // As under a compatibility layer: glyph drawing although the font is native.
-    Native n = NativeFont(0, false);
-    ContextBitmap dest(40, 20, 0);
-    IPlugRect rect{0, 0, 40, 20};
-    n.font->DrawString(&dest, "A", -1, rect, 0);
-    EXPECT_EQ(n.platform->calls, 0);
-    EXPECT_EQ(dest.At(0, 1), 0xFF00FF00u); // the fake glyph's ink
-}
-
-TEST(PlatformDrawing, NotForAFontThatIsNotNative) {
-    auto* platform = new StringRasteriser(10, true);
-    auto font = MakeFont(platform);
-    ContextBitmap dest(40, 20, 0);
-    IPlugRect rect{0, 0, 40, 20};
-    font->DrawString(&dest, "A", -1, rect, 0);
-    EXPECT_EQ(platform->calls, 0);
-}
-
-TEST(PlatformDrawing, TallFontsGoToThePlatformAnyway) {
-    Native n = NativeFont(FONT_MONO, true, 300);
-    ContextBitmap dest(40, 20, 0);
-    IPlugRect rect{0, 0, 40, 20};
-    n.font->DrawString(&dest, "A", -1, rect, TEXT_FORCE_GLYPHS);
-    EXPECT_EQ(n.platform->calls, 1);
-}
-
-TEST(PlatformDrawing, TextBeyondAsciiGoesAsUtf16) {
+TEST(PlatformDrawing, MeasuringHandsOverUtf16OrRawBytes) {
     Native n = NativeFont();
-    IPlugRect rect{};
+    IPlugRect rect{7, 8, 0, 0};
+    EXPECT_EQ(n.font->DrawString(nullptr, "AAA", 2, rect, TEXT_CALCRECT | TEXT_CENTER), 10);
+    EXPECT_EQ(rect, (IPlugRect{7, 8, 17, 18}));
     EXPECT_EQ(n.font->DrawString(nullptr, "caf\xC3\xA9", -1, rect, TEXT_CALCRECT), 10);
     EXPECT_EQ(n.platform->lastText, u"caf\u00E9");
-    EXPECT_EQ(rect.right, 4 * 5);
+    EXPECT_EQ(rect.right, 7 + 4 * 5);
     n.font->DrawString(nullptr, "ab\xC3", -1, rect, TEXT_CALCRECT); // invalid: raw bytes
     EXPECT_TRUE(n.platform->lastText.empty());
     EXPECT_EQ(n.platform->lastBytes, "ab\xC3");
@@ -173,23 +167,14 @@ TEST(PlatformDrawing, BitmapWithoutContextDrawsThroughTheScratch) {
     EXPECT_EQ(dest.At(30, 2), 0xFF202020u);
     EXPECT_EQ(dest.At(20, 12), 0xFF202020u);
     EXPECT_TRUE(dest.PaddingIs(0xFF202020));
-}
 
-TEST(PlatformDrawing, ScratchIsCopiedBackAtTheFontsAlpha) {
-    Native n = NativeFont();
+    // The scratch is copied back at the font's alpha.
     n.font->SetBlend(BLEND_COPY, 0.5f);
-    TestBitmap dest(40, 20, 0xFF202020);
-    IPlugRect rect{0, 0, 40, 20};
-    n.font->DrawString(&dest, "A", -1, rect, 0);
-    EXPECT_EQ(dest.At(0, 0), MixHalf(0xFF00FF00, 0xFF202020));
-    EXPECT_EQ(dest.At(5, 0), 0xFF202020u);
-}
-
-TEST(PlatformDrawing, MeasuringWithoutABitmap) {
-    Native n = NativeFont();
-    IPlugRect rect{7, 8, 0, 0};
-    EXPECT_EQ(n.font->DrawString(nullptr, "AAA", 2, rect, TEXT_CALCRECT | TEXT_CENTER), 10);
-    EXPECT_EQ(rect, (IPlugRect{7, 8, 17, 18}));
+    TestBitmap half(40, 20, 0xFF202020);
+    rect = {0, 0, 40, 20};
+    n.font->DrawString(&half, "A", -1, rect, 0);
+    EXPECT_EQ(half.At(0, 0), MixHalf(0xFF00FF00, 0xFF202020));
+    EXPECT_EQ(half.At(5, 0), 0xFF202020u);
 }
 
 } // namespace

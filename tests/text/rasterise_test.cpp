@@ -7,104 +7,70 @@
 
 namespace {
 
-// Line height 10: no margin, the pen 2 pixels into the box.
-TEST(RasteriseGlyph, TrimsToThePenAndTheAdvance) {
-    auto* r = new FakeRasteriser(10);
-    r->Block('A', 6, 5, 2, 9);
-    auto font = MakeFont(r);
+struct Probe {
+    int x, y, value;
+};
+
+// Renders shape alone as 'A' and checks its record and some of its coverage.
+void ExpectGlyph(const char* what, int lineHeight, int flags, FakeRasteriser::Shape shape,
+                 int advance, int width, int leftOffset, std::vector<Probe> probes) {
+    SCOPED_TRACE(what);
+    auto* r = new FakeRasteriser(lineHeight);
+    r->Define('A', std::move(shape));
+    auto font = MakeFont(r, flags);
     const GlyphRecord& g = Rendered(*font, 'A');
-    EXPECT_EQ(g.advance, 6);
-    EXPECT_EQ(g.height, 10);
-    EXPECT_EQ(g.leftOffset, 0);
-    EXPECT_EQ(g.width, 6); // the advance: the ink ends before it
-    EXPECT_EQ(g.code, 'A');
-    for (int y = 0; y < g.height; ++y)
-        for (int x = 0; x < g.width; ++x)
-            EXPECT_EQ(MaskAt(*font, g, x, y), x < 5 && y >= 2 && y < 9 ? 255 : 0) << x << "," << y;
-}
-
-TEST(RasteriseGlyph, KeepsInkLeftOfThePen) {
-    auto* r = new FakeRasteriser(10);
-    r->Define('j', {4, {{-2, 0, 1, 10, 200}}});
-    auto font = MakeFont(r);
-    const GlyphRecord& g = Rendered(*font, 'j');
-    EXPECT_EQ(g.leftOffset, 2);
-    EXPECT_EQ(g.width, 2 + 4);
-    EXPECT_EQ(MaskAt(*font, g, 0, 5), 200);
-    EXPECT_EQ(MaskAt(*font, g, 2, 5), 200);
-    EXPECT_EQ(MaskAt(*font, g, 3, 5), 0);
-}
-
-TEST(RasteriseGlyph, MarginGrowsWithTheLineHeight) {
-    // Line height 32: margin 2, pad 4; ink 5 left of the pen is cut to the box's edge.
-    auto* r = new FakeRasteriser(32);
-    r->Define('f', {10, {{-5, 0, 0, 32, 255}}});
-    auto font = MakeFont(r);
-    const GlyphRecord& g = Rendered(*font, 'f');
-    EXPECT_EQ(g.leftOffset, 4);
-    EXPECT_EQ(g.width, 4 + 10);
-    EXPECT_EQ(g.height, 32);
-}
-
-TEST(RasteriseGlyph, KeepsOverhangPastTheAdvanceWithinTheBox) {
-    // Advance 4, box 4 + 0 + 4 = 8 columns, pen at 2: ink up to column 7 of the box.
-    auto* r = new FakeRasteriser(10);
-    r->Define('W', {4, {{0, 0, 20, 3, 255}}});
-    auto font = MakeFont(r);
-    const GlyphRecord& g = Rendered(*font, 'W');
-    EXPECT_EQ(g.width, 8 - 2);
-    EXPECT_EQ(g.advance, 4);
-    EXPECT_EQ(MaskAt(*font, g, 5, 0), 255);
-}
-
-TEST(RasteriseGlyph, CharacterWithoutAdvanceIsEmpty) {
-    auto* r = new FakeRasteriser(10);
-    auto font = MakeFont(r);
-    EXPECT_TRUE(font->RasteriseGlyph('?'));
-    const GlyphRecord* g = font->FindGlyph('?');
-    ASSERT_NE(g, nullptr);
-    EXPECT_EQ(g->position, kGlyphEmpty);
-    EXPECT_EQ(g->advance, 0);
-    EXPECT_EQ(font->Coverage(*g), nullptr);
-}
-
-TEST(RasteriseGlyph, BlankCharacterKeepsItsAdvance) {
-    auto* r = new FakeRasteriser(10);
-    r->Define(' ', {3, {}});
-    auto font = MakeFont(r);
-    const GlyphRecord& g = Rendered(*font, ' ');
     EXPECT_TRUE(g.HasMask());
-    EXPECT_EQ(g.advance, 3);
+    EXPECT_EQ(g.code, 'A');
+    EXPECT_EQ(g.advance, advance);
+    EXPECT_EQ(g.width, width);
+    EXPECT_EQ(g.height, lineHeight);
+    EXPECT_EQ(g.leftOffset, leftOffset);
+    for (const Probe& p : probes)
+        EXPECT_EQ(MaskAt(*font, g, p.x, p.y), p.value) << p.x << "," << p.y;
 }
 
-TEST(RasteriseGlyph, ExtendedCodesAreFoundInAnyOrder) {
-    auto* r = new FakeRasteriser(10);
-    const std::vector<std::uint16_t> codes{0x3A9, 0x100, 0xFFFF, 0x80, 0x2000};
+// Line height 10: no margin, the pen 2 pixels into the box; 32: margin 2, pad 4.
+TEST(RasteriseGlyph, MaskGeometryAndCoverage) {
+    ExpectGlyph("trimmed to the pen and the advance", 10, 0, {6, {{0, 2, 5, 9, 255}}}, 6, 6, 0,
+                {{0, 2, 255}, {4, 2, 255}, {5, 2, 0}, {0, 1, 0}, {0, 8, 255}, {0, 9, 0}});
+    ExpectGlyph("ink left of the pen kept", 10, 0, {4, {{-2, 0, 1, 10, 200}}}, 4, 2 + 4, 2,
+                {{0, 5, 200}, {2, 5, 200}, {3, 5, 0}});
+    ExpectGlyph("margin grows, ink cut at the box", 32, 0, {10, {{-5, 0, 0, 32, 255}}}, 10, 4 + 10,
+                4, {{0, 0, 255}, {3, 31, 255}, {4, 0, 0}});
+    ExpectGlyph("overhang kept within the box", 10, 0, {4, {{0, 0, 20, 3, 255}}}, 4, 8 - 2, 0,
+                {{5, 0, 255}, {5, 3, 0}});
+    ExpectGlyph("blank keeps its advance", 10, 0, {3, {}}, 3, 3, 0, {{0, 0, 0}});
+    // Every column holds ink once inverted, so nothing is trimmed.
+    ExpectGlyph("invert", 10, FONT_INVERT, {4, {{0, 0, 2, 10, 200}}}, 4, 8, 2,
+                {{2, 0, 55}, {0, 0, 255}});
+    // A half of the centre stays; an eighth reaches each of the four neighbours.
+    ExpectGlyph("blur", 10, FONT_BLUR, {5, {{2, 5, 3, 6, 255}}}, 5, 5, 0,
+                {{2, 5, 255 / 2}, {1, 5, 255 / 8}, {2, 4, 255 / 8}, {1, 4, 0}});
+    ExpectGlyph("mono above 130", 10, FONT_MONO,
+                {6, {{0, 0, 1, 1, 130}, {1, 0, 2, 1, 131}, {2, 0, 3, 1, 40}, {3, 0, 4, 1, 255}}}, 6,
+                6, 0, {{0, 0, 0}, {1, 0, 255}, {2, 0, 0}, {3, 0, 255}});
+}
+
+TEST(RasteriseGlyph, ExtendedGlyphsAreFoundInAnyOrderWithTheirMasks) {
+    // Rendered out of order, and enough of them to grow the coverage store several times.
+    std::vector<std::uint16_t> codes{0xFFFF, 0x80, 0x2000};
+    for (std::uint16_t c = 0x100; c < 0x300; ++c)
+        codes.push_back(c);
+    codes.push_back(0x3A9);
+    const auto value = [](std::uint16_t c) { return c & 0xFF ? c & 0xFF : 1; };
+    auto* r = new FakeRasteriser(40);
     for (std::uint16_t c : codes)
-        r->Block(static_cast<char16_t>(c), 2 + c % 7, 1, 0, 1);
+        r->Block(static_cast<char16_t>(c), 30 + c % 7, 20, 0, 40, value(c));
     auto font = MakeFont(r);
     for (std::uint16_t c : codes)
-        EXPECT_TRUE(font->RasteriseGlyph(c));
-    EXPECT_EQ(font->FindGlyph(0x101), nullptr);
+        ASSERT_TRUE(font->RasteriseGlyph(c));
+    EXPECT_EQ(font->FindGlyph(0x300), nullptr);
     for (std::uint16_t c : codes) {
         const GlyphRecord* g = font->FindGlyph(c);
         ASSERT_NE(g, nullptr);
         EXPECT_EQ(g->code, c);
-        EXPECT_EQ(g->advance, 2 + c % 7);
-    }
-}
-
-TEST(RasteriseGlyph, EarlierMasksSurviveLaterOnes) {
-    auto* r = new FakeRasteriser(40);
-    for (char16_t c = 0x100; c < 0x300; ++c)
-        r->Block(c, 30, 20, 0, 40, c & 0xFF ? c & 0xFF : 1);
-    auto font = MakeFont(r);
-    for (char16_t c = 0x100; c < 0x300; ++c)
-        ASSERT_TRUE(font->RasteriseGlyph(c));
-    for (char16_t c = 0x100; c < 0x300; c += 37) {
-        const GlyphRecord* g = font->FindGlyph(c);
-        ASSERT_NE(g, nullptr);
-        EXPECT_EQ(MaskAt(*font, *g, 10, 20), c & 0xFF ? c & 0xFF : 1);
+        EXPECT_EQ(g->advance, 30 + c % 7);
+        EXPECT_EQ(MaskAt(*font, *g, 10, 20), value(c)) << c;
     }
 }
 
@@ -120,52 +86,23 @@ TEST(RasteriseGlyph, PrecacheRendersAsciiAndRefusesTheRest) {
     EXPECT_EQ(font->FindGlyph(0xE9), nullptr);
 }
 
-TEST(RasteriseGlyph, RefusesLineHeightsAbove1023) {
-    auto* r = new FakeRasteriser(1024);
-    r->Block('A', 6, 5, 0, 10);
+TEST(RasteriseGlyph, EmptyAndRefusedGlyphs) {
+    auto* r = new FakeRasteriser(10);
     auto font = MakeFont(r);
+    EXPECT_TRUE(font->RasteriseGlyph('?')); // no advance: rendered, but empty
+    const GlyphRecord* g = font->FindGlyph('?');
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->position, kGlyphEmpty);
+    EXPECT_EQ(g->advance, 0);
+    EXPECT_EQ(font->Coverage(*g), nullptr);
+
+    auto* tall = new FakeRasteriser(1024);
+    tall->Block('A', 6, 5, 0, 10);
+    font->AttachFont(tall, FONT_OWNS_HANDLE);
     EXPECT_FALSE(font->RasteriseGlyph('A'));
-    EXPECT_EQ(r->measured, 0);
-}
-
-TEST(RasteriseGlyph, RefusesWithoutAFont) {
-    GlyphFont font;
-    EXPECT_FALSE(font.RasteriseGlyph('A'));
-}
-
-TEST(RasteriseGlyph, InvertTakesTheComplement) {
-    auto* r = new FakeRasteriser(10);
-    r->Block('A', 4, 2, 0, 10, 200);
-    auto font = MakeFont(r, FONT_INVERT);
-    const GlyphRecord& g = Rendered(*font, 'A');
-    // Every column of the box holds ink once inverted, so nothing is trimmed.
-    EXPECT_EQ(g.leftOffset, 2);
-    EXPECT_EQ(MaskAt(*font, g, 2, 0), 55);
-    EXPECT_EQ(MaskAt(*font, g, 0, 0), 255);
-}
-
-TEST(RasteriseGlyph, BlurSpreadsInk) {
-    auto* r = new FakeRasteriser(10);
-    r->Define('.', {5, {{2, 5, 3, 6, 255}}});
-    auto font = MakeFont(r, FONT_BLUR);
-    const GlyphRecord& g = Rendered(*font, '.');
-    // A half of the centre stays; an eighth reaches each of the four neighbours.
-    EXPECT_EQ(MaskAt(*font, g, 2, 5), 255 / 2);
-    EXPECT_EQ(MaskAt(*font, g, 1, 5), 255 / 8);
-    EXPECT_EQ(MaskAt(*font, g, 2, 4), 255 / 8);
-    EXPECT_EQ(MaskAt(*font, g, 1, 4), 0);
-}
-
-TEST(RasteriseGlyph, MonoThresholdsAbove130) {
-    auto* r = new FakeRasteriser(10);
-    r->Define('m',
-              {6, {{0, 0, 1, 1, 130}, {1, 0, 2, 1, 131}, {2, 0, 3, 1, 40}, {3, 0, 4, 1, 255}}});
-    auto font = MakeFont(r, FONT_MONO);
-    const GlyphRecord& g = Rendered(*font, 'm');
-    EXPECT_EQ(MaskAt(*font, g, 0, 0), 0);
-    EXPECT_EQ(MaskAt(*font, g, 1, 0), 255);
-    EXPECT_EQ(MaskAt(*font, g, 2, 0), 0);
-    EXPECT_EQ(MaskAt(*font, g, 3, 0), 255);
+    EXPECT_EQ(tall->measured, 0);
+    GlyphFont fontless;
+    EXPECT_FALSE(fontless.RasteriseGlyph('A'));
 }
 
 // A 2 x 2 block of ink at columns 2-3, rows 4-5 of the mask.
@@ -175,30 +112,26 @@ std::unique_ptr<GlyphFont> BlockFont(int flags) {
     return MakeFont(r, flags);
 }
 
-TEST(RasteriseGlyph, ShadowFallsRightAndDown) {
-    auto font = BlockFont(FONT_SHADOW);
-    const GlyphRecord& g = Rendered(*font, '#');
-    for (int y = 0; y < g.height; ++y)
-        for (int x = 0; x < g.width; ++x) {
-            const bool ink = x >= 2 && x < 4 && y >= 4 && y < 6;
-            const bool shadow = !ink && x >= 2 && x <= 4 && y >= 4 && y <= 6;
-            EXPECT_EQ(MaskAt(*font, g, x, y), ink ? 255 : shadow ? 128 : 0) << x << "," << y;
-        }
-}
-
-TEST(RasteriseGlyph, OutlineSurroundsOnFourSides) {
-    auto font = BlockFont(FONT_OUTLINE);
-    const GlyphRecord& g = Rendered(*font, '#');
-    for (int y = 0; y < g.height; ++y)
-        for (int x = 0; x < g.width; ++x) {
-            const bool ink = x >= 2 && x < 4 && y >= 4 && y < 6;
-            const bool beside = (x == 1 || x == 4) && y >= 4 && y < 6;
-            const bool aboveOrBelow = (y == 3 || y == 6) && x >= 2 && x < 4;
-            EXPECT_EQ(MaskAt(*font, g, x, y), ink                      ? 255
-                                              : beside || aboveOrBelow ? 128
-                                                                       : 0)
-                << x << "," << y;
-        }
+TEST(RasteriseGlyph, ShadowAndOutlineMarkTheirPixels) {
+    const auto ink = [](int x, int y) { return x >= 2 && x < 4 && y >= 4 && y < 6; };
+    const auto shadow = [&](int x, int y) {
+        return !ink(x, y) && x >= 2 && x <= 4 && y >= 4 && y <= 6; // right and down
+    };
+    const auto outline = [&](int x, int y) {
+        return ((x == 1 || x == 4) && y >= 4 && y < 6) || ((y == 3 || y == 6) && x >= 2 && x < 4);
+    };
+    for (int flags : {FONT_SHADOW, FONT_OUTLINE}) {
+        auto font = BlockFont(flags);
+        const GlyphRecord& g = Rendered(*font, '#');
+        for (int y = 0; y < g.height; ++y)
+            for (int x = 0; x < g.width; ++x) {
+                const bool effect = flags == FONT_SHADOW ? shadow(x, y) : outline(x, y);
+                EXPECT_EQ(MaskAt(*font, g, x, y), ink(x, y) ? 255
+                                                  : effect  ? 128
+                                                            : 0)
+                    << flags << ": " << x << "," << y;
+            }
+    }
 }
 
 // Coverage of a font drawn horizontally, to compare turned masks with.
@@ -216,79 +149,62 @@ FakeRasteriser* Asymmetric() {
     return r;
 }
 
-TEST(RasteriseGlyph, VerticalTurnsClockwise) {
+TEST(RasteriseGlyph, VerticalTurnsTheMask) {
     auto flat = MakeFont(Asymmetric());
-    auto turned = MakeFont(Asymmetric(), FONT_VERTICAL);
     const GlyphRecord& f = Rendered(*flat, 'L');
-    const GlyphRecord& t = Rendered(*turned, 'L');
-    ASSERT_EQ(t.width, f.height);
-    ASSERT_EQ(t.height, f.width);
-    EXPECT_EQ(t.leftOffset, f.leftOffset);
-    EXPECT_EQ(t.advance, f.advance);
     const std::vector<int> old = Flat(*flat, f);
-    for (int i = 0; i < t.height; ++i)
-        for (int j = 0; j < t.width; ++j)
-            EXPECT_EQ(MaskAt(*turned, t, j, i), old[(f.height - 1 - j) * f.width + i]);
-    // The bottom of the letter now lies on the left.
-    EXPECT_EQ(MaskAt(*turned, t, 1, f.leftOffset + 2), 120);
+    for (bool bottomUp : {false, true}) {
+        auto turned = MakeFont(Asymmetric(), FONT_VERTICAL | (bottomUp ? FONT_BOTTOM_UP : 0));
+        const GlyphRecord& t = Rendered(*turned, 'L');
+        ASSERT_EQ(t.width, f.height);
+        ASSERT_EQ(t.height, f.width);
+        EXPECT_EQ(t.leftOffset, f.leftOffset);
+        EXPECT_EQ(t.advance, f.advance);
+        // Bottom-up turns counter-clockwise, else clockwise.
+        for (int i = 0; i < t.height; ++i)
+            for (int j = 0; j < t.width; ++j)
+                EXPECT_EQ(MaskAt(*turned, t, j, i), bottomUp
+                                                        ? old[j * f.width + (f.width - 1 - i)]
+                                                        : old[(f.height - 1 - j) * f.width + i])
+                    << bottomUp << ": " << j << "," << i;
+        // The bottom of the letter lies on the left when turned clockwise.
+        if (!bottomUp) {
+            EXPECT_EQ(MaskAt(*turned, t, 1, f.leftOffset + 2), 120);
+        }
+    }
 }
 
-TEST(RasteriseGlyph, BottomUpTurnsCounterClockwise) {
-    auto flat = MakeFont(Asymmetric());
-    auto turned = MakeFont(Asymmetric(), FONT_VERTICAL | FONT_BOTTOM_UP);
-    const GlyphRecord& f = Rendered(*flat, 'L');
-    const GlyphRecord& t = Rendered(*turned, 'L');
-    ASSERT_EQ(t.width, f.height);
-    ASSERT_EQ(t.height, f.width);
-    const std::vector<int> old = Flat(*flat, f);
-    for (int i = 0; i < t.height; ++i)
-        for (int j = 0; j < t.width; ++j)
-            EXPECT_EQ(MaskAt(*turned, t, j, i), old[j * f.width + (f.width - 1 - i)]);
-}
-
-TEST(AttachFont, DeletesAnOwnedFontUnlessItIsTheSame) {
+TEST(AttachFont, DeletesAnOwnedFontUnlessItIsTheSameAndEmptiesTheCache) {
     bool firstGone = false, secondGone = false;
     auto* first = new FakeRasteriser(10, &firstGone);
     auto* second = new FakeRasteriser(12, &secondGone);
     {
         GlyphFont font;
+        first->Block('A', 6, 5, 0, 10).Block(0x100, 6, 5, 0, 10);
         font.AttachFont(first, FONT_OWNS_HANDLE);
         font.AttachFont(first, FONT_OWNS_HANDLE);
         EXPECT_FALSE(firstGone);
+        ASSERT_TRUE(font.RasteriseGlyph('A'));
+        ASSERT_TRUE(font.RasteriseGlyph(0x100));
         font.AttachFont(second, FONT_OWNS_HANDLE);
         EXPECT_TRUE(firstGone);
+        // The cache is emptied.
+        EXPECT_EQ(font.FindGlyph('A')->position, kGlyphNotRendered);
+        EXPECT_EQ(font.FindGlyph(0x100), nullptr);
         EXPECT_EQ(font.LineHeight(), 12);
         EXPECT_EQ(font.GetFontHandle(), second);
     }
     EXPECT_TRUE(secondGone);
-}
 
-TEST(AttachFont, LeavesAFontItDoesNotOwn) {
-    bool gone = false;
-    FakeRasteriser r(10, &gone);
+    bool unownedGone = false;
+    FakeRasteriser unowned(10, &unownedGone);
     {
         GlyphFont font;
-        font.AttachFont(&r, 0);
+        font.AttachFont(&unowned, 0);
         font.AttachFont(nullptr, 0);
     }
-    EXPECT_FALSE(gone);
+    EXPECT_FALSE(unownedGone);
 }
-
-TEST(AttachFont, EmptiesTheCache) {
-    auto* r = new FakeRasteriser(10);
-    r->Block('A', 6, 5, 0, 10).Block(0x100, 6, 5, 0, 10);
-    auto font = MakeFont(r);
-    ASSERT_TRUE(font->RasteriseGlyph('A'));
-    ASSERT_TRUE(font->RasteriseGlyph(0x100));
-    auto* again = new FakeRasteriser(10);
-    font->AttachFont(again, FONT_OWNS_HANDLE);
-    EXPECT_EQ(font->FindGlyph('A')->position, kGlyphNotRendered);
-    EXPECT_EQ(font->FindGlyph(0x100), nullptr);
-}
-
-} // namespace
-
-namespace {
 
 TEST(SharedScratch, LastFontReleasesTheSurfaces) {
     text_detail::SharedScratch& shared = text_detail::SharedScratch::Get();

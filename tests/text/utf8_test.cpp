@@ -6,74 +6,35 @@
 
 namespace {
 
-struct Decoded {
-    int used;
-    std::uint16_t code;
-};
-
-Decoded Decode(const std::string& bytes) {
-    std::uint16_t code = 0xFFFF;
-    const int used = DecodeUtf8Char(bytes.c_str(), &code);
-    return {used, code};
-}
-
-TEST(DecodeUtf8Char, TwoByteSequence) {
-    const Decoded d = Decode("\xC3\xA9");
-    EXPECT_EQ(d.used, 2);
-    EXPECT_EQ(d.code, 0x00E9);
-}
-
-TEST(DecodeUtf8Char, ThreeByteSequenceKeepsSixteenBits) {
-    const Decoded euro = Decode("\xE2\x82\xAC");
-    EXPECT_EQ(euro.used, 3);
-    EXPECT_EQ(euro.code, 0x20AC);
-    const Decoded last = Decode("\xEF\xBF\xBD");
-    EXPECT_EQ(last.used, 3);
-    EXPECT_EQ(last.code, 0xFFFD);
-}
-
-TEST(DecodeUtf8Char, FourByteSequenceBecomesSpace) {
-    const Decoded d = Decode("\xF0\x9F\x98\x80");
-    EXPECT_EQ(d.used, 4);
-    EXPECT_EQ(d.code, 0x20);
-}
-
-TEST(DecodeUtf8Char, StrayContinuationIsItself) {
-    const Decoded d = Decode("\x80");
-    EXPECT_EQ(d.used, 1);
-    EXPECT_EQ(d.code, 0x0080);
-}
-
-TEST(DecodeUtf8Char, BrokenSequenceIsTheLeadByte) {
-    const Decoded d = Decode("\xC3\x41");
-    EXPECT_EQ(d.used, 1);
-    EXPECT_EQ(d.code, 0x00C3);
-    const Decoded cut = Decode("\xE2\x82"); // the terminator ends it
-    EXPECT_EQ(cut.used, 1);
-    EXPECT_EQ(cut.code, 0x00E2);
-    const Decoded four = Decode("\xF0\x9F\x98Z");
-    EXPECT_EQ(four.used, 1);
-    EXPECT_EQ(four.code, 0x00F0);
-}
-
-TEST(DecodeUtf8Char, InvalidLeadsAreSingleBytes) {
-    for (unsigned lead : {0xC0u, 0xC1u, 0xF5u, 0xF8u, 0xFFu}) {
-        const std::string bytes{static_cast<char>(lead), '\x80', '\x80', '\x80'};
-        const Decoded d = Decode(bytes);
-        EXPECT_EQ(d.used, 1) << lead;
-        EXPECT_EQ(d.code, lead);
+TEST(DecodeUtf8Char, Sequences) {
+    struct Case {
+        std::string bytes;
+        int used;
+        std::uint16_t code;
+    };
+    const Case cases[] = {
+        {"\xC3\xA9", 2, 0x00E9},
+        {"\xE2\x82\xAC", 3, 0x20AC},
+        {"\xEF\xBF\xBD", 3, 0xFFFD},     // kept to 16 bits
+        {"\xF0\x9F\x98\x80", 4, 0x0020}, // beyond 16 bits: a space
+        {"\x80", 1, 0x0080},             // stray continuation
+        {"\xC3\x41", 1, 0x00C3},         // broken: the lead byte alone
+        {"\xE2\x82", 1, 0x00E2},         // cut by the terminator
+        {"\xF0\x9F\x98Z", 1, 0x00F0},
+        {std::string("\xC0\x80\x80\x80"), 1, 0xC0}, // leads that are never valid
+        {std::string("\xC1\x80\x80\x80"), 1, 0xC1},
+        {std::string("\xF5\x80\x80\x80"), 1, 0xF5},
+        {std::string("\xF8\x80\x80\x80"), 1, 0xF8},
+        {std::string("\xFF\x80\x80\x80"), 1, 0xFF},
+        {"A", 1, 'A'},
+        {"", 1, 0},
+    };
+    for (const Case& c : cases) {
+        std::uint16_t code = 0xFFFF;
+        EXPECT_EQ(DecodeUtf8Char(c.bytes.c_str(), &code), c.used) << c.bytes;
+        EXPECT_EQ(code, c.code) << c.bytes;
     }
-}
-
-TEST(DecodeUtf8Char, AsciiAndTerminator) {
-    EXPECT_EQ(Decode("A").used, 1);
-    EXPECT_EQ(Decode("A").code, 'A');
-    EXPECT_EQ(Decode("").used, 1);
-    EXPECT_EQ(Decode("").code, 0);
-}
-
-TEST(DecodeUtf8Char, CodeMayBeAbsent) {
-    EXPECT_EQ(DecodeUtf8Char("\xC3\xA9", nullptr), 2);
+    EXPECT_EQ(DecodeUtf8Char("\xC3\xA9", nullptr), 2); // the code may be absent
 }
 
 TEST(DecodeUtf8Char, BoundedReadStopsAtTheLength) {
