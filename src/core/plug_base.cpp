@@ -2,6 +2,7 @@
 
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -216,11 +217,12 @@ void IPlugBase::PushParamsToEditor() {
 void IPlugBase::AttachEditor(IEditorLink* editor) {
     if (!editor) return;
     PlugMutex::Guard lock(mutex_);
+    std::unique_ptr<IEditorLink> owned(editor); // ours even if setting it up fails
     for (int i = 0; i < NParams(); ++i)
         editor->PushValueToControls(i, GetParam(i)->NormalizedValue(), true);
     editor->CreateDrawSurface();
     delete editor_; // attached once; a second editor replaces the first without leaking it
-    editor_ = editor;
+    editor_ = owned.release();
 }
 
 bool IPlugBase::SendMidiMessages(const IMidiMsg* messages, int count) {
