@@ -119,8 +119,15 @@ void HostCallback::updateMusicalPosition() {
     double seconds = time_.sampleRate > 0.0 ? time_.samplePos / time_.sampleRate : 0.0;
     time_.nanoSeconds = seconds * 1e9;
     time_.ppqPos = seconds * time_.tempo / 60.0;
-    // Four quarter notes to the bar (4/4).
-    time_.barStartPos = std::floor(time_.ppqPos / 4.0) * 4.0;
+    const double quartersPerBar = 4.0 * time_.timeSigNumerator / time_.timeSigDenominator;
+    time_.barStartPos = std::floor(time_.ppqPos / quartersPerBar) * quartersPerBar;
+}
+
+void HostCallback::setTimeSignature(int numerator, int denominator) {
+    if (numerator < 1 || denominator < 1) return;
+    time_.timeSigNumerator = numerator;
+    time_.timeSigDenominator = denominator;
+    updateMusicalPosition();
 }
 
 void HostCallback::setRecording(bool on) {

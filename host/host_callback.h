@@ -56,6 +56,8 @@ public:
     void setSampleRate(double sampleRate);
     void setBlockSize(VstInt32 blockSize);
     void setTempo(double bpm);
+    // Beats to the bar and the note value of a beat (3/4, 6/8), 4/4 until set.
+    void setTimeSignature(int numerator, int denominator);
     // Position of the next block's first sample; the transport plays from the first block.
     void setPosition(std::int64_t samplePosition, bool playing);
 

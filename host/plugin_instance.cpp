@@ -55,7 +55,9 @@ std::unique_ptr<PluginInstance> PluginInstance::load(const std::filesystem::path
         throw HostError("plug-in library not found: " + path.string());
     if (std::filesystem::is_directory(path, ec))
         throw HostError("plug-in path is a directory, not a library: " + path.string());
-    auto library = std::make_shared<DynamicLibrary>(path);
+    // The loader searches library paths for a bare name; an existing file is meant here.
+    auto library = std::make_shared<DynamicLibrary>(
+        path.has_parent_path() ? path : std::filesystem::path(".") / path);
     void* entry = library->symbol("VSTPluginMain");
     if (!entry) entry = library->symbol("main");
     if (!entry)

@@ -1,4 +1,5 @@
-// Peak and RMS level of a signal, in dBFS for the summary.
+// Peak and RMS level of a signal, in dBFS for the summary, and how many samples were not
+// finite numbers (NaN or infinite; left out of the levels).
 #pragma once
 
 #include <cmath>
@@ -12,37 +13,41 @@ struct SignalStats {
     double peak = 0.0;
     double sumSquares = 0.0;
     std::int64_t samples = 0;
+    std::int64_t nonFinite = 0;
 
-    void add(double x) noexcept {
-        double a = std::fabs(x);
-        if (a > peak) peak = a;
-        sumSquares += x * x;
-        ++samples;
-    }
+    static constexpr double kLargest = std::numeric_limits<double>::max();
+
+    void add(double x) noexcept { addBlock(&x, 1); }
     // A block at a time: four independent sums, so the loop is not held up waiting for
     // each addition to finish before the next (it runs once per sample of every render).
     void addBlock(const double* x, std::size_t n) noexcept {
         double sum[4] = {0.0, 0.0, 0.0, 0.0};
         double top[4] = {peak, 0.0, 0.0, 0.0};
+        std::int64_t bad[4] = {0, 0, 0, 0};
+        // `a <= kLargest` is false for NaN and both infinities.
+        auto one = [&](std::size_t k, double v) {
+            const double a = std::fabs(v);
+            const bool finite = a <= kLargest;
+            const double f = finite ? v : 0.0;
+            const double af = finite ? a : 0.0;
+            bad[k] += finite ? 0 : 1;
+            top[k] = af > top[k] ? af : top[k];
+            sum[k] += f * f;
+        };
         std::size_t i = 0;
-        for (; i + 4 <= n; i += 4) {
-            for (std::size_t k = 0; k < 4; ++k) {
-                const double a = std::fabs(x[i + k]);
-                top[k] = a > top[k] ? a : top[k];
-                sum[k] += x[i + k] * x[i + k];
-            }
-        }
-        for (; i < n; ++i) {
-            const double a = std::fabs(x[i]);
-            top[0] = a > top[0] ? a : top[0];
-            sum[0] += x[i] * x[i];
-        }
+        for (; i + 4 <= n; i += 4)
+            for (std::size_t k = 0; k < 4; ++k)
+                one(k, x[i + k]);
+        for (; i < n; ++i)
+            one(0, x[i]);
+        nonFinite += (bad[0] + bad[1]) + (bad[2] + bad[3]);
         peak = std::fmax(std::fmax(top[0], top[1]), std::fmax(top[2], top[3]));
         sumSquares += (sum[0] + sum[1]) + (sum[2] + sum[3]);
         samples += static_cast<std::int64_t>(n);
     }
     double rms() const noexcept {
-        return samples ? std::sqrt(sumSquares / static_cast<double>(samples)) : 0.0;
+        const std::int64_t counted = samples - nonFinite;
+        return counted > 0 ? std::sqrt(sumSquares / static_cast<double>(counted)) : 0.0;
     }
     static double toDb(double level) noexcept {
         return level > 0.0 ? 20.0 * std::log10(level) : -std::numeric_limits<double>::infinity();

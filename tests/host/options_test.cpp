@@ -76,8 +76,10 @@ TEST(Options, BadParameterRequests) {
     EXPECT_THROW(parseParamAssignment("Feedback"), UsageError);
     EXPECT_THROW(parseParamAssignment("=4"), UsageError);
     EXPECT_THROW(parseParamAssignment("Feedback="), UsageError);
-    EXPECT_THROW(parseParamAssignment("Feedback=1.5n"), UsageError);
-    EXPECT_THROW(parseParamAssignment("Feedback=-0.1n"), UsageError);
+    // Values that are not finite numbers are no values at all.
+    for (const char* text : {"Feedback=inf", "Feedback=-inf", "Feedback=nan", "Feedback=NAN",
+                             "Feedback=infinity", "Feedback=nann", "Feedback=infn"})
+        EXPECT_THROW(parseParamAssignment(text), UsageError) << text;
 }
 
 TEST(Options, InfoAndDemo) {
