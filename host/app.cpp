@@ -79,7 +79,7 @@ void printSummaryJson(const RenderOutcome& outcome, const Options& o, std::ostre
     const RenderReport& r = outcome.report;
     JsonWriter j(out);
     j.beginObject();
-    j.value("output", o.output);
+    j.value("file", o.output);
     j.value("format", describeFormat(outcome.format));
     j.value("sampleRate", r.sampleRate);
     j.value("frames", static_cast<long long>(r.outputFrames));

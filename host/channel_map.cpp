@@ -51,6 +51,7 @@ ChannelMap explicitMap(const std::string& spec, int sourceChannels, int inputs) 
                          " inputs, but the plug-in has " + std::to_string(inputs));
     std::vector<bool> used(static_cast<std::size_t>(sourceChannels), false);
     for (const std::string& item : items) {
+        if (item.empty()) throw UsageError("--channels " + spec + " has an empty item");
         std::vector<int> feed;
         for (const std::string& part : split(item, '+')) {
             int n = channelNumber(part, sourceChannels, spec);
