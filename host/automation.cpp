@@ -4,6 +4,7 @@
 #include "host_error.h"
 #include "json.h"
 #include "plugin_params.h"
+#include "plugin_state.h"
 
 #include <algorithm>
 #include <cmath>
@@ -114,8 +115,9 @@ Automation parseAutomation(PluginInstance& plugin, const std::string& json, doub
         const JsonValue* points = spec.find("points");
         if (!points || !points->isArray() || points->array().empty())
             throw HostError(where(name) + "\"points\" is a list of [time, value] pairs");
-        // Converting plain values moves the parameter: it is put back afterwards.
-        const float before = plugin.getParameter(lane.index);
+        // Converting plain values moves the parameter, and maybe others with it: the whole
+        // state is put back afterwards.
+        const FxProgram before = captureProgram(plugin);
         for (const JsonValue& p : points->array()) {
             if (!p.isArray() || p.array().size() != 2 || !p.array()[0].isNumber())
                 throw HostError(where(name) + "a point is a [time, value] pair");
@@ -127,7 +129,8 @@ Automation parseAutomation(PluginInstance& plugin, const std::string& json, doub
             key.value = normalisedValue(plugin, lane.index, name, p.array()[1]);
             lane.keys.push_back(key);
         }
-        plugin.setParameter(lane.index, before);
+        std::vector<std::string> ignored;
+        restoreProgram(plugin, before, ignored);
         std::stable_sort(lane.keys.begin(), lane.keys.end(),
                          [](const Keyframe& a, const Keyframe& b) { return a.frame < b.frame; });
         lanes.push_back(std::move(lane));

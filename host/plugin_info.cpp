@@ -2,6 +2,7 @@
 
 #include "fx_file.h"
 #include "json.h"
+#include "plugin_state.h"
 
 #include <algorithm>
 #include <vector>
@@ -184,22 +185,39 @@ void printPluginInfoJson(PluginInstance& plugin, std::ostream& out) {
     for (VstInt32 i = 0; i < plugin.numPrograms(); ++i)
         j.value(nullptr, trimmed(plugin.programNameAt(i)));
     j.endArray();
+    // Stepping through one parameter may move others (a mode switch converting a value):
+    // everything is read first, and the whole state is put back after each survey.
+    struct Param {
+        std::string name, unit, display;
+        float normalised;
+        ParamSurvey survey;
+    };
+    std::vector<Param> params;
+    for (VstInt32 i = 0; i < plugin.numParams(); ++i)
+        params.push_back({trimmed(plugin.paramName(i)), trimmed(plugin.paramLabel(i)),
+                          trimmed(plugin.paramDisplay(i)), plugin.getParameter(i), {}});
+    const FxProgram state = captureProgram(plugin);
+    for (VstInt32 i = 0; i < plugin.numParams(); ++i) {
+        params[static_cast<std::size_t>(i)].survey = survey(plugin, i);
+        std::vector<std::string> ignored;
+        restoreProgram(plugin, state, ignored);
+    }
     j.beginArray("parameters");
     for (VstInt32 i = 0; i < plugin.numParams(); ++i) {
+        const Param& p = params[static_cast<std::size_t>(i)];
         j.beginObject();
         j.value("index", i);
-        j.value("name", trimmed(plugin.paramName(i)));
-        j.value("unit", trimmed(plugin.paramLabel(i)));
-        j.value("display", trimmed(plugin.paramDisplay(i)));
-        j.value("normalised", static_cast<double>(plugin.getParameter(i)));
-        ParamSurvey s = survey(plugin, i);
+        j.value("name", p.name);
+        j.value("unit", p.unit);
+        j.value("display", p.display);
+        j.value("normalised", static_cast<double>(p.normalised));
         j.beginArray("range");
-        j.value(nullptr, s.atZero);
-        j.value(nullptr, s.atOne);
+        j.value(nullptr, p.survey.atZero);
+        j.value(nullptr, p.survey.atOne);
         j.endArray();
-        if (!s.values.empty()) {
+        if (!p.survey.values.empty()) {
             j.beginArray("values");
-            for (const std::string& v : s.values)
+            for (const std::string& v : p.survey.values)
                 j.value(nullptr, v);
             j.endArray();
         }
