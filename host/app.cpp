@@ -342,9 +342,9 @@ int run(const Options& o, std::ostream& stdOut, std::ostream& err, bool progress
     double tail = o.tailSeconds.value_or(o.mode == Mode::Demo ? 2.0 : 0.0);
     RenderOutcome outcome = renderToFile(chain, *source, inputFormat, reader && reader->cutShort(),
                                          opts, sampleRate, tail, err, progressAllowed);
-    if (!o.quiet || o.json)
-        for (const std::string& n : outcome.notes)
-            err << "note: " << n << '\n';
+    // Notes say what happened to the audio (channels mixed, RF64): not silenced by --quiet.
+    for (const std::string& n : outcome.notes)
+        err << "note: " << n << '\n';
     for (const std::string& w : outcome.warnings)
         err << "warning: " << w << '\n';
     if (o.json) {
