@@ -15,34 +15,46 @@ struct SignalStats {
     std::int64_t samples = 0;
     std::int64_t nonFinite = 0;
 
-    static constexpr double kLargest = std::numeric_limits<double>::max();
-
     void add(double x) noexcept { addBlock(&x, 1); }
     // A block at a time: four independent sums, so the loop is not held up waiting for
     // each addition to finish before the next (it runs once per sample of every render).
+    // A NaN or an infinity makes the block's sum non-finite: only then is the block gone
+    // through again, sample by sample, to count them and leave them out.
     void addBlock(const double* x, std::size_t n) noexcept {
         double sum[4] = {0.0, 0.0, 0.0, 0.0};
         double top[4] = {peak, 0.0, 0.0, 0.0};
-        std::int64_t bad[4] = {0, 0, 0, 0};
-        // `a <= kLargest` is false for NaN and both infinities.
-        auto one = [&](std::size_t k, double v) {
-            const double a = std::fabs(v);
-            const bool finite = a <= kLargest;
-            const double f = finite ? v : 0.0;
-            const double af = finite ? a : 0.0;
-            bad[k] += finite ? 0 : 1;
-            top[k] = af > top[k] ? af : top[k];
-            sum[k] += f * f;
-        };
         std::size_t i = 0;
-        for (; i + 4 <= n; i += 4)
-            for (std::size_t k = 0; k < 4; ++k)
-                one(k, x[i + k]);
-        for (; i < n; ++i)
-            one(0, x[i]);
-        nonFinite += (bad[0] + bad[1]) + (bad[2] + bad[3]);
+        for (; i + 4 <= n; i += 4) {
+            for (std::size_t k = 0; k < 4; ++k) {
+                const double a = std::fabs(x[i + k]);
+                top[k] = a > top[k] ? a : top[k];
+                sum[k] += x[i + k] * x[i + k];
+            }
+        }
+        for (; i < n; ++i) {
+            const double a = std::fabs(x[i]);
+            top[0] = a > top[0] ? a : top[0];
+            sum[0] += x[i] * x[i];
+        }
+        const double blockSum = (sum[0] + sum[1]) + (sum[2] + sum[3]);
+        if (!std::isfinite(blockSum)) {
+            addNonFiniteBlock(x, n);
+            return;
+        }
         peak = std::fmax(std::fmax(top[0], top[1]), std::fmax(top[2], top[3]));
-        sumSquares += (sum[0] + sum[1]) + (sum[2] + sum[3]);
+        sumSquares += blockSum;
+        samples += static_cast<std::int64_t>(n);
+    }
+    void addNonFiniteBlock(const double* x, std::size_t n) noexcept {
+        for (std::size_t i = 0; i < n; ++i) {
+            const double a = std::fabs(x[i]);
+            if (!(a <= std::numeric_limits<double>::max())) {
+                ++nonFinite;
+                continue;
+            }
+            peak = a > peak ? a : peak;
+            sumSquares += x[i] * x[i];
+        }
         samples += static_cast<std::int64_t>(n);
     }
     double rms() const noexcept {
