@@ -194,8 +194,11 @@ void printPluginInfoJson(PluginInstance& plugin, std::ostream& out) {
     };
     std::vector<Param> params;
     for (VstInt32 i = 0; i < plugin.numParams(); ++i)
-        params.push_back({trimmed(plugin.paramName(i)), trimmed(plugin.paramLabel(i)),
-                          trimmed(plugin.paramDisplay(i)), plugin.getParameter(i), {}});
+        params.push_back({trimmed(plugin.paramName(i)),
+                          trimmed(plugin.paramLabel(i)),
+                          trimmed(plugin.paramDisplay(i)),
+                          plugin.getParameter(i),
+                          {}});
     const FxProgram state = captureProgram(plugin);
     for (VstInt32 i = 0; i < plugin.numParams(); ++i) {
         params[static_cast<std::size_t>(i)].survey = survey(plugin, i);

@@ -1,7 +1,7 @@
 // The host against the project's own plug-in library, when the build has it.
 #include "audio_stream.h"
-#include "bitmap/pixel_bitmap.h"
 #include "bitmap/png_loader.h"
+#include "bitmap/pixel_bitmap.h"
 #include "demo_phrase.h"
 #include "editor_picture.h"
 #include "host_error.h"
