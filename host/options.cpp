@@ -131,13 +131,14 @@ Rendering:
                            or the accumulating process for plug-ins without it
       --tail SECONDS       silence appended to INPUT so echoes ring out, 0-3600
                            (default 0; 2 for --demo)
-      --channels MAP       which INPUT channels feed the plug-in's inputs: "mix" (the
-                           average of all on every input), or one item per input separated
-                           by commas: a channel number from 1, channels joined by + (their
-                           average), or 0 for silence ("2,1" swaps a stereo pair, "1+2"
-                           mixes to mono). Default: the same channel numbers; a mono INPUT
-                           feeds every input, a 1-input plug-in gets the average of all
-                           channels; channels left over are dropped with a warning.
+      --channels MAP       which INPUT channels feed the (first) plug-in's inputs: "mix"
+                           (the average of all on every input), or one item per input
+                           separated by commas: a channel number from 1, channels joined
+                           by + (their average), or 0 for silence ("2,1" swaps a stereo
+                           pair, "1+2" mixes to mono). Default: the same channel numbers;
+                           a mono INPUT feeds every input, a 1-input plug-in gets the
+                           average of all channels; channels left over are dropped with a
+                           warning. In a chain each plug-in feeds the next by default.
 
 Plug-in state (applied in this order: --load, --program, --param; --save comes last):
   -p, --program N|NAME     select a program by number (from 0) or by name
