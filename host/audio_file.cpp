@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
 #include <limits>
 
 namespace vhost {
@@ -22,18 +25,55 @@ struct NamedFormat {
     const char* description;
 };
 
-constexpr NamedFormat kContainers[] = {
-    {"wav", SF_FORMAT_WAV, "WAV"},   {"aiff", SF_FORMAT_AIFF, "AIFF"},
-    {"aif", SF_FORMAT_AIFF, "AIFF"}, {"flac", SF_FORMAT_FLAC, "FLAC"},
-    {"caf", SF_FORMAT_CAF, "CAF"},   {"w64", SF_FORMAT_W64, "Wave64"},
+// Containers with the encoding they always use (0: any the --encoding names).
+struct Container {
+    const char* name;
+    int value;
+    int fixedEncoding;
+    const char* description;
 };
 
-constexpr NamedFormat kEncodings[] = {
-    {"pcm16", SF_FORMAT_PCM_16, "16-bit PCM"},         {"pcm24", SF_FORMAT_PCM_24, "24-bit PCM"},
-    {"pcm32", SF_FORMAT_PCM_32, "32-bit PCM"},         {"float", SF_FORMAT_FLOAT, "32-bit float"},
-    {"double", SF_FORMAT_DOUBLE, "64-bit float"},      {"pcm8", SF_FORMAT_PCM_S8, "8-bit PCM"},
-    {"pcmu8", SF_FORMAT_PCM_U8, "8-bit unsigned PCM"},
+constexpr Container kContainers[] = {
+    {"wav", SF_FORMAT_WAV, 0, "WAV"},
+    {"rf64", SF_FORMAT_RF64, 0, "RF64"},
+    {"aiff", SF_FORMAT_AIFF, 0, "AIFF"},
+    {"aif", SF_FORMAT_AIFF, 0, "AIFF"},
+    {"flac", SF_FORMAT_FLAC, 0, "FLAC"},
+    {"caf", SF_FORMAT_CAF, 0, "CAF"},
+    {"w64", SF_FORMAT_W64, 0, "Wave64"},
+    {"au", SF_FORMAT_AU, 0, "AU"},
+    {"snd", SF_FORMAT_AU, 0, "AU"},
+    {"ogg", SF_FORMAT_OGG, SF_FORMAT_VORBIS, "Ogg"},
+    {"oga", SF_FORMAT_OGG, SF_FORMAT_VORBIS, "Ogg"},
+    {"opus", SF_FORMAT_OGG, SF_FORMAT_OPUS, "Ogg"},
+    {"mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III, "MPEG"},
 };
+constexpr const char* kContainerList = "wav, rf64, aiff, flac, caf, w64, au, ogg, opus, mp3";
+
+constexpr NamedFormat kEncodings[] = {
+    {"pcm16", SF_FORMAT_PCM_16, "16-bit PCM"},
+    {"pcm24", SF_FORMAT_PCM_24, "24-bit PCM"},
+    {"pcm32", SF_FORMAT_PCM_32, "32-bit PCM"},
+    {"float", SF_FORMAT_FLOAT, "32-bit float"},
+    {"double", SF_FORMAT_DOUBLE, "64-bit float"},
+    {"pcm8", SF_FORMAT_PCM_S8, "8-bit PCM"},
+    {"pcmu8", SF_FORMAT_PCM_U8, "8-bit unsigned PCM"},
+    {"vorbis", SF_FORMAT_VORBIS, "Vorbis"},
+    {"opus", SF_FORMAT_OPUS, "Opus"},
+    {"mp3", SF_FORMAT_MPEG_LAYER_III, "MPEG layer III"},
+};
+
+bool holdsAnyValue(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_FLOAT:
+    case SF_FORMAT_DOUBLE:
+    case SF_FORMAT_VORBIS:
+    case SF_FORMAT_OPUS:
+        return true;
+    default:
+        return false;
+    }
+}
 
 std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
@@ -41,15 +81,14 @@ std::string lower(std::string s) {
     return s;
 }
 
-template <std::size_t N>
-const NamedFormat* byName(const NamedFormat (&table)[N], const std::string& name) {
-    for (const NamedFormat& f : table)
+template <typename T, std::size_t N> const T* byName(const T (&table)[N], const std::string& name) {
+    for (const T& f : table)
         if (lower(name) == f.name) return &f;
     return nullptr;
 }
 
-template <std::size_t N> const NamedFormat* byValue(const NamedFormat (&table)[N], int value) {
-    for (const NamedFormat& f : table)
+template <typename T, std::size_t N> const T* byValue(const T (&table)[N], int value) {
+    for (const T& f : table)
         if (f.value == value) return &f;
     return nullptr;
 }
@@ -80,6 +119,10 @@ AudioFileReader::AudioFileReader(const std::filesystem::path& path) : path_(path
     sampleRate_ = info.samplerate;
     frames_ = info.frames;
     format_ = info.format;
+    // libsndfile notes a data chunk longer than the file as "data : N (should be M)".
+    std::string log(4096, '\0');
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    cutShort_ = log.find("(should be") != std::string::npos;
 }
 
 std::int64_t AudioFileReader::read(double* interleaved, std::int64_t frames) {
@@ -91,7 +134,7 @@ std::int64_t AudioFileReader::read(double* interleaved, std::int64_t frames) {
 
 AudioFileWriter::AudioFileWriter(const std::filesystem::path& path, int format, int channels,
                                  int sampleRate)
-    : temp_(path), channels_(channels) {
+    : target_(resolveOutput(path)), channels_(channels), floating_(holdsAnyValue(format)) {
     SF_INFO info{};
     info.format = format;
     info.channels = channels;
@@ -100,18 +143,48 @@ AudioFileWriter::AudioFileWriter(const std::filesystem::path& path, int format, 
         throw HostError("cannot write " + describeFormat(format) + " with " +
                         std::to_string(channels) + " channels at " + std::to_string(sampleRate) +
                         " Hz");
-    SNDFILE* file = sf_open(temp_.path().string().c_str(), SFM_WRITE, &info);
-    if (!file) throw HostError("cannot create " + path.string() + ": " + sf_strerror(nullptr));
-    file_.reset(file);
+    // Most containers are finished by seeking back to the header, which pipes cannot do:
+    // devices, pipes and standard output get a finished file copied in on commit.
+    if (target_.kind == OutputKind::File)
+        temp_.emplace(target_.path);
+    else
+        temp_.emplace(std::filesystem::temp_directory_path() / "velmorande-host-output");
+    SNDFILE* handle = sf_open(temp_->path().string().c_str(), SFM_WRITE, &info);
+    if (!handle) throw HostError("cannot create " + path.string() + ": " + sf_strerror(nullptr));
+    file_.reset(handle);
     // Overs are clipped to full scale rather than wrapping around in integer encodings.
-    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    sf_command(handle, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 }
 
 void AudioFileWriter::write(const double* interleaved, std::int64_t frames) {
     if (!file_) throw HostError("writing to a finished audio file");
-    sf_count_t put = sf_writef_double(sf(file_), interleaved, frames);
+    const double* data = interleaved;
+    if (!floating_) {
+        const auto n = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels_);
+        std::int64_t overs = 0, bad = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double a = std::fabs(interleaved[i]);
+            const bool finite = a <= std::numeric_limits<double>::max();
+            overs += finite && a > 1.0 ? 1 : 0;
+            bad += finite ? 0 : 1;
+        }
+        clipped_ += overs;
+        nonFiniteReplaced_ += bad;
+        if (bad) {
+            // NaN would become full-scale negative in integer encodings: written as 0, and
+            // infinities as full scale.
+            scratch_.assign(interleaved, interleaved + n);
+            for (double& x : scratch_)
+                if (std::isnan(x))
+                    x = 0.0;
+                else if (std::isinf(x))
+                    x = x > 0.0 ? 1.0 : -1.0;
+            data = scratch_.data();
+        }
+    }
+    sf_count_t put = sf_writef_double(sf(file_), data, frames);
     if (put != frames)
-        throw HostError("cannot write " + temp_.target().string() + ": " + sf_strerror(sf(file_)));
+        throw HostError("cannot write " + target_.path.string() + ": " + sf_strerror(sf(file_)));
 }
 
 void AudioFileWriter::commit() {
@@ -119,32 +192,64 @@ void AudioFileWriter::commit() {
     sf_write_sync(sf(file_));
     int error = sf_close(static_cast<SNDFILE*>(file_.release()));
     if (error != 0)
-        throw HostError("cannot finish " + temp_.target().string() + ": " + sf_error_number(error));
-    temp_.commit();
+        throw HostError("cannot finish " + target_.path.string() + ": " + sf_error_number(error));
+    if (target_.kind == OutputKind::File) {
+        temp_->commit();
+        return;
+    }
+    std::ifstream in(temp_->path(), std::ios::binary);
+    if (target_.kind == OutputKind::StandardOutput) {
+        std::cout << in.rdbuf();
+        std::cout.flush();
+        if (!std::cout) throw HostError("cannot write the audio to standard output");
+        return;
+    }
+    std::ofstream out(target_.path, std::ios::binary);
+    out << in.rdbuf();
+    out.flush();
+    if (!out) throw HostError("cannot write " + target_.path.string());
 }
 
 int chooseOutputFormat(const std::string& container, const std::string& encoding,
                        const std::filesystem::path& output, int inputFormat, int channels,
                        int sampleRate) {
     int major = 0;
+    int fixed = 0;
     if (!container.empty()) {
-        const NamedFormat* f = byName(kContainers, container);
+        const Container* f = byName(kContainers, container);
         if (!f)
-            throw UsageError("unknown output format '" + container +
-                             "' (wav, aiff, flac, caf, w64)");
+            throw UsageError("unknown output format '" + container + "' (" + kContainerList + ")");
         major = f->value;
+        fixed = f->fixedEncoding;
     } else {
-        std::string ext = lower(output.extension().string());
+        std::string ext = output == "-" ? "" : lower(output.extension().string());
         if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
-        if (ext == "aiff" || ext == "aif") ext = "aiff";
-        if (const NamedFormat* f = byName(kContainers, ext))
+        if (const Container* f = byName(kContainers, ext)) {
             major = f->value;
-        else if (inputFormat)
+            fixed = f->fixedEncoding;
+        } else if (!ext.empty()) {
+            throw UsageError("cannot tell the format of " + output.string() + " from ." + ext +
+                             ": name it " + kContainerList + ", or give --format");
+        } else if (inputFormat) {
             major = inputFormat & SF_FORMAT_TYPEMASK;
-        else
+            if (major == SF_FORMAT_OGG || major == SF_FORMAT_MPEG)
+                fixed = inputFormat & SF_FORMAT_SUBMASK;
+        } else {
             major = SF_FORMAT_WAV;
+        }
     }
 
+    const std::string name = describeFormat(major).substr(0, describeFormat(major).find(','));
+    if (fixed) {
+        if (!encoding.empty())
+            throw UsageError(name + " output is always " + byValue(kEncodings, fixed)->description +
+                             "; leave out --encoding");
+        if (!valid(major | fixed, channels, sampleRate))
+            throw UsageError("this libsndfile cannot write " + describeFormat(major | fixed) +
+                             " with " + std::to_string(channels) + " channels at " +
+                             std::to_string(sampleRate) + " Hz");
+        return major | fixed;
+    }
     if (!encoding.empty()) {
         const NamedFormat* e = byName(kEncodings, encoding);
         if (!e)
@@ -152,8 +257,7 @@ int chooseOutputFormat(const std::string& container, const std::string& encoding
                              "' (pcm16, pcm24, pcm32, float, double)");
         int format = major | e->value;
         if (!valid(format, channels, sampleRate))
-            throw UsageError(describeFormat(major).substr(0, describeFormat(major).find(',')) +
-                             " cannot hold " + e->description + " audio");
+            throw UsageError(name + " cannot hold " + e->description + " audio");
         return format;
     }
     int sub = inputFormat & SF_FORMAT_SUBMASK;
@@ -164,8 +268,51 @@ int chooseOutputFormat(const std::string& container, const std::string& encoding
                      " channels at " + std::to_string(sampleRate) + " Hz");
 }
 
+int bytesPerSample(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+        return 1;
+    case SF_FORMAT_PCM_16:
+        return 2;
+    case SF_FORMAT_PCM_24:
+        return 3;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+        return 4;
+    case SF_FORMAT_DOUBLE:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+int fitContainer(int format, int channels, std::int64_t frames, std::string& note) {
+    const int major = format & SF_FORMAT_TYPEMASK;
+    if (frames < 0 || (major != SF_FORMAT_WAV && major != SF_FORMAT_AIFF && major != SF_FORMAT_AU))
+        return format;
+    // The data size field holds 32 bits; keep well clear of the limit for the header and any
+    // chunks libsndfile adds.
+    constexpr double kLimit = 4294967295.0 - 1024.0 * 1024.0;
+    const double bytes =
+        static_cast<double>(frames) * channels * std::max(bytesPerSample(format), 1);
+    if (bytes <= kLimit) return format;
+    char size[32];
+    std::snprintf(size, sizeof size, "%.2f GiB", bytes / (1024.0 * 1024.0 * 1024.0));
+    if (major == SF_FORMAT_WAV) {
+        note = std::string("the output will hold ") + size +
+               " of audio, more than WAV can: writing RF64";
+        return SF_FORMAT_RF64 | (format & SF_FORMAT_SUBMASK);
+    }
+    throw HostError(std::string("the output would hold ") + size + " of audio, more than " +
+                    describeFormat(major).substr(0, describeFormat(major).find(',')) +
+                    " can; use --format rf64, w64 or caf");
+}
+
 std::string describeFormat(int format) {
-    const NamedFormat* c = byValue(kContainers, format & SF_FORMAT_TYPEMASK);
+    const Container* c = byValue(kContainers, format & SF_FORMAT_TYPEMASK);
     const NamedFormat* e = byValue(kEncodings, format & SF_FORMAT_SUBMASK);
     std::string text = c ? c->description : "audio";
     text += ", ";

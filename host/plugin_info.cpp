@@ -2,6 +2,11 @@
 
 #include "fx_file.h"
 #include "text_match.h"
+#include "json.h"
+#include "plugin_state.h"
+
+#include <algorithm>
+#include <vector>
 
 #include <cstdio>
 #include <iomanip>
@@ -31,6 +36,37 @@ std::string hex32(VstInt32 v) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(v));
     return buf;
+}
+
+constexpr const char* kQuestions[] = {
+    "sendVstEvents",      "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
+    "receiveVstTimeInfo", "offline",          "midiProgramNames", "bypass"};
+
+// Steps through a parameter's range; few distinct texts make a list of values.
+struct ParamSurvey {
+    std::string atZero, atOne;
+    std::vector<std::string> values; // empty when there are many
+};
+
+ParamSurvey survey(PluginInstance& plugin, VstInt32 index) {
+    constexpr int kSteps = 200;
+    constexpr std::size_t kMaxValues = 32;
+    const float before = plugin.getParameter(index);
+    ParamSurvey s;
+    bool many = false;
+    for (int i = 0; i <= kSteps; ++i) {
+        plugin.setParameter(index, static_cast<float>(i) / kSteps);
+        std::string shown = trimmed(plugin.paramDisplay(index));
+        if (i == 0) s.atZero = shown;
+        if (i == kSteps) s.atOne = shown;
+        if (!many && std::find(s.values.begin(), s.values.end(), shown) == s.values.end()) {
+            s.values.push_back(shown);
+            many = s.values.size() > kMaxValues;
+        }
+    }
+    plugin.setParameter(index, before);
+    if (many) s.values.clear();
+    return s;
 }
 
 } // namespace
@@ -85,10 +121,7 @@ void printPluginInfo(PluginInstance& plugin, std::ostream& out) {
         if (plugin.supports(mode)) out << ' ' << processModeName(mode);
     out << '\n';
     out << "\nCapabilities (effCanDo):\n";
-    static constexpr const char* questions[] = {
-        "sendVstEvents",      "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
-        "receiveVstTimeInfo", "offline",          "midiProgramNames", "bypass"};
-    for (const char* q : questions)
+    for (const char* q : kQuestions)
         out << "  " << std::left << std::setw(22) << q << answer(plugin.canDo(q)) << '\n';
 
     const VstInt32 current = plugin.currentProgram();
@@ -110,6 +143,92 @@ void printPluginInfo(PluginInstance& plugin, std::ostream& out) {
             << std::setw(10) << trimmed(plugin.paramLabel(i)) << value.str() << '\n';
     }
     out << std::right;
+}
+
+void printPluginInfoJson(PluginInstance& plugin, std::ostream& out) {
+    const AEffect& e = plugin.effect();
+    JsonWriter j(out);
+    j.beginObject();
+    j.value("effect", trimmed(plugin.effectName()));
+    j.value("vendor", trimmed(plugin.vendorString()));
+    j.value("product", trimmed(plugin.productString()));
+    j.value("version", e.version);
+    j.value("vendorVersion", static_cast<long long>(plugin.dispatch(effGetVendorVersion)));
+    j.value("uniqueId", fourCCText(e.uniqueID));
+    j.value("uniqueIdNumber", e.uniqueID);
+    j.value("vstVersion", static_cast<long long>(plugin.dispatch(effGetVstVersion)));
+    j.value("category", categoryName(plugin.dispatch(effGetPlugCategory)));
+    j.value("inputs", e.numInputs);
+    j.value("outputs", e.numOutputs);
+    j.value("latency", e.initialDelay);
+    j.value("tailSamples", static_cast<long long>(plugin.dispatch(effGetTailSize)));
+    j.beginArray("flags");
+    std::istringstream flagNames(describeFlags(e.flags));
+    for (std::string word; flagNames >> word;)
+        if (word != "none") j.value(nullptr, word);
+    j.endArray();
+    j.beginArray("callbacks");
+    for (ProcessMode mode :
+         {ProcessMode::Replacing, ProcessMode::Accumulating, ProcessMode::DoubleReplacing})
+        if (plugin.supports(mode)) j.value(nullptr, processModeName(mode));
+    j.endArray();
+    j.beginObject("canDo");
+    for (const char* q : kQuestions) {
+        VstIntPtr v = plugin.canDo(q);
+        if (v == 0)
+            j.null(q);
+        else
+            j.value(q, v > 0);
+    }
+    j.endObject();
+    j.value("currentProgram", plugin.currentProgram());
+    j.beginArray("programs");
+    for (VstInt32 i = 0; i < plugin.numPrograms(); ++i)
+        j.value(nullptr, trimmed(plugin.programNameAt(i)));
+    j.endArray();
+    // Stepping through one parameter may move others (a mode switch converting a value):
+    // everything is read first, and the whole state is put back after each survey.
+    struct Param {
+        std::string name, unit, display;
+        float normalised;
+        ParamSurvey survey;
+    };
+    std::vector<Param> params;
+    for (VstInt32 i = 0; i < plugin.numParams(); ++i)
+        params.push_back({trimmed(plugin.paramName(i)),
+                          trimmed(plugin.paramLabel(i)),
+                          trimmed(plugin.paramDisplay(i)),
+                          plugin.getParameter(i),
+                          {}});
+    const FxProgram state = captureProgram(plugin);
+    for (VstInt32 i = 0; i < plugin.numParams(); ++i) {
+        params[static_cast<std::size_t>(i)].survey = survey(plugin, i);
+        std::vector<std::string> ignored;
+        restoreProgram(plugin, state, ignored);
+    }
+    j.beginArray("parameters");
+    for (VstInt32 i = 0; i < plugin.numParams(); ++i) {
+        const Param& p = params[static_cast<std::size_t>(i)];
+        j.beginObject();
+        j.value("index", i);
+        j.value("name", p.name);
+        j.value("unit", p.unit);
+        j.value("display", p.display);
+        j.value("normalised", static_cast<double>(p.normalised));
+        j.beginArray("range");
+        j.value(nullptr, p.survey.atZero);
+        j.value(nullptr, p.survey.atOne);
+        j.endArray();
+        if (!p.survey.values.empty()) {
+            j.beginArray("values");
+            for (const std::string& v : p.survey.values)
+                j.value(nullptr, v);
+            j.endArray();
+        }
+        j.endObject();
+    }
+    j.endArray();
+    j.endObject();
 }
 
 } // namespace vhost

@@ -228,14 +228,21 @@ ParamAssignment parseParamAssignment(const std::string& text) {
     a.value = trimmed(text.substr(eq + 1));
     if (a.target.empty()) throw UsageError("--param '" + text + "' names no parameter");
     if (a.value.empty()) throw UsageError("--param '" + text + "' gives no value");
+    auto nonFinite = [&] {
+        throw UsageError("--param '" + text + "': " + a.value + " is not a finite number");
+    };
+    {
+        char* end = nullptr;
+        double v = std::strtod(a.value.c_str(), &end);
+        if (end == a.value.c_str() + a.value.size() && !std::isfinite(v)) nonFinite();
+    }
     if (a.value.size() > 1 && (a.value.back() == 'n' || a.value.back() == 'N')) {
         std::string number = a.value.substr(0, a.value.size() - 1);
         char* end = nullptr;
         double v = std::strtod(number.c_str(), &end);
         if (end == number.c_str() + number.size() && !number.empty()) {
-            if (!(v >= 0.0 && v <= 1.0))
-                throw UsageError("normalised value " + a.value + " of '" + a.target +
-                                 "' is outside 0..1");
+            if (!std::isfinite(v)) nonFinite();
+            // The range is checked when the value is set, as for plain values.
             a.normalized = true;
             a.normalizedValue = v;
         }
@@ -273,13 +280,15 @@ VstInt32 findParameter(PluginInstance& plugin, const std::string& target) {
 ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assignment) {
     VstInt32 index = findParameter(plugin, assignment.target);
     if (assignment.normalized) {
+        if (!(assignment.normalizedValue >= 0.0 && assignment.normalizedValue <= 1.0))
+            throw HostError("normalised value " + assignment.value + " of '" +
+                            trimmed(plugin.paramName(index)) + "' is outside 0..1");
         plugin.setParameter(index, static_cast<float>(assignment.normalizedValue));
         return describe(plugin, index, "", "normalised");
     }
     const float before = plugin.getParameter(index);
     const std::string& wanted = assignment.value;
-    bool taken = plugin.string2Parameter(index, wanted);
-    if (taken) {
+    if (plugin.string2Parameter(index, wanted)) {
         ParamOutcome out = describe(plugin, index, wanted, "text");
         if (out.exact) return out;
     }
@@ -288,15 +297,18 @@ ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assig
     SearchResult search = searchValue(plugin, index, wanted);
     if (search.found) {
         plugin.setParameter(index, search.value);
-        ParamOutcome out = describe(plugin, index, wanted, "search");
-        if (out.exact || !taken) return out;
-    }
-    if (taken && isNumber(wanted)) {
-        // Keep what the plug-in made of the number (e.g. a value clamped to its range).
-        plugin.string2Parameter(index, wanted);
-        return describe(plugin, index, wanted, "text");
+        return describe(plugin, index, wanted, "search");
     }
     plugin.setParameter(index, before);
+    if (isNumber(wanted) && search.numeric) {
+        // Beyond the ends of the range: refused like a normalised value outside 0..1, rather
+        // than silently clamped by the plug-in.
+        char range[128];
+        std::snprintf(range, sizeof range, "(its values run from %g to %g)", search.lowest,
+                      search.highest);
+        throw HostError("'" + wanted + "' is outside the range of parameter '" +
+                        trimmed(plugin.paramName(index)) + "' " + range);
+    }
     std::string message =
         "parameter '" + trimmed(plugin.paramName(index)) + "' cannot show '" + wanted + "'";
     if (!isNumber(wanted) && !search.choices.empty() &&

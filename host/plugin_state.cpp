@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 namespace vhost {
 namespace {
@@ -36,6 +37,14 @@ void writeParameters(PluginInstance& plugin, const FxProgram& program,
                            std::to_string(program.params.size()) + " values for " +
                            std::to_string(plugin.numParams()) + " parameters; set the first " +
                            std::to_string(count));
+    // A value that is not a number would pass the clamp and end up in the plug-in and in
+    // every file saved from it: the record is refused before anything is set.
+    for (VstInt32 i = 0; i < count; ++i)
+        if (!std::isfinite(program.params[static_cast<std::size_t>(i)]))
+            throw HostError("program '" + program.name +
+                            "' holds a value that is not a finite "
+                            "number for parameter " +
+                            std::to_string(i));
     for (VstInt32 i = 0; i < count; ++i)
         plugin.setParameter(i, std::clamp(program.params[static_cast<std::size_t>(i)], 0.0f, 1.0f));
     plugin.setProgramName(program.name);
@@ -91,7 +100,7 @@ void restoreProgram(PluginInstance& plugin, const FxProgram& program,
             throw HostError("the program file holds a chunk, but this plug-in does not take "
                             "chunks");
         if (!plugin.setChunk(true, program.chunk))
-            warnings.push_back("the plug-in reported a failure restoring the program chunk");
+            throw HostError("the plug-in refused the program chunk");
         return;
     }
     writeParameters(plugin, program, warnings);
@@ -103,7 +112,7 @@ void restoreBank(PluginInstance& plugin, const FxBank& bank, std::vector<std::st
         if (!plugin.hasFlag(effFlagsProgramChunks))
             throw HostError("the bank file holds a chunk, but this plug-in does not take chunks");
         if (!plugin.setChunk(false, bank.chunk))
-            warnings.push_back("the plug-in reported a failure restoring the bank chunk");
+            throw HostError("the plug-in refused the bank chunk");
         return;
     }
     auto count = static_cast<VstInt32>(std::min<std::size_t>(

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace vhost {
@@ -38,21 +39,33 @@ template <typename T> struct ChannelBuffers {
 
 // One channel out of interleaved frames, converted to the callback's sample type; a
 // negative channel gives silence.
+// One plug-in input out of interleaved frames, converted to the callback's sample type: a
+// copy of one channel, the average of several, or silence.
 template <typename T>
-void deinterleave(const double* interleaved, int channels, int channel, std::size_t frames,
-                  T* out) {
-    if (channel < 0) {
+void deinterleave(const double* interleaved, int channels, const std::vector<int>& feed,
+                  std::size_t frames, T* out) {
+    if (feed.empty()) {
         std::fill_n(out, frames, T(0));
         return;
     }
-    const double* in = interleaved + channel;
+    const auto stride = static_cast<std::size_t>(channels);
+    if (feed.size() > 1) {
+        const double scale = 1.0 / static_cast<double>(feed.size());
+        for (std::size_t s = 0; s < frames; ++s) {
+            double sum = 0.0;
+            for (int c : feed)
+                sum += interleaved[s * stride + static_cast<std::size_t>(c)];
+            out[s] = static_cast<T>(sum * scale);
+        }
+        return;
+    }
+    const double* in = interleaved + feed[0];
     // Stereo, by far the usual case, with a stride the compiler can see.
     if (channels == 2) {
         for (std::size_t s = 0; s < frames; ++s)
             out[s] = static_cast<T>(in[2 * s]);
         return;
     }
-    const auto stride = static_cast<std::size_t>(channels);
     for (std::size_t s = 0; s < frames; ++s)
         out[s] = static_cast<T>(in[s * stride]);
 }
@@ -92,47 +105,169 @@ ProcessMode chooseProcessMode(const PluginInstance& plugin, Precision precision)
     throw HostError("the plug-in offers no single-precision audio callback");
 }
 
+namespace {
+
+// One plug-in of the chain with its buffers.
+class Stage {
+public:
+    Stage(const RenderStage& stage, const ChannelMap& map, Precision precision, VstInt32 block)
+        : plugin_(*stage.plugin), automation_(stage.automation), effect_(&plugin_.effect()),
+          inputs_(plugin_.numInputs()), outputs_(plugin_.numOutputs()), map_(map),
+          mode_(chooseProcessMode(plugin_, precision)), floatIn_(inputs_, block),
+          floatOut_(outputs_, block), doubleIn_(inputs_, block), doubleOut_(outputs_, block),
+          interleaved_(static_cast<std::size_t>(block) * static_cast<std::size_t>(outputs_)),
+          floatInAt_(floatIn_.pointers.size()), floatOutAt_(floatOut_.pointers.size()),
+          doubleInAt_(doubleIn_.pointers.size()), doubleOutAt_(doubleOut_.pointers.size()) {}
+
+    ProcessMode mode() const noexcept { return mode_; }
+    int outputs() const noexcept { return outputs_; }
+    const double* output() const noexcept { return interleaved_.data(); }
+
+    // Renders `frames` frames of interleaved input starting at `position`; the result is
+    // in output().
+    void run(const double* in, int channels, VstInt32 frames, std::int64_t position) {
+        const auto n = static_cast<std::size_t>(frames);
+        if (mode_ == ProcessMode::DoubleReplacing) {
+            fill(in, channels, n, doubleIn_, doubleOut_);
+            segments(frames, position, doubleIn_, doubleOut_, doubleInAt_, doubleOutAt_);
+            interleave(doubleOut_, outputs_, n, interleaved_.data());
+        } else {
+            fill(in, channels, n, floatIn_, floatOut_);
+            segments(frames, position, floatIn_, floatOut_, floatInAt_, floatOutAt_);
+            interleave(floatOut_, outputs_, n, interleaved_.data());
+        }
+    }
+
+private:
+    template <typename T>
+    void fill(const double* in, int channels, std::size_t n, ChannelBuffers<T>& ins,
+              ChannelBuffers<T>& outs) {
+        for (int i = 0; i < inputs_; ++i)
+            deinterleave(in, channels, map_.feeds[static_cast<std::size_t>(i)], n,
+                         ins.pointers[static_cast<std::size_t>(i)]);
+        // `process` adds into the outputs, and a plug-in that writes nothing should give
+        // silence rather than the last block again: the outputs start at zero.
+        for (auto& out : outs.data)
+            std::fill(out.begin(), out.end(), T(0));
+    }
+
+    // The block in pieces that end where the automation changes a value.
+    template <typename T>
+    void segments(VstInt32 frames, std::int64_t position, ChannelBuffers<T>& ins,
+                  ChannelBuffers<T>& outs, std::vector<T*>& insAt, std::vector<T*>& outsAt) {
+        HostCallback& host = plugin_.host();
+        if (!automation_) {
+            host.setPosition(position, true);
+            call(ins.pointers.data(), outs.pointers.data(), frames);
+            return;
+        }
+        for (VstInt32 done = 0; done < frames;) {
+            const std::int64_t at = position + done;
+            automation_->apply(plugin_, at);
+            const auto length = static_cast<VstInt32>(
+                std::min<std::int64_t>(frames - done, automation_->nextChange(at) - at));
+            for (std::size_t c = 0; c < insAt.size(); ++c)
+                insAt[c] = ins.pointers[c] + done;
+            for (std::size_t c = 0; c < outsAt.size(); ++c)
+                outsAt[c] = outs.pointers[c] + done;
+            host.setPosition(at, true);
+            call(insAt.data(), outsAt.data(), length);
+            done += length;
+        }
+    }
+
+    void call(float** in, float** out, VstInt32 frames) {
+        if (mode_ == ProcessMode::Replacing)
+            plugin_.processReplacing(in, out, frames);
+        else
+            plugin_.processAccumulating(in, out, frames);
+    }
+    void call(double** in, double** out, VstInt32 frames) {
+        plugin_.processDoubleReplacing(in, out, frames);
+    }
+
+    PluginInstance& plugin_;
+    Automation* automation_;
+    AEffect* effect_;
+    int inputs_, outputs_;
+    ChannelMap map_;
+    ProcessMode mode_;
+    ChannelBuffers<float> floatIn_, floatOut_;
+    ChannelBuffers<double> doubleIn_, doubleOut_;
+    std::vector<double> interleaved_;
+    std::vector<float*> floatInAt_, floatOutAt_;
+    std::vector<double*> doubleInAt_, doubleOutAt_;
+};
+
+// Switches processing on for every plug-in of the chain, and off again on every way out.
+class ChainActive {
+public:
+    explicit ChainActive(const std::vector<RenderStage>& stages) {
+        for (const RenderStage& s : stages)
+            scopes_.push_back(std::make_unique<ActiveScope>(*s.plugin));
+    }
+    ~ChainActive() {
+        while (!scopes_.empty())
+            scopes_.pop_back();
+    }
+    ChainActive(const ChainActive&) = delete;
+    ChainActive& operator=(const ChainActive&) = delete;
+
+private:
+    std::vector<std::unique_ptr<ActiveScope>> scopes_;
+};
+
+} // namespace
+
 RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink,
+                    const RenderSettings& settings, const ProgressFn& progress) {
+    return render(std::vector<RenderStage>{{&plugin, nullptr}}, source, sink, settings, progress);
+}
+
+RenderReport render(const std::vector<RenderStage>& chain, AudioSource& source, AudioSink& sink,
                     const RenderSettings& settings, const ProgressFn& progress) {
     if (settings.blockSize < 1) throw HostError("the block size must be at least 1");
     if (!(settings.sampleRate > 0.0)) throw HostError("the sample rate must be positive");
-    plugin.checkDescriptor();
-    const int inputs = plugin.numInputs();
-    const int outputs = plugin.numOutputs();
-    if (outputs < 1) throw HostError("the plug-in has no audio outputs");
+    if (chain.empty()) throw HostError("no plug-in to render through");
     const int sourceChannels = source.channels();
-    const ProcessMode mode = chooseProcessMode(plugin, settings.precision);
+    const VstInt32 block = settings.blockSize;
 
     RenderReport report;
     report.inputChannels = sourceChannels;
-    report.outputChannels = outputs;
     report.sampleRate = settings.sampleRate;
-    report.mode = mode;
 
-    HostCallback& host = plugin.host();
-    host.setTempo(settings.tempo);
-    plugin.prepare(settings.sampleRate, settings.blockSize);
+    std::vector<std::unique_ptr<Stage>> stages;
+    int channels = sourceChannels;
+    for (std::size_t k = 0; k < chain.size(); ++k) {
+        PluginInstance& plugin = *chain[k].plugin;
+        plugin.checkDescriptor();
+        if (plugin.numOutputs() < 1) throw HostError("the plug-in has no audio outputs");
+        ChannelMap map =
+            mapChannels(k == 0 ? settings.channels : std::string(), channels, plugin.numInputs());
+        if (!map.note.empty())
+            report.channelNotes.push_back(
+                chain.size() > 1 ? "plug-in " + std::to_string(k + 1) + ": " + map.note : map.note);
+        report.channelsDropped = report.channelsDropped || map.dropped;
+        stages.push_back(std::make_unique<Stage>(chain[k], map, settings.precision, block));
+        plugin.host().setTempo(settings.tempo);
+        plugin.prepare(settings.sampleRate, block);
+        channels = plugin.numOutputs();
+    }
+    report.outputChannels = channels;
+    report.mode = stages.front()->mode();
 
     const auto tailFrames = static_cast<std::int64_t>(
         std::llround(std::max(settings.tailSeconds, 0.0) * settings.sampleRate));
     const std::int64_t sourceFrames = source.frames();
+    report.expectedInputFrames = sourceFrames;
     const double expected =
         sourceFrames >= 0 ? static_cast<double>(sourceFrames + tailFrames) : -1.0;
 
-    const VstInt32 block = settings.blockSize;
     std::vector<double> interleavedIn(static_cast<std::size_t>(block) *
                                       static_cast<std::size_t>(sourceChannels));
-    std::vector<double> interleavedOut(static_cast<std::size_t>(block) *
-                                       static_cast<std::size_t>(outputs));
-    ChannelBuffers<float> floatIn(inputs, block), floatOut(outputs, block);
-    ChannelBuffers<double> doubleIn(inputs, block), doubleOut(outputs, block);
-    // Which source channel feeds each plug-in input (-1: silence).
-    std::vector<int> feed(static_cast<std::size_t>(std::max(inputs, 0)));
-    for (int i = 0; i < inputs; ++i)
-        feed[static_cast<std::size_t>(i)] = sourceChannels == 1 ? 0 : (i < sourceChannels ? i : -1);
 
     const auto started = std::chrono::steady_clock::now();
-    ActiveScope processing(plugin);
+    ChainActive processing(chain);
 
     bool sourceDone = false;
     std::int64_t tailLeft = tailFrames;
@@ -158,36 +293,16 @@ RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink
         frames += pad;
         if (frames == 0) break;
 
-        host.setPosition(position, true);
-        const auto n = static_cast<std::size_t>(frames);
-        if (mode == ProcessMode::DoubleReplacing) {
-            for (int i = 0; i < inputs; ++i)
-                deinterleave(interleavedIn.data(), sourceChannels,
-                             feed[static_cast<std::size_t>(i)], n,
-                             doubleIn.pointers[static_cast<std::size_t>(i)]);
-            for (auto& out : doubleOut.data)
-                std::fill(out.begin(), out.end(), 0.0);
-            plugin.processDoubleReplacing(doubleIn.pointers.data(), doubleOut.pointers.data(),
-                                          frames);
-            interleave(doubleOut, outputs, n, interleavedOut.data());
-        } else {
-            for (int i = 0; i < inputs; ++i)
-                deinterleave(interleavedIn.data(), sourceChannels,
-                             feed[static_cast<std::size_t>(i)], n,
-                             floatIn.pointers[static_cast<std::size_t>(i)]);
-            // `process` adds into the outputs, and a plug-in that writes nothing should give
-            // silence rather than the last block again: the outputs start at zero.
-            for (auto& out : floatOut.data)
-                std::fill(out.begin(), out.end(), 0.0f);
-            if (mode == ProcessMode::Replacing)
-                plugin.processReplacing(floatIn.pointers.data(), floatOut.pointers.data(), frames);
-            else
-                plugin.processAccumulating(floatIn.pointers.data(), floatOut.pointers.data(),
-                                           frames);
-            interleave(floatOut, outputs, n, interleavedOut.data());
+        const double* in = interleavedIn.data();
+        int inChannels = sourceChannels;
+        for (auto& stage : stages) {
+            stage->run(in, inChannels, frames, position);
+            in = stage->output();
+            inChannels = stage->outputs();
         }
-        report.output.addBlock(interleavedOut.data(), n * static_cast<std::size_t>(outputs));
-        sink.write(interleavedOut.data(), frames);
+        const auto n = static_cast<std::size_t>(frames);
+        report.output.addBlock(in, n * static_cast<std::size_t>(inChannels));
+        sink.write(in, frames);
         position += frames;
         report.outputFrames += frames;
         // Called every block, also when the length is unknown: it may stop the render.
@@ -195,7 +310,8 @@ RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink
             progress(expected > 0.0 ? std::min(1.0, static_cast<double>(position) / expected)
                                     : 0.0);
     }
-    host.setPosition(position, false);
+    for (const RenderStage& s : chain)
+        s.plugin->host().setPosition(position, false);
     report.wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return report;

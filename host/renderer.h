@@ -4,11 +4,15 @@
 #pragma once
 
 #include "audio_stream.h"
+#include "automation.h"
+#include "channel_map.h"
 #include "signal_stats.h"
 #include "vsthost/plugin_instance.h"
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace vhost {
 
@@ -20,6 +24,13 @@ struct RenderSettings {
     Precision precision = Precision::Single;
     double tempo = 120.0;
     double tailSeconds = 0.0;
+    std::string channels; // how the source feeds the first plug-in (see mapChannels)
+};
+
+// One plug-in of a chain, with the parameter changes it receives during the render.
+struct RenderStage {
+    PluginInstance* plugin = nullptr;
+    Automation* automation = nullptr;
 };
 
 struct RenderReport {
@@ -32,6 +43,13 @@ struct RenderReport {
     SignalStats input;
     SignalStats output;
     double wallSeconds = 0.0;
+    std::int64_t expectedInputFrames = -1; // what the source announced; -1: unknown
+    std::vector<std::string> channelNotes; // per stage, when its channels are not one to one
+    bool channelsDropped = false;
+
+    bool inputTruncated() const {
+        return expectedInputFrames >= 0 && inputFrames < expectedInputFrames;
+    }
 
     double durationSeconds() const {
         return sampleRate > 0.0 ? static_cast<double>(outputFrames) / sampleRate : 0.0;
@@ -49,8 +67,12 @@ using ProgressFn = std::function<void(double)>;
 // `process` for single precision. Throws HostError when the plug-in cannot do the precision.
 ProcessMode chooseProcessMode(const PluginInstance& plugin, Precision precision);
 
-// Renders the source through the plug-in into the sink (which receives numOutputs channels).
-// A mono source feeds every input; otherwise input i takes source channel i, or silence.
+// Renders the source through the plug-ins in series into the sink (which receives the last
+// plug-in's outputs). The source feeds the first plug-in as settings.channels says; each
+// plug-in feeds the next with the default mapping. Blocks are split where automation changes
+// a value, so each change takes effect at its frame.
+RenderReport render(const std::vector<RenderStage>& stages, AudioSource& source, AudioSink& sink,
+                    const RenderSettings& settings, const ProgressFn& progress = {});
 RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink,
                     const RenderSettings& settings, const ProgressFn& progress = {});
 

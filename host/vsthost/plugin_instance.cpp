@@ -40,7 +40,10 @@ std::unique_ptr<PluginInstance> PluginInstance::load(const std::filesystem::path
         throw HostError("plug-in library not found: " + path.string());
     if (std::filesystem::is_directory(path, ec))
         throw HostError("plug-in path is a directory, not a library: " + path.string());
-    return fromLibrary(std::make_shared<DynamicLibrary>(path), host, startup);
+    // The loader searches library paths for a bare name; an existing file is meant here.
+    return fromLibrary(std::make_shared<DynamicLibrary>(
+                           path.has_parent_path() ? path : std::filesystem::path(".") / path),
+                       host, startup);
 }
 
 VstPluginEntryProc PluginInstance::entryOf(const DynamicLibrary& library) noexcept {

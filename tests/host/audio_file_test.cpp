@@ -102,9 +102,68 @@ TEST(AudioFile, OutputFormatFollowsNameThenInput) {
     // FLAC cannot hold float: the input's encoding gives way to 24-bit.
     EXPECT_EQ(chooseOutputFormat("", "", "out.flac", wavFloat, 2, 44100),
               SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
-    // An unknown extension keeps the input's container.
-    EXPECT_EQ(chooseOutputFormat("", "", "out.audio", flac16, 2, 44100), flac16);
+    // No extension keeps the input's container; an extension the host does not write is
+    // refused rather than written as something else under that name.
+    EXPECT_EQ(chooseOutputFormat("", "", "out", flac16, 2, 44100), flac16);
+    EXPECT_EQ(chooseOutputFormat("", "", "-", flac16, 2, 44100), flac16);
     EXPECT_EQ(chooseOutputFormat("", "", "out", 0, 2, 44100), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    EXPECT_THROW(chooseOutputFormat("", "", "out.audio", flac16, 2, 44100), UsageError);
+    EXPECT_EQ(chooseOutputFormat("flac", "", "out.audio", flac16, 2, 44100), flac16);
+}
+
+TEST(AudioFile, CompressedFormatsFromTheirExtension) {
+    struct Case {
+        const char* name;
+        int format;
+    };
+    for (const Case& c : {Case{"a.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+                          Case{"a.oga", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+                          Case{"a.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS},
+                          Case{"a.MP3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
+                          Case{"a.rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16},
+                          Case{"a.au", SF_FORMAT_AU | SF_FORMAT_PCM_16}})
+        EXPECT_EQ(chooseOutputFormat("", "", c.name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 48000),
+                  c.format)
+            << c.name;
+    // Their encoding is fixed.
+    EXPECT_THROW(chooseOutputFormat("", "pcm16", "a.ogg", 0, 2, 48000), UsageError);
+}
+
+TEST(AudioFile, LargeWavBecomesRf64BeforeTheSizeFieldWraps) {
+    struct Case {
+        int format;
+        int channels;
+        std::int64_t frames;
+        int expected; // 0: refused
+    };
+    const int wavFloat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    const int rf64Float = SF_FORMAT_RF64 | SF_FORMAT_FLOAT;
+    const std::int64_t limitFrames = (std::int64_t{1} << 32) / 8; // stereo float: 8 bytes a frame
+    for (const Case& c : {
+             Case{wavFloat, 2, 44100, wavFloat},
+             Case{wavFloat, 2, limitFrames - 1024 * 1024, wavFloat},
+             Case{wavFloat, 2, limitFrames, rf64Float},
+             // 192 kHz stereo float with a 3000 s tail, as reported.
+             Case{wavFloat, 2, 192000LL * 3000, rf64Float},
+             Case{SF_FORMAT_WAV | SF_FORMAT_PCM_16, 6, 400'000'000,
+                  SF_FORMAT_RF64 | SF_FORMAT_PCM_16},
+             Case{SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 1'000'000'000,
+                  SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+             Case{SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 2, 1'000'000'000, 0},
+             Case{SF_FORMAT_CAF | SF_FORMAT_FLOAT, 2, 1'000'000'000,
+                  SF_FORMAT_CAF | SF_FORMAT_FLOAT},
+             Case{SF_FORMAT_W64 | SF_FORMAT_DOUBLE, 8, 1'000'000'000,
+                  SF_FORMAT_W64 | SF_FORMAT_DOUBLE},
+             Case{wavFloat, 2, -1, wavFloat}, // unknown length
+         }) {
+        std::string note;
+        if (c.expected == 0) {
+            EXPECT_THROW(fitContainer(c.format, c.channels, c.frames, note), HostError);
+            continue;
+        }
+        EXPECT_EQ(fitContainer(c.format, c.channels, c.frames, note), c.expected) << c.frames;
+        EXPECT_EQ(note.empty(), c.expected == c.format) << note;
+    }
 }
 
 TEST(AudioFile, ExplicitFormatAndEncoding) {

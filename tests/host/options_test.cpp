@@ -76,8 +76,10 @@ TEST(Options, BadParameterRequests) {
     EXPECT_THROW(parseParamAssignment("Feedback"), UsageError);
     EXPECT_THROW(parseParamAssignment("=4"), UsageError);
     EXPECT_THROW(parseParamAssignment("Feedback="), UsageError);
-    EXPECT_THROW(parseParamAssignment("Feedback=1.5n"), UsageError);
-    EXPECT_THROW(parseParamAssignment("Feedback=-0.1n"), UsageError);
+    // Values that are not finite numbers are no values at all.
+    for (const char* text : {"Feedback=inf", "Feedback=-inf", "Feedback=nan", "Feedback=NAN",
+                             "Feedback=infinity", "Feedback=nann", "Feedback=infn"})
+        EXPECT_THROW(parseParamAssignment(text), UsageError) << text;
 }
 
 TEST(Options, InfoAndDemo) {
@@ -133,11 +135,77 @@ TEST(Options, DoubleDashEndsOptions) {
     EXPECT_EQ(o.input, "-in.wav");
 }
 
+TEST(Options, ChainsAutomationAndTheRest) {
+    Options o = parse({"-P",
+                       "Gain=1",
+                       "a.so",
+                       "--automate",
+                       "a.json",
+                       "--then",
+                       "b.so",
+                       "-p",
+                       "2",
+                       "-PMix=3",
+                       "--save",
+                       "b.fxp",
+                       "--then",
+                       "c.so",
+                       "--load",
+                       "c.fxp",
+                       "--channels",
+                       "2,1",
+                       "--time-signature",
+                       "6/8",
+                       "--json",
+                       "-t90",
+                       "-b64",
+                       "in.wav",
+                       "-"});
+    EXPECT_EQ(o.plugin, "a.so");
+    EXPECT_EQ(o.params.size(), 1u);
+    EXPECT_EQ(o.automation, "a.json");
+    ASSERT_EQ(o.chained.size(), 2u);
+    EXPECT_EQ(o.chained[0].path, "b.so");
+    EXPECT_EQ(o.chained[0].program, "2");
+    ASSERT_EQ(o.chained[0].params.size(), 1u);
+    EXPECT_EQ(o.chained[0].params[0].target, "Mix");
+    EXPECT_EQ(o.chained[0].saveState, "b.fxp");
+    EXPECT_EQ(o.chained[1].loadState, "c.fxp");
+    EXPECT_FALSE(o.loadState);
+    EXPECT_EQ(pluginChain(o).size(), 3u);
+    EXPECT_EQ(o.channels, "2,1");
+    EXPECT_EQ(o.timeSigNumerator, 6);
+    EXPECT_EQ(o.timeSigDenominator, 8);
+    EXPECT_TRUE(o.json);
+    EXPECT_EQ(o.tempo, 90.0);
+    EXPECT_EQ(o.blockSize, 64);
+    EXPECT_EQ(o.output, "-");
+    EXPECT_NO_THROW(parse({"fx.so", "-", "-"})); // standard input to standard output
+
+    Options d = parse({"diff", "a.wav", "b.wav", "--tolerance", "-60dB", "--json"});
+    EXPECT_EQ(d.mode, Mode::Diff);
+    EXPECT_NEAR(d.tolerance, 0.001, 1e-12);
+    EXPECT_EQ(d.diffB, "b.wav");
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"fx.so", "--then"},
+                                               {"fx.so", "--then", ""},
+                                               {"fx.so", "--time-signature", "3", "a", "b"},
+                                               {"fx.so", "--time-signature", "0/4", "a", "b"},
+                                               {"fx.so", "--channels", "", "a", "b"},
+                                               {"fx.so", "--json=1", "a", "b"},
+                                               {"diff", "a.wav"},
+                                               {"diff", "a", "b", "--tolerance", "3"},
+                                               {"diff", "a", "b", "--frobnicate"}})
+        EXPECT_THROW(parse(bad), UsageError) << bad[1];
+}
+
 TEST(Options, UsageDocumentsEveryOption) {
     std::string text = usageText();
-    for (const char* option : {"--tempo", "--rate", "--block-size", "--precision", "--tail",
-                               "--program", "--param", "--load", "--save", "--format", "--encoding",
-                               "--float", "--info", "--demo", "--quiet", "--help"})
+    for (const char* option :
+         {"--tempo", "--rate",           "--block-size", "--precision", "--tail",     "--program",
+          "--param", "--load",           "--save",       "--format",    "--encoding", "--float",
+          "--info",  "--demo",           "--quiet",      "--help",      "--channels", "--automate",
+          "--then",  "--time-signature", "--json",       "diff A B",    "--tolerance"})
         EXPECT_NE(text.find(option), std::string::npos) << option;
     EXPECT_NE(text.find("0.4n"), std::string::npos);
 }

@@ -81,13 +81,24 @@ TEST_P(ParamsTest, FindsProgramsByNumberOrName) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ParamsTest, ::testing::Values(FIXTURE_GAIN, FIXTURE_LEGACY));
 
-TEST(Params, ValuesBeyondTheRangeAreClampedByTheEffectWithAWarning) {
+TEST(Params, ValuesBeyondTheRangeAreRefusedPlainOrNormalised) {
     HostCallback host;
     auto plugin = PluginInstance::load(FIXTURE_GAIN, host);
-    ParamOutcome r = applyParameter(*plugin, parseParamAssignment("Gain=250"));
-    EXPECT_FALSE(r.exact);
-    EXPECT_EQ(r.display, "200.0");
-    EXPECT_EQ(r.method, "text");
+    const float before = plugin->getParameter(0);
+    for (const char* text : {"Gain=250", "Gain=-1", "Gain=1.5n", "Gain=-0.1n"}) {
+        try {
+            applyParameter(*plugin, parseParamAssignment(text));
+            ADD_FAILURE() << text << " was taken";
+        } catch (const UsageError&) {
+            ADD_FAILURE() << text << " is a value error, not a usage error";
+        } catch (const HostError& e) {
+            EXPECT_NE(std::string(e.what()).find("outside"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(plugin->getParameter(0), before) << text;
+    }
+    // The ends themselves are in range.
+    EXPECT_TRUE(applyParameter(*plugin, parseParamAssignment("Gain=200")).exact);
+    EXPECT_TRUE(applyParameter(*plugin, parseParamAssignment("Gain=0")).exact);
 }
 
 TEST(Params, WithoutTextSupportTheRangeIsSearched) {

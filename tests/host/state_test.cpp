@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace vhost {
 namespace {
 
@@ -101,13 +103,26 @@ TEST_F(StateTest, ChunkEffectsAreSavedAsChunks) {
     EXPECT_EQ(other->getParameter(1), 1.0f);
 }
 
-TEST_F(StateTest, ARefusedChunkIsAWarning) {
-    auto plugin = open(FIXTURE_GAIN_CHUNKS);
-    FxProgram program = captureProgram(*plugin);
+TEST_F(StateTest, ARefusedChunkOrAValueThatIsNoNumberIsAnError) {
+    auto chunks = open(FIXTURE_GAIN_CHUNKS);
+    FxProgram program = captureProgram(*chunks);
     program.chunk.push_back(0); // the fixture checks the exact size
     std::vector<std::string> warnings;
-    restoreProgram(*plugin, program, warnings);
-    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_THROW(restoreProgram(*chunks, program, warnings), HostError);
+    FxBank bank = captureBank(*chunks);
+    bank.chunk.pop_back();
+    EXPECT_THROW(restoreBank(*chunks, bank, warnings), HostError);
+
+    auto plain = open(FIXTURE_GAIN);
+    const float before = plain->getParameter(1);
+    for (float bad :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+        FxProgram p = captureProgram(*plain);
+        p.params = {0.3f, bad};
+        EXPECT_THROW(restoreProgram(*plain, p, warnings), HostError);
+        EXPECT_EQ(plain->getParameter(1), before);
+        EXPECT_NE(plain->getParameter(0), 0.3f); // nothing of the record was set
+    }
 }
 
 TEST_F(StateTest, FilesOfAnotherEffectAreRefused) {

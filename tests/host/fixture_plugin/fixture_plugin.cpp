@@ -4,6 +4,8 @@
 //   FIXTURE_LEGACY      only the accumulating `process`, only the `main` entry, no
 //                       effString2Parameter and no indexed program names
 //   FIXTURE_NULL_ENTRY  the entry point returns no effect
+//   FIXTURE_INPUTS=n    n audio inputs (default 2); outputs beyond them repeat the last one
+//   FIXTURE_SYNTH       the synth flag and instrument category
 #include "fixture_trace.h"
 
 #include <algorithm>
@@ -16,6 +18,10 @@
 
 namespace {
 
+#ifndef FIXTURE_INPUTS
+#define FIXTURE_INPUTS 2
+#endif
+constexpr int kNumInputs = FIXTURE_INPUTS;
 constexpr int kNumParams = 2;
 constexpr int kNumPrograms = 3;
 constexpr VstInt32 kChunkMagic = 0x46584331; // 'FXC1'
@@ -73,9 +79,11 @@ template <typename T> void run(AEffect* e, T** in, T** out, VstInt32 frames, boo
     if (!f->on) trace.processedWhileOff = true;
     observeTime(f);
     const T gain = static_cast<T>(gainOf(f->programs[f->current]));
-    for (int c = 0; c < 2; ++c)
+    for (int c = 0; c < 2; ++c) {
+        const T* source = kNumInputs > 0 ? in[std::min(c, kNumInputs - 1)] : nullptr;
         for (VstInt32 i = 0; i < frames; ++i)
-            out[c][i] = (add ? out[c][i] : T(0)) + gain * in[c][i];
+            out[c][i] = (add ? out[c][i] : T(0)) + (source ? gain * source[i] : T(0));
+    }
 }
 
 void VSTCALLBACK process(AEffect* e, float** in, float** out, VstInt32 n) {
@@ -258,7 +266,11 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
     case effGetVstVersion:
         return 2400;
     case effGetPlugCategory:
+#ifdef FIXTURE_SYNTH
+        return kPlugCategSynth;
+#else
         return kPlugCategEffect;
+#endif
     case effCanDo:
         return ptr && std::strcmp(static_cast<const char*>(ptr), "receiveVstTimeInfo") == 0 ? 1 : 0;
 #ifdef FIXTURE_CHUNKS
@@ -284,7 +296,7 @@ AEffect* create(audioMasterCallback host) {
     e.getParameter = getParameter;
     e.numPrograms = kNumPrograms;
     e.numParams = kNumParams;
-    e.numInputs = 2;
+    e.numInputs = kNumInputs;
     e.numOutputs = 2;
     e.ioRatio = 1.0f;
     e.object = f;
@@ -297,6 +309,9 @@ AEffect* create(audioMasterCallback host) {
 #endif
 #ifdef FIXTURE_CHUNKS
     e.flags |= effFlagsProgramChunks;
+#endif
+#ifdef FIXTURE_SYNTH
+    e.flags |= effFlagsIsSynth;
 #endif
 #ifdef FIXTURE_NULL_ENTRY
     // Built and dropped again: this variant's entry point hands the host nothing.

@@ -1,0 +1,143 @@
+#include "audio_diff.h"
+
+#include "audio_file.h"
+#include "json.h"
+#include "signal_stats.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iomanip>
+#include <sstream>
+#include <vector>
+
+namespace vhost {
+
+AudioDiff diffAudio(AudioSource& a, AudioSource& b, double tolerance) {
+    AudioDiff d;
+    d.channelsA = a.channels();
+    d.channelsB = b.channels();
+    d.sampleRateA = a.sampleRate();
+    d.sampleRateB = b.sampleRate();
+    const int common = std::min(d.channelsA, d.channelsB);
+    constexpr std::int64_t kBlock = 8192;
+    std::vector<double> bufA(static_cast<std::size_t>(kBlock * d.channelsA));
+    std::vector<double> bufB(static_cast<std::size_t>(kBlock * d.channelsB));
+    double sumSquares = 0.0;
+    std::int64_t counted = 0;
+    std::int64_t frame = 0;
+    for (;;) {
+        const std::int64_t gotA = a.read(bufA.data(), kBlock);
+        const std::int64_t gotB = b.read(bufB.data(), kBlock);
+        d.framesA += gotA;
+        d.framesB += gotB;
+        const std::int64_t n = std::min(gotA, gotB);
+        for (std::int64_t f = 0; f < n; ++f) {
+            for (int c = 0; c < common; ++c) {
+                const double x = bufA[static_cast<std::size_t>(f * d.channelsA + c)];
+                const double y = bufB[static_cast<std::size_t>(f * d.channelsB + c)];
+                double diff = std::fabs(x - y);
+                if (!std::isfinite(diff)) {
+                    // Equal infinities are equal; NaN against anything is a mismatch.
+                    if (x == y) continue;
+                    ++d.nonFiniteMismatches;
+                    if (d.firstDifferent < 0) d.firstDifferent = frame + f;
+                    continue;
+                }
+                sumSquares += diff * diff;
+                if (diff > d.maxDifference) {
+                    d.maxDifference = diff;
+                    d.maxFrame = frame + f;
+                    d.maxChannel = c;
+                }
+                if (diff > tolerance && d.firstDifferent < 0) d.firstDifferent = frame + f;
+            }
+        }
+        counted += n * common;
+        frame += n;
+        if (gotA < kBlock || gotB < kBlock) {
+            // Count what is left of the longer one.
+            for (std::int64_t g = gotA; g == kBlock;)
+                d.framesA += g = a.read(bufA.data(), kBlock);
+            for (std::int64_t g = gotB; g == kBlock;)
+                d.framesB += g = b.read(bufB.data(), kBlock);
+            break;
+        }
+    }
+    d.rmsDifference = counted ? std::sqrt(sumSquares / static_cast<double>(counted)) : 0.0;
+    if (d.firstDifferent < 0 && d.framesA != d.framesB) d.firstDifferent = frame;
+    return d;
+}
+
+AudioDiff diffAudioFiles(const std::filesystem::path& a, const std::filesystem::path& b,
+                         double tolerance) {
+    AudioFileReader ra(a), rb(b);
+    return diffAudio(ra, rb, tolerance);
+}
+
+namespace {
+
+std::string db(double level) {
+    if (level <= 0.0) return "-inf dB";
+    std::ostringstream s;
+    s << std::fixed << std::setprecision(2) << SignalStats::toDb(level) << " dB";
+    return s.str();
+}
+
+} // namespace
+
+void printDiff(const AudioDiff& d, double tolerance, std::ostream& out) {
+    out << "frames:    " << d.framesA;
+    if (d.framesB != d.framesA) out << " and " << d.framesB << " (differ)";
+    out << "\nchannels:  " << d.channelsA;
+    if (d.channelsB != d.channelsA) out << " and " << d.channelsB << " (differ)";
+    out << '\n';
+    if (d.sampleRateA != d.sampleRateB)
+        out << "rates:     " << d.sampleRateA << " and " << d.sampleRateB << " Hz (differ)\n";
+    out << "max diff:  " << std::setprecision(6) << d.maxDifference << " (" << db(d.maxDifference)
+        << ")";
+    if (d.maxFrame >= 0) out << " at frame " << d.maxFrame << ", channel " << d.maxChannel + 1;
+    out << "\nRMS diff:  " << db(d.rmsDifference) << '\n';
+    if (d.nonFiniteMismatches)
+        out << "non-finite: " << d.nonFiniteMismatches << " samples differ as NaN or infinity\n";
+    out << "first frame beyond tolerance " << tolerance << ": ";
+    if (d.firstDifferent >= 0)
+        out << d.firstDifferent << '\n';
+    else
+        out << "none\n";
+    out << (d.within(tolerance) ? "same within the tolerance\n" : "different\n");
+    out << std::defaultfloat;
+}
+
+void printDiffJson(const AudioDiff& d, double tolerance, std::ostream& out) {
+    JsonWriter j(out);
+    j.beginObject();
+    j.value("same", d.within(tolerance));
+    j.value("tolerance", tolerance);
+    j.beginArray("frames");
+    j.value(nullptr, static_cast<long long>(d.framesA));
+    j.value(nullptr, static_cast<long long>(d.framesB));
+    j.endArray();
+    j.beginArray("channels");
+    j.value(nullptr, d.channelsA);
+    j.value(nullptr, d.channelsB);
+    j.endArray();
+    j.beginArray("sampleRates");
+    j.value(nullptr, d.sampleRateA);
+    j.value(nullptr, d.sampleRateB);
+    j.endArray();
+    j.value("maxDifference", d.maxDifference);
+    j.value("maxDifferenceDb", SignalStats::toDb(d.maxDifference));
+    if (d.maxFrame >= 0) {
+        j.value("maxFrame", static_cast<long long>(d.maxFrame));
+        j.value("maxChannel", d.maxChannel + 1);
+    }
+    j.value("rmsDifferenceDb", SignalStats::toDb(d.rmsDifference));
+    j.value("nonFiniteMismatches", static_cast<long long>(d.nonFiniteMismatches));
+    if (d.firstDifferent >= 0)
+        j.value("firstDifferentFrame", static_cast<long long>(d.firstDifferent));
+    else
+        j.null("firstDifferentFrame");
+    j.endObject();
+}
+
+} // namespace vhost

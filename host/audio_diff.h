@@ -1,0 +1,41 @@
+// Compares two audio files sample by sample.
+#pragma once
+
+#include "audio_stream.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <ostream>
+
+namespace vhost {
+
+struct AudioDiff {
+    std::int64_t framesA = 0, framesB = 0;
+    int channelsA = 0, channelsB = 0;
+    double sampleRateA = 0.0, sampleRateB = 0.0;
+    double maxDifference = 0.0; // largest |a - b| over the common frames and channels
+    std::int64_t maxFrame = -1; // where it is (-1: no difference)
+    int maxChannel = -1;
+    double rmsDifference = 0.0;       // over the common frames and channels
+    std::int64_t firstDifferent = -1; // first frame differing by more than the tolerance
+    std::int64_t nonFiniteMismatches =
+        0; // NaN or infinities that differ (count as above any tolerance)
+
+    bool sameShape() const {
+        return framesA == framesB && channelsA == channelsB && sampleRateA == sampleRateB;
+    }
+    // Equal within the tolerance: same frames, channels and rate, and no larger difference.
+    bool within(double tolerance) const {
+        return sameShape() && nonFiniteMismatches == 0 && maxDifference <= tolerance;
+    }
+};
+
+// Compares two sources read to their end.
+AudioDiff diffAudio(AudioSource& a, AudioSource& b, double tolerance);
+AudioDiff diffAudioFiles(const std::filesystem::path& a, const std::filesystem::path& b,
+                         double tolerance);
+
+void printDiff(const AudioDiff& d, double tolerance, std::ostream& out);
+void printDiffJson(const AudioDiff& d, double tolerance, std::ostream& out);
+
+} // namespace vhost

@@ -1,0 +1,199 @@
+// What velmorande-host says about the audio: channels dropped or mixed, samples that are not
+// numbers, clipping, inputs cut short, refused state and instruments; and the rules for
+// values on the command line.
+#include "fx_file.h"
+#include "test_support.h"
+
+#include <sndfile.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+
+namespace vhost {
+namespace {
+
+namespace fs = std::filesystem;
+using test::runHostExecutable;
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+test::AudioData constant(int channels, std::size_t frames, std::vector<double> perChannel) {
+    test::AudioData a;
+    a.channels = channels;
+    a.sampleRate = 44100;
+    a.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    for (std::size_t f = 0; f < frames; ++f)
+        a.samples.insert(a.samples.end(), perChannel.begin(), perChannel.end());
+    return a;
+}
+
+class CliReport : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    fs::path out() const { return dir / "out.wav"; }
+};
+
+TEST_F(CliReport, ChannelsAreMappedAndEveryDropOrMixIsSaid) {
+    struct Case {
+        const char* plugin;
+        std::vector<double> input; // one frame, repeated
+        std::string channels;
+        int exitCode;
+        std::vector<double> expected; // the two outputs (the fixture copies its inputs)
+        const char* message;          // on standard error; "" for none
+    };
+    const double nan = std::nan("");
+    for (const Case& c : std::vector<Case>{
+             {FIXTURE_GAIN, {0.1, 0.2}, "", 0, {0.1, 0.2}, ""},
+             {FIXTURE_GAIN, {0.1, 0.2, 0.3, 0.4, 0.5, 0.6}, "", 0, {0.1, 0.2}, "warning: "},
+             {FIXTURE_GAIN, {0.1, 0.2, 0.3, 0.4, 0.5, 0.6}, "6,5", 0, {0.6, 0.5}, "note: "},
+             {FIXTURE_GAIN, {0.1, 0.2, 0.3}, "1+3,0", 0, {0.2, 0.0}, "note: "},
+             {FIXTURE_GAIN, {0.1, 0.3}, "mix", 0, {0.2, 0.2}, "mixed"},
+             {FIXTURE_GAIN, {0.4}, "", 0, {0.4, 0.4}, "mono input feeds"},
+             // A right-only stereo file through a one-input plug-in is not silence.
+             {FIXTURE_MONO, {0.0, 0.5}, "", 0, {0.25, 0.25}, "mixed to mono"},
+             {FIXTURE_MONO, {0.0, 0.5}, "2", 0, {0.5, 0.5}, "note: "},
+             {FIXTURE_GAIN, {0.1, 0.2}, "1", 2, {nan}, "names 1 inputs"},
+             {FIXTURE_GAIN, {0.1, 0.2}, "1,3", 2, {nan}, "not a channel"},
+             {FIXTURE_GAIN, {0.1, 0.2}, "1,0+2", 2, {nan}, "0 stands alone"},
+         }) {
+        const int channels = static_cast<int>(c.input.size());
+        test::writeAudio(dir / "in.wav", constant(channels, 64, c.input));
+        std::vector<std::string> args = {c.plugin};
+        if (!c.channels.empty()) args.insert(args.end(), {"--channels", c.channels});
+        args.insert(args.end(), {(dir / "in.wav").string(), out().string()});
+        auto r = runHostExecutable(args);
+        const std::string what = std::to_string(channels) + " channels, map " + c.channels;
+        ASSERT_EQ(r.exitCode, c.exitCode) << what << "\n" << r.err;
+        if (*c.message)
+            EXPECT_TRUE(contains(r.err, c.message)) << what << "\n" << r.err;
+        else
+            EXPECT_EQ(r.err, "") << what;
+        if (c.exitCode != 0) continue;
+        test::AudioData o = test::readAudio(out());
+        ASSERT_EQ(o.channels, 2);
+        EXPECT_NEAR(o.at(10, 0), c.expected[0], 1e-6) << what;
+        EXPECT_NEAR(o.at(10, 1), c.expected[1], 1e-6) << what;
+        fs::remove(out());
+    }
+}
+
+TEST_F(CliReport, SamplesThatAreNotNumbersAreCountedAndNeverBecomeFullScale) {
+    const double inf = std::numeric_limits<double>::infinity();
+    test::AudioData in = constant(2, 100, {0.25, -0.25});
+    in.samples[20] = std::nan("");
+    in.samples[41] = inf;
+    in.samples[60] = -inf;
+    test::writeAudio(dir / "in.wav", in);
+    struct Case {
+        const char* encoding;
+        double atNan, atInf, atMinusInf;
+        bool replaced;
+    };
+    for (const Case& c : {Case{"pcm16", 0.0, 32767.0 / 32768.0, -1.0, true},
+                          Case{"float", std::nan(""), inf, -inf, false}}) {
+        auto r = runHostExecutable(
+            {FIXTURE_GAIN, "--encoding", c.encoding, (dir / "in.wav").string(), out().string()});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        // Levels leave them out; both sides count them.
+        EXPECT_TRUE(contains(r.out, "input:  peak -12.04 dBFS, RMS -12.04 dBFS, 3 non-finite"))
+            << r.out;
+        EXPECT_TRUE(contains(r.out, "output: peak -12.04 dBFS, RMS -12.04 dBFS, 3 non-finite"))
+            << r.out;
+        EXPECT_TRUE(contains(r.err, "INPUT holds 3 samples that are not finite")) << r.err;
+        EXPECT_EQ(contains(r.err, "3 non-finite samples written as 0"), c.replaced) << r.err;
+        EXPECT_FALSE(contains(r.err, "clipped")) << r.err;
+        test::AudioData o = test::readAudio(out());
+        auto same = [](double a, double b) { return std::isnan(a) ? std::isnan(b) : a == b; };
+        EXPECT_TRUE(same(c.atNan, o.samples[20])) << o.samples[20];
+        EXPECT_TRUE(same(c.atInf, o.samples[41])) << o.samples[41];
+        EXPECT_TRUE(same(c.atMinusInf, o.samples[60])) << o.samples[60];
+        EXPECT_EQ(o.samples[22], 0.25);
+    }
+}
+
+TEST_F(CliReport, ClippingACutShortInputARefusedChunkAndAnInstrumentAreSaid) {
+    test::writeAudio(dir / "loud.wav", constant(2, 100, {0.75, 0.25}));
+    auto clip = runHostExecutable({FIXTURE_GAIN, "-P", "Gain=200", "--encoding", "pcm24",
+                                   (dir / "loud.wav").string(), out().string()});
+    EXPECT_EQ(clip.exitCode, 0);
+    EXPECT_TRUE(contains(clip.err, "warning: 100 samples beyond full scale clipped")) << clip.err;
+    EXPECT_TRUE(contains(clip.out, "100 samples clipped")) << clip.out;
+    auto kept = runHostExecutable(
+        {FIXTURE_GAIN, "-P", "Gain=200", "--float", (dir / "loud.wav").string(), out().string()});
+    EXPECT_FALSE(contains(kept.err, "clipped")) << kept.err;
+
+    // Cut the last quarter off the data: the header still announces all of it.
+    test::writeAudio(dir / "whole.wav", constant(2, 1000, {0.5, 0.5}));
+    std::string bytes;
+    {
+        std::ifstream in(dir / "whole.wav", std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::ofstream(dir / "cut.wav", std::ios::binary) << bytes.substr(0, bytes.size() - 2000);
+    auto cut = runHostExecutable({FIXTURE_GAIN, "-q", (dir / "cut.wav").string(), out().string()});
+    EXPECT_EQ(cut.exitCode, 0);
+    EXPECT_TRUE(contains(cut.err, "cut short")) << cut.err;
+    auto whole =
+        runHostExecutable({FIXTURE_GAIN, "-q", (dir / "whole.wav").string(), out().string()});
+    EXPECT_EQ(whole.err, "");
+
+    FxProgram program;
+    program.fxId = fourCC("VmFx");
+    program.opaque = true;
+    program.name = "odd";
+    program.chunk = {1, 2, 3}; // not the size the fixture takes
+    writeBinaryFile(dir / "odd.fxp", encodeProgram(program));
+    fs::remove(out());
+    auto chunk = runHostExecutable({FIXTURE_GAIN_CHUNKS, "--load", (dir / "odd.fxp").string(),
+                                    (dir / "whole.wav").string(), out().string()});
+    EXPECT_EQ(chunk.exitCode, 1);
+    EXPECT_TRUE(contains(chunk.err, "refused the program chunk")) << chunk.err;
+
+    auto synth = runHostExecutable({FIXTURE_SYNTH, (dir / "whole.wav").string(), out().string()});
+    EXPECT_EQ(synth.exitCode, 1);
+    EXPECT_TRUE(contains(synth.err, "no MIDI input")) << synth.err;
+    EXPECT_FALSE(fs::exists(out()));
+    // Listing an instrument is fine.
+    EXPECT_EQ(runHostExecutable({"--info", FIXTURE_SYNTH}).exitCode, 0);
+}
+
+TEST_F(CliReport, CommandLineValuesFollowOneRule) {
+    test::writeAudio(dir / "in.wav", constant(2, 100, {0.5, 0.5}));
+    struct Case {
+        std::vector<std::string> options;
+        int exitCode;
+        const char* message;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"-t100"}, 0, ""},
+             {{"-PGain=50"}, 0, ""},
+             {{"-P", "Gain=inf"}, 2, "not a finite number"},
+             {{"-P", "Gain=nan"}, 2, "not a finite number"},
+             {{"-P", "Gain=nann"}, 2, "not a finite number"},
+             // Out of range is refused the same way, plain or normalised.
+             {{"-P", "Gain=250"}, 1, "outside the range of parameter 'Gain'"},
+             {{"-P", "Gain=1.5n"}, 1, "outside 0..1"},
+             {{"--tempo=1000"}, 2, "between 1 and 999, got 1000"},
+             {{"-b", "0"}, 2, "between 1 and 65536"},
+             {{"--time-signature", "3/5"}, 2, "power of two"},
+         }) {
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), {FIXTURE_GAIN, "-q", (dir / "in.wav").string(), out().string()});
+        auto r = runHostExecutable(args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.options[0] << r.err;
+        EXPECT_TRUE(contains(r.err, c.message)) << c.options[0] << r.err;
+        EXPECT_FALSE(contains(r.err, ".000000")) << r.err;
+    }
+    const std::string help = runHostExecutable({"--help"}).out;
+    for (const char* range : {"1-65536", "1-999", "1000-768000", "0-3600"})
+        EXPECT_TRUE(contains(help, range)) << range;
+}
+
+} // namespace
+} // namespace vhost
