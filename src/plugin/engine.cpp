@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -14,6 +16,21 @@ constexpr std::uint32_t kMaxLine = 1u << 26;
 // the engine hears such a sample as silence. Finite samples pass untouched.
 inline double Audible(double x) {
     return std::isfinite(x) ? x : 0.0;
+}
+
+// Whether a block holds a NaN or an infinity: all exponent bits set in a sample's upper
+// word. Plain integer work the compiler vectorises, so that the per-sample loop needs no test
+// of its own for clean blocks.
+bool HasNonFinite(const double* x, int n) {
+    constexpr std::uint32_t kExponent = 0x7FF00000u;
+    std::uint32_t found = 0;
+    for (int i = 0; i < n; ++i) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &x[i], sizeof bits);
+        const auto upper = static_cast<std::uint32_t>(bits >> 32);
+        found |= static_cast<std::uint32_t>((upper & kExponent) == kExponent);
+    }
+    return found != 0;
 }
 } // namespace
 
@@ -73,6 +90,14 @@ void VSTCLASS::RenderDry(double** inputs, double** outputs, int nFrames) const {
 }
 
 void VSTCLASS::RenderWet(double** inputs, double** outputs, int nFrames) {
+    if (HasNonFinite(inputs[0], nFrames) || HasNonFinite(inputs[1], nFrames))
+        RenderWetSamples<true>(inputs, outputs, nFrames);
+    else
+        RenderWetSamples<false>(inputs, outputs, nFrames);
+}
+
+template <bool kScrub>
+void VSTCLASS::RenderWetSamples(double** inputs, double** outputs, int nFrames) {
     double* const line = line_.get();
     const int period = static_cast<int>(period_);
     const int tap1 = tap1_, tap2 = tap2_;
@@ -90,7 +115,8 @@ void VSTCLASS::RenderWet(double** inputs, double** outputs, int nFrames) {
     double y1 = y1_, y2 = y2_, hold1 = hold1_, hold2 = hold2_;
 
     for (int i = 0; i < nFrames; ++i) {
-        const double l = Audible(inL[i]), r = Audible(inR[i]);
+        const double l = kScrub ? Audible(inL[i]) : inL[i];
+        const double r = kScrub ? Audible(inR[i]) : inR[i];
         line[pos] = (r + l) * 0.5 + feedback * line[pos];
         int r1 = tap1 - pos;
         if (r1 < 0) r1 += period;

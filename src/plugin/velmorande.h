@@ -70,6 +70,7 @@ private:
     bool LineUsable() const;
     void RenderDry(double** inputs, double** outputs, int nFrames) const;
     void RenderWet(double** inputs, double** outputs, int nFrames);
+    template <bool kScrub> void RenderWetSamples(double** inputs, double** outputs, int nFrames);
 
     std::unique_ptr<int[]> cache_;
     std::unique_ptr<double[]> line_;
