@@ -164,8 +164,9 @@ void queriesGroup(const Settings& settings, Probe& probe) {
         if (!p.hasFlag(effFlagsHasEditor)) skipTest("no editor");
         ERect* rect = nullptr;
         p.dispatch(effEditGetRect, 0, 0, &rect);
-        if (!rect) skipTest("no rectangle before the editor opens");
-        const int w = rect->right - rect->left, h = rect->bottom - rect->top;
+        const int w = rect ? rect->right - rect->left : 0;
+        const int h = rect ? rect->bottom - rect->top : 0;
+        if (w == 0 && h == 0) skipTest("no size before the editor opens");
         require(w > 0 && h > 0 && w <= 16384 && h <= 16384,
                 "implausible editor size " + std::to_string(w) + " x " + std::to_string(h));
         return std::to_string(w) + " x " + std::to_string(h);

@@ -4,6 +4,8 @@
 //   FIXTURE_LEGACY      only the accumulating `process`, only the `main` entry, no
 //                       effString2Parameter and no indexed program names
 //   FIXTURE_NULL_ENTRY  the entry point returns no effect
+//   FIXTURE_WRITES_NAN  one sample of every block longer than 8 frames is NaN
+//   FIXTURE_CRASHES     crashes when asked for its vendor string
 #include "fixture_trace.h"
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace {
@@ -76,6 +79,9 @@ template <typename T> void run(AEffect* e, T** in, T** out, VstInt32 frames, boo
     for (int c = 0; c < 2; ++c)
         for (VstInt32 i = 0; i < frames; ++i)
             out[c][i] = (add ? out[c][i] : T(0)) + gain * in[c][i];
+#ifdef FIXTURE_WRITES_NAN
+    if (frames > 8) out[1][frames / 2] = std::numeric_limits<T>::quiet_NaN();
+#endif
 }
 
 void VSTCALLBACK process(AEffect* e, float** in, float** out, VstInt32 n) {
@@ -114,7 +120,7 @@ bool parse(Program& p, VstInt32 index, const char* text) {
     if (index == 0) {
         char* end = nullptr;
         double v = std::strtod(text, &end);
-        if (end == text) return false;
+        if (end == text || !std::isfinite(v)) return false;
         p.values[0] = static_cast<float>(std::clamp(v, 0.0, 200.0) / 200.0);
         return true;
     }
@@ -248,6 +254,12 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
         copy(ptr, "Fixture Gain");
         return 1;
     case effGetVendorString:
+#ifdef FIXTURE_CRASHES
+    {
+        volatile int* nowhere = nullptr;
+        *nowhere = 1;
+    }
+#endif
         copy(ptr, "Velmorande Tests");
         return 1;
     case effGetProductString:
