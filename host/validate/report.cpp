@@ -41,7 +41,8 @@ std::string jsonText(const std::string& text) {
 } // namespace
 
 std::optional<TestRecord> GroupLog::feed(const std::string& line) {
-    std::vector<std::string> f = fields(line);
+    std::vector<std::string> f =
+        fields(!line.empty() && line.back() == '\n' ? line.substr(0, line.size() - 1) : line);
     if (f.size() == 2 && f[0] == "begin") {
         open_ = f[1];
         return std::nullopt;
