@@ -114,13 +114,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     timeInfo.timeSigNumerator = 4;
     timeInfo.timeSigDenominator = 4;
     timeInfo.flags = kVstTempoValid | kVstTimeSigValid | kVstTransportPlaying;
-    sampleRate = 44100.0;
-    blockSize = 512;
 
-    AEffect* e = VSTPluginMain(Host);
-    Check(e != nullptr);
-    Call(e, effOpen);
-    bool on = false;
+    // One instance lives across inputs, as in a long session; an input starting with 0xFF
+    // gets a fresh one. Each input starts with processing switched off.
+    static AEffect* e = nullptr;
+    static bool on = false;
+    if (e && size > 0 && data[0] == 0xFF) {
+        if (on) Call(e, effMainsChanged, 0, 0);
+        Call(e, effClose);
+        e = nullptr;
+    }
+    if (!e) {
+        e = VSTPluginMain(Host);
+        Check(e != nullptr);
+        Call(e, effOpen);
+        on = false;
+    }
+    if (on) {
+        Call(e, effStopProcess);
+        Call(e, effMainsChanged, 0, 0);
+        on = false;
+    }
     const VstInt32 params = e->numParams, programs = e->numPrograms;
     for (int steps = 0; in.more() && steps < 256; ++steps) {
         switch (in.byte() % 16) {
@@ -212,7 +226,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
     }
-    if (on) Call(e, effMainsChanged, 0, 0);
-    Call(e, effClose);
     return 0;
 }
