@@ -19,9 +19,8 @@ namespace {
 // with its last character dropped, so that it ends in a terminator.
 bool Same(const vhost::FxProgram& a, const vhost::FxProgram& b) {
     return a.fxId == b.fxId && a.fxVersion == b.fxVersion &&
-           a.name.substr(0, vhost::kFxProgramNameBytes - 1) == b.name &&
-           a.opaque == b.opaque && a.numParams == b.numParams && a.chunk == b.chunk &&
-           a.params.size() == b.params.size() &&
+           a.name.substr(0, vhost::kFxProgramNameBytes - 1) == b.name && a.opaque == b.opaque &&
+           a.numParams == b.numParams && a.chunk == b.chunk && a.params.size() == b.params.size() &&
            std::equal(a.params.begin(), a.params.end(), b.params.begin(),
                       [](float x, float y) { return x == y || (x != x && y != y); });
 }
