@@ -29,17 +29,17 @@ double source(Signal signal, std::int64_t frame, int channel, double rate, std::
 }
 
 template <typename T>
-std::optional<std::string> run(Session& session, const RunSpec& spec, std::mt19937& rng) {
+std::optional<std::string> run(Session& session, const AudioRun& job, std::mt19937& rng) {
     PluginInstance& plugin = session.plugin();
     const int nIn = plugin.numInputs();
     const int nOut = plugin.numOutputs();
-    const bool accumulate = spec.mode == ProcessMode::Accumulating;
-    const std::size_t block = static_cast<std::size_t>(spec.block);
+    const bool accumulate = job.mode == ProcessMode::Accumulating;
+    const std::size_t block = static_cast<std::size_t>(job.block);
     const double rate = session.host().sampleRate();
     const int nShared = std::max(nIn, nOut);
-    std::vector<std::vector<T>> in(spec.inPlace ? nShared : nIn, std::vector<T>(block));
-    std::vector<std::vector<T>> outStore(spec.inPlace ? 0 : nOut, std::vector<T>(block));
-    std::vector<std::vector<T>>& out = spec.inPlace ? in : outStore;
+    std::vector<std::vector<T>> in(job.inPlace ? nShared : nIn, std::vector<T>(block));
+    std::vector<std::vector<T>> outStore(job.inPlace ? 0 : nOut, std::vector<T>(block));
+    std::vector<std::vector<T>>& out = job.inPlace ? in : outStore;
     std::vector<T*> inPtr, outPtr;
     for (int c = 0; c < nIn; ++c)
         inPtr.push_back(in[c].data());
@@ -49,23 +49,23 @@ std::optional<std::string> run(Session& session, const RunSpec& spec, std::mt199
     inPtr.push_back(nullptr);
     outPtr.push_back(nullptr);
 
-    for (std::int64_t done = 0; done < spec.frames;) {
+    for (std::int64_t done = 0; done < job.frames;) {
         const VstInt32 n =
-            static_cast<VstInt32>(std::min<std::int64_t>(spec.block, spec.frames - done));
+            static_cast<VstInt32>(std::min<std::int64_t>(job.block, job.frames - done));
         for (int c = 0; c < static_cast<int>(in.size()); ++c)
             for (VstInt32 i = 0; i < n; ++i)
-                in[c][i] = c < nIn ? static_cast<T>(source(spec.signal, spec.startFrame + done + i,
-                                                           c, rate, rng))
+                in[c][i] = c < nIn ? static_cast<T>(source(job.signal, job.startFrame + done + i, c,
+                                                           rate, rng))
                                    : T(0);
-        if (!spec.inPlace)
+        if (!job.inPlace)
             for (auto& channel : out)
                 std::fill(channel.begin(), channel.end(),
                           accumulate ? T(0) : std::numeric_limits<T>::quiet_NaN());
-        if (spec.beforeBlock) spec.beforeBlock(spec.startFrame + done);
-        session.host().setPosition(spec.startFrame + done, true);
+        if (job.beforeBlock) job.beforeBlock(job.startFrame + done);
+        session.host().setPosition(job.startFrame + done, true);
         {
             std::optional<AllocationScope> counting;
-            if (spec.countAllocations) counting.emplace();
+            if (job.countAllocations) counting.emplace();
             if constexpr (std::is_same_v<T, double>)
                 plugin.processDoubleReplacing(inPtr.data(), outPtr.data(), n);
             else if (accumulate)
@@ -77,7 +77,7 @@ std::optional<std::string> run(Session& session, const RunSpec& spec, std::mt199
             for (VstInt32 i = 0; i < n; ++i)
                 if (auto fault = sampleFault(out[c][i], std::is_same_v<T, float>))
                     return *fault + " at frame " + std::to_string(done + i) + ", channel " +
-                           std::to_string(c) + " (" + describe(spec) + ")";
+                           std::to_string(c) + " (" + describe(job) + ")";
         done += n;
     }
     return std::nullopt;
@@ -112,14 +112,14 @@ std::optional<std::string> sampleFault(double value, bool singlePrecision) {
     return std::nullopt;
 }
 
-std::string describe(const RunSpec& spec) {
-    return std::string(processModeName(spec.mode)) + (spec.inPlace ? ", in place, " : ", ") +
-           signalName(spec.signal);
+std::string describe(const AudioRun& job) {
+    return std::string(processModeName(job.mode)) + (job.inPlace ? ", in place, " : ", ") +
+           signalName(job.signal);
 }
 
-std::optional<std::string> runSignal(Session& session, const RunSpec& spec, std::mt19937& rng) {
-    if (spec.mode == ProcessMode::DoubleReplacing) return run<double>(session, spec, rng);
-    return run<float>(session, spec, rng);
+std::optional<std::string> runSignal(Session& session, const AudioRun& job, std::mt19937& rng) {
+    if (job.mode == ProcessMode::DoubleReplacing) return run<double>(session, job, rng);
+    return run<float>(session, job, rng);
 }
 
 } // namespace vhost::validate

@@ -23,8 +23,8 @@ constexpr double kAbsurdLevel = 1000.0;
 // What is wrong with one output sample, if anything.
 std::optional<std::string> sampleFault(double value, bool singlePrecision);
 
-struct RunSpec {
-    RunSpec(ProcessMode m, bool place, Signal s, VstInt32 b, std::int64_t n)
+struct AudioRun {
+    AudioRun(ProcessMode m, bool place, Signal s, VstInt32 b, std::int64_t n)
         : mode(m), inPlace(place), signal(s), block(b), frames(n) {}
     ProcessMode mode = ProcessMode::Replacing;
     bool inPlace = false;
@@ -40,9 +40,9 @@ struct RunSpec {
 // Runs a signal through the running session; returns the first fault found, naming the
 // frame and channel, or nullopt. Replacing outputs start as NaN, so samples the plug-in
 // leaves unwritten are caught too.
-std::optional<std::string> runSignal(Session& session, const RunSpec& spec, std::mt19937& rng);
+std::optional<std::string> runSignal(Session& session, const AudioRun& job, std::mt19937& rng);
 
 // Describes a run for messages: "replacing, in place, noise".
-std::string describe(const RunSpec& spec);
+std::string describe(const AudioRun& job);
 
 } // namespace vhost::validate

@@ -14,15 +14,15 @@ constexpr int kStrictLevel = 8;
 std::uint64_t countBlocks(Session& session, std::int64_t& at, std::int64_t blocks,
                           std::mt19937& rng) {
     PluginInstance& p = session.plugin();
-    RunSpec spec{p.supports(ProcessMode::Replacing)         ? ProcessMode::Replacing
+    AudioRun job{p.supports(ProcessMode::Replacing)         ? ProcessMode::Replacing
                  : p.supports(ProcessMode::DoubleReplacing) ? ProcessMode::DoubleReplacing
                                                             : ProcessMode::Accumulating,
                  false, Signal::Noise, 512, blocks * 512};
-    spec.startFrame = at;
-    spec.countAllocations = true;
-    at += spec.frames;
+    job.startFrame = at;
+    job.countAllocations = true;
+    at += job.frames;
     const std::uint64_t before = allocationsCounted();
-    if (auto fault = runSignal(session, spec, rng)) throw TestFailure(*fault);
+    if (auto fault = runSignal(session, job, rng)) throw TestFailure(*fault);
     return allocationsCounted() - before;
 }
 

@@ -27,12 +27,12 @@ void automationGroup(const Settings& settings, Probe& probe) {
         std::uniform_real_distribution<float> value(0.0f, 1.0f);
         const std::int64_t frames = 48000LL * settings.level;
         int changes = 0;
-        RunSpec spec{firstMode(p), false, Signal::Noise, 32, frames};
-        spec.beforeBlock = [&](std::int64_t) {
+        AudioRun job{firstMode(p), false, Signal::Noise, 32, frames};
+        job.beforeBlock = [&](std::int64_t) {
             p.setParameter(index(rng), value(rng));
             ++changes;
         };
-        auto fault = runSignal(session, spec, rng);
+        auto fault = runSignal(session, job, rng);
         require(!fault, fault.value_or(""));
         return std::to_string(changes) + " changes";
     });
@@ -41,9 +41,9 @@ void automationGroup(const Settings& settings, Probe& probe) {
         PluginInstance& p = session.plugin();
         session.start(48000, 256);
         const std::int64_t frames = 24000LL * (2 + settings.level);
-        RunSpec spec{firstMode(p), false, Signal::Sine, 256, frames};
+        AudioRun job{firstMode(p), false, Signal::Sine, 256, frames};
         int changes = 0;
-        spec.beforeBlock = [&](std::int64_t frame) {
+        job.beforeBlock = [&](std::int64_t frame) {
             // Up from 40 to 300 bpm and down again, a step every fourth block.
             if (frame % 1024 != 0) return;
             double t = static_cast<double>(frame) / static_cast<double>(frames);
@@ -51,7 +51,7 @@ void automationGroup(const Settings& settings, Probe& probe) {
             session.host().setTempo(bpm);
             ++changes;
         };
-        auto fault = runSignal(session, spec, rng);
+        auto fault = runSignal(session, job, rng);
         require(!fault, fault.value_or(""));
         return std::to_string(changes) + " tempo changes in " + std::to_string(frames / 256) +
                " blocks";
@@ -67,10 +67,10 @@ void automationGroup(const Settings& settings, Probe& probe) {
             const double rate = rates[i % 6];
             const VstInt32 block = blocks[(i * 5 + i / 6) % 6];
             session.start(rate, block);
-            RunSpec spec{firstMode(p), false, kSignals[i % 5], block, 4LL * block};
-            spec.startFrame = position;
-            position += spec.frames;
-            auto fault = runSignal(session, spec, rng);
+            AudioRun job{firstMode(p), false, kSignals[i % 5], block, 4LL * block};
+            job.startFrame = position;
+            position += job.frames;
+            auto fault = runSignal(session, job, rng);
             require(!fault, fault.value_or("") + " after changing to " + std::to_string(rate) +
                                 " Hz, block " + std::to_string(block));
         }

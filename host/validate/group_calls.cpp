@@ -113,12 +113,12 @@ public:
         case 18:
         case 19:
             if (p_.active()) {
-                RunSpec spec{p_.supports(ProcessMode::Replacing) ? ProcessMode::Replacing
+                AudioRun job{p_.supports(ProcessMode::Replacing) ? ProcessMode::Replacing
                                                                  : ProcessMode::Accumulating,
                              false, kSignals[rng_() % 5], 64, 64};
-                spec.startFrame = at_;
+                job.startFrame = at_;
                 at_ += 64;
-                if (auto fault = runSignal(s_, spec, rng_)) throw TestFailure(*fault);
+                if (auto fault = runSignal(s_, job, rng_)) throw TestFailure(*fault);
             }
             return "audio";
         case 20:

@@ -70,12 +70,12 @@ void editorGroup(const Settings& settings, Probe& probe) {
         std::optional<std::string> fault;
         std::mt19937 rng(settings.seed);
         std::thread audio([&] {
-            RunSpec spec{p.supports(ProcessMode::Replacing) ? ProcessMode::Replacing
+            AudioRun job{p.supports(ProcessMode::Replacing) ? ProcessMode::Replacing
                                                             : ProcessMode::Accumulating,
                          false, Signal::Noise, 256, 256};
             for (std::int64_t at = 0; !stop && !fault; at += 256) {
-                spec.startFrame = at;
-                fault = runSignal(session, spec, rng);
+                job.startFrame = at;
+                fault = runSignal(session, job, rng);
             }
         });
         bool shown = true;

@@ -24,8 +24,8 @@ std::string runAll(Session& session, VstInt32 block, std::int64_t frames, std::m
         for (bool inPlace : {false, true}) {
             if (inPlace && mode == ProcessMode::Accumulating) continue;
             for (Signal signal : kSignals) {
-                RunSpec spec{mode, inPlace, signal, block, frames};
-                if (auto fault = runSignal(session, spec, rng)) return *fault;
+                AudioRun job{mode, inPlace, signal, block, frames};
+                if (auto fault = runSignal(session, job, rng)) return *fault;
                 ++runs;
             }
         }

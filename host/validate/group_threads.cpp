@@ -73,10 +73,10 @@ void threadsGroup(const Settings& settings, Probe& probe) {
                                const ProcessMode mode = p.supports(ProcessMode::Replacing)
                                                             ? ProcessMode::Replacing
                                                             : ProcessMode::Accumulating;
-                               RunSpec spec{mode, false, Signal::Noise, 256, 256};
-                               spec.startFrame = at;
+                               AudioRun job{mode, false, Signal::Noise, 256, 256};
+                               job.startFrame = at;
                                at += 256;
-                               if (auto fault = runSignal(s, spec, rng)) shared.fail(*fault);
+                               if (auto fault = runSignal(s, job, rng)) shared.fail(*fault);
                                ++shared.blocks;
                            }));
                        threads.push_back(
