@@ -21,7 +21,8 @@ function(velmorande_vst_module target)
             -Wl,--version-script=${VELMORANDE_VST_EXPORTS} -Wl,--no-undefined)
         set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VELMORANDE_VST_EXPORTS})
         # Hosts bring their own C++ runtime, possibly older: carry ours inside, hidden.
-        if(NOT VELMORANDE_SANITIZE)
+        # Sanitizer builds share the host's runtime, which the sanitizer watches.
+        if(NOT VELMORANDE_SANITIZE AND NOT VELMORANDE_TSAN)
             target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
         endif()
     endif()

@@ -4,12 +4,20 @@
 #include "options.h"
 #include "terminal.h"
 
+#ifdef VELMORANDE_HOST_VALIDATE
+#include "validate.h"
+#endif
+
 #include <iostream>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef VELMORANDE_HOST_VALIDATE
+    if (!args.empty() && args.front() == "validate")
+        return vhost::validate::runValidate({args.begin() + 1, args.end()}, std::cout, std::cerr);
+#endif
     vhost::Options options;
     try {
         options = vhost::parseOptions(args);

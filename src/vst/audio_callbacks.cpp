@@ -3,6 +3,8 @@
 #include "vst/plug_vst.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <type_traits>
 
 void VSTCALLBACK vst_callbacks::Process(AEffect* effect, float** inputs, float** outputs,
@@ -123,10 +125,14 @@ template <bool kAccumulate> void IPlugVST::WriteBack(int nFrames) {
         if (!channel.connected || !dest) continue;
         const double* result = channel.scratch.As<double>();
         for (int f = 0; f < nFrames; ++f) {
+            // A decaying echo passes through values that are normal as doubles but
+            // denormal as floats; the host gets silence instead, as they cost it dearly.
+            float sample = static_cast<float>(result[f]);
+            if (std::fabs(sample) < std::numeric_limits<float>::min()) sample = 0.0f;
             if constexpr (kAccumulate)
-                dest[f] = static_cast<float>(result[f]) + dest[f];
+                dest[f] = sample + dest[f];
             else
-                dest[f] = static_cast<float>(result[f]);
+                dest[f] = sample;
         }
     }
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -95,6 +97,28 @@ TEST(AudioCallbacks, SingleSamplesConvertExactly) {
     e->processReplacing(e, ins, outs, 4);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(out[i], in[i]);
+}
+
+TEST(AudioCallbacks, SingleOutputsHaveNoDenormals) {
+    const float tiny = std::numeric_limits<float>::min();
+    const float denormal = std::numeric_limits<float>::denorm_min();
+    // Dry at 100 %: what reaches the output is the input, denormals flushed to zero.
+    const float in[6] = {tiny / 2, -tiny / 4, denormal, tiny, -tiny, 1e-3f};
+    const float expected[6] = {0.0f, 0.0f, 0.0f, tiny, -tiny, 1e-3f};
+    for (bool accumulate : {false, true}) {
+        LoadedPlugin plugin;
+        AEffect* e = plugin.Open();
+        float l[6], r[6], outL[6] = {}, outR[6] = {};
+        std::copy_n(in, 6, l);
+        std::copy_n(in, 6, r);
+        float* ins[2] = {l, r};
+        float* outs[2] = {outL, outR};
+        (accumulate ? e->process : e->processReplacing)(e, ins, outs, 6);
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(outL[i], expected[i]) << "accumulate " << accumulate << ", frame " << i;
+            EXPECT_EQ(outR[i], expected[i]) << "accumulate " << accumulate << ", frame " << i;
+        }
+    }
 }
 
 TEST(AudioCallbacks, AccumulatingAddsReplacingOverwrites) {

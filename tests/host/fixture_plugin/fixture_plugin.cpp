@@ -6,14 +6,18 @@
 //   FIXTURE_NULL_ENTRY  the entry point returns no effect
 //   FIXTURE_INPUTS=n    n audio inputs (default 2); outputs beyond them repeat the last one
 //   FIXTURE_SYNTH       the synth flag and instrument category
+//   FIXTURE_WRITES_NAN  one sample of every block longer than 8 frames is NaN
+//   FIXTURE_CRASHES     crashes when asked for its vendor string
 #include "fixture_trace.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace {
@@ -84,6 +88,9 @@ template <typename T> void run(AEffect* e, T** in, T** out, VstInt32 frames, boo
         for (VstInt32 i = 0; i < frames; ++i)
             out[c][i] = (add ? out[c][i] : T(0)) + (source ? gain * source[i] : T(0));
     }
+#ifdef FIXTURE_WRITES_NAN
+    if (frames > 8) out[1][frames / 2] = std::numeric_limits<T>::quiet_NaN();
+#endif
 }
 
 void VSTCALLBACK process(AEffect* e, float** in, float** out, VstInt32 n) {
@@ -122,7 +129,7 @@ bool parse(Program& p, VstInt32 index, const char* text) {
     if (index == 0) {
         char* end = nullptr;
         double v = std::strtod(text, &end);
-        if (end == text) return false;
+        if (end == text || !std::isfinite(v)) return false;
         p.values[0] = static_cast<float>(std::clamp(v, 0.0, 200.0) / 200.0);
         return true;
     }
@@ -256,6 +263,10 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
         copy(ptr, "Fixture Gain");
         return 1;
     case effGetVendorString:
+#ifdef FIXTURE_CRASHES
+        // As a stray pointer would, without undefined behaviour a sanitizer stops first.
+        std::raise(SIGSEGV);
+#endif
         copy(ptr, "Velmorande Tests");
         return 1;
     case effGetProductString:

@@ -1,0 +1,23 @@
+// Heap allocations made on a thread while it is inside a plug-in's audio callback, counted
+// by an allocator the host executable puts in front of the C library's.
+#pragma once
+
+#include <cstdint>
+
+namespace vhost::validate {
+
+// False in builds whose allocator belongs to a sanitizer.
+bool allocationCounting() noexcept;
+// Allocations (malloc, calloc, realloc) counted so far on every thread.
+std::uint64_t allocationsCounted() noexcept;
+
+// Counts this thread's allocations for its lifetime.
+class AllocationScope {
+public:
+    AllocationScope() noexcept;
+    ~AllocationScope();
+    AllocationScope(const AllocationScope&) = delete;
+    AllocationScope& operator=(const AllocationScope&) = delete;
+};
+
+} // namespace vhost::validate

@@ -1,0 +1,55 @@
+// Heap allocations inside the audio callbacks: in a steady state, and in the blocks after
+// the tempo or the sample rate changed. Reported; a steady state that allocates fails only
+// at the strict levels.
+#include "alloc_counter.h"
+#include "audio_check.h"
+#include "groups.h"
+#include "session.h"
+
+namespace vhost::validate {
+namespace {
+
+constexpr int kStrictLevel = 8;
+
+std::uint64_t countBlocks(Session& session, std::int64_t& at, std::int64_t blocks,
+                          std::mt19937& rng) {
+    PluginInstance& p = session.plugin();
+    AudioRun job{p.supports(ProcessMode::Replacing)         ? ProcessMode::Replacing
+                 : p.supports(ProcessMode::DoubleReplacing) ? ProcessMode::DoubleReplacing
+                                                            : ProcessMode::Accumulating,
+                 false, Signal::Noise, 512, blocks * 512};
+    job.startFrame = at;
+    job.countAllocations = true;
+    at += job.frames;
+    const std::uint64_t before = allocationsCounted();
+    if (auto fault = runSignal(session, job, rng)) throw TestFailure(*fault);
+    return allocationsCounted() - before;
+}
+
+} // namespace
+
+void allocationsGroup(const Settings& settings, Probe& probe) {
+    probe.test("allocations: heap allocations on the audio thread", [&] {
+        if (!allocationCounting()) skipTest("not counted in a sanitizer build");
+        Session session(settings.plugin);
+        std::mt19937 rng(settings.seed);
+        std::int64_t at = 0;
+        session.host().setTempo(120.0);
+        session.start(48000, 512);
+        countBlocks(session, at, 8, rng); // the first blocks set the engine up
+        const std::int64_t blocks = 50LL * settings.level;
+        const std::uint64_t steady = countBlocks(session, at, blocks, rng);
+        session.host().setTempo(97.0);
+        const std::uint64_t tempo = countBlocks(session, at, 4, rng);
+        session.start(96000, 512);
+        const std::uint64_t rate = countBlocks(session, at, 4, rng);
+        const std::string report = std::to_string(steady) + " in " + std::to_string(blocks) +
+                                   " steady blocks, " + std::to_string(tempo) +
+                                   " after a tempo change, " + std::to_string(rate) +
+                                   " after a sample-rate change";
+        require(steady == 0 || settings.level < kStrictLevel, report);
+        return report;
+    });
+}
+
+} // namespace vhost::validate

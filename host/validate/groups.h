@@ -1,0 +1,30 @@
+// The groups of tests a validation runs, each in a process of its own.
+#pragma once
+
+#include "probe.h"
+#include "settings.h"
+
+#include <vector>
+
+namespace vhost::validate {
+
+struct Group {
+    const char* name;
+    void (*run)(const Settings& settings, Probe& probe);
+};
+
+const std::vector<Group>& allGroups();
+
+void openGroup(const Settings& settings, Probe& probe);
+void queriesGroup(const Settings& settings, Probe& probe);
+void programsGroup(const Settings& settings, Probe& probe);
+void stateGroup(const Settings& settings, Probe& probe);
+void processingGroup(const Settings& settings, Probe& probe);
+void automationGroup(const Settings& settings, Probe& probe);
+void editorGroup(const Settings& settings, Probe& probe);
+void threadsGroup(const Settings& settings, Probe& probe);
+void callsGroup(const Settings& settings, Probe& probe);
+void lifecycleGroup(const Settings& settings, Probe& probe);
+void allocationsGroup(const Settings& settings, Probe& probe);
+
+} // namespace vhost::validate

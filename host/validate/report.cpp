@@ -1,0 +1,113 @@
+#include "report.h"
+
+#include <cstdio>
+#include <iomanip>
+#include <sstream>
+
+namespace vhost::validate {
+namespace {
+
+std::vector<std::string> fields(const std::string& line) {
+    std::vector<std::string> out;
+    std::string field;
+    std::istringstream s(line);
+    while (std::getline(s, field, '\t'))
+        out.push_back(field);
+    if (!line.empty() && line.back() == '\t') out.emplace_back();
+    return out;
+}
+
+const char* word(Outcome o) {
+    return o == Outcome::Pass ? "pass" : o == Outcome::Skip ? "skip" : "FAIL";
+}
+
+std::string jsonText(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+} // namespace
+
+std::optional<TestRecord> GroupLog::feed(const std::string& line) {
+    std::vector<std::string> f =
+        fields(!line.empty() && line.back() == '\n' ? line.substr(0, line.size() - 1) : line);
+    if (f.size() == 2 && f[0] == "begin") {
+        open_ = f[1];
+        return std::nullopt;
+    }
+    if (f.size() == 5 && f[0] == "end") {
+        TestRecord r;
+        r.group = group_;
+        r.outcome = f[1] == "pass" ? Outcome::Pass : f[1] == "skip" ? Outcome::Skip : Outcome::Fail;
+        r.seconds = std::strtod(f[2].c_str(), nullptr);
+        r.name = f[3];
+        r.note = f[4];
+        open_.reset();
+        return r;
+    }
+    return std::nullopt;
+}
+
+TestRecord GroupLog::abandon(const std::string& reason, double secondsSinceBegin) const {
+    TestRecord r;
+    r.group = group_;
+    r.name = open_ ? *open_ : group_ + ": group";
+    r.outcome = Outcome::Fail;
+    r.seconds = secondsSinceBegin;
+    r.note = reason;
+    return r;
+}
+
+void printRecord(const TestRecord& r, std::ostream& out) {
+    std::ostringstream time;
+    time << std::fixed << std::setprecision(r.seconds < 10 ? 3 : 1) << r.seconds << " s";
+    out << std::left << std::setw(5) << word(r.outcome) << ' ' << r.name << "  [" << time.str()
+        << "]";
+    if (!r.note.empty()) out << "  " << r.note;
+    out << '\n' << std::flush;
+}
+
+bool allPassed(const std::vector<TestRecord>& records) {
+    for (const TestRecord& r : records)
+        if (r.outcome == Outcome::Fail) return false;
+    return !records.empty();
+}
+
+void printSummary(const std::vector<TestRecord>& records, double seconds, std::ostream& out) {
+    int passed = 0, failed = 0, skipped = 0;
+    for (const TestRecord& r : records)
+        (r.outcome == Outcome::Pass ? passed : r.outcome == Outcome::Fail ? failed : skipped)++;
+    out << passed << " passed, " << failed << " failed, " << skipped << " skipped in " << std::fixed
+        << std::setprecision(1) << seconds << " s\n";
+}
+
+void printJson(const std::string& plugin, int level, const std::vector<TestRecord>& records,
+               double seconds, std::ostream& out) {
+    out << "{\n  \"plugin\": " << jsonText(plugin) << ",\n  \"level\": " << level
+        << ",\n  \"passed\": " << (allPassed(records) ? "true" : "false")
+        << ",\n  \"seconds\": " << seconds << ",\n  \"tests\": [";
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const TestRecord& r = records[i];
+        out << (i ? "," : "") << "\n    {\"group\": " << jsonText(r.group)
+            << ", \"name\": " << jsonText(r.name) << ", \"result\": \""
+            << (r.outcome == Outcome::Pass   ? "pass"
+                : r.outcome == Outcome::Skip ? "skip"
+                                             : "fail")
+            << "\", \"seconds\": " << r.seconds << ", \"note\": " << jsonText(r.note) << "}";
+    }
+    out << "\n  ]\n}\n";
+}
+
+} // namespace vhost::validate
