@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to a live effect as a program chunk and as a bank chunk, the way
 // a host restores a project: whatever loads must leave every parameter in its range and
 // the effect able to process and save again.
+#include "fuzz_check.h"
 #include "support/effect_fixture.h"
 
 #include <cmath>
@@ -9,14 +10,6 @@
 #include <cstring>
 
 namespace {
-#define Check(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "check failed: %s\n", #condition);                                \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
-
 void Exercise(Effect& fx, const std::uint8_t* data, std::size_t size, bool isBank) {
     StateChunk buffer;
     fx.ReadHostChunk(buffer, data, static_cast<int>(size), isBank);

@@ -2,6 +2,7 @@
 // instance from the entry point, then programs, names, parameters, typed values, chunks
 // (its own and arbitrary ones), switching processing on and off, audio and tempo changes.
 // Every text stays inside its buffer, every value in 0..1, every output sample finite.
+#include "fuzz_check.h"
 #include "vst/aeffect.h"
 #include "vst/editor_picture.h"
 
@@ -14,14 +15,6 @@
 extern "C" AEffect* VSTPluginMain(audioMasterCallback host);
 
 namespace {
-#define Check(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "check failed: %s\n", #condition);                                \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
-
 VstTimeInfo timeInfo{};
 double sampleRate = 44100.0;
 VstInt32 blockSize = 512;

@@ -1,5 +1,6 @@
 // The host's .fxp/.fxb reader: any bytes decode or throw HostError, and whatever decodes
 // is written back to bytes that decode to the same record.
+#include "fuzz_check.h"
 #include "fx_file.h"
 #include "host_error.h"
 
@@ -7,14 +8,6 @@
 #include <cstdlib>
 
 namespace {
-#define Check(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "check failed: %s\n", #condition);                                \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
-
 // `b` was written from `a`: a name that filled the whole field unterminated is written
 // with its last character dropped, so that it ends in a terminator.
 bool Same(const vhost::FxProgram& a, const vhost::FxProgram& b) {

@@ -5,6 +5,7 @@
 #include "controls/control.h"
 #include "controls/text_control.h"
 #include "editor/plug_editor.h"
+#include "fuzz_check.h"
 #include "support/effect_fixture.h"
 #include "vst/aeffect.h"
 
@@ -15,14 +16,6 @@
 #include <string>
 
 namespace {
-#define Check(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "check failed: %s\n", #condition);                                \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
-
 void CheckParams(Effect& fx) {
     for (int i = 0; i < fx.NParams(); ++i) {
         const IPlugParam& p = *fx.GetParam(i);

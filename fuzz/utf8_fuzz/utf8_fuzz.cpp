@@ -1,6 +1,7 @@
 // UTF-8 decoding: the lenient one-character decoder always moves forward within the bytes
 // it may read, and the strict converter's UTF-16, encoded back, gives the same bytes.
 #include "bitmap/text/utf8.h"
+#include "fuzz_check.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,14 +9,6 @@
 #include <vector>
 
 namespace {
-#define Check(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "check failed: %s\n", #condition);                                \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
-
 // UTF-16 back to UTF-8, for well-formed units only.
 std::string Encode(const char16_t* units, int count) {
     std::string out;

@@ -12,11 +12,8 @@ namespace vhost {
 namespace {
 
 namespace fs = std::filesystem;
+using test::contains;
 using test::runHostExecutable;
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 class CliFeatures : public ::testing::Test {
 protected:

@@ -16,11 +16,8 @@ namespace vhost {
 namespace {
 
 namespace fs = std::filesystem;
+using test::contains;
 using test::runHostExecutable;
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 test::AudioData constant(int channels, std::size_t frames, std::vector<double> perChannel) {
     test::AudioData a;

@@ -17,11 +17,8 @@ namespace vhost {
 namespace {
 
 namespace fs = std::filesystem;
+using test::contains;
 using test::runHostExecutable;
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 std::string slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

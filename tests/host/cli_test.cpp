@@ -11,11 +11,8 @@
 namespace vhost {
 namespace {
 
+using test::contains;
 using test::runHostExecutable;
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 class Cli : public ::testing::Test {
 protected:

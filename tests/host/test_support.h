@@ -11,6 +11,10 @@
 
 namespace vhost::test {
 
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 class TempDir {
 public:
     TempDir();
