@@ -1,6 +1,7 @@
 // UTF-8 decoding: the lenient one-character decoder always moves forward within the bytes
 // it may read, and the strict converter's UTF-16, encoded back, gives the same bytes.
 #include "bitmap/text/utf8.h"
+#include "bitmap/utf8_to_utf16.h"
 #include "fuzz_check.h"
 
 #include <cstdio>
