@@ -10,7 +10,7 @@ ensure_packages "${NATIVE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" "${HOST_TEST_PACKA
 
 jobs=$(nproc)
 
-step() { printf '\n== %s\n' "$*"; }
+step() { printf '\n== %s (%s)\n' "$*" "$(date +%T)"; }
 
 # The X11 editor's tests run in a virtual X server of their own, which must then be there:
 # they fail rather than skip. -noreset keeps the server up between tests.
