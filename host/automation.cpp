@@ -94,25 +94,26 @@ Automation parseAutomation(PluginInstance& plugin, const std::string& json, doub
     if (!doc.isObject())
         throw HostError("an automation file is a JSON object of parameters (see --help)");
     std::vector<AutomationLane> lanes;
-    for (const auto& [name, spec] : doc.object()) {
+    for (const auto& [name, keyframes] : doc.object()) {
         AutomationLane lane;
         lane.index = findParameter(plugin, name);
-        if (!spec.isObject()) throw HostError(where(name) + "expected an object with \"points\"");
-        for (const auto& [key, v] : spec.object())
+        if (!keyframes.isObject())
+            throw HostError(where(name) + "expected an object with \"points\"");
+        for (const auto& [key, v] : keyframes.object())
             if (key != "ramp" && key != "unit" && key != "points")
                 throw HostError(where(name) + "unknown key \"" + key + "\" (ramp, unit, points)");
         double framesPerUnit = sampleRate;
-        if (const JsonValue* unit = spec.find("unit")) {
+        if (const JsonValue* unit = keyframes.find("unit")) {
             if (!unit->isString() || (unit->string() != "seconds" && unit->string() != "beats"))
                 throw HostError(where(name) + "\"unit\" is \"seconds\" or \"beats\"");
             if (unit->string() == "beats") framesPerUnit = sampleRate * 60.0 / tempo;
         }
-        if (const JsonValue* ramp = spec.find("ramp")) {
+        if (const JsonValue* ramp = keyframes.find("ramp")) {
             if (!ramp->isString() || (ramp->string() != "step" && ramp->string() != "linear"))
                 throw HostError(where(name) + "\"ramp\" is \"step\" or \"linear\"");
             lane.linear = ramp->string() == "linear";
         }
-        const JsonValue* points = spec.find("points");
+        const JsonValue* points = keyframes.find("points");
         if (!points || !points->isArray() || points->array().empty())
             throw HostError(where(name) + "\"points\" is a list of [time, value] pairs");
         // Converting plain values moves the parameter, and maybe others with it: the whole

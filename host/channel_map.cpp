@@ -24,18 +24,18 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return parts;
 }
 
-int channelNumber(const std::string& text, int sourceChannels, const std::string& spec) {
+int channelNumber(const std::string& text, int sourceChannels, const std::string& mapping) {
     char* end = nullptr;
     long n = std::strtol(text.c_str(), &end, 10);
     if (text.empty() || end != text.c_str() + text.size() || n < 0 || n > sourceChannels)
-        throw UsageError("--channels " + spec + ": '" + text + "' is not a channel from 1 to " +
+        throw UsageError("--channels " + mapping + ": '" + text + "' is not a channel from 1 to " +
                          std::to_string(sourceChannels) + " or 0 for silence");
     return static_cast<int>(n);
 }
 
-ChannelMap explicitMap(const std::string& spec, int sourceChannels, int inputs) {
+ChannelMap explicitMap(const std::string& mapping, int sourceChannels, int inputs) {
     ChannelMap map;
-    if (spec == "mix") {
+    if (mapping == "mix") {
         std::vector<int> all(static_cast<std::size_t>(sourceChannels));
         for (int c = 0; c < sourceChannels; ++c)
             all[static_cast<std::size_t>(c)] = c;
@@ -45,18 +45,18 @@ ChannelMap explicitMap(const std::string& spec, int sourceChannels, int inputs) 
                        " channels of the input are mixed into every plug-in input";
         return map;
     }
-    std::vector<std::string> items = split(spec, ',');
+    std::vector<std::string> items = split(mapping, ',');
     if (static_cast<int>(items.size()) != inputs)
-        throw UsageError("--channels " + spec + " names " + std::to_string(items.size()) +
+        throw UsageError("--channels " + mapping + " names " + std::to_string(items.size()) +
                          " inputs, but the plug-in has " + std::to_string(inputs));
     std::vector<bool> used(static_cast<std::size_t>(sourceChannels), false);
     for (const std::string& item : items) {
-        if (item.empty()) throw UsageError("--channels " + spec + " has an empty item");
+        if (item.empty()) throw UsageError("--channels " + mapping + " has an empty item");
         std::vector<int> feed;
         for (const std::string& part : split(item, '+')) {
-            int n = channelNumber(part, sourceChannels, spec);
+            int n = channelNumber(part, sourceChannels, mapping);
             if (n == 0) {
-                if (item != part) throw UsageError("--channels " + spec + ": 0 stands alone");
+                if (item != part) throw UsageError("--channels " + mapping + ": 0 stands alone");
                 continue;
             }
             feed.push_back(n - 1);
@@ -79,9 +79,9 @@ ChannelMap explicitMap(const std::string& spec, int sourceChannels, int inputs) 
 
 } // namespace
 
-ChannelMap mapChannels(const std::string& spec, int sourceChannels, int inputs) {
+ChannelMap mapChannels(const std::string& mapping, int sourceChannels, int inputs) {
     if (inputs < 1 || sourceChannels < 1) return {};
-    if (!spec.empty()) return explicitMap(spec, sourceChannels, inputs);
+    if (!mapping.empty()) return explicitMap(mapping, sourceChannels, inputs);
     ChannelMap map;
     map.feeds.resize(static_cast<std::size_t>(inputs));
     const std::string s = std::to_string(sourceChannels), i = std::to_string(inputs);

@@ -10,7 +10,7 @@ using Feeds = std::vector<std::vector<int>>;
 
 TEST(ChannelMap, DefaultsAndExplicitMaps) {
     struct Case {
-        std::string spec;
+        std::string mapping;
         int sources, inputs;
         Feeds feeds;
         bool noted, dropped;
@@ -30,9 +30,9 @@ TEST(ChannelMap, DefaultsAndExplicitMaps) {
              {"0,3", 3, 2, {{}, {2}}, true, true},
              {"2,2", 2, 2, {{1}, {1}}, true, true},
          }) {
-        ChannelMap m = mapChannels(c.spec, c.sources, c.inputs);
+        ChannelMap m = mapChannels(c.mapping, c.sources, c.inputs);
         const std::string what =
-            "'" + c.spec + "' " + std::to_string(c.sources) + "->" + std::to_string(c.inputs);
+            "'" + c.mapping + "' " + std::to_string(c.sources) + "->" + std::to_string(c.inputs);
         EXPECT_EQ(m.feeds, c.feeds) << what;
         EXPECT_EQ(!m.note.empty(), c.noted) << what << ": " << m.note;
         EXPECT_EQ(m.dropped, c.dropped) << what;
@@ -40,9 +40,9 @@ TEST(ChannelMap, DefaultsAndExplicitMaps) {
 }
 
 TEST(ChannelMap, MalformedMapsAreRefused) {
-    for (const char* spec :
+    for (const char* mapping :
          {"1", "1,2,1", "1,", ",1", "3,1", "-1,1", "a,b", "1+,2", "0+1,2", "1 ,2"})
-        EXPECT_THROW(mapChannels(spec, 2, 2), UsageError) << spec;
+        EXPECT_THROW(mapChannels(mapping, 2, 2), UsageError) << mapping;
 }
 
 } // namespace
