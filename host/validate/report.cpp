@@ -1,4 +1,5 @@
 #include "report.h"
+#include "json.h"
 
 #include <cstdio>
 #include <iomanip>
@@ -19,23 +20,6 @@ std::vector<std::string> fields(const std::string& line) {
 
 const char* word(Outcome o) {
     return o == Outcome::Pass ? "pass" : o == Outcome::Skip ? "skip" : "FAIL";
-}
-
-std::string jsonText(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
 }
 
 } // namespace
@@ -95,17 +79,17 @@ void printSummary(const std::vector<TestRecord>& records, double seconds, std::o
 
 void printJson(const std::string& plugin, int level, const std::vector<TestRecord>& records,
                double seconds, std::ostream& out) {
-    out << "{\n  \"plugin\": " << jsonText(plugin) << ",\n  \"level\": " << level
+    out << "{\n  \"plugin\": " << jsonQuoted(plugin) << ",\n  \"level\": " << level
         << ",\n  \"passed\": " << (allPassed(records) ? "true" : "false")
         << ",\n  \"seconds\": " << seconds << ",\n  \"tests\": [";
     for (std::size_t i = 0; i < records.size(); ++i) {
         const TestRecord& r = records[i];
-        out << (i ? "," : "") << "\n    {\"group\": " << jsonText(r.group)
-            << ", \"name\": " << jsonText(r.name) << ", \"result\": \""
+        out << (i ? "," : "") << "\n    {\"group\": " << jsonQuoted(r.group)
+            << ", \"name\": " << jsonQuoted(r.name) << ", \"result\": \""
             << (r.outcome == Outcome::Pass   ? "pass"
                 : r.outcome == Outcome::Skip ? "skip"
                                              : "fail")
-            << "\", \"seconds\": " << r.seconds << ", \"note\": " << jsonText(r.note) << "}";
+            << "\", \"seconds\": " << r.seconds << ", \"note\": " << jsonQuoted(r.note) << "}";
     }
     out << "\n  ]\n}\n";
 }
