@@ -1,13 +1,13 @@
 // The library's exported entry: one effect instance per call.
-#include "vst/aeffect.h"
-#include "vst/export.h"
+#include "vst/entry_point.h"
+
 #include "vst/plug_vst.h"
 #include "vst/plugin_factory.h"
 
 #include <algorithm>
 #include <mutex>
 
-extern "C" VST_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
+AEffect* VSTPluginMain(audioMasterCallback host) {
     // Instances are built one at a time; the effect's constructor may take its own lock.
     static std::mutex creation;
     std::lock_guard lock(creation);

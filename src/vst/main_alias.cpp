@@ -1,9 +1,6 @@
 // The entry point under the name older hosts look for. Its own object, so that programs
 // that link the entry point in-process (tests) keep their own main.
-#include "vst/aeffect.h"
-#include "vst/export.h"
-
-extern "C" VST_EXPORT AEffect* VSTPluginMain(audioMasterCallback host);
+#include "vst/entry_point.h"
 
 // Older hosts look for "main". It cannot be declared as such in C++, so an assembler
 // label gives this function that name.

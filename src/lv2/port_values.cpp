@@ -1,0 +1,15 @@
+#include "lv2/port_values.h"
+
+#include "core/plug_param.h"
+
+#include <algorithm>
+#include <cmath>
+
+std::optional<float> NormalizedFromPort(const IPlugParam& param, float plain) {
+    if (!std::isfinite(plain)) return std::nullopt;
+    double v = std::clamp(static_cast<double>(plain), param.Min(), param.Max());
+    // Whole-numbered parameters take the nearest whole number, not whatever the float
+    // round trip through the curve would land on.
+    if (param.IsIntegerValued()) v = std::clamp(std::round(v), param.Min(), param.Max());
+    return static_cast<float>(std::clamp(param.ToNormalized(v), 0.0, 1.0));
+}
