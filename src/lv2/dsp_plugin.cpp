@@ -23,13 +23,14 @@ namespace {
 constexpr int kDefaultMaxBlock = 4096;
 constexpr int kLargestBlock = 1 << 16;
 
-class Lv2Effect {
+class Lv2Effect : public EffectListener {
 public:
     Lv2Effect(const char* uri, double sampleRate, const LV2_Feature* const* features)
         : map_(static_cast<const LV2_URID_Map*>(lv2_features_data(features, LV2_URID__map))),
           urids_(map_) {
         layout_.params = host_.NumParams();
         params_.assign(static_cast<std::size_t>(layout_.params), nullptr);
+        ownChange_.assign(static_cast<std::size_t>(layout_.params), 0);
         for (int i = 0; i < layout_.params; ++i)
             applied_.push_back(host_.PortValue(i)); // ports at their defaults change nothing
         if (map_) {
@@ -58,7 +59,16 @@ public:
 
     void SetActive(bool active) { host_.SetActive(active); }
 
+    // The effect sets a parameter itself when "Delay Time" follows a new tempo, keeping its
+    // place in the range: the milliseconds change. A VST 2.x host hears of it; an LV2 host
+    // cannot (input ports are the host's), so the port's value is set again and what the
+    // port shows is what plays.
+    void Automated(int paramIndex, float) override {
+        if (layout_.IsParam(paramIndex)) ownChange_[static_cast<std::size_t>(paramIndex)] = 1;
+    }
+
     void Run(uint32_t frames) {
+        RestorePortValues();
         ApplyPorts();
         uint32_t done = 0;
         if (events_ && urids_.Mapped()) {
@@ -125,10 +135,29 @@ private:
         }
     }
 
+    void RestorePortValues() {
+        for (int i = 0; i < layout_.params; ++i) {
+            char& changed = ownChange_[static_cast<std::size_t>(i)];
+            if (!changed) continue;
+            changed = 0;
+            const float port = applied_[static_cast<std::size_t>(i)];
+            if (params_[static_cast<std::size_t>(i)] && host_.PortValue(i) != port)
+                host_.SetFromPort(i, port);
+        }
+    }
+
     void Render(uint32_t from, uint32_t to) {
         AEffect* effect = host_.Effect();
         VstTimeInfo& time = host_.Time();
         while (from < to) {
+            if (time.tempo != tempoSeen_) {
+                // An empty block lets the effect take the new tempo before any audio.
+                tempoSeen_ = time.tempo;
+                float* none[kLv2Channels] = {silence_.data(), silence_.data()};
+                float* nowhere[kLv2Channels] = {discard_.data(), discard_.data()};
+                effect->processReplacing(effect, none, nowhere, 0);
+                RestorePortValues();
+            }
             const auto n = static_cast<int>(std::min<uint32_t>(to - from, maxBlock_));
             float* ins[kLv2Channels];
             float* outs[kLv2Channels];
@@ -146,8 +175,10 @@ private:
 
     const LV2_URID_Map* map_;
     TimeUrids urids_;
-    EffectHost host_;
     PortLayout layout_;
+    std::vector<char> ownChange_;
+    double tempoSeen_ = 0.0;
+    EffectHost host_{this};
     std::vector<const float*> params_;
     std::vector<float> applied_;
     const float* in_[kLv2Channels] = {};

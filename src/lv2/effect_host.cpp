@@ -1,5 +1,6 @@
 #include "lv2/effect_host.h"
 
+#include "core/state_chunk.h"
 #include "lv2/port_values.h"
 #include "vst/entry_point.h"
 #include "vst/plug_vst.h"
@@ -84,9 +85,20 @@ std::vector<std::uint8_t> EffectHost::SaveChunk() {
 }
 
 bool EffectHost::LoadChunk(const void* data, std::size_t size) {
-    if (!data || size == 0 || size > 0x7FFFFFFF) return false;
+    // Only a chunk of the effect's own format, as SaveChunk writes it: the VST 2.x
+    // interface would read anything else as bare values.
+    std::int32_t magic = 0;
+    if (!data || size < 2 * sizeof magic || size > 0x7FFFFFFF) return false;
+    std::memcpy(&magic, data, sizeof magic);
+    if (magic != StateChunk::kMagic) return false;
+    // A chunk that fails half-way must not leave half a sound: the one before comes back.
+    const std::vector<std::uint8_t> before = SaveChunk();
     // The dispatcher reads the chunk only; its interface just has no const.
-    return Dispatch(effSetChunk, 1, static_cast<VstIntPtr>(size), const_cast<void*>(data)) != 0;
+    if (Dispatch(effSetChunk, 1, static_cast<VstIntPtr>(size), const_cast<void*>(data))) return true;
+    if (!before.empty())
+        Dispatch(effSetChunk, 1, static_cast<VstIntPtr>(before.size()),
+                 const_cast<std::uint8_t*>(before.data()));
+    return false;
 }
 
 VstIntPtr VSTCALLBACK EffectHost::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index,

@@ -6,7 +6,7 @@
 #include <cmath>
 
 std::optional<float> NormalizedFromPort(const IPlugParam& param, float plain) {
-    if (!std::isfinite(plain)) return std::nullopt;
+    if (std::isnan(plain)) return std::nullopt;
     double v = std::clamp(static_cast<double>(plain), param.Min(), param.Max());
     // Whole-numbered parameters take the nearest whole number, not whatever the float
     // round trip through the curve would land on.

@@ -56,6 +56,13 @@ std::string Number(double v) {
     return text;
 }
 
+// Preset values as decimals, which hosts read as the float a control port holds.
+std::string Decimal(double v) {
+    std::string text = Number(v);
+    if (text.find_first_of(".e") == std::string::npos) text += ".0";
+    return text;
+}
+
 // The units LV2 names for the labels the effect uses; any other label becomes a unit of
 // its own with that symbol.
 std::string Unit(const std::string& label) {
@@ -212,7 +219,7 @@ TurtleFiles DescribeBundle(EffectHost& effect, const BundleNames& names) {
         for (int i = 0; i < layout.params; ++i)
             s << (i ? " , " : "") << "[\n        lv2:symbol "
               << Quoted(PortSymbol(plug->GetParam(i)->Name())) << " ;\n        pset:value "
-              << Number(program.values[static_cast<std::size_t>(i)]) << "\n    ]";
+              << Decimal(program.values[static_cast<std::size_t>(i)]) << "\n    ]";
         s << " .\n\n";
     }
     files.manifest = m.str();
