@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: native (with velmorande-host validate on our
-# plug-in, on MVerb and on broken fixtures), sanitizer build, the thread sanitizer over the
-# validator's threads group, fuzz corpus replay, and the Windows DLL's suite under Wine.
+# plug-in, on MVerb and on broken fixtures; the LV2 bundle in lilv's tools and jalv),
+# sanitizer build, the thread sanitizer over the validator's threads group, fuzz corpus
+# replay, and the Windows DLL's suite under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 ensure_packages "${NATIVE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" "${HOST_TEST_PACKAGES[@]}" \
-    "${X11_TEST_PACKAGES[@]}"
+    "${X11_TEST_PACKAGES[@]}" "${LV2_TEST_PACKAGES[@]}"
 
 jobs=$(nproc)
 
