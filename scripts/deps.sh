@@ -24,8 +24,9 @@ NATIVE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libb
     libxkbcommon-dev libxkbcommon-x11-dev lv2-dev liblilv-dev)
 # The X11 editor's tests: a virtual X server to run them in.
 X11_TEST_PACKAGES=(xvfb xauth x11-utils)
-# The LV2 world's tools the bundle is checked with, and the JACK server jalv runs on.
-LV2_TEST_PACKAGES=(lilv-utils jalv jackd2)
+# The LV2 world's tools the bundle is checked with (sordi for lv2_validate), and the JACK
+# server jalv runs on.
+LV2_TEST_PACKAGES=(lilv-utils sordi jalv jackd2)
 # A third-party VST 2.x plug-in for the host's tests to render through.
 HOST_TEST_PACKAGES=(dpf-plugins-vst)
 # The fuzz targets and the sanitizer runtime for them.

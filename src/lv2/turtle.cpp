@@ -164,7 +164,7 @@ TurtleFiles DescribeBundle(EffectHost& effect, const BundleNames& names) {
 
     // Parameters first: the programs below move them.
     std::ostringstream p;
-    p << kPrefixes << plugin << "\n    a lv2:Plugin , lv2:DelayPlugin ;\n"
+    p << kPrefixes << plugin << "\n    a lv2:Plugin , lv2:DelayPlugin , doap:Project ;\n"
       << "    doap:name " << Quoted(plug->EffectName()) << " ;\n"
       << "    doap:maintainer [ foaf:name " << Quoted(plug->MakerName()) << " ] ;\n"
       << "    lv2:optionalFeature urid:map , opts:options ;\n"

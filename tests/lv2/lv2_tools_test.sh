@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The bundle in the LV2 world's own tools.
 # Usage: lv2_tools_test.sh lv2info|lv2apply|jalv LV2_DIR HOST VST_PLUGIN
-#   lv2info   lilv reads nine control ports with their ranges, and the 20 presets
+#   lv2info   the Turtle files pass lv2_validate; lilv reads nine control ports with their
+#             ranges, and the 20 presets
 #   lv2apply  lv2apply's render at 120 bpm equals velmorande-host's VST 2.x render
 #   jalv      jalv (GTK) shows the panel in its window, without an X error
 set -euo pipefail
@@ -14,6 +15,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 case $mode in
 lv2info)
+    bundle=$lv2dir/velmorande.lv2
+    lv2_validate "$bundle"/*.ttl >"$work/validate" 2>&1 || true
+    grep -q "Found 0 errors" "$work/validate" || { cat "$work/validate"; fail "lv2_validate"; }
     lv2info "$uri" >"$work/info"
     # The ports' names, ranges and defaults as the effect defines them.
     expected='Delay Rate 0 24 9
