@@ -1,5 +1,6 @@
 // The Linux editor in a real X server (Xvfb in the test command), driven through the
 // plug-in's binary interface and real input (XTest), as a Linux host would.
+#include "x11/need_display.h"
 #include "x11/x11_test_host.h"
 
 #include <gtest/gtest.h>
@@ -24,14 +25,6 @@ namespace {
 
 constexpr int kWidth = 530, kHeight = 210;
 enum Param { kDelayRate = 0, kHostSync = 2, kPingPong = 3, kPanWidth = 4, kFeedback = 5 };
-
-// Display tests run wherever there is a display; the test command provides one and then
-// insists on it, so they never skip silently there.
-void NeedDisplay() {
-    if (X11TestHost::HaveDisplay()) return;
-    if (std::getenv("VELMORANDE_X11_REQUIRED")) FAIL() << "the test command gave no X display";
-    GTEST_SKIP() << "no X display";
-}
 
 class X11Editor : public ::testing::Test {
 protected:

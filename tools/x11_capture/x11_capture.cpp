@@ -1,7 +1,11 @@
-// Captures a VST 2.x plug-in's editor as an X server shows it: the plug-in is loaded,
-// its editor opened in a window of ours, idled until drawn, and the window read back from
-// the server and written as PNG. Run under xvfb-run for the docs picture.
-// Usage: velmorande-x11-capture PLUGIN.so OUT.png
+// Captures windows as an X server shows them, written as PNG, for the docs pictures (run
+// under xvfb-run by tools/docs_pictures.sh). Two ways:
+//   velmorande-x11-capture PLUGIN.so OUT.png
+//     a VST 2.x plug-in's editor: the plug-in is loaded, its editor opened in a window of
+//     ours and idled until drawn;
+//   velmorande-x11-capture --window NAME OUT.png
+//     another program's top-level window with that name (an LV2 host showing the panel),
+//     once it is there and has been drawn.
 #include "bitmap/heap_bitmap.h"
 #include "bitmap/png_writer.h"
 #include "vst/aeffect.h"
@@ -14,12 +18,135 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
+
+namespace {
+
+// The rectangle's pixels, 0x00RRGGBB row by row, or nothing.
+std::vector<std::uint32_t> Pixels(xcb_connection_t* c, xcb_drawable_t from, int x, int y, int w,
+                                  int h) {
+    xcb_get_image_reply_t* image = xcb_get_image_reply(
+        c,
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, from, static_cast<std::int16_t>(x),
+                      static_cast<std::int16_t>(y), static_cast<std::uint16_t>(w),
+                      static_cast<std::uint16_t>(h), ~0u),
+        nullptr);
+    std::vector<std::uint32_t> pixels;
+    if (image && xcb_get_image_data_length(image) >= w * h * 4) {
+        const auto* words = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image));
+        pixels.assign(words, words + static_cast<std::size_t>(w) * h);
+        for (std::uint32_t& p : pixels)
+            p &= 0xFFFFFF;
+    }
+    std::free(image);
+    return pixels;
+}
+
+bool WritePng(const std::vector<std::uint32_t>& pixels, int w, int h, const char* path) {
+    if (pixels.size() != static_cast<std::size_t>(w) * h) return false;
+    HeapBitmap bitmap(w, h, 1);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            bitmap.Bits()[y * bitmap.RowSpan() + x] = pixels[y * w + x] | 0xFF000000u;
+    return WritePngFile(bitmap, path);
+}
+
+std::string Name(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property) {
+    auto* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, property, XCB_ATOM_ANY, 0, 256), nullptr);
+    std::string name;
+    if (reply && reply->format == 8)
+        name.assign(static_cast<const char*>(xcb_get_property_value(reply)),
+                    static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+    std::free(reply);
+    return name;
+}
+
+bool Viewable(xcb_connection_t* c, xcb_window_t window) {
+    auto* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+    const bool viewable = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(a);
+    return viewable;
+}
+
+// The first viewable window named `name`, looked for two levels down: a window manager
+// puts top-levels into frames of its own.
+xcb_window_t FindNamed(xcb_connection_t* c, xcb_window_t under, const std::string& name,
+                       int depth) {
+    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, under), nullptr);
+    if (!tree) return 0;
+    std::vector<xcb_window_t> children(
+        xcb_query_tree_children(tree),
+        xcb_query_tree_children(tree) + xcb_query_tree_children_length(tree));
+    std::free(tree);
+    xcb_window_t found = 0;
+    for (auto it = children.rbegin(); it != children.rend() && !found; ++it) // topmost first
+        if (Name(c, *it, XCB_ATOM_WM_NAME) == name && Viewable(c, *it)) found = *it;
+    for (auto it = children.rbegin(); it != children.rend() && !found && depth > 1; ++it)
+        found = FindNamed(c, *it, name, depth - 1);
+    return found;
+}
+
+bool Uniform(const std::vector<std::uint32_t>& pixels) {
+    for (std::uint32_t p : pixels)
+        if (p != pixels.front()) return false;
+    return true;
+}
+
+// Waits up to ten seconds for the window to be there and drawn: not of one colour, and the
+// same twice a quarter of a second apart (the host may draw its part and the panel's in
+// turn). It is read from the root, so that children of another depth show as they are seen.
+int CaptureNamedWindow(const char* name, const char* path) {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        std::fprintf(stderr, "no X display\n");
+        return 1;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::vector<std::uint32_t> last;
+    int w = 0, h = 0;
+    bool seen = false, written = false;
+    while (!written && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        const xcb_window_t window = FindNamed(c, root, name, 2);
+        if (!window) continue;
+        seen = true;
+        auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+        auto* at = xcb_translate_coordinates_reply(
+            c, xcb_translate_coordinates(c, window, root, 0, 0), nullptr);
+        if (g && at && g->width == w && g->height == h) {
+            auto now = Pixels(c, root, at->dst_x, at->dst_y, w, h);
+            if (!now.empty() && !Uniform(now) && now == last) written = WritePng(now, w, h, path);
+            last = std::move(now);
+        } else if (g) {
+            w = g->width;
+            h = g->height;
+            last.clear();
+        }
+        std::free(g);
+        std::free(at);
+    }
+    xcb_disconnect(c);
+    if (!written)
+        std::fprintf(stderr, seen ? "window \"%s\" was not drawn, or %s could not be written\n"
+                                  : "no window \"%s\" appeared\n",
+                     name, path);
+    return written ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--window") == 0)
+        return CaptureNamedWindow(argv[2], argv[3]);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s PLUGIN.so OUT.png\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PLUGIN.so OUT.png\n       %s --window NAME OUT.png\n",
+                     argv[0], argv[0]);
         return 2;
     }
     vhost::HostCallback host;
@@ -71,21 +198,7 @@ int main(int argc, char** argv) {
     }
 
     const int fw = w + 2 * margin, fh = h + 2 * margin;
-    xcb_get_image_reply_t* image = xcb_get_image_reply(
-        c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, frame, 0, 0, static_cast<std::uint16_t>(fw),
-                      static_cast<std::uint16_t>(fh), ~0u),
-        nullptr);
-    bool written = false;
-    if (image && xcb_get_image_data_length(image) >= fw * fh * 4) {
-        HeapBitmap bitmap(fw, fh, 1);
-        const auto* words = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image));
-        for (int y = 0; y < fh; ++y)
-            for (int x = 0; x < fw; ++x)
-                bitmap.Bits()[y * bitmap.RowSpan() + x] = words[y * fw + x] | 0xFF000000u;
-        written = WritePngFile(bitmap, argv[2]);
-    }
-    std::free(image);
+    const bool written = WritePng(Pixels(c, frame, 0, 0, fw, fh), fw, fh, argv[2]);
     dispatch(effEditClose);
     plugin.reset();
     xcb_disconnect(c);
