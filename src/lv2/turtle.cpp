@@ -91,8 +91,9 @@ void WriteControlPort(std::ostream& out, int index, const IPlugParam& param) {
     for (std::size_t i = 0; i < properties.size(); ++i)
         out << (i == 0 ? " ;\n        lv2:portProperty " : " , ") << properties[i];
     bool first = true;
-    for (int v = static_cast<int>(param.Min()); v <= static_cast<int>(param.Max()); ++v) {
-        const char* text = param.ValueTextCount() > 0 ? param.ValueText(v) : "";
+    const int last = param.ValueTextCount() > 0 ? static_cast<int>(param.Max()) : -1;
+    for (int v = static_cast<int>(param.Min()); v <= last; ++v) {
+        const char* text = param.ValueText(v);
         if (!text[0]) continue;
         out << (first ? " ;\n        lv2:scalePoint " : " ,\n            ") << "[ rdfs:label "
             << Quoted(text) << " ; rdf:value " << v << " ]";
