@@ -8,6 +8,7 @@
 # installed on this machine is left alone: the install checks are then skipped.
 #
 # Usage: scripts/package.sh [BUILD_DIR]   (default build/release, already built)
+#        ARDOUR_DIR=/opt/Ardour/lib scripts/package.sh   Ardour's scanner from elsewhere
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -94,11 +95,12 @@ head -n 8 "$work/page.txt"
 grep -q '^VALIDATE' "$work/page.txt" || fail "the manual page has no VALIDATE section"
 
 step "Ardour's VST 2.x scan"
-scanner=$(ls /usr/lib/ardour*/ardour-vst-scanner 2>/dev/null | head -n 1 || true)
-if [ -z "$scanner" ]; then
+# ARDOUR_DIR: Ardour's library folder, where it is not Debian's /usr/lib/ardour<N>.
+ardour=${ARDOUR_DIR:-$(ls -d /usr/lib/ardour* 2>/dev/null | tail -n 1 || true)}
+scanner=$ardour/ardour-vst-scanner
+if [ -z "$ardour" ] || ! [ -x "$scanner" ]; then
     echo "skipped: Ardour is not installed"
 else
-    ardour=$(dirname "$scanner")
     # Ardour's default Linux VST search path, as its library carries it.
     search=$(strings "$ardour"/libardour.so* | grep -m 1 -E '^/[^:]*lxvst:.*vst' || true)
     [ -n "$search" ] || fail "no default VST search path found in $ardour/libardour.so"
