@@ -15,16 +15,14 @@
 #include "terminal.h"
 #include "text_match.h"
 
+#include "product/version.h"
+
 #include <sndfile.h>
 
 #include <cmath>
 #include <filesystem>
 #include <iomanip>
 #include <sstream>
-
-#ifndef VELMORANDE_HOST_VERSION_TEXT
-#define VELMORANDE_HOST_VERSION_TEXT "1.1.0"
-#endif
 
 namespace vhost {
 namespace {
@@ -250,7 +248,7 @@ int run(const Options& o, std::ostream& stdOut, std::ostream& err, bool progress
         return 0;
     }
     if (o.mode == Mode::Version) {
-        stdOut << "velmorande-host " << VELMORANDE_HOST_VERSION_TEXT << " (libsndfile "
+        stdOut << "velmorande-host " << product::kVersionText << " (libsndfile "
                << sf_version_string() << ")\n";
         return 0;
     }

@@ -27,12 +27,15 @@ X11_TEST_PACKAGES=(xvfb xauth x11-utils)
 # The LV2 world's tools the bundle is checked with (sordi for lv2_validate), and the JACK
 # server jalv runs on.
 LV2_TEST_PACKAGES=(lilv-utils sordi jalv jackd2)
+# The Debian package: dpkg-shlibdeps and file for CPack, lintian, and the tools its install
+# is checked with (man, lilv's tools, strings for Ardour's search path).
+PACKAGE_TEST_PACKAGES=(dpkg-dev file lintian man-db lilv-utils binutils)
 # A third-party VST 2.x plug-in for the host's tests to render through.
 HOST_TEST_PACKAGES=(dpf-plugins-vst)
 # The fuzz targets and the sanitizer runtime for them.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The Windows stage: the MinGW-w64 cross compiler, zlib for it, the source package tools
 # for building libpng for it, GoogleTest's sources to build the suite with, and Wine on a
-# virtual X display to run the suite.
+# virtual X display to run the suite, and unzip to check the zip it ships in.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-    dpkg-dev googletest wine wine64 xvfb xauth)
+    dpkg-dev googletest wine wine64 xvfb xauth unzip)

@@ -2,12 +2,13 @@
 # Builds everything and runs every test: native (with velmorande-host validate on our
 # plug-in, on MVerb and on broken fixtures; the LV2 bundle in lilv's tools and jalv),
 # sanitizer build, the thread sanitizer over the validator's threads group, fuzz corpus
-# replay, and the Windows DLL's suite under Wine.
+# replay, the Debian package (lintian, installed for real, checked, removed), and the Windows
+# DLL's suite under Wine with its zip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 ensure_packages "${NATIVE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" "${HOST_TEST_PACKAGES[@]}" \
-    "${X11_TEST_PACKAGES[@]}" "${LV2_TEST_PACKAGES[@]}"
+    "${X11_TEST_PACKAGES[@]}" "${LV2_TEST_PACKAGES[@]}" "${PACKAGE_TEST_PACKAGES[@]}"
 
 jobs=$(nproc)
 
@@ -24,6 +25,9 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j "$jobs"
 step "native tests"
 with_x ctest --test-dir build/release -j "$jobs" --output-on-failure
+
+step "Debian package from the native build: lintian, install, checks, removal"
+bash scripts/package.sh build/release
 
 step "sanitizer build (address, undefined)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORANDE_SANITIZE=ON >/dev/null
@@ -46,5 +50,5 @@ CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 cmake --build build/fuzz -j "$jobs"
 ctest --test-dir build/fuzz -j "$jobs" --output-on-failure
 
-step "Windows: Velmorande.dll and its suite under Wine"
+step "Windows: Velmorande.dll and its suite under Wine, then its zip"
 VELMORANDE_NATIVE_BUILD=build/release bash scripts/windows.sh

@@ -3,7 +3,9 @@
 # the target from Debian's googletest sources) with MinGW-w64, checks what the DLL exports
 # and needs, and runs the suite under Wine on a virtual X display; any failing test fails
 # the script. Installs what it is missing; libpng for the target is built once from
-# Debian's source package and kept in build/windows-deps.
+# Debian's source package and kept in build/windows-deps. Once the suite has passed, packs
+# the tested DLL with its read-me and licence into build/windows/package/
+# Velmorande-<version>-win64.zip.
 #
 # The audio reference comes from the Linux library of a native build tree:
 # VELMORANDE_NATIVE_BUILD (default build/release), configured here if it is not yet.
@@ -106,8 +108,10 @@ build_libpng
 
 step "Windows build"
 # Only the target's own pkg-config files: none of the build machine's libraries.
+# Packing installs only what is built here, not the tools this stage does not build.
 PKG_CONFIG_LIBDIR="$deps/libpng/lib/pkgconfig" cmake -S . -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DVELMORANDE_BENCH=OFF \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
     -DPNG_LIBRARY="$deps/libpng/lib/libpng16.a" -DPNG_PNG_INCLUDE_DIR="$deps/libpng/include" \
     -DZLIB_LIBRARY="$mingw/lib/libz.a" -DZLIB_INCLUDE_DIR="$mingw/include" >/dev/null
 cmake --build "$build" -j "$jobs" --target velmorande velmorande-wine-tests
@@ -115,6 +119,8 @@ dll=$build/plugins/Velmorande.dll
 suite=$build/tests/windows/velmorande-wine-tests.exe
 
 step "Velmorande.dll: exports and imports"
+# The DLL as tested, for the zip to be checked against.
+tested=$(sha256sum <"$dll" | cut -d' ' -f1)
 objdump=x86_64-w64-mingw32-objdump
 table=$($objdump -p "$dll")
 exports=$(awk '/\[Ordinal\/Name Pointer\] Table/ { on = 1; next }
@@ -167,4 +173,25 @@ timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     exit $status' sh "$suite" "$(winpath "$dll")" "$(winpath "$reference")" \
     "$(winpath "$screenshot")" || status=$?
 rm -rf "$wine_dir"
-exit $status
+[ $status -eq 0 ] || exit $status
+
+step "Windows zip"
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+zip=$build/package/Velmorande-$version-win64.zip
+rm -rf "$build/package"
+(cd "$build" && cpack -G ZIP >/dev/null)
+unzip -l "$zip"
+expected=$(printf '%s\n' Velmorande-LICENSE.txt Velmorande-README.txt Velmorande.dll)
+listed=$(unzip -Z1 "$zip" | LC_ALL=C sort)
+if [ "$listed" != "$expected" ]; then
+    printf 'the zip must hold exactly:\n%s\nit holds:\n%s\n' "$expected" "$listed" >&2
+    exit 1
+fi
+packed=$(unzip -p "$zip" Velmorande.dll | sha256sum | cut -d' ' -f1)
+echo "sha256 of the tested DLL: $tested"
+echo "sha256 of the packed DLL: $packed"
+echo "sha256 of the zip:        $(sha256sum <"$zip" | cut -d' ' -f1)"
+if [ "$tested" != "$packed" ]; then
+    echo "the zip's Velmorande.dll is not the DLL the suite tested" >&2
+    exit 1
+fi

@@ -1,13 +1,11 @@
 #include "vsthost/host_callback.h"
 
+#include "product/version.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
-
-#ifndef VELMORANDE_HOST_VENDOR_VERSION
-#define VELMORANDE_HOST_VENDOR_VERSION 10100
-#endif
 
 namespace vhost {
 namespace {
@@ -53,7 +51,9 @@ void copyText(void* ptr, const char* text, std::size_t capacity) {
 
 } // namespace
 
-HostCallback::HostCallback() : vendorVersion_(VELMORANDE_HOST_VENDOR_VERSION) {
+HostCallback::HostCallback()
+    : vendorVersion_(product::kVersionMajor * 10000 + product::kVersionMinor * 100 +
+                     product::kVersionPatch) {
     time_.sampleRate = 44100.0;
     time_.tempo = 120.0;
     time_.timeSigNumerator = 4;

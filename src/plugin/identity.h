@@ -1,5 +1,7 @@
 #pragma once
 
+#include "product/version.h"
+
 #include <cstdint>
 
 namespace identity {
@@ -7,7 +9,11 @@ constexpr const char* kEffectName = "Velmorande";
 constexpr const char* kProductName = "";
 constexpr const char* kMakerName = "Talvo";
 constexpr const char* kChannels = "1-1 2-2";
-constexpr int kVersion = 0x00010100; // v1.01
+// The product version packed as 0x00MMmmpp: hosts read it as MMmmpp in decimal, the panel
+// shows vM.mm; both need minor and patch below 100.
+static_assert(product::kVersionMinor < 100 && product::kVersionPatch < 100);
+constexpr int kVersion =
+    (product::kVersionMajor << 16) | (product::kVersionMinor << 8) | product::kVersionPatch;
 constexpr int kPrograms = 25;
 constexpr int kLatency = 0;
 constexpr int kMidiMode = 0;

@@ -1,0 +1,28 @@
+# Installs the build tree BUILD into PREFIX and compares the files there, with their modes,
+# to the list in EXPECTED ("mode path" lines).
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
+    OUTPUT_QUIET RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cmake --install ${BUILD} failed: ${result}")
+endif()
+execute_process(COMMAND find . -not -type d -printf "%m %p\\n" WORKING_DIRECTORY ${PREFIX}
+    OUTPUT_VARIABLE found COMMAND_ERROR_IS_FATAL ANY)
+string(REPLACE "./" "" found "${found}")
+string(REPLACE "\n" ";" found "${found}")
+list(REMOVE_ITEM found "")
+list(SORT found)
+file(STRINGS ${EXPECTED} expected)
+list(SORT expected)
+if(NOT found STREQUAL expected)
+    set(extra ${found})
+    list(REMOVE_ITEM extra ${expected})
+    set(missing ${expected})
+    list(REMOVE_ITEM missing ${found})
+    list(JOIN extra "\n  " extra)
+    list(JOIN missing "\n  " missing)
+    message(FATAL_ERROR "installed but not expected:\n  ${extra}\nexpected but not installed:\n  ${missing}")
+endif()
+list(LENGTH found count)
+message(STATUS "${count} files installed, as expected")
+file(REMOVE_RECURSE ${PREFIX})
