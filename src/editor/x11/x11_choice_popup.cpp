@@ -102,17 +102,16 @@ X11ChoicePopup::~X11ChoicePopup() {
 
 void X11ChoicePopup::Start() {
     xcb_connection_t* c = window_.connection_;
+    // The keys first, so they are ours by the time the list shows.
+    window_.TakeFocus();
     xcb_map_window(c, popup_);
     // The pointer, so that a press anywhere else closes the list; our own windows still get
-    // their events. Another program's grab leaves the list open without.
-    xcb_grab_pointer_reply_t* grab = xcb_grab_pointer_reply(
+    // their events. Under another program's grab the list stays open without.
+    std::free(xcb_grab_pointer_reply(
         c,
         xcb_grab_pointer(c, 1, popup_, kPopupEvents & ~XCB_EVENT_MASK_EXPOSURE, XCB_GRAB_MODE_ASYNC,
                          XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
-        nullptr);
-    grabbed_ = grab && grab->status == XCB_GRAB_STATUS_SUCCESS;
-    std::free(grab);
-    window_.TakeFocus();
+        nullptr));
 }
 
 void X11ChoicePopup::Show() {

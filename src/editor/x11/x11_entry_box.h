@@ -83,5 +83,4 @@ private:
     IPlugRect editorOnScreen_;
     std::uint32_t popup_ = 0;
     std::unique_ptr<X11Surface> surface_;
-    bool grabbed_ = false;
 };
