@@ -293,6 +293,31 @@ TEST_F(X11Editor, TypingPicksByFirstLettersAndEscapeOrAPressElsewhereCancels) {
     EXPECT_TRUE(Settled(fx, editor));
 }
 
+TEST_F(X11Editor, ClosingTheEditorTakesAnOpenListAwayUnappliedAndFreesThePointer) {
+    xcb_connection_t* c = host->Connection();
+    const auto pointerFree = [&] {
+        auto* grab = xcb_grab_pointer_reply(
+            c,
+            xcb_grab_pointer(c, 0, parent, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
+                             XCB_NONE, XCB_CURRENT_TIME),
+            nullptr);
+        const bool free = grab && grab->status == XCB_GRAB_STATUS_SUCCESS;
+        std::free(grab);
+        xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+        host->Sync();
+        return free;
+    };
+    const std::string before = X11TestHost::Display(fx, kDelayRate);
+    ASSERT_NE(OpenList(74, 124), 0u);
+    EXPECT_FALSE(pointerFree()) << "held while the list is open";
+    host->Key(kEnd);
+    EXPECT_EQ(X11TestHost::Dispatch(fx, effEditClose), 1);
+    host->Sync();
+    EXPECT_EQ(host->Popup(), 0u);
+    EXPECT_TRUE(pointerFree());
+    EXPECT_EQ(X11TestHost::Display(fx, kDelayRate), before);
+}
+
 // Uncovered parts are drawn again from their corners, away from the window's origin too:
 // the panel's own part and the list's.
 TEST_F(X11Editor, UncoveringPartOfThePanelOrTheListDrawsItAgain) {
