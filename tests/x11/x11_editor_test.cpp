@@ -296,11 +296,11 @@ TEST_F(X11Editor, TypingPicksByFirstLettersAndEscapeOrAPressElsewhereCancels) {
 TEST_F(X11Editor, ClosingTheEditorTakesAnOpenListAwayUnappliedAndFreesThePointer) {
     xcb_connection_t* c = host->Connection();
     const auto pointerFree = [&] {
-        auto* grab = xcb_grab_pointer_reply(
-            c,
-            xcb_grab_pointer(c, 0, parent, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE,
-                             XCB_NONE, XCB_CURRENT_TIME),
-            nullptr);
+        auto* grab = xcb_grab_pointer_reply(c,
+                                            xcb_grab_pointer(c, 0, parent, 0, XCB_GRAB_MODE_ASYNC,
+                                                             XCB_GRAB_MODE_ASYNC, XCB_NONE,
+                                                             XCB_NONE, XCB_CURRENT_TIME),
+                                            nullptr);
         const bool free = grab && grab->status == XCB_GRAB_STATUS_SUCCESS;
         std::free(grab);
         xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
@@ -639,32 +639,47 @@ private:
     std::string error_;
 };
 
+// The plug-in loaded by a test host on an X server of the test's own, with its editor open
+// in a window there; DISPLAY names that server meanwhile.
+struct PrivateEditor {
+    PrivateServer& server;
+    X11TestHost& host;
+    AEffect* fx;
+    xcb_window_t parent;
+};
+
+void OnPrivateServer(const std::string& screen, const std::function<void(PrivateEditor&)>& body) {
+    if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb of our own";
+    PrivateServer server(screen);
+    ASSERT_TRUE(server.Running()) << server.Error();
+    struct Display {
+        const std::string saved = std::getenv("DISPLAY");
+        ~Display() { setenv("DISPLAY", saved.c_str(), 1); }
+    } display;
+    setenv("DISPLAY", server.Display().c_str(), 1);
+    X11TestHost host;
+    PrivateEditor editor{server, host, host.Open(), host.MakeParent()};
+    ASSERT_TRUE(host.OpenEditor(editor.fx, editor.parent));
+    host.Idle(editor.fx, 5);
+    body(editor);
+}
+
 TEST(X11EditorServerGone, TheHostLivesOnAndClosesTheEditor) {
     NeedDisplay();
     if (IsSkipped() || HasFatalFailure()) return;
-    if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb to kill";
-    const std::string saved = std::getenv("DISPLAY");
-    PrivateServer server;
-    ASSERT_TRUE(server.Running()) << server.Error();
-    setenv("DISPLAY", server.Display().c_str(), 1);
-    {
-        X11TestHost host;
-        AEffect* fx = host.Open();
-        const xcb_window_t parent = host.MakeParent();
-        ASSERT_TRUE(host.OpenEditor(fx, parent));
-        host.Idle(fx, 5);
-        server.Kill();
+    OnPrivateServer("800x600x24", [](PrivateEditor& e) {
+        AEffect* fx = e.fx;
+        e.server.Kill();
         fx->setParameter(fx, kFeedback, 0.0f); // something to draw for a server that is gone
-        host.Idle(fx, 10);
+        e.host.Idle(fx, 10);
         std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the thread's turn too
         EXPECT_EQ(X11TestHost::Dispatch(fx, effEditClose), 1);
         // The plug-in goes on without it, and a new open fails cleanly.
         EXPECT_EQ(X11TestHost::Dispatch(fx, effEditOpen, 0, 0,
-                                        reinterpret_cast<void*>(std::uintptr_t{parent})),
+                                        reinterpret_cast<void*>(std::uintptr_t{e.parent})),
                   0);
         EXPECT_EQ(X11TestHost::Display(fx, kFeedback), "0");
-    }
-    setenv("DISPLAY", saved.c_str(), 1);
+    });
 }
 
 } // namespace
@@ -674,23 +689,13 @@ namespace {
 TEST(X11EditorShortScreen, TheListScrollsWithTheWheelToTheLastValue) {
     NeedDisplay();
     if (IsSkipped() || HasFatalFailure()) return;
-    if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb of our own";
-    const std::string saved = std::getenv("DISPLAY");
     // A screen too short for the 25 delay rates: 15 rows fit below the header.
-    PrivateServer server("800x300x24");
-    ASSERT_TRUE(server.Running()) << server.Error();
-    setenv("DISPLAY", server.Display().c_str(), 1);
-    {
-        X11TestHost host;
-        AEffect* fx = host.Open();
-        const xcb_window_t parent = host.MakeParent();
-        ASSERT_TRUE(host.OpenEditor(fx, parent));
-        const xcb_window_t editor = host.EditorOf(parent);
-        host.Idle(fx, 5);
-        host.Click(editor, 74, 124, 3);
+    OnPrivateServer("800x300x24", [](PrivateEditor& e) {
+        X11TestHost& host = e.host;
+        host.Click(host.EditorOf(e.parent), 74, 124, 3);
         xcb_window_t list = 0;
-        ASSERT_TRUE(host.IdleUntil(fx, [&] { return (list = host.Popup()) != 0; }));
-        X11TestHost::Place at = host.PlaceOf(list);
+        ASSERT_TRUE(host.IdleUntil(e.fx, [&] { return (list = host.Popup()) != 0; }));
+        const X11TestHost::Place at = host.PlaceOf(list);
         EXPECT_EQ(at.height, 20 + 15 * 18);
         EXPECT_EQ(at.y + at.height, 300) << "kept on the screen";
         host.MoveTo(list, 30, at.height / 2);
@@ -698,14 +703,13 @@ TEST(X11EditorShortScreen, TheListScrollsWithTheWheelToTheLastValue) {
             host.Press(5);
             host.Release(5);
         }
-        host.Idle(fx, 5);
         host.ClearRequests();
         host.Click(list, 30, at.height - 9); // the last row
-        ASSERT_TRUE(host.IdleUntil(fx, [&] { return host.Count(audioMasterEndEdit, kDelayRate); }));
-        EXPECT_EQ(X11TestHost::Display(fx, kDelayRate), "4/1");
-        EXPECT_TRUE(host.IdleUntil(fx, [&] { return host.Popup() == 0; }));
-    }
-    setenv("DISPLAY", saved.c_str(), 1);
+        ASSERT_TRUE(
+            host.IdleUntil(e.fx, [&] { return host.Count(audioMasterEndEdit, kDelayRate); }));
+        EXPECT_EQ(X11TestHost::Display(e.fx, kDelayRate), "4/1");
+        EXPECT_TRUE(host.IdleUntil(e.fx, [&] { return host.Popup() == 0; }));
+    });
 }
 
 } // namespace

@@ -34,7 +34,6 @@ void X11EditorWindow::TakeFocus() {
 }
 
 void X11EditorWindow::GiveBackFocus() {
-    pressInEntry_ = false;
     if (!Live() || xcb_connection_has_error(connection_)) return;
     xcb_get_input_focus_reply_t* focus =
         xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr);
@@ -54,6 +53,7 @@ X11TextFieldBox::X11TextFieldBox(X11EditorWindow& window, const EntryPlan& plan,
 }
 
 X11TextFieldBox::~X11TextFieldBox() {
+    window_.pressInEntry_ = false;
     window_.GiveBackFocus();
     // What lay under the box comes back, as when a child window goes.
     if (window_.Live()) window_.Repaint(field_.Area());
