@@ -84,6 +84,12 @@ TEST(HostGestures, EveryPanelGestureIsBracketedForTheHost) {
           {A, kPanWidth},
           {-1, -1},
           {E, kPanWidth}}},
+        {"wheel, then the editor closed",
+         [](IPlugEditor& e) {
+             e.MouseWheel(239, 122, {}, 1);
+             e.CloseEditorWindow();
+         },
+         {{B, kPanWidth}, {A, kPanWidth}, {E, kPanWidth}}},
         {"wheel, then a drag elsewhere",
          [](IPlugEditor& e) {
              e.MouseWheel(239, 122, {}, 1);

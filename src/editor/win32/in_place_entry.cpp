@@ -73,14 +73,14 @@ std::unique_ptr<EntryBox> IEditorWindow::OpenEntryBox(const EntryPlan& plan) {
 }
 
 HWND IEditorWindow::EntryWindow() const {
-    const auto* box = static_cast<const NativeEntryBox*>(Entry().Box());
+    const auto* box = dynamic_cast<const NativeEntryBox*>(Entry().Box());
     return box ? box->Window() : nullptr;
 }
 
 LRESULT CALLBACK IEditorWindow::EntryProc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {
     IEditorWindow* editor = FromWindow(GetParent(box));
     const auto* entry =
-        editor ? static_cast<const NativeEntryBox*>(editor->Entry().Box()) : nullptr;
+        editor ? dynamic_cast<const NativeEntryBox*>(editor->Entry().Box()) : nullptr;
     if (!entry || entry->Window() != box || !entry->PreviousProc())
         return DefWindowProcA(box, msg, wParam, lParam);
     return editor->HandleEntryMessage(box, entry->PreviousProc(), msg, wParam, lParam);

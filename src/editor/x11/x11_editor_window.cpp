@@ -216,10 +216,15 @@ void* X11EditorWindow::OpenEditorWindow(void* parentHandle) {
 }
 
 void X11EditorWindow::CloseEditorWindow() {
-    if (!window_ && !connection_) return;
+    if (!window_ && !connection_) {
+        // Driven without a window, as the off-screen editor is: a wheel gesture ends now.
+        EndCountdownNow();
+        return;
+    }
     // The thread first: after this only the caller runs editor code.
     StopTimer();
     std::lock_guard lock(editorMutex_);
+    // A wheel gesture still counting down ends now.
     EndCountdownNow();
     // An open entry goes with the window, unapplied.
     Entry().Forget();
