@@ -38,4 +38,7 @@ fi
 "$host" "$plugin" --param "Host Sync=No" --editor-png docs/editor-sync-off.png
 # The editor in an X window, as a Linux host shows it, on a virtual X server.
 xvfb-run -a -s "-screen 0 1280x1024x24" "$capture" "$plugin" docs/editor-x11.png
+# The delay rate's choice list, opened by a right-click on its knob.
+xvfb-run -a -s "-screen 0 1280x1024x24" "$capture" --right-click 74,124 "$plugin" \
+    docs/choice-list-x11.png
 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --lv2-inside-x

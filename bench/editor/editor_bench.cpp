@@ -1,16 +1,16 @@
 // Redrawing the effect's 530 x 210 panel: everything at once, and one knob being turned.
 #include "bitmap/pixel_bitmap.h"
-#include "editor/offscreen_editor.h"
+#include "editor/plug_editor.h"
 #include "plugin/velmorande.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
-OffscreenEditor& OpenedEditor(VSTCLASS& fx) {
+IPlugEditor& OpenedEditor(VSTCLASS& fx) {
     fx.NotifyAllParams();
     fx.SetSampleRate(44100.0);
     fx.OnReset();
-    auto& editor = dynamic_cast<OffscreenEditor&>(*fx.GetEditor());
+    IPlugEditor& editor = *EditorOf(&fx);
     editor.DrawAll();
     editor.Tick(); // glyphs cached and every control settled
     return editor;
@@ -19,7 +19,7 @@ OffscreenEditor& OpenedEditor(VSTCLASS& fx) {
 
 static void BM_FullPanelRedraw(benchmark::State& state) {
     VSTCLASS fx;
-    OffscreenEditor& editor = OpenedEditor(fx);
+    IPlugEditor& editor = OpenedEditor(fx);
     for (auto _ : state) {
         editor.MarkAllDirty();
         editor.Tick();
@@ -31,7 +31,7 @@ BENCHMARK(BM_FullPanelRedraw)->Unit(benchmark::kMicrosecond);
 // A drag on the Feedback knob: one control changes, and only its area is redrawn.
 static void BM_OneKnobTurn(benchmark::State& state) {
     VSTCLASS fx;
-    OffscreenEditor& editor = OpenedEditor(fx);
+    IPlugEditor& editor = OpenedEditor(fx);
     editor.MouseDown(310, 122, {});
     int step = 1;
     for (auto _ : state) {

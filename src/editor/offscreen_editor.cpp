@@ -1,22 +1,9 @@
 #include "editor/offscreen_editor.h"
 
-#include "bitmap/png_loader.h"
-#include "core/plug_base.h"
 #include "editor/link_opener.h"
 
 OffscreenEditor::~OffscreenEditor() {
     CloseEditorWindow();
-}
-
-void OffscreenEditor::Tick() {
-    IPlugRect dirty;
-    if (FindDirtyArea(dirty)) DrawArea(dirty);
-    if (countdown_ > 0 && --countdown_ == 0) Plug()->EndPendingEdit();
-}
-
-void OffscreenEditor::DrawAll() {
-    MarkAllDirty();
-    Tick();
 }
 
 bool OffscreenEditor::CopyToScreen(const IPlugRect& rect) {
@@ -30,12 +17,6 @@ bool OffscreenEditor::OpenLink(const char* url, const char*, const char*, const 
 }
 
 void OffscreenEditor::CloseEditorWindow() {
-    // As a closing window would: a wheel gesture still counting down ends now.
-    if (countdown_ > 0 && Plug()) Plug()->EndPendingEdit();
-}
-
-std::unique_ptr<PixelBitmap> OffscreenEditor::LoadImageResource(int id, const char*) {
-    const EmbeddedResource* resource = FindEmbeddedResource(id);
-    if (!resource) return nullptr;
-    return LoadPngMemory(resource->data, resource->size);
+    // As a closing window would.
+    EndCountdownNow();
 }

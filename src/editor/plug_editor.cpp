@@ -2,10 +2,12 @@
 
 #include "bitmap/blit.h"
 #include "bitmap/heap_bitmap.h"
+#include "bitmap/png_loader.h"
 #include "bitmap/text/plug_text.h"
 #include "controls/control.h"
 #include "controls/text_control.h"
 #include "core/plug_base.h"
+#include "editor/entry_plan.h"
 #include "editor/image_cache.h"
 
 #include <algorithm>
@@ -29,6 +31,12 @@ const EmbeddedResource* IPlugEditor::FindEmbeddedResource(int id) const {
     for (const EmbeddedResource& resource : embedded_)
         if (resource.id == id) return &resource;
     return nullptr;
+}
+
+std::unique_ptr<PixelBitmap> IPlugEditor::LoadImageResource(int id, const char*) {
+    const EmbeddedResource* resource = FindEmbeddedResource(id);
+    if (!resource) return nullptr;
+    return LoadPngMemory(resource->data, resource->size);
 }
 
 IPlugEditor* EditorOf(const IPlugBase* plug) {
@@ -90,6 +98,22 @@ void IPlugEditor::SetControlsAsUser(int paramIndex, double normalized) {
 void IPlugEditor::MarkAllDirty() {
     for (int i = 0; i < controls_.Count(); ++i)
         controls_[i]->MarkDirty(false);
+}
+
+void IPlugEditor::Tick() {
+    entry_.Advance(*this);
+    IPlugRect dirty;
+    if (FindDirtyArea(dirty)) RedrawDirty(dirty);
+    if (endEditCountdown_ > 0 && --endEditCountdown_ == 0 && plug_) plug_->EndPendingEdit();
+}
+
+void IPlugEditor::DrawAll() {
+    MarkAllDirty();
+    Tick();
+}
+
+void IPlugEditor::EndCountdownNow() {
+    if (endEditCountdown_ != 0 && plug_) plug_->EndPendingEdit();
 }
 
 bool IPlugEditor::FindDirtyArea(IPlugRect& out) {
@@ -239,6 +263,16 @@ void IPlugEditor::MouseOut() {
 void IPlugEditor::KeyDown(int x, int y, int key) {
     const int index = ControlAt(x, y);
     if (index >= 0) controls_[index]->KeyDown(x, y, key);
+}
+
+void IPlugEditor::PromptParameter(IControl* control, IPlugParam* param) {
+    if (!control || !param || entry_.IsOpen()) return;
+    entry_.Open(OpenEntryBox(EntryPlan::ForParameter(*control, *param)), control, param);
+}
+
+void IPlugEditor::PromptText(ITextControl* control) {
+    if (!control || entry_.IsOpen()) return;
+    entry_.Open(OpenEntryBox(EntryPlan::ForText(*control)), control, nullptr);
 }
 
 void IPlugEditor::ApplyTypedText(IControl* control, IPlugParam* param, const char* text) {

@@ -5,6 +5,7 @@
 #include "core/pointer_list.h"
 #include "editor/editor_types.h"
 #include "editor/embedded_resources.h"
+#include "editor/entry_session.h"
 
 #include <memory>
 #include <span>
@@ -15,12 +16,14 @@ class IPlugBase;
 class IPlugParam;
 class ITextControl;
 class PixelBitmap;
+struct EntryPlan;
 struct IPlugText;
 
 // The platform-independent half of the editor: it owns the controls and the off-screen
 // bitmap they draw into, finds what needs redrawing, dispatches mouse and key input with
-// the host's edit gestures, and loads images through the process-wide cache. A window
-// layer derives from it and supplies the platform operations.
+// the host's edit gestures, runs the redraw tick with its typed entry and end-of-edit
+// countdown, and loads images through the process-wide cache. A window layer derives from
+// it and supplies the platform operations.
 class IPlugEditor : public IEditorLink {
 public:
     IPlugEditor(IPlugBase* plug, int width, int height, int framesPerSecond);
@@ -32,8 +35,9 @@ public:
     virtual bool CopyToScreen(const IPlugRect& rect) = 0;
     virtual void Resize(int width, int height);
     virtual bool HasWindow() const { return EditorWindowHandle() != nullptr; }
-    virtual void PromptText(ITextControl* control) = 0;
-    virtual void PromptParameter(IControl* control, IPlugParam* param) = 0;
+    // Typed entry over a control, in a box of the window layer's (none without a window).
+    virtual void PromptText(ITextControl* control);
+    virtual void PromptParameter(IControl* control, IPlugParam* param);
     virtual bool HostFolder(std::string& out) = 0;
     virtual bool PluginFolder(std::string& out) = 0;
     virtual bool AskForFile(std::string& path, bool save, const char* folder,
@@ -51,7 +55,8 @@ public:
     // The host's idle call while the window is open; window layers that have no event
     // loop of the host's own handle their events here.
     virtual void Idle() {}
-    virtual std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name) = 0;
+    // Decodes an image; the embedded one by default.
+    virtual std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name);
 
     // Set-up, by the effect's constructor. The embedded images serve platforms whose
     // libraries carry no resources.
@@ -64,13 +69,19 @@ public:
     int AddControl(IControl* control);
     void HideBoundControls(int paramIndex, bool hide);
 
-    // From the plug-in base (the platform layer supplies the end-of-edit countdown).
+    // From the plug-in base.
     void PushValueToControls(int paramIndex, double value, bool isNormalized) override;
     void CreateDrawSurface() override;
+    void SetEndEditCountdown(int ticks) override { endEditCountdown_ = ticks; }
+    void ClearEndEditCountdown() override { endEditCountdown_ = 0; }
     void SetControlsAsUser(int paramIndex, double normalized);
     void MarkAllDirty();
 
-    // From the window layer.
+    // From the window layer. The redraw timer's tick: the typed entry's step, the dirty
+    // controls redrawn, the end-of-edit countdown.
+    void Tick();
+    // Draws everything once, as a freshly opened window does on its first tick.
+    void DrawAll();
     bool FindDirtyArea(IPlugRect& out);
     bool DrawArea(const IPlugRect& rect);
     // Everything drawn as a freshly opened window shows it after its first tick; the
@@ -111,8 +122,17 @@ public:
     void SetShowControlBounds(bool show) { showControlBounds_ = show; }
     bool TooltipsOn() const { return tooltips_; }
     int MouseOverIndex() const { return mouseOverIndex_; }
+    int EndEditCountdown() const { return endEditCountdown_; }
+    EntrySession& Entry() { return entry_; }
+    const EntrySession& Entry() const { return entry_; }
 
 protected:
+    // The window layer's box for an entry, or none where it cannot show one.
+    virtual std::unique_ptr<EntryBox> OpenEntryBox(const EntryPlan& /*plan*/) { return nullptr; }
+    // Shows the dirty area on the tick; drawn and copied to the screen at once by default.
+    virtual void RedrawDirty(const IPlugRect& area) { DrawArea(area); }
+    // A window closing: the wheel gesture still counting down ends now.
+    void EndCountdownNow();
     int ControlAt(int x, int y) const;
     void ResetMouse() {
         captureIndex_ = -1;
@@ -139,6 +159,8 @@ private:
     bool mouseOverHandling_ = false;
     bool tooltips_ = false;
     bool showControlBounds_ = false;
+    int endEditCountdown_ = 0;
+    EntrySession entry_;
 };
 
 // The plug-in's editor, when one of ours is attached.

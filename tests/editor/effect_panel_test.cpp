@@ -1,6 +1,6 @@
 // The effect's own panel, driven through the editor's entry points.
 #include "controls/control.h"
-#include "editor/offscreen_editor.h"
+#include "editor/plug_editor.h"
 #include "support/effect_fixture.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +8,9 @@
 namespace {
 struct Panel : ::testing::Test {
     Effect fx;
-    OffscreenEditor* editor = nullptr;
+    IPlugEditor* editor = nullptr;
     void SetUp() override {
-        editor = dynamic_cast<OffscreenEditor*>(fx.GetEditor());
+        editor = EditorOf(&fx);
         ASSERT_NE(editor, nullptr);
         OpenEffect(fx, 44100.0);
         StereoBlock(64).Process(fx);
@@ -116,15 +116,16 @@ TEST_F(Panel, SyncButtonConvertsTheDelay) {
 }
 
 TEST_F(Panel, HostChangesRedrawBoundControlsTwice) {
-    const int copies = editor->ScreenCopies();
     fx.SetParameterFromHost(kWetMix, 0.8f);
     EXPECT_FLOAT_EQ(static_cast<float>(Control(11)->Value()), 0.8f);
-    editor->Tick();
-    EXPECT_EQ(editor->LastCopied(), Control(11)->DrawRect());
-    editor->Tick();
-    EXPECT_EQ(editor->ScreenCopies(), copies + 2);
-    editor->Tick();
-    EXPECT_EQ(editor->ScreenCopies(), copies + 2);
+    IPlugRect dirty;
+    for (int pass = 1; pass <= 2; ++pass) {
+        ASSERT_TRUE(editor->FindDirtyArea(dirty)) << pass;
+        EXPECT_EQ(dirty, Control(11)->DrawRect()) << pass;
+        editor->Tick();
+        EXPECT_EQ(editor->UpdateRect(), Control(11)->DrawRect()) << pass;
+    }
+    EXPECT_FALSE(editor->FindDirtyArea(dirty));
     EXPECT_TRUE(fx.events.empty());
 }
 
@@ -145,7 +146,7 @@ TEST_F(Panel, VersionTextAndLinkHaveNoParameter) {
 
 TEST_F(Panel, ImagesAreSharedAcrossInstances) {
     Effect other;
-    auto* otherEditor = dynamic_cast<OffscreenEditor*>(other.GetEditor());
+    IPlugEditor* otherEditor = EditorOf(&other);
     ASSERT_NE(otherEditor, nullptr);
     IPlugImage a = editor->LoadImage(101, "img/knob.png", 1);
     IPlugImage b = otherEditor->LoadImage(101, "img/knob.png", 1);

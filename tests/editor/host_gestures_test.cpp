@@ -1,7 +1,7 @@
 // The effect's panel as a VST 2.x host sees it: every gesture the user makes reaches the
 // host's callback as begin edit, automation and end edit, in that order.
 #include "controls/control.h"
-#include "editor/offscreen_editor.h"
+#include "editor/plug_editor.h"
 #include "plugin/velmorande.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <vector>
 
 namespace {
-void Click(OffscreenEditor& e, int x, int y, const MouseKeys& mod = {}) {
+void Click(IPlugEditor& e, int x, int y, const MouseKeys& mod = {}) {
     e.MouseDown(x, y, mod);
     e.MouseUp(x, y, mod);
 }
@@ -37,11 +37,11 @@ TEST(HostGestures, EveryPanelGestureIsBracketedForTheHost) {
     right.right = true;
     const struct {
         const char* name;
-        std::function<void(OffscreenEditor&)> gesture;
+        std::function<void(IPlugEditor&)> gesture;
         std::vector<Call> expected;
     } table[] = {
         {"knob drag",
-         [](OffscreenEditor& e) {
+         [](IPlugEditor& e) {
              e.MouseDown(310, 122, {});
              e.MouseDrag(310, 100, {});
              e.MouseDrag(310, 90, {});
@@ -49,28 +49,28 @@ TEST(HostGestures, EveryPanelGestureIsBracketedForTheHost) {
          },
          {{B, kFeedback}, {A, kFeedback}, {A, kFeedback}, {E, kFeedback}}},
         {"fader press",
-         [](OffscreenEditor& e) { Click(e, 444, 120); },
+         [](IPlugEditor& e) { Click(e, 444, 120); },
          {{B, kDryMix}, {A, kDryMix}, {E, kDryMix}}},
         {"double-click",
-         [](OffscreenEditor& e) {
+         [](IPlugEditor& e) {
              e.MouseDoubleClick(381, 122, {});
              e.MouseUp(381, 122, {});
          },
          {{B, kFreq}, {A, kFreq}, {E, kFreq}}},
         {"mode button",
-         [](OffscreenEditor& e) { Click(e, 150, 150); },
+         [](IPlugEditor& e) { Click(e, 150, 150); },
          {{B, kPingPong}, {A, kPingPong}, {E, kPingPong}}},
         {"right-click on the version text",
-         [right](OffscreenEditor& e) { Click(e, 60, 20, right); },
+         [right](IPlugEditor& e) { Click(e, 60, 20, right); },
          {}},
         {"typed value",
-         [](OffscreenEditor& e) {
+         [](IPlugEditor& e) {
              IControl* wet = e.GetControl(11);
              e.ApplyTypedText(wet, e.Plug()->GetParam(kWetMix), "20");
          },
          {{B, kWetMix}, {A, kWetMix}, {E, kWetMix}}},
         {"wheel notches, then half a second",
-         [](OffscreenEditor& e) {
+         [](IPlugEditor& e) {
              for (int i = 0; i < 3; ++i)
                  e.MouseWheel(239, 122, {}, 1);
              for (int t = 0; t < 11; ++t)
@@ -84,8 +84,14 @@ TEST(HostGestures, EveryPanelGestureIsBracketedForTheHost) {
           {A, kPanWidth},
           {-1, -1},
           {E, kPanWidth}}},
+        {"wheel, then the editor closed",
+         [](IPlugEditor& e) {
+             e.MouseWheel(239, 122, {}, 1);
+             e.CloseEditorWindow();
+         },
+         {{B, kPanWidth}, {A, kPanWidth}, {E, kPanWidth}}},
         {"wheel, then a drag elsewhere",
-         [](OffscreenEditor& e) {
+         [](IPlugEditor& e) {
              e.MouseWheel(239, 122, {}, 1);
              Click(e, 310, 122);
          },
@@ -94,7 +100,7 @@ TEST(HostGestures, EveryPanelGestureIsBracketedForTheHost) {
     for (const auto& row : table) {
         SCOPED_TRACE(row.name);
         auto fx = std::make_unique<VSTCLASS>(&Record);
-        auto* editor = dynamic_cast<OffscreenEditor*>(fx->GetEditor());
+        auto* editor = EditorOf(fx.get());
         ASSERT_NE(editor, nullptr);
         calls.clear();
         row.gesture(*editor);

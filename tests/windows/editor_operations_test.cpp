@@ -227,7 +227,7 @@ TEST_F(EditorOperations, ATextControlsFieldIsReadOnly) {
     ASSERT_NE(version, nullptr);
     // A read-only field covering the control exactly, holding its text.
     editor->PromptText(version);
-    HWND box = editor->EntryBox();
+    HWND box = editor->EntryWindow();
     ASSERT_NE(box, nullptr);
     const RECT r = ChildRect(box, window);
     const IPlugRect& want = version->DrawRect();
@@ -238,10 +238,10 @@ TEST_F(EditorOperations, ATextControlsFieldIsReadOnly) {
     SetWindowTextA(box, "v9.99");
     // A second prompt while one is open does nothing.
     editor->PromptText(version);
-    EXPECT_EQ(editor->EntryBox(), box);
+    EXPECT_EQ(editor->EntryWindow(), box);
     PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_TRUE(WaitTicks(2));
-    EXPECT_EQ(editor->EntryBox(), nullptr);
+    EXPECT_EQ(editor->EntryWindow(), nullptr);
     EXPECT_FALSE(IsWindow(box));
     EXPECT_STREQ(version->Text(), "v1.01") << "not editable: the text stays";
 }

@@ -469,6 +469,31 @@ TEST_F(Lv2Panel, PortEventsThatAreNoParameterValueAreIgnored) {
     EXPECT_EQ(Differing(Settled(*panel), top), 0);
 }
 
+TEST_F(Lv2Panel, TheChoiceListShowsEveryValueAndWritesThePick) {
+    auto panel = Open(parent);
+    ASSERT_FALSE(Settled(*panel).empty());
+    host->Click(panel->Window(), 74, 124, 3);
+    xcb_window_t list = 0;
+    ASSERT_TRUE(panel->IdleUntil([&] { return (list = host->Popup()) != 0; }));
+    // Below the panel's edge: a header and all 25 values.
+    const X11TestHost::Place at = host->PlaceOf(list), panelAt = host->PlaceOf(panel->Window());
+    EXPECT_EQ(at.height, 20 + 25 * 18);
+    EXPECT_GT(at.y + at.height, panelAt.y + kHeight);
+    ASSERT_TRUE(panel->IdleUntil([&] { return panel->side.Released(kDelayRate); }))
+        << "the right-click's own touch";
+    panel->side.Clear();
+    host->Key(0xFF57); // End
+    host->Key(0xFF0D); // Return
+    ASSERT_TRUE(panel->IdleUntil([&] { return panel->side.Released(kDelayRate); }));
+    panel->Idle(5);
+    const auto writes = panel->side.Writes(kDelayRate);
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.back(), 24.0f) << "the last value, 4/1";
+    for (const auto& call : panel->side.Calls())
+        EXPECT_TRUE(call.proper);
+    EXPECT_TRUE(panel->IdleUntil([&] { return host->Popup() == 0; }));
+}
+
 TEST_F(Lv2Panel, CleanupAfterTheParentIsGoneOrMidDragLeavesTheHostRunning) {
     auto panel = Open(parent);
     ASSERT_FALSE(Settled(*panel).empty());

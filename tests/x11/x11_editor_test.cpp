@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <thread>
@@ -24,6 +25,9 @@ extern char** environ;
 namespace {
 
 constexpr int kWidth = 530, kHeight = 210;
+// The drawn choice list's frame, header and lit row.
+constexpr std::uint32_t kListFrame = 0x404040, kListHeader = 0xE4E4E4, kListLit = 0x3370CC;
+constexpr std::uint32_t kEnd = 0xFF57, kReturn = 0xFF0D, kEscape = 0xFF1B;
 enum Param { kDelayRate = 0, kHostSync = 2, kPingPong = 3, kPanWidth = 4, kFeedback = 5 };
 
 class X11Editor : public ::testing::Test {
@@ -52,6 +56,36 @@ protected:
     }
 
     float Value(int index) { return fx->getParameter(fx, index); }
+
+    // Right-clicks the control at x, y and idles until its choice list is shown in a popup of
+    // its own, drawn: a dark frame around a light header. 0 if none comes.
+    xcb_window_t OpenList(int x, int y) {
+        host->Click(editor, x, y, 3);
+        xcb_window_t popup = 0;
+        host->IdleUntil(fx, [&] {
+            popup = host->Popup();
+            return popup && ListDrawn(popup);
+        });
+        return host->Popup() == popup ? popup : 0;
+    }
+    bool ListDrawn(xcb_window_t popup) {
+        const X11TestHost::Place at = host->PlaceOf(popup);
+        const auto shown = host->Pixels(popup, at.width, at.height);
+        return shown.size() > std::size_t{3} * at.width && shown[0] == kListFrame &&
+               shown[2 * at.width + 2] == kListHeader && shown.back() == kListFrame;
+    }
+    // The rows of a list whose highlight is lit.
+    std::vector<int> LitRows(xcb_window_t popup) {
+        const X11TestHost::Place at = host->PlaceOf(popup);
+        const auto shown = host->Pixels(popup, at.width, at.height);
+        std::vector<int> lit;
+        for (int row = 0; 20 + row * 18 < at.height; ++row)
+            if (shown[(20 + row * 18 + 9) * at.width + 2] == kListLit) lit.push_back(row);
+        return lit;
+    }
+    bool ListGone() {
+        return host->IdleUntil(fx, [&] { return host->Popup() == 0; });
+    }
 
     // The requests for one parameter, in order, as opcodes.
     std::vector<VstInt32> Gesture(int index) {
@@ -199,6 +233,112 @@ TEST_F(X11Editor, PickingFromThePingPongListAppliesTheChoice) {
     ASSERT_TRUE(host->IdleUntil(fx, [&] { return host->Count(audioMasterEndEdit, kPingPong); }));
     EXPECT_EQ(X11TestHost::Display(fx, kPingPong), "Triplet");
     EXPECT_TRUE(Settled(fx, editor));
+}
+
+TEST_F(X11Editor, TheDelayRateListShowsEveryValueBeyondThePanelAndTakesKeys) {
+    const std::string before = X11TestHost::Display(fx, kDelayRate);
+    const xcb_window_t list = OpenList(74, 124);
+    ASSERT_NE(list, 0u);
+    // Its top-left corner where the Win32 list's is, at the knob's centre (74, 136) less half
+    // its width: 8 x "1/32T" + 24; a header and all 25 values, past the panel's edge.
+    const X11TestHost::Place at = host->PlaceOf(list), panel = host->PlaceOf(editor);
+    EXPECT_EQ(at.x - panel.x, 74 - 32);
+    EXPECT_EQ(at.y - panel.y, 136);
+    EXPECT_EQ(at.width, 64);
+    EXPECT_EQ(at.height, 20 + 25 * 18);
+    EXPECT_EQ(LitRows(list).size(), 1u) << "the current value";
+    host->ClearRequests();
+
+    host->Key(kEnd);
+    EXPECT_TRUE(host->IdleUntil(fx, [&] { return LitRows(list) == std::vector<int>{24}; }));
+    EXPECT_EQ(host->Count(audioMasterAutomate, kDelayRate), 0) << "moving picks nothing";
+    EXPECT_EQ(X11TestHost::Display(fx, kDelayRate), before);
+    host->Key(kReturn);
+    ASSERT_TRUE(host->IdleUntil(fx, [&] { return host->Count(audioMasterEndEdit, kDelayRate); }));
+    EXPECT_EQ(X11TestHost::Display(fx, kDelayRate), "4/1");
+    EXPECT_EQ(Gesture(kDelayRate),
+              (std::vector<VstInt32>{audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit,
+                                     audioMasterAutomate}));
+    EXPECT_TRUE(ListGone());
+    EXPECT_TRUE(Settled(fx, editor)) << "the panel under the list is drawn again";
+}
+
+TEST_F(X11Editor, TypingPicksByFirstLettersAndEscapeOrAPressElsewhereCancels) {
+    ASSERT_EQ(X11TestHost::Display(fx, kPingPong), "Normal");
+    // Escape, a right press in the panel, a press outside the panel and the list.
+    const std::function<void()> cancels[] = {
+        [&] { host->Key(kEscape); },
+        [&] { host->Click(editor, 20, 20, 3); },
+        [&] { host->Click(editor, 560, 250); },
+    };
+    for (const auto& cancel : cancels) {
+        const int i = static_cast<int>(&cancel - cancels);
+        SCOPED_TRACE(i);
+        // Each right-click elsewhere, or it would be the second of a double-click.
+        const xcb_window_t list = OpenList(130 + 10 * i, 133);
+        ASSERT_NE(list, 0u);
+        host->Type("d");
+        EXPECT_TRUE(host->IdleUntil(fx, [&] { return LitRows(list) == std::vector<int>{1}; }));
+        cancel();
+        EXPECT_TRUE(ListGone());
+        host->Idle(fx, 5);
+        EXPECT_EQ(X11TestHost::Display(fx, kPingPong), "Normal");
+    }
+    ASSERT_NE(OpenList(180, 133), 0u);
+    host->Type("t");
+    host->Key(kReturn);
+    ASSERT_TRUE(
+        host->IdleUntil(fx, [&] { return X11TestHost::Display(fx, kPingPong) == "Triplet"; }));
+    EXPECT_TRUE(ListGone());
+    EXPECT_TRUE(Settled(fx, editor));
+}
+
+TEST_F(X11Editor, ClosingTheEditorTakesAnOpenListAwayUnappliedAndFreesThePointer) {
+    xcb_connection_t* c = host->Connection();
+    const auto pointerFree = [&] {
+        auto* grab = xcb_grab_pointer_reply(c,
+                                            xcb_grab_pointer(c, 0, parent, 0, XCB_GRAB_MODE_ASYNC,
+                                                             XCB_GRAB_MODE_ASYNC, XCB_NONE,
+                                                             XCB_NONE, XCB_CURRENT_TIME),
+                                            nullptr);
+        const bool free = grab && grab->status == XCB_GRAB_STATUS_SUCCESS;
+        std::free(grab);
+        xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+        host->Sync();
+        return free;
+    };
+    const std::string before = X11TestHost::Display(fx, kDelayRate);
+    ASSERT_NE(OpenList(74, 124), 0u);
+    EXPECT_FALSE(pointerFree()) << "held while the list is open";
+    host->Key(kEnd);
+    EXPECT_EQ(X11TestHost::Dispatch(fx, effEditClose), 1);
+    host->Sync();
+    EXPECT_EQ(host->Popup(), 0u);
+    EXPECT_TRUE(pointerFree());
+    EXPECT_EQ(X11TestHost::Display(fx, kDelayRate), before);
+}
+
+// Uncovered parts are drawn again from their corners, away from the window's origin too:
+// the panel's own part and the list's.
+TEST_F(X11Editor, UncoveringPartOfThePanelOrTheListDrawsItAgain) {
+    const xcb_window_t cover = host->MakeParent(300, 100, 120, 60);
+    host->Idle(fx, 3);
+    ASSERT_NE(host->Pixels(editor, kWidth, kHeight), X11TestHost::Picture(fx)) << "covered";
+    host->DestroyWindow(cover);
+    EXPECT_TRUE(Settled(fx, editor)) << "the uncovered part is drawn again";
+
+    const xcb_window_t list = OpenList(74, 124);
+    ASSERT_NE(list, 0u);
+    const X11TestHost::Place at = host->PlaceOf(list);
+    const auto shown = host->Pixels(list, at.width, at.height);
+    const xcb_window_t over = host->MakeParent(at.x + 30, at.y + 200, 100, 80);
+    host->Idle(fx, 3);
+    ASSERT_NE(host->Pixels(list, at.width, at.height), shown) << "covered";
+    host->DestroyWindow(over);
+    EXPECT_TRUE(
+        host->IdleUntil(fx, [&] { return host->Pixels(list, at.width, at.height) == shown; }));
+    host->Key(kEscape);
+    EXPECT_TRUE(ListGone());
 }
 
 TEST_F(X11Editor, AHostParameterChangeRedrawsTheBoundControl) {
@@ -429,15 +569,15 @@ namespace {
 // itself (-displayfd), so stale sockets of servers killed before never stand in the way.
 class PrivateServer {
 public:
-    PrivateServer() {
+    explicit PrivateServer(const std::string& screen = "800x600x24") {
         int fds[2];
         if (pipe(fds) != 0) {
             error_ = std::string("pipe: ") + std::strerror(errno);
             return;
         }
         const std::string fd = std::to_string(fds[1]);
-        std::vector<std::string> args{"/usr/bin/Xvfb", "-displayfd", fd,          "-screen",
-                                      "0",             "800x600x24", "-nolisten", "tcp"};
+        std::vector<std::string> args{"/usr/bin/Xvfb", "-displayfd", fd,   "-screen", "0",
+                                      screen,          "-nolisten",  "tcp"};
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -499,32 +639,77 @@ private:
     std::string error_;
 };
 
+// The plug-in loaded by a test host on an X server of the test's own, with its editor open
+// in a window there; DISPLAY names that server meanwhile.
+struct PrivateEditor {
+    PrivateServer& server;
+    X11TestHost& host;
+    AEffect* fx;
+    xcb_window_t parent;
+};
+
+void OnPrivateServer(const std::string& screen, const std::function<void(PrivateEditor&)>& body) {
+    if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb of our own";
+    PrivateServer server(screen);
+    ASSERT_TRUE(server.Running()) << server.Error();
+    struct Display {
+        const std::string saved = std::getenv("DISPLAY");
+        ~Display() { setenv("DISPLAY", saved.c_str(), 1); }
+    } display;
+    setenv("DISPLAY", server.Display().c_str(), 1);
+    X11TestHost host;
+    PrivateEditor editor{server, host, host.Open(), host.MakeParent()};
+    ASSERT_TRUE(host.OpenEditor(editor.fx, editor.parent));
+    host.Idle(editor.fx, 5);
+    body(editor);
+}
+
 TEST(X11EditorServerGone, TheHostLivesOnAndClosesTheEditor) {
     NeedDisplay();
     if (IsSkipped() || HasFatalFailure()) return;
-    if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb to kill";
-    const std::string saved = std::getenv("DISPLAY");
-    PrivateServer server;
-    ASSERT_TRUE(server.Running()) << server.Error();
-    setenv("DISPLAY", server.Display().c_str(), 1);
-    {
-        X11TestHost host;
-        AEffect* fx = host.Open();
-        const xcb_window_t parent = host.MakeParent();
-        ASSERT_TRUE(host.OpenEditor(fx, parent));
-        host.Idle(fx, 5);
-        server.Kill();
+    OnPrivateServer("800x600x24", [](PrivateEditor& e) {
+        AEffect* fx = e.fx;
+        e.server.Kill();
         fx->setParameter(fx, kFeedback, 0.0f); // something to draw for a server that is gone
-        host.Idle(fx, 10);
+        e.host.Idle(fx, 10);
         std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the thread's turn too
         EXPECT_EQ(X11TestHost::Dispatch(fx, effEditClose), 1);
         // The plug-in goes on without it, and a new open fails cleanly.
         EXPECT_EQ(X11TestHost::Dispatch(fx, effEditOpen, 0, 0,
-                                        reinterpret_cast<void*>(std::uintptr_t{parent})),
+                                        reinterpret_cast<void*>(std::uintptr_t{e.parent})),
                   0);
         EXPECT_EQ(X11TestHost::Display(fx, kFeedback), "0");
-    }
-    setenv("DISPLAY", saved.c_str(), 1);
+    });
+}
+
+} // namespace
+
+namespace {
+
+TEST(X11EditorShortScreen, TheListScrollsWithTheWheelToTheLastValue) {
+    NeedDisplay();
+    if (IsSkipped() || HasFatalFailure()) return;
+    // A screen too short for the 25 delay rates: 15 rows fit below the header.
+    OnPrivateServer("800x300x24", [](PrivateEditor& e) {
+        X11TestHost& host = e.host;
+        host.Click(host.EditorOf(e.parent), 74, 124, 3);
+        xcb_window_t list = 0;
+        ASSERT_TRUE(host.IdleUntil(e.fx, [&] { return (list = host.Popup()) != 0; }));
+        const X11TestHost::Place at = host.PlaceOf(list);
+        EXPECT_EQ(at.height, 20 + 15 * 18);
+        EXPECT_EQ(at.y + at.height, 300) << "kept on the screen";
+        host.MoveTo(list, 30, at.height / 2);
+        for (int notch = 0; notch < 5; ++notch) { // three rows a notch, ten to go
+            host.Press(5);
+            host.Release(5);
+        }
+        host.ClearRequests();
+        host.Click(list, 30, at.height - 9); // the last row
+        ASSERT_TRUE(
+            host.IdleUntil(e.fx, [&] { return host.Count(audioMasterEndEdit, kDelayRate); }));
+        EXPECT_EQ(X11TestHost::Display(e.fx, kDelayRate), "4/1");
+        EXPECT_TRUE(host.IdleUntil(e.fx, [&] { return host.Popup() == 0; }));
+    });
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-// The X11 layer's pieces that need no server: the key table, double-click detection and
-// the drawn entry box's editing and geometry.
-#include "editor/x11/drawn_entry.h"
+// The X11 layer's pieces that need no server: keysyms named for the editor's key table and
+// for the boxes we draw, and double-click detection.
+#include "editor/key_codes.h"
 #include "editor/x11/x11_keys.h"
 
 #include <xkbcommon/xkbcommon-keysyms.h>
@@ -44,7 +44,33 @@ TEST(X11Keys, GiveTheWin32LayersCodes) {
         {0, -1},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(EditorKeyCode(c.sym), c.code) << std::hex << c.sym;
+        EXPECT_EQ(EditorKeyCode(VirtualKeyOf(c.sym)), c.code) << std::hex << c.sym;
+}
+
+TEST(X11Keys, NameTheKeysOfTheBoxesWeDraw) {
+    const struct {
+        std::uint32_t sym;
+        EntryKey key;
+    } cases[] = {
+        {XKB_KEY_Return, EntryKey::Enter},
+        {XKB_KEY_KP_Enter, EntryKey::Enter},
+        {XKB_KEY_Escape, EntryKey::Escape},
+        {XKB_KEY_Up, EntryKey::Up},
+        {XKB_KEY_KP_Down, EntryKey::Down},
+        {XKB_KEY_Left, EntryKey::Left},
+        {XKB_KEY_KP_Right, EntryKey::Right},
+        {XKB_KEY_Page_Up, EntryKey::PageUp},
+        {XKB_KEY_KP_Page_Down, EntryKey::PageDown},
+        {XKB_KEY_KP_Home, EntryKey::Home},
+        {XKB_KEY_End, EntryKey::End},
+        {XKB_KEY_BackSpace, EntryKey::Backspace},
+        {XKB_KEY_KP_Delete, EntryKey::Delete},
+        {XKB_KEY_a, EntryKey::Other},
+        {XKB_KEY_Tab, EntryKey::Other},
+        {0, EntryKey::Other},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EntryKeyOf(c.sym), c.key) << std::hex << c.sym;
 }
 
 TEST(X11Clicks, DoubleOnlyWithinTimeDistanceAndButton) {
@@ -72,91 +98,6 @@ TEST(X11Clicks, DoubleOnlyWithinTimeDistanceAndButton) {
     EXPECT_TRUE(clicks.Press(3, 40, 5, 5));
     EXPECT_FALSE(clicks.Press(1, 4000000000u, 5, 5));
     EXPECT_FALSE(clicks.Press(1, 20, 5, 5)) << "time going backwards (wrapped) is no double";
-}
-
-using Action = DrawnEntry::Action;
-
-TEST(DrawnEntryField, EditsLikeANativeField) {
-    DrawnEntry field = DrawnEntry::TextField({100, 50, 132, 66}, "60", 1);
-    EXPECT_TRUE(field.AllSelected());
-    EXPECT_EQ(field.Face().Width(), 32);
-    EXPECT_EQ(field.Face().Height(), 16);
-    // Typing replaces the selection.
-    EXPECT_EQ(field.Key(XKB_KEY_7, "7"), Action::Typing);
-    EXPECT_EQ(field.Key(XKB_KEY_5, "5"), Action::Typing);
-    EXPECT_EQ(field.Text(), "75");
-    EXPECT_EQ(field.Key(XKB_KEY_Left, ""), Action::Typing);
-    EXPECT_EQ(field.Key(XKB_KEY_BackSpace, "\b"), Action::Typing);
-    EXPECT_EQ(field.Text(), "5");
-    EXPECT_EQ(field.Key(XKB_KEY_End, ""), Action::Typing);
-    EXPECT_EQ(field.Key(XKB_KEY_eacute, "\xC3\xA9"), Action::Typing);
-    EXPECT_EQ(field.Text(), "5\xC3\xA9");
-    EXPECT_EQ(field.Key(XKB_KEY_Left, ""), Action::Typing);
-    EXPECT_EQ(field.Caret(), 1) << "over the whole two-byte character";
-    EXPECT_EQ(field.Key(XKB_KEY_Delete, ""), Action::Typing);
-    EXPECT_EQ(field.Text(), "5");
-    // Control characters typed are not text.
-    EXPECT_EQ(field.Key(XKB_KEY_Tab, "\t"), Action::Typing);
-    EXPECT_EQ(field.Text(), "5");
-    EXPECT_EQ(field.Key(XKB_KEY_Home, ""), Action::Typing);
-    EXPECT_EQ(field.Key(XKB_KEY_BackSpace, "\b"), Action::Typing);
-    EXPECT_EQ(field.Text(), "5");
-    EXPECT_EQ(field.Key(XKB_KEY_KP_Enter, "\r"), Action::Commit);
-    EXPECT_EQ(field.Caret(), 1) << "the caret ends at the end";
-    EXPECT_EQ(field.Key(XKB_KEY_Escape, "\x1b"), Action::Cancel);
-}
-
-TEST(DrawnEntryField, HoldsAtMost999Bytes) {
-    DrawnEntry field = DrawnEntry::TextField({0, 0, 40, 16}, std::string(1200, '1'), 0);
-    EXPECT_EQ(field.Text().size(), 999u);
-    field.Key(XKB_KEY_End, "");
-    field.Key(XKB_KEY_2, "2");
-    EXPECT_EQ(field.Text().size(), 999u);
-    field.Key(XKB_KEY_BackSpace, "");
-    field.Key(XKB_KEY_2, "2");
-    EXPECT_EQ(field.Text().back(), '2');
-}
-
-TEST(DrawnEntryField, APressInsidePlacesTheCaretOutsideDoesNothing) {
-    DrawnEntry field = DrawnEntry::TextField({100, 50, 200, 66}, "1234", 0);
-    EXPECT_EQ(field.Press(99, 55), Action::None);
-    EXPECT_TRUE(field.AllSelected());
-    EXPECT_EQ(field.Press(101, 55), Action::Typing);
-    EXPECT_FALSE(field.AllSelected());
-    EXPECT_EQ(field.Caret(), 0) << "left aligned: the start";
-    EXPECT_EQ(field.Press(199, 55), Action::Typing);
-    EXPECT_EQ(field.Caret(), 4);
-}
-
-TEST(DrawnEntryList, OpensUnderItsTopEdgeAndPicksARow) {
-    const IPlugRect allotted{115, 133, 203, 277}; // 36 x 4 high, as the native list
-    DrawnEntry list = DrawnEntry::ChoiceList(allotted, {"Triplet", "Dotted", "Normal"}, 2);
-    EXPECT_TRUE(list.IsChoiceList());
-    EXPECT_EQ(list.Area().top, 133);
-    EXPECT_EQ(list.Area().left, 115);
-    EXPECT_EQ(list.Area().right, 203);
-    EXPECT_EQ(list.Area().H(), DrawnEntry::kHeaderHeight + 3 * DrawnEntry::kRowHeight);
-    EXPECT_EQ(list.Text(), "Normal");
-    EXPECT_EQ(list.Press(150, 140), Action::None) << "the header shows the choice";
-    EXPECT_EQ(list.Press(150, 133 + 20 + 18 + 1), Action::Commit);
-    EXPECT_EQ(list.Text(), "Dotted");
-    EXPECT_EQ(list.Key(XKB_KEY_Up, ""), Action::Commit);
-    EXPECT_EQ(list.Text(), "Triplet");
-    EXPECT_EQ(list.Key(XKB_KEY_Up, ""), Action::Typing) << "already at the top";
-    EXPECT_EQ(list.Key(XKB_KEY_a, "a"), Action::Typing);
-    EXPECT_EQ(list.Key(XKB_KEY_Return, "\r"), Action::Commit);
-}
-
-TEST(DrawnEntryList, NoMatchingChoiceMeansNoSelection) {
-    DrawnEntry list = DrawnEntry::ChoiceList({0, 0, 50, 100}, {"a", "b"}, -1);
-    EXPECT_EQ(list.Selected(), -1);
-    EXPECT_EQ(list.Text(), "");
-    EXPECT_EQ(list.Key(XKB_KEY_Down, ""), Action::Commit);
-    EXPECT_EQ(list.Text(), "a");
-    // A list taller than its allotted space is cut to it.
-    DrawnEntry cut = DrawnEntry::ChoiceList({0, 0, 50, 30}, {"a", "b"}, 5);
-    EXPECT_EQ(cut.Area().H(), 30);
-    EXPECT_EQ(cut.Selected(), -1);
 }
 
 } // namespace

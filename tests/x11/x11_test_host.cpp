@@ -108,6 +108,35 @@ xcb_window_t X11TestHost::EditorOf(xcb_window_t parent) {
     return child;
 }
 
+xcb_window_t X11TestHost::Popup() {
+    xcb_query_tree_reply_t* tree =
+        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, screen_->root), nullptr);
+    if (!tree) return 0;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    xcb_window_t found = 0;
+    for (int i = xcb_query_tree_children_length(tree) - 1; i >= 0 && !found; --i) {
+        xcb_get_window_attributes_reply_t* a = xcb_get_window_attributes_reply(
+            connection_, xcb_get_window_attributes(connection_, children[i]), nullptr);
+        if (a && a->override_redirect && a->map_state == XCB_MAP_STATE_VIEWABLE)
+            found = children[i];
+        std::free(a);
+    }
+    std::free(tree);
+    return found;
+}
+
+X11TestHost::Place X11TestHost::PlaceOf(xcb_window_t window) {
+    Place place;
+    xcb_get_geometry_reply_t* g =
+        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
+    xcb_translate_coordinates_reply_t* at = xcb_translate_coordinates_reply(
+        connection_, xcb_translate_coordinates(connection_, window, screen_->root, 0, 0), nullptr);
+    if (g && at) place = {at->dst_x, at->dst_y, g->width, g->height};
+    std::free(g);
+    std::free(at);
+    return place;
+}
+
 void X11TestHost::Idle(AEffect* e, int n) {
     for (int i = 0; i < n; ++i) {
         Dispatch(e, effEditIdle);

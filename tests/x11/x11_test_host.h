@@ -43,6 +43,13 @@ public:
     bool OpenEditor(AEffect* e, xcb_window_t parent);
     // The editor's window: the parent's only child, or 0.
     xcb_window_t EditorOf(xcb_window_t parent);
+    // The topmost popup on the screen (a mapped override-redirect window), or 0.
+    xcb_window_t Popup();
+    struct Place {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    // Where a window lies on the screen.
+    Place PlaceOf(xcb_window_t window);
 
     // Idles the plug-in every 10 ms (a 100 Hz host) until done() holds or 3 s have passed.
     bool IdleUntil(AEffect* e, const std::function<bool()>& done);

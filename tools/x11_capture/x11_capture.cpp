@@ -1,8 +1,9 @@
 // Captures windows as an X server shows them, written as PNG, for the docs pictures (run
 // under xvfb-run by tools/docs_pictures.sh). Two ways:
-//   velmorande-x11-capture PLUGIN.so OUT.png
+//   velmorande-x11-capture [--right-click X,Y] PLUGIN.so OUT.png
 //     a VST 2.x plug-in's editor: the plug-in is loaded, its editor opened in a window of
-//     ours and idled until drawn;
+//     ours and idled until drawn; with --right-click, right-clicked there (editor pixels)
+//     and shown with the popup that opens, the window grown to hold it;
 //   velmorande-x11-capture --window NAME OUT.png
 //     another program's top-level window with that name (an LV2 host showing the panel),
 //     once it is there and has been drawn.
@@ -14,7 +15,9 @@
 #include "vsthost/plugin_instance.h"
 
 #include <xcb/xcb.h>
+#include <xcb/xtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -79,9 +82,9 @@ xcb_window_t FindNamed(xcb_connection_t* c, xcb_window_t under, const std::strin
                        int depth) {
     auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, under), nullptr);
     if (!tree) return 0;
-    std::vector<xcb_window_t> children(
-        xcb_query_tree_children(tree),
-        xcb_query_tree_children(tree) + xcb_query_tree_children_length(tree));
+    std::vector<xcb_window_t> children(xcb_query_tree_children(tree),
+                                       xcb_query_tree_children(tree) +
+                                           xcb_query_tree_children_length(tree));
     std::free(tree);
     xcb_window_t found = 0;
     for (auto it = children.rbegin(); it != children.rend() && !found; ++it) // topmost first
@@ -133,10 +136,28 @@ int CaptureNamedWindow(const char* name, const char* path) {
     }
     xcb_disconnect(c);
     if (!written)
-        std::fprintf(stderr, seen ? "window \"%s\" was not drawn, or %s could not be written\n"
-                                  : "no window \"%s\" appeared\n",
+        std::fprintf(stderr,
+                     seen ? "window \"%s\" was not drawn, or %s could not be written\n"
+                          : "no window \"%s\" appeared\n",
                      name, path);
     return written ? 0 : 1;
+}
+
+// The topmost mapped override-redirect window: a popup.
+xcb_window_t FindPopup(xcb_connection_t* c, xcb_window_t root) {
+    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    if (!tree) return 0;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    xcb_window_t found = 0;
+    for (int i = xcb_query_tree_children_length(tree) - 1; i >= 0 && !found; --i) {
+        auto* a =
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr);
+        if (a && a->override_redirect && a->map_state == XCB_MAP_STATE_VIEWABLE)
+            found = children[i];
+        std::free(a);
+    }
+    std::free(tree);
+    return found;
 }
 
 } // namespace
@@ -144,8 +165,16 @@ int CaptureNamedWindow(const char* name, const char* path) {
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--window") == 0)
         return CaptureNamedWindow(argv[2], argv[3]);
+    int clickX = -1, clickY = -1;
+    if (argc == 5 && std::strcmp(argv[1], "--right-click") == 0 &&
+        std::sscanf(argv[2], "%d,%d", &clickX, &clickY) == 2) {
+        argv += 2;
+        argc -= 2;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s PLUGIN.so OUT.png\n       %s --window NAME OUT.png\n",
+        std::fprintf(stderr,
+                     "usage: %s [--right-click X,Y] PLUGIN.so OUT.png\n"
+                     "       %s --window NAME OUT.png\n",
                      argv[0], argv[0]);
         return 2;
     }
@@ -197,8 +226,46 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 
-    const int fw = w + 2 * margin, fh = h + 2 * margin;
-    const bool written = WritePng(Pixels(c, frame, 0, 0, fw, fh), fw, fh, argv[2]);
+    int fw = w + 2 * margin, fh = h + 2 * margin;
+    bool written = false;
+    if (clickX < 0) {
+        written = WritePng(Pixels(c, frame, 0, 0, fw, fh), fw, fh, argv[2]);
+    } else {
+        // The frame lies at the screen's origin.
+        xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, screen->root,
+                            static_cast<std::int16_t>(margin + clickX),
+                            static_cast<std::int16_t>(margin + clickY), XCB_NONE);
+        for (std::uint8_t type : {XCB_BUTTON_PRESS, XCB_BUTTON_RELEASE})
+            xcb_test_fake_input(c, type, 3, XCB_CURRENT_TIME, XCB_NONE, 0, 0, XCB_NONE);
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        // Up to two seconds for the popup, then the frame grown to hold it and the whole
+        // read from the screen once it holds still.
+        std::vector<std::uint32_t> last;
+        for (int i = 0; i < 100 && !written; ++i) {
+            dispatch(effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            const xcb_window_t popup = FindPopup(c, screen->root);
+            auto* g =
+                popup ? xcb_get_geometry_reply(c, xcb_get_geometry(c, popup), nullptr) : nullptr;
+            if (!g) continue;
+            const int wantW = std::max(fw, g->x + g->width + margin);
+            const int wantH = std::max(fh, g->y + g->height + margin);
+            std::free(g);
+            if (wantW != fw || wantH != fh) {
+                fw = wantW;
+                fh = wantH;
+                const std::uint32_t size[] = {static_cast<std::uint32_t>(fw),
+                                              static_cast<std::uint32_t>(fh)};
+                xcb_configure_window(c, frame, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                                     size);
+                last.clear();
+                continue;
+            }
+            auto now = Pixels(c, screen->root, 0, 0, fw, fh);
+            if (!now.empty() && now == last) written = WritePng(now, fw, fh, argv[2]);
+            last = std::move(now);
+        }
+    }
     dispatch(effEditClose);
     plugin.reset();
     xcb_disconnect(c);

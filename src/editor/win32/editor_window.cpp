@@ -86,17 +86,14 @@ void IEditorWindow::CloseEditorWindow() {
     tooltip_ = nullptr;
     tooltipShown_ = false;
     tooltipIndex_ = -1;
-    if (endEditCountdown_ != 0 && Plug()) Plug()->EndPendingEdit();
+    EndCountdownNow();
 
-    // The entry box goes with its parent, unapplied; its own procedure is put back first
-    // so that the box cleans up after itself.
-    if (entryBox_ && entryPreviousProc_)
-        SetWindowLongPtrA(entryBox_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entryPreviousProc_));
+    // The entry box goes with its parent, unapplied.
+    Entry().Forget();
     HWND window = window_;
     window_ = nullptr;
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     DestroyWindow(window);
-    ForgetEntry();
 
     if (--openWindows <= 0) {
         openWindows = 0;

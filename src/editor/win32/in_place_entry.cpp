@@ -1,112 +1,101 @@
 // Typed values and choice lists in a small native box over a control. Keys typed into the
-// box are watched by a replacement window procedure; the redraw timer applies or discards
-// the entry on its next tick.
-#include "bitmap/text/plug_text.h"
-#include "controls/control.h"
-#include "controls/text_control.h"
-#include "core/plug_param.h"
+// box are watched by a replacement window procedure; the redraw tick applies or discards
+// the entry (the editor's EntrySession).
+#include "editor/entry_plan.h"
 #include "editor/win32/editor_window.h"
+#include "editor/win32/native_entry_box.h"
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 namespace {
 
-constexpr DWORD kChoiceListStyle = WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST;        // 0x50000003
-constexpr DWORD kTextFieldStyle = WS_CHILD | WS_VISIBLE | ES_CENTER | ES_MULTILINE; // 0x50000005
-constexpr int kMaxEntryText = 1000; // 999 characters and the terminator
+constexpr DWORD kChoiceListStyle = WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST; // 0x50000003
+
+// A parameter's field is centred and editable: 0x50000005.
+DWORD FieldStyle(const EntryPlan& plan) {
+    DWORD styles = WS_CHILD | WS_VISIBLE;
+    styles |= plan.align == 0 ? ES_LEFT : plan.align == 2 ? ES_RIGHT : ES_CENTER;
+    if (plan.readOnly) styles |= ES_READONLY;
+    // No text control here hides its text, so the field is always multi-line.
+    return styles | ES_MULTILINE;
+}
 
 } // namespace
 
-void IEditorWindow::PromptParameter(IControl* control, IPlugParam* param) {
-    if (!control || !param || entryBox_ || !window_) return;
-    const IPlugRect& r = control->DrawRect();
-    const int cx = static_cast<int>((r.left + r.right) * 0.5f);
-    const int cy = static_cast<int>((r.top + r.bottom) * 0.5f);
-    const std::string current = param->FormatValue(param->Value(), false);
+std::unique_ptr<NativeEntryBox> NativeEntryBox::Create(HWND parent, HINSTANCE module,
+                                                       const EntryPlan& plan, float scale,
+                                                       WNDPROC entryProc) {
+    const IPlugRect r = plan.PixelArea(scale);
     const HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEntryId));
-
     HWND box = nullptr;
-    const int n = param->ValueTextCount();
-    if (n > 0 && (param->Type() == ParamChoice || param->Type() == ParamIntegerReserved)) {
-        const int first = static_cast<int>(param->Min());
-        std::size_t longest = 0;
-        for (int i = 0; i < n; ++i)
-            longest = std::max(longest, std::strlen(param->ValueText(first + i)));
-        const int width = std::max(24, 8 * static_cast<int>(longest) + 24);
-        const int height = 36 * (n + 1);
-        box = CreateWindowExA(0, "COMBOBOX", "", kChoiceListStyle, cx - width / 2, cy, width,
-                              height, window_, id, module_, nullptr);
-        if (!box) return;
-        int selected = -1;
-        for (int i = 0; i < n; ++i) {
-            const char* text = param->ValueText(first + i);
-            SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-            if (current == text) selected = i;
-        }
-        SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    if (plan.kind == EntryPlan::Kind::ChoiceList) {
+        box = CreateWindowExA(0, "COMBOBOX", "", kChoiceListStyle, r.left, r.top, r.W(), r.H(),
+                              parent, id, module, nullptr);
+        if (!box) return nullptr;
+        for (const std::string& text : plan.choices)
+            SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(plan.selected), 0);
     } else {
-        const std::string maximum = param->FormatValue(1.0, true);
-        const int width = std::max(32, 7 * static_cast<int>(maximum.size()) + 6);
-        box = CreateWindowExA(0, "EDIT", current.c_str(), kTextFieldStyle, cx - width / 2, cy - 8,
-                              width, 16, window_, id, module_, nullptr);
-        if (!box) return;
+        box = CreateWindowExA(0, "EDIT", plan.text.c_str(), FieldStyle(plan), r.left, r.top, r.W(),
+                              r.H(), parent, id, module, nullptr);
+        if (!box) return nullptr;
         SendMessageA(box, EM_SETSEL, 0, -1);
     }
-    HFONT font = CreateFontA(14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
-    InstallEntryBox(box, font, control, param);
+    const EntryFont type = plan.font.Scaled(scale);
+    HFONT font = CreateFontA(type.size, 0, 0, 0, type.bold ? FW_BOLD : 0, type.italic, 0, 0, 0, 0,
+                             0, 0, 0, type.face.c_str());
+    return std::unique_ptr<NativeEntryBox>(new NativeEntryBox(box, font, entryProc));
 }
 
-void IEditorWindow::PromptText(ITextControl* control) {
-    if (!control || entryBox_ || !window_) return;
-    const IPlugText& style = control->Style();
-    DWORD styles = WS_CHILD | WS_VISIBLE;
-    styles |= style.align == TEXT_ALIGN_LEFT    ? ES_LEFT
-              : style.align == TEXT_ALIGN_RIGHT ? ES_RIGHT
-                                                : ES_CENTER;
-    if (!control->IsEditable()) styles |= ES_READONLY;
-    // No text control here hides its text, so the field is always multi-line.
-    styles |= ES_MULTILINE;
-    const IPlugRect& r = control->DrawRect();
-    const char* text = control->Text() ? control->Text() : "";
-    HWND box =
-        CreateWindowExA(0, "EDIT", text, styles, r.left, r.top, r.W(), r.H(), window_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEntryId)), module_, nullptr);
-    if (!box) return;
-    SendMessageA(box, EM_SETSEL, 0, -1);
-    HFONT font = CreateFontA(style.size, 0, 0, 0, style.style == TEXT_STYLE_BOLD ? FW_BOLD : 0,
-                             style.style == TEXT_STYLE_ITALIC, 0, 0, 0, 0, 0, 0, 0, style.face);
-    InstallEntryBox(box, font, control, nullptr);
+NativeEntryBox::~NativeEntryBox() {
+    // Its own procedure back first, so the box cleans up after itself.
+    if (previous_) SetWindowLongPtrA(box_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+    DestroyWindow(box_);
+    if (font_) DeleteObject(font_);
 }
 
-void IEditorWindow::InstallEntryBox(HWND box, HFONT font, IControl* control, IPlugParam* param) {
-    SetFocus(box);
-    entryBox_ = box;
-    entryPreviousProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EntryProc)));
-    entryFont_ = font;
-    if (font) SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-    entryControl_ = control;
-    entryParam_ = param;
+void NativeEntryBox::Start() {
+    SetFocus(box_);
+    previous_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(box_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entryProc_)));
+    if (font_) SendMessageA(box_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), 0);
+}
+
+std::string NativeEntryBox::Text() const {
+    char text[EntrySession::kMaxText + 1] = {};
+    GetWindowTextA(box_, text, sizeof text);
+    return text;
+}
+
+std::unique_ptr<EntryBox> IEditorWindow::OpenEntryBox(const EntryPlan& plan) {
+    if (!window_) return nullptr;
+    return NativeEntryBox::Create(window_, module_, plan, Entry().Scale(), &EntryProc);
+}
+
+HWND IEditorWindow::EntryWindow() const {
+    const auto* box = dynamic_cast<const NativeEntryBox*>(Entry().Box());
+    return box ? box->Window() : nullptr;
 }
 
 LRESULT CALLBACK IEditorWindow::EntryProc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {
     IEditorWindow* editor = FromWindow(GetParent(box));
-    if (!editor || editor->entryBox_ != box || !editor->entryPreviousProc_)
+    const auto* entry =
+        editor ? dynamic_cast<const NativeEntryBox*>(editor->Entry().Box()) : nullptr;
+    if (!entry || entry->Window() != box || !entry->PreviousProc())
         return DefWindowProcA(box, msg, wParam, lParam);
-    return editor->HandleEntryMessage(box, msg, wParam, lParam);
+    return editor->HandleEntryMessage(box, entry->PreviousProc(), msg, wParam, lParam);
 }
 
-LRESULT IEditorWindow::HandleEntryMessage(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const WNDPROC previous = entryPreviousProc_;
+LRESULT IEditorWindow::HandleEntryMessage(HWND box, WNDPROC previous, UINT msg, WPARAM wParam,
+                                          LPARAM lParam) {
     TakeDownTooltip();
+    EntrySession& entry = Entry();
     switch (msg) {
     case WM_SETFOCUS:
-        entryState_ = kEntryTyping;
+        entry.Typing();
         break;
     case WM_KILLFOCUS:
-        entryState_ = kEntryIdle;
+        entry.Idle();
         break;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) {
@@ -116,19 +105,19 @@ LRESULT IEditorWindow::HandleEntryMessage(HWND box, UINT msg, WPARAM wParam, LPA
                 const LRESULT end = CallWindowProcA(previous, box, WM_GETTEXTLENGTH, 0, 0);
                 CallWindowProcA(previous, box, EM_SETSEL, static_cast<WPARAM>(end), end);
             }
-            entryState_ = kEntryCommit;
+            entry.Commit();
             return 0;
         }
-        entryState_ = kEntryTyping;
+        entry.Typing();
         break;
     case WM_COMMAND:
         if (HIWORD(wParam) == CBN_SELCHANGE) {
-            entryState_ = kEntryCommit;
+            entry.Commit();
             return 0;
         }
         break;
     case WM_GETDLGCODE:
-        if (!entryParam_) {
+        if (!entry.Param()) {
             LRESULT code = CallWindowProcA(previous, box, msg, wParam, lParam);
             const auto* query = reinterpret_cast<const MSG*>(lParam);
             if (query && query->message == WM_KEYDOWN && query->wParam == VK_RETURN)
@@ -140,46 +129,4 @@ LRESULT IEditorWindow::HandleEntryMessage(HWND box, UINT msg, WPARAM wParam, LPA
         break;
     }
     return CallWindowProcA(previous, box, msg, wParam, lParam);
-}
-
-void IEditorWindow::AdvanceEntry() {
-    switch (entryState_) {
-    case kEntryTyping:
-        entryState_ = kEntryIdle;
-        break;
-    case kEntryCancel:
-        CloseEntry();
-        break;
-    case kEntryCommit: {
-        char text[kMaxEntryText] = {};
-        GetWindowTextA(entryBox_, text, kMaxEntryText);
-        ApplyTypedText(entryControl_, entryParam_, text);
-        CloseEntry();
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void IEditorWindow::CloseEntry() {
-    if (!entryBox_) return;
-    if (entryControl_) entryControl_->EndTextEntry();
-    HWND box = entryBox_;
-    if (entryPreviousProc_)
-        SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entryPreviousProc_));
-    // Forgotten before the box goes, so nothing it says while going reaches the editor.
-    entryBox_ = nullptr;
-    DestroyWindow(box);
-    ForgetEntry();
-}
-
-void IEditorWindow::ForgetEntry() {
-    entryBox_ = nullptr;
-    entryControl_ = nullptr;
-    entryParam_ = nullptr;
-    entryPreviousProc_ = nullptr;
-    entryState_ = kEntryIdle;
-    if (entryFont_) DeleteObject(entryFont_);
-    entryFont_ = nullptr;
 }

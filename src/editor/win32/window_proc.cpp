@@ -2,6 +2,7 @@
 #include "controls/control.h"
 #include "core/host_ids.h"
 #include "core/plug_base.h"
+#include "editor/key_codes.h"
 #include "editor/win32/editor_window.h"
 
 #include <commctrl.h>
@@ -11,19 +12,6 @@ namespace {
 
 // Acoustica gives its plug-in windows no focus.
 constexpr int kHostNeedingFocus = kHostAcoustica;
-
-// The editor's key code for a virtual key, or -1 for keys the editor ignores.
-int KeyCode(WPARAM key) {
-    if (key == VK_SPACE) return 0;
-    if (key == VK_UP) return 1;
-    if (key == VK_DOWN) return 2;
-    if (key == VK_LEFT) return 3;
-    if (key == VK_RIGHT) return 4;
-    if (key >= 48 && key <= 57) return static_cast<int>(key) - 43;
-    if (key >= 65 && key <= 90) return static_cast<int>(key) - 50;
-    if (key >= 97 && key <= 122) return static_cast<int>(key) - 82;
-    return -1;
-}
 
 } // namespace
 
@@ -56,10 +44,7 @@ void IEditorWindow::FillMouseKeys(WPARAM keyState, MouseKeys& mod) const {
 
 LRESULT IEditorWindow::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     // A right press ends an open entry without applying it, and goes no further.
-    if (msg == WM_RBUTTONDOWN && entryBox_) {
-        entryState_ = kEntryCancel;
-        return 0;
-    }
+    if (msg == WM_RBUTTONDOWN && !Entry().PressInEditor(true)) return 0;
 
     MouseKeys mod;
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
@@ -80,7 +65,7 @@ LRESULT IEditorWindow::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         if (Plug() && Plug()->HostId() == kHostNeedingFocus) SetFocus(hwnd);
         return MA_ACTIVATE;
     case WM_KEYDOWN: {
-        const int code = KeyCode(wParam);
+        const int code = EditorKeyCode(static_cast<int>(wParam));
         if (code < 0) return 0;
         POINT p{};
         GetCursorPos(&p);
@@ -105,7 +90,7 @@ LRESULT IEditorWindow::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
         TakeDownTooltip();
-        if (entryBox_) entryState_ = kEntryCommit;
+        Entry().PressInEditor(false);
         FillMouseKeys(wParam, mod);
         SetCapture(hwnd);
         MouseDown(x, y, mod);
@@ -151,9 +136,9 @@ LRESULT IEditorWindow::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     case WM_COMMAND:
         // The choice list tells its parent about a pick; the box's own procedure may not
         // hear of it.
-        if (entryBox_ && reinterpret_cast<HWND>(lParam) == entryBox_ &&
+        if (EntryWindow() && reinterpret_cast<HWND>(lParam) == EntryWindow() &&
             HIWORD(wParam) == CBN_SELCHANGE) {
-            entryState_ = kEntryCommit;
+            Entry().Commit();
             return 0;
         }
         break;
@@ -177,22 +162,16 @@ void IEditorWindow::TrackMouse(HWND hwnd) {
     TrackMouseEvent(&track);
 }
 
-void IEditorWindow::Tick() {
-    if (entryBox_) AdvanceEntry();
-
-    IPlugRect dirty;
-    if (window_ && FindDirtyArea(dirty)) {
-        RECT r{dirty.left, dirty.top, dirty.right, dirty.bottom};
-        InvalidateRect(window_, &r, FALSE);
-        if (entryBox_) {
-            // Keep the open entry box out of the repaint.
-            RECT box{};
-            GetClientRect(entryBox_, &box);
-            MapWindowPoints(entryBox_, window_, reinterpret_cast<POINT*>(&box), 2);
-            ValidateRect(window_, &box);
-        }
-        UpdateWindow(window_);
+void IEditorWindow::RedrawDirty(const IPlugRect& dirty) {
+    if (!window_) return;
+    RECT r{dirty.left, dirty.top, dirty.right, dirty.bottom};
+    InvalidateRect(window_, &r, FALSE);
+    if (HWND entry = EntryWindow()) {
+        // Keep the open entry box out of the repaint.
+        RECT box{};
+        GetClientRect(entry, &box);
+        MapWindowPoints(entry, window_, reinterpret_cast<POINT*>(&box), 2);
+        ValidateRect(window_, &box);
     }
-
-    if (endEditCountdown_ != 0 && --endEditCountdown_ == 0 && Plug()) Plug()->EndPendingEdit();
+    UpdateWindow(window_);
 }

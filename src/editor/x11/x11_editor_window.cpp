@@ -1,7 +1,7 @@
 #include "editor/x11/x11_editor_window.h"
 
-#include "bitmap/blit.h"
 #include "core/plug_base.h"
+#include "editor/x11/x11_entry_box.h"
 
 #include <xcb/xcb.h>
 #include <xkbcommon/xkbcommon-x11.h>
@@ -55,7 +55,7 @@ xcb_screen_t* ScreenOfRoot(const xcb_setup_t* setup, xcb_window_t root) {
 } // namespace
 
 X11EditorWindow::X11EditorWindow(IPlugBase* plug, int width, int height, int framesPerSecond)
-    : OffscreenEditor(plug, width, height, framesPerSecond),
+    : IPlugEditor(plug, width, height, framesPerSecond),
       period_(std::chrono::duration_cast<Clock::duration>(
           std::chrono::milliseconds(static_cast<int>(1000.0 / FramesPerSecond())))) {}
 
@@ -103,7 +103,7 @@ void X11EditorWindow::Disconnect() {
     xkbContext_ = nullptr;
     if (connection_) xcb_disconnect(connection_);
     connection_ = nullptr;
-    window_ = parent_ = colormap_ = gc_ = root_ = 0;
+    window_ = parent_ = colormap_ = gc_ = root_ = visual_ = 0;
 }
 
 bool X11EditorWindow::CreateWindow(std::uint32_t parent, int x, int y, int w, int h) {
@@ -162,6 +162,7 @@ bool X11EditorWindow::CreateWindow(std::uint32_t parent, int x, int y, int w, in
     xcb_create_gc(connection_, gc_, window_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
 
     depth_ = choice.depth;
+    visual_ = choice.visual;
     swapBytes_ = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
     surface_ = X11Surface::Create(connection_, w, h, depth_, swapBytes_, allowShared_);
 
@@ -215,14 +216,18 @@ void* X11EditorWindow::OpenEditorWindow(void* parentHandle) {
 }
 
 void X11EditorWindow::CloseEditorWindow() {
-    if (!window_ && !connection_) return;
+    if (!window_ && !connection_) {
+        // Driven without a window, as the off-screen editor is: a wheel gesture ends now.
+        EndCountdownNow();
+        return;
+    }
     // The thread first: after this only the caller runs editor code.
     StopTimer();
     std::lock_guard lock(editorMutex_);
     // A wheel gesture still counting down ends now.
-    OffscreenEditor::CloseEditorWindow();
+    EndCountdownNow();
     // An open entry goes with the window, unapplied.
-    ForgetEntry();
+    Entry().Forget();
     if (connection_ && !xcb_connection_has_error(connection_)) {
         // The window may already be gone with its parent: that error is only dropped.
         if (window_) xcb_destroy_window(connection_, window_);
@@ -235,18 +240,10 @@ void X11EditorWindow::CloseEditorWindow() {
 }
 
 bool X11EditorWindow::CopyToScreen(const IPlugRect& rect) {
-    OffscreenEditor::CopyToScreen(rect);
     if (!surface_ || windowGone_ || !DrawBitmap()) return true;
     surface_->CopyFrom(*DrawBitmap(), rect);
-    if (entry_) {
-        // The entry box lies over the picture, as a child window would.
-        const IPlugRect& area = entry_->Area();
-        const IPlugRect part = rect.Intersect(area);
-        if (!part.Empty())
-            BlitBitmapArea(&surface_->Pixels(), &entry_->Face(), part.left, part.top,
-                           part.left - area.left, part.top - area.top, part.W(), part.H(), 1.0f,
-                           BLEND_COPY);
-    }
+    // A box drawn inside the window lies over the picture, as a child window would.
+    if (const X11EntryBox* box = OpenBox()) box->Overlay(surface_->Pixels(), rect);
     surface_->Upload(window_, gc_, rect);
     return true;
 }
@@ -301,15 +298,9 @@ void X11EditorWindow::Service(bool forceTick) {
         Clock::time_point next = due + period_;
         if (next <= now) next = now + period_;
         nextTick_.store(next.time_since_epoch().count());
-        WindowTick();
+        // A window that went away with its parent only stops being copied to.
+        Tick();
     }
-}
-
-void X11EditorWindow::WindowTick() {
-    if (entry_) AdvanceEntry();
-    // Redraw and the end-edit countdown, as without a window; a window that went away
-    // with its parent only stops being copied to.
-    Tick();
 }
 
 void X11EditorWindow::StartTimer() {

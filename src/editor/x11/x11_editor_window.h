@@ -1,7 +1,6 @@
 #pragma once
 
-#include "editor/offscreen_editor.h"
-#include "editor/x11/drawn_entry.h"
+#include "editor/plug_editor.h"
 #include "editor/x11/x11_keys.h"
 #include "editor/x11/x11_surface.h"
 
@@ -11,7 +10,6 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,30 +19,27 @@
 struct xkb_context;
 struct xkb_keymap;
 struct xkb_state;
+class X11EntryBox;
 
-// The editor on X11: off-screen like OffscreenEditor (which tools and tests drive) until a
-// host opens it; then a child of the host's window on an XCB connection of the editor's
-// own, redrawn by a tick at the editor's frame rate, with X input turned into the editor's
-// mouse and key dispatch as the Win32 layer turns window messages, an entry box drawn by
-// us, and the off-screen bitmap copied to the window (through shared memory when the
-// server offers it).
+// The editor on X11: off-screen (tools and tests drive it so) until a host opens it; then a
+// child of the host's window on an XCB connection of the editor's own, redrawn by a tick at
+// the editor's frame rate, with X input turned into the editor's mouse and key dispatch as
+// the Win32 layer turns window messages, entry boxes drawn by us (a field over the picture,
+// a choice list in a popup window), and the off-screen bitmap copied to the window (through
+// shared memory when the server offers it).
 //
 // Threads: the host's effEditIdle (under the plug-in lock) handles events and runs a due
 // tick; a thread of our own does the same for a tick that idle left undone, so hosts that
 // never idle still get a live editor. Both hold the plug-in lock and then the editor lock;
 // the thread only ever tries the two locks and backs off, so a host thread holding the
 // plug-in lock while closing the editor can always stop and join it.
-class X11EditorWindow : public OffscreenEditor {
+class X11EditorWindow : public IPlugEditor {
 public:
-    enum EntryState { kEntryIdle = 0, kEntryTyping = 1, kEntryCancel = 2, kEntryCommit = 3 };
-
     X11EditorWindow(IPlugBase* plug, int width, int height, int framesPerSecond);
     ~X11EditorWindow() override;
 
     bool CopyToScreen(const IPlugRect& rect) override;
     void Resize(int width, int height) override;
-    void PromptText(ITextControl* control) override;
-    void PromptParameter(IControl* control, IPlugParam* param) override;
     bool HostFolder(std::string& out) override;
     bool PluginFolder(std::string& out) override;
     bool AskForFile(std::string& path, bool save, const char* folder,
@@ -60,8 +55,6 @@ public:
     void Idle() override;
 
     std::uint32_t Window() const { return window_; }
-    int EntryStateValue() const { return entryState_; }
-    const DrawnEntry* Entry() const { return entry_ ? &*entry_ : nullptr; }
     bool UsesSharedMemory() const { return surface_ && surface_->Shared(); }
     // Plain image uploads even where shared memory would do (benchmarks compare the two);
     // for windows opened after the call.
@@ -69,7 +62,12 @@ public:
     // Handles waiting events and runs the tick now, due or not (benchmarks).
     void ServiceNow();
 
+protected:
+    std::unique_ptr<EntryBox> OpenEntryBox(const EntryPlan& plan) override;
+
 private:
+    friend class X11TextFieldBox;
+    friend class X11ChoicePopup;
     using Clock = std::chrono::steady_clock;
 
     bool Connect();
@@ -77,15 +75,12 @@ private:
     bool CreateWindow(std::uint32_t parent, int x, int y, int w, int h);
     void Service(bool forceTick);
     void HandleEvent(const xcb_generic_event_t* event);
-    void WindowTick();
+    bool HandleEntryEvent(const xcb_generic_event_t* event);
     void Repaint(const IPlugRect& rect);
-    void AdvanceEntry();
-    void CloseEntry();
-    void ForgetEntry();
-    void OpenEntry(DrawnEntry entry, IControl* control, IPlugParam* param);
+    bool Live() const { return connection_ && window_ && !windowGone_; }
+    X11EntryBox* OpenBox() const;
     void TakeFocus();
     void GiveBackFocus();
-    void ShowEntry();
     void StartTimer();
     void StopTimer();
     void TimerLoop();
@@ -98,6 +93,7 @@ private:
     std::uint32_t colormap_ = 0;
     std::uint32_t gc_ = 0;
     std::uint32_t root_ = 0;
+    std::uint32_t visual_ = 0;
     // The window went away under us (its parent was destroyed): nothing more to draw.
     bool windowGone_ = false;
     bool allowShared_ = true;
@@ -111,15 +107,11 @@ private:
     ClickCounter clicks_;
     bool captured_ = false;
     bool tracking_ = false;
+    // The press went to the open box, and so does its release.
     bool pressInEntry_ = false;
     // Inside the host's idle call, on its thread.
     bool inIdle_ = false;
     std::uint32_t focusBefore_ = 0;
-
-    std::optional<DrawnEntry> entry_;
-    IControl* entryControl_ = nullptr;
-    IPlugParam* entryParam_ = nullptr;
-    int entryState_ = kEntryIdle;
 
     // Editor work: held by whichever of idle and the timer thread runs it.
     std::mutex editorMutex_;

@@ -1,7 +1,9 @@
 // The editor window's X events: exposure, buttons, motion, wheel, keys and focus, turned
 // into the editor's dispatch as the Win32 layer turns its window messages.
 #include "controls/control.h"
+#include "editor/key_codes.h"
 #include "editor/x11/x11_editor_window.h"
+#include "editor/x11/x11_entry_box.h"
 
 #include <xcb/xcb.h>
 #include <xkbcommon/xkbcommon.h>
@@ -26,7 +28,17 @@ MouseKeys Keys(std::uint16_t state, int pressed, int released) {
 
 } // namespace
 
+bool X11EditorWindow::HandleEntryEvent(const xcb_generic_event_t* event) {
+    X11EntryBox* box = OpenBox();
+    EntryAction asks = EntryAction::None;
+    if (!box || !box->HandleEvent(event, asks)) return false;
+    Entry().Take(asks);
+    return true;
+}
+
 void X11EditorWindow::HandleEvent(const xcb_generic_event_t* event) {
+    // The open box's own windows first.
+    if (HandleEntryEvent(event)) return;
     switch (event->response_type & 0x7F) {
     case 0:
         // An error of ours, e.g. drawing into a window whose parent is gone: dropped.
@@ -54,31 +66,22 @@ void X11EditorWindow::HandleEvent(const xcb_generic_event_t* event) {
         }
         if (button != kLeft && button != kRight) return;
         const bool doubleClick = clicks_.Press(button, e->time, x, y);
-        if (entry_ && entry_->Area().Contains(x, y)) {
+        X11EntryBox* box = OpenBox();
+        if (box && box->Covers(x, y)) {
             // The box's own press: it goes no further, as it would in a child window.
             pressInEntry_ = true;
-            if (button == kLeft) {
-                const DrawnEntry::Action action = entry_->Press(x, y);
-                if (action == DrawnEntry::Action::Commit)
-                    entryState_ = kEntryCommit;
-                else if (action == DrawnEntry::Action::Typing)
-                    entryState_ = kEntryTyping;
-                ShowEntry();
-            }
+            if (button == kLeft) Entry().Take(box->Press(x, y));
             return;
         }
         pressInEntry_ = false;
-        if (button == kRight && entry_) {
-            entryState_ = kEntryCancel;
-            return;
-        }
+        if (button == kRight && !Entry().PressInEditor(true)) return;
         const MouseKeys mod = Keys(e->state, button, 0);
         if (doubleClick) {
             // A right double-click is not handled on Win32 either: the second press is lost.
             if (button == kLeft && MouseDoubleClick(x, y, mod)) captured_ = true;
             return;
         }
-        if (entry_) entryState_ = kEntryCommit;
+        Entry().PressInEditor(false);
         captured_ = true;
         MouseDown(x, y, mod);
         return;
@@ -117,28 +120,27 @@ void X11EditorWindow::HandleEvent(const xcb_generic_event_t* event) {
         // The event's own modifier state and group, so no keyboard events of XKB's are needed.
         xkb_state_update_mask(keyState_, e->state & 0xFF, 0, 0, 0, 0, (e->state >> 13) & 3);
         const xkb_keysym_t sym = xkb_state_key_get_one_sym(keyState_, e->detail);
-        if (entry_) {
+        if (X11EntryBox* box = OpenBox()) {
             char typed[16] = {};
             xkb_state_key_get_utf8(keyState_, e->detail, typed, sizeof typed);
-            const DrawnEntry::Action action = entry_->Key(sym, typed);
-            entryState_ = action == DrawnEntry::Action::Commit   ? kEntryCommit
-                          : action == DrawnEntry::Action::Cancel ? kEntryCancel
-                                                                 : kEntryTyping;
-            ShowEntry();
+            Entry().Take(box->Key(EntryKeyOf(sym), typed, e->time));
             return;
         }
-        const int code = EditorKeyCode(sym);
+        const int code = EditorKeyCode(VirtualKeyOf(sym));
         if (code >= 0) KeyDown(e->event_x, e->event_y, code);
         return;
     }
     case XCB_FOCUS_IN:
     case XCB_FOCUS_OUT: {
         const auto* e = reinterpret_cast<const xcb_focus_in_event_t*>(event);
-        if (!entry_ || e->mode == XCB_NOTIFY_MODE_GRAB || e->mode == XCB_NOTIFY_MODE_UNGRAB ||
-            e->detail == XCB_NOTIFY_DETAIL_POINTER)
+        if (!Entry().IsOpen() || e->mode == XCB_NOTIFY_MODE_GRAB ||
+            e->mode == XCB_NOTIFY_MODE_UNGRAB || e->detail == XCB_NOTIFY_DETAIL_POINTER)
             return;
         // Gaining the focus is typing; losing it neither applies nor discards the entry.
-        entryState_ = (event->response_type & 0x7F) == XCB_FOCUS_IN ? kEntryTyping : kEntryIdle;
+        if ((event->response_type & 0x7F) == XCB_FOCUS_IN)
+            Entry().Typing();
+        else
+            Entry().Idle();
         return;
     }
     default:

@@ -1,44 +1,70 @@
 #include "editor/x11/x11_keys.h"
 
+#include "editor/key_codes.h"
+
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <cstdlib>
 
-namespace {
-
-// The Win32 virtual-key value of a keysym, or 0 when it has none that the table uses.
-int VirtualKey(std::uint32_t sym) {
-    if (sym == XKB_KEY_space) return 32;
-    if (sym == XKB_KEY_Left || sym == XKB_KEY_KP_Left) return 37;
-    if (sym == XKB_KEY_Up || sym == XKB_KEY_KP_Up) return 38;
-    if (sym == XKB_KEY_Right || sym == XKB_KEY_KP_Right) return 39;
-    if (sym == XKB_KEY_Down || sym == XKB_KEY_KP_Down) return 40;
-    if (sym >= XKB_KEY_0 && sym <= XKB_KEY_9) return static_cast<int>(sym);
+int VirtualKeyOf(std::uint32_t sym) {
+    using namespace virtual_key;
+    if (sym == XKB_KEY_space) return kSpace;
+    if (sym == XKB_KEY_Left || sym == XKB_KEY_KP_Left) return kLeft;
+    if (sym == XKB_KEY_Up || sym == XKB_KEY_KP_Up) return kUp;
+    if (sym == XKB_KEY_Right || sym == XKB_KEY_KP_Right) return kRight;
+    if (sym == XKB_KEY_Down || sym == XKB_KEY_KP_Down) return kDown;
+    if (sym >= XKB_KEY_0 && sym <= XKB_KEY_9) return kDigit0 + static_cast<int>(sym - XKB_KEY_0);
     // Letter keys are one virtual key whatever the shift state.
-    if (sym >= XKB_KEY_A && sym <= XKB_KEY_Z) return static_cast<int>(sym);
-    if (sym >= XKB_KEY_a && sym <= XKB_KEY_z) return static_cast<int>(sym - XKB_KEY_a + 'A');
+    if (sym >= XKB_KEY_A && sym <= XKB_KEY_Z) return kLetterA + static_cast<int>(sym - XKB_KEY_A);
+    if (sym >= XKB_KEY_a && sym <= XKB_KEY_z) return kLetterA + static_cast<int>(sym - XKB_KEY_a);
     // The keypad and function keys whose virtual keys fall inside the table's ranges.
     if (sym >= XKB_KEY_KP_0 && sym <= XKB_KEY_KP_9)
-        return 96 + static_cast<int>(sym - XKB_KEY_KP_0);
+        return kNumpad0 + static_cast<int>(sym - XKB_KEY_KP_0);
     if (sym >= XKB_KEY_KP_Multiply && sym <= XKB_KEY_KP_Divide)
-        return 106 + static_cast<int>(sym - XKB_KEY_KP_Multiply);
-    if (sym >= XKB_KEY_F1 && sym <= XKB_KEY_F11) return 112 + static_cast<int>(sym - XKB_KEY_F1);
+        return kMultiply + static_cast<int>(sym - XKB_KEY_KP_Multiply);
+    if (sym >= XKB_KEY_F1 && sym <= XKB_KEY_F11) return kF1 + static_cast<int>(sym - XKB_KEY_F1);
     return 0;
 }
 
-} // namespace
-
-int EditorKeyCode(std::uint32_t keysym) {
-    const int key = VirtualKey(keysym);
-    if (key == 32) return 0;
-    if (key == 38) return 1;
-    if (key == 40) return 2;
-    if (key == 37) return 3;
-    if (key == 39) return 4;
-    if (key >= 48 && key <= 57) return key - 43;
-    if (key >= 65 && key <= 90) return key - 50;
-    if (key >= 97 && key <= 122) return key - 82;
-    return -1;
+EntryKey EntryKeyOf(std::uint32_t sym) {
+    switch (sym) {
+    case XKB_KEY_Return:
+    case XKB_KEY_KP_Enter:
+        return EntryKey::Enter;
+    case XKB_KEY_Escape:
+        return EntryKey::Escape;
+    case XKB_KEY_Up:
+    case XKB_KEY_KP_Up:
+        return EntryKey::Up;
+    case XKB_KEY_Down:
+    case XKB_KEY_KP_Down:
+        return EntryKey::Down;
+    case XKB_KEY_Left:
+    case XKB_KEY_KP_Left:
+        return EntryKey::Left;
+    case XKB_KEY_Right:
+    case XKB_KEY_KP_Right:
+        return EntryKey::Right;
+    case XKB_KEY_Page_Up:
+    case XKB_KEY_KP_Page_Up:
+        return EntryKey::PageUp;
+    case XKB_KEY_Page_Down:
+    case XKB_KEY_KP_Page_Down:
+        return EntryKey::PageDown;
+    case XKB_KEY_Home:
+    case XKB_KEY_KP_Home:
+        return EntryKey::Home;
+    case XKB_KEY_End:
+    case XKB_KEY_KP_End:
+        return EntryKey::End;
+    case XKB_KEY_BackSpace:
+        return EntryKey::Backspace;
+    case XKB_KEY_Delete:
+    case XKB_KEY_KP_Delete:
+        return EntryKey::Delete;
+    default:
+        return EntryKey::Other;
+    }
 }
 
 bool ClickCounter::Press(int button, std::uint32_t timeMs, int x, int y) {

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "editor/drawn_entry.h"
+
 #include <cstdint>
 
-// The editor's key code for an X keysym, or -1 for keys the editor ignores. Keys are first
-// named as the Win32 window layer sees them (its virtual-key values) and then go through
-// the same table, so that a key gives the same code on both systems.
-int EditorKeyCode(std::uint32_t keysym);
+// An X keysym named as the Win32 layer sees the key, by its virtual-key value, for the
+// editor's one key table (EditorKeyCode); 0 for keys the table does not name.
+int VirtualKeyOf(std::uint32_t keysym);
+
+// An X keysym as the entry boxes we draw hear it.
+EntryKey EntryKeyOf(std::uint32_t keysym);
 
 // Double-clicks as the Win32 layer gets them: a second left press within 500 ms of the
 // first and no more than 2 pixels away from it either way. A double-click ends the run: the
