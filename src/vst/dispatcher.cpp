@@ -93,7 +93,7 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
                               static_cast<const VstSpeakerArrangement*>(ptr));
         return 1;
     case effGetVstVersion:
-        return 2400;
+        return kVstVersion;
 
     case effSetProgram:
         StoreCurrentPreset(); // the program being left keeps its edits
