@@ -258,14 +258,7 @@ VstIntPtr IPlugVST::CanDo(const char* question) {
         if ((MidiMode() & 1) && (q == "sendVstEvents" || q == "sendVstMidiEvent")) return 1;
         if (MidiMode() <= 2 && (q == "receiveVstEvents" || q == "receiveVstMidiEvent")) return 1;
     }
-    if (q == "hasCockosExtensions") {
-        hostExtensions_ |= 1;
-        return kVendorCanDo;
-    }
-    if (q == "hasCockosViewAsConfig") {
-        hostExtensions_ |= 2;
-        return kVendorCanDo;
-    }
+    if (q == "hasCockosExtensions" || q == "hasCockosViewAsConfig") return kVendorCanDo;
     return 0;
 }
 
