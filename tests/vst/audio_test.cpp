@@ -227,3 +227,54 @@ TEST(AudioCallbacks, ClosedGateBeforeOpenLeavesOutputs) {
     e->processDoubleReplacing(e, ins, outs, 64);
     EXPECT_EQ(outL[0], 3.0);
 }
+
+// Every way a host restarts the effect (processing switched off and on, the sample rate or
+// the block size set again) empties the delay line: once the crossfade from the value held
+// at the reset has run out, silence in is silence out, with no echo of what played before.
+TEST(AudioCallbacks, ResetsLeaveNoStaleEchoes) {
+    struct Reset {
+        const char* name;
+        void (*apply)(AEffect*);
+        int crossfade; // frames, a tenth of a second at the rate after the reset
+        bool echoes;   // whether the old echoes may still be heard
+    };
+    static const Reset kResets[] = {
+        {"none: the echoes go on", [](AEffect*) {}, 4410, true},
+        {"processing off and on",
+         [](AEffect* e) {
+             LoadedPlugin::Dispatch(e, effMainsChanged, 0, 0);
+             LoadedPlugin::Dispatch(e, effMainsChanged, 0, 1);
+         },
+         4410, false},
+        {"the same sample rate",
+         [](AEffect* e) { LoadedPlugin::Dispatch(e, effSetSampleRate, 0, 0, nullptr, 44100.0f); },
+         4410, false},
+        {"a new sample rate",
+         [](AEffect* e) { LoadedPlugin::Dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f); },
+         4800, false},
+        {"the block size", [](AEffect* e) { LoadedPlugin::Dispatch(e, effSetBlockSize, 0, 512); },
+         4410, false},
+    };
+    for (const Reset& reset : kResets) {
+        SCOPED_TRACE(reset.name);
+        LoadedPlugin plugin;
+        AEffect* e = OpenPlaying(plugin);
+        e->setParameter(e, 5, 0.9f); // long feedback: the line keeps sounding
+        std::vector<double> outL, outR;
+        RunDouble(e, Tone(0.03), Tone(0.05), outL, outR, 512);
+        reset.apply(e);
+
+        // Over two cycles of silence after the crossfade, and a little for the filters to settle.
+        double loudest = 0.0;
+        const std::vector<double> silence(kFrames, 0.0);
+        for (int done = 0; done < 3 * kFrames; done += kFrames) {
+            RunDouble(e, silence, silence, outL, outR, 512);
+            for (int i = std::max(0, reset.crossfade + 256 - done); i < kFrames; ++i)
+                loudest = std::max({loudest, std::fabs(outL[i]), std::fabs(outR[i])});
+        }
+        if (reset.echoes)
+            EXPECT_GT(loudest, 0.01);
+        else
+            EXPECT_LT(loudest, 1e-9);
+    }
+}
