@@ -7,16 +7,21 @@
 #include <numeric>
 
 namespace {
+// The taps alone, filtered at `freq`: tap 1 on the left, tap 2 on the right, no feedback.
+void TapsOnly(Effect& fx, double freq) {
+    SetPlain(fx, kFeedback, 0);
+    SetPlain(fx, kFreq, freq);
+    SetPlain(fx, kPanWidth, 100);
+    SetPlain(fx, kDryMix, 0);
+    SetPlain(fx, kWetMix, 100);
+}
+
 // 4 Hz and 1.875 bpm give 512 samples per whole note, so "1/64" is a cycle of 16 samples;
 // at that rate the crossfade is 0 samples long and the top "Freq" filters nothing.
 void OpenRampExample(Effect& fx) {
     OpenEffect(fx, 4.0, 1.875);
     SetPlain(fx, kDelayRate, 0);
-    SetPlain(fx, kFeedback, 0);
-    SetPlain(fx, kFreq, 20000);
-    SetPlain(fx, kPanWidth, 100);
-    SetPlain(fx, kDryMix, 0);
-    SetPlain(fx, kWetMix, 100);
+    TapsOnly(fx, 20000);
 }
 
 // What a tap at `offset` reads at `frame` when the ramp 0, 1, 2, ... is written into a
@@ -111,11 +116,7 @@ TEST(Engine, CrossfadeFadesTheNewSignalInLinearly) {
     Effect fx;
     OpenEffect(fx, 8000.0);
     SetPlain(fx, kDelayRate, 0); // 1/64 at 120 bpm: a cycle of 500 samples
-    SetPlain(fx, kFeedback, 0);
-    SetPlain(fx, kFreq, 20000);
-    SetPlain(fx, kPanWidth, 100);
-    SetPlain(fx, kDryMix, 0);
-    SetPlain(fx, kWetMix, 100);
+    TapsOnly(fx, 20000);
     StereoBlock fill(4000, 1.0);
     fill.Process(fx);
     ASSERT_NEAR(fill.outR.back(), 1.0, 1e-6);
@@ -143,11 +144,7 @@ TEST(Engine, CrossfadeFadesTheNewSignalInLinearly) {
 TEST(Engine, CrossfadeStartsFromTheHeldValue) {
     Effect fx;
     OpenEffect(fx, 44100.0);
-    SetPlain(fx, kFeedback, 0);
-    SetPlain(fx, kPanWidth, 100);
-    SetPlain(fx, kDryMix, 0);
-    SetPlain(fx, kWetMix, 100);
-    SetPlain(fx, kFreq, 100);
+    TapsOnly(fx, 100);
     StereoBlock fill(40000, 1.0);
     fill.Process(fx);
     ASSERT_NEAR(fill.outL.back(), 1.0, 1e-9);
