@@ -3,6 +3,7 @@
 // HostError on a malformed file.
 #pragma once
 
+#include "base/four_char_code.h"
 #include "vst/aeffect.h"
 
 #include <cstdint>
@@ -13,20 +14,11 @@
 
 namespace vhost {
 
-// The four characters first in the most significant byte, as the files store them.
-constexpr VstInt32 fourCC(const char (&c)[5]) {
-    return static_cast<VstInt32>(
-        static_cast<std::uint32_t>(static_cast<unsigned char>(c[0])) << 24 |
-        static_cast<std::uint32_t>(static_cast<unsigned char>(c[1])) << 16 |
-        static_cast<std::uint32_t>(static_cast<unsigned char>(c[2])) << 8 |
-        static_cast<std::uint32_t>(static_cast<unsigned char>(c[3])));
-}
-
-constexpr VstInt32 kFxChunkMagic = fourCC("CcnK");
-constexpr VstInt32 kFxProgramParams = fourCC("FxCk");
-constexpr VstInt32 kFxProgramChunk = fourCC("FPCh");
-constexpr VstInt32 kFxBankParams = fourCC("FxBk");
-constexpr VstInt32 kFxBankChunk = fourCC("FBCh");
+constexpr VstInt32 kFxChunkMagic = FourCharCode("CcnK");
+constexpr VstInt32 kFxProgramParams = FourCharCode("FxCk");
+constexpr VstInt32 kFxProgramChunk = FourCharCode("FPCh");
+constexpr VstInt32 kFxBankParams = FourCharCode("FxBk");
+constexpr VstInt32 kFxBankChunk = FourCharCode("FBCh");
 
 constexpr std::size_t kFxProgramNameBytes = 28;
 constexpr std::size_t kFxProgramHeaderBytes = 56; // up to and including prgName

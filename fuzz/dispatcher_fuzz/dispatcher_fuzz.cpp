@@ -22,7 +22,7 @@ VstInt32 blockSize = 512;
 VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
     switch (opcode) {
     case audioMasterVersion:
-        return 2400;
+        return kVstVersion;
     case audioMasterGetTime:
         timeInfo.sampleRate = sampleRate;
         return reinterpret_cast<VstIntPtr>(&timeInfo);

@@ -36,7 +36,7 @@ extern "C" VstIntPtr VSTCALLBACK hostEntry(AEffect* effect, VstInt32 opcode, Vst
     if (HostCallback* host = findHost(effect))
         return host->handle(effect, opcode, index, value, ptr, opt);
     // A plug-in asking before any host claimed it still learns which interface it talks to.
-    return opcode == audioMasterVersion ? kHostVstVersion : 0;
+    return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
 // Copies a text into a plug-in's buffer; the interface promises 256 bytes for these strings,
@@ -232,7 +232,7 @@ VstIntPtr HostCallback::handle(AEffect* effect, VstInt32 opcode, VstInt32 index,
                 return *answer;
         switch (opcode) {
         case audioMasterVersion:
-            return kHostVstVersion;
+            return kVstVersion;
         case audioMasterCurrentId:
             return currentId_;
         case audioMasterGetTime:

@@ -15,7 +15,6 @@
 
 namespace vhost {
 
-constexpr VstInt32 kHostVstVersion = 2400;
 constexpr const char* kHostProductString = "velmorande-host";
 constexpr const char* kHostVendorString = "Velmorande";
 

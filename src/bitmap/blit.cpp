@@ -1,5 +1,6 @@
 #include "bitmap/blit.h"
 
+#include "bitmap/clip_area.h"
 #include "bitmap/combiners.h"
 #include "bitmap/pixel_word.h"
 #include "bitmap/row_walk.h"
@@ -8,6 +9,7 @@
 #include <climits>
 #include <cstring>
 
+using bitmap_detail::ClipArea;
 using bitmap_detail::RowWalk;
 using bitmap_detail::WalkRows;
 
@@ -46,42 +48,15 @@ void BlitBitmap(PixelBitmap* dest, const PixelBitmap* src, int destX, int destY,
                 const IPlugRect* srcRect, float alpha, BlendMode mode) {
     if (!dest || !src || alpha == 0.0f) return;
 
-    // 64-bit so that hostile positions cannot overflow while clipping.
-    long long left = 0, top = 0, right = src->Width(), bottom = src->Height();
-    long long dx = destX, dy = destY;
-    if (srcRect) {
-        left = srcRect->left;
-        top = srcRect->top;
-        right = std::min<long long>(srcRect->right, src->Width());
-        bottom = std::min<long long>(srcRect->bottom, src->Height());
-    }
-    if (left < 0) {
-        dx -= left;
-        left = 0;
-    }
-    if (top < 0) {
-        dy -= top;
-        top = 0;
-    }
-    if (dx < 0) {
-        left -= dx;
-        dx = 0;
-    }
-    if (dy < 0) {
-        top -= dy;
-        dy = 0;
-    }
-    const long long destW = dest->Width(), destH = dest->Height();
-    if (!(left < right && top < bottom && dx < destW && dy < destH)) return;
-    right = std::min(right, left + destW - dx);
-    bottom = std::min(bottom, top + destH - dy);
-    if (left >= right || top >= bottom) return;
-    if (!dest->Bits() || !src->Bits()) return;
-
-    const int width = static_cast<int>(right - left);
-    const int height = static_cast<int>(bottom - top);
-    const RowWalk d = WalkRows(*dest, static_cast<int>(dx), static_cast<int>(dy));
-    const RowWalk s = WalkRows(*src, static_cast<int>(left), static_cast<int>(top));
+    const IPlugRect whole{0, 0, src->Width(), src->Height()};
+    const IPlugRect& r = srcRect ? *srcRect : whole;
+    const auto area =
+        ClipArea(*dest, src, destX, destY, r.left, r.top, static_cast<long long>(r.right) - r.left,
+                 static_cast<long long>(r.bottom) - r.top);
+    if (!area) return;
+    const int width = area->width, height = area->height;
+    const RowWalk d = WalkRows(*dest, area->destX, area->destY);
+    const RowWalk s = WalkRows(*src, area->srcX, area->srcY);
 
     if (IsChannelCopy(mode)) {
         CopyChannelRows(d, s, width, height, mode);

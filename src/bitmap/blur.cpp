@@ -1,14 +1,18 @@
 #include "bitmap/blit.h"
 
+#include "bitmap/clip_area.h"
 #include "bitmap/pixel_word.h"
 #include "bitmap/row_walk.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 
+using bitmap_detail::ClipArea;
+using bitmap_detail::ClippedArea;
 using bitmap_detail::RowWalk;
 using bitmap_detail::WalkRows;
 
@@ -70,8 +74,9 @@ void BlurWithRowSave(RowWalk d, RowWalk s, int cols, int height) {
     }
 }
 
-bool Overlaps(long long ax, long long ay, long long bx, long long by, long long w, long long h) {
-    return ax < bx + w && bx < ax + w && ay < by + h && by < ay + h;
+// Whether the pixels read and the pixels written share any position.
+bool Overlaps(const ClippedArea& a) {
+    return std::abs(a.destX - a.srcX) < a.width && std::abs(a.destY - a.srcY) < a.height;
 }
 
 } // namespace
@@ -79,36 +84,23 @@ bool Overlaps(long long ax, long long ay, long long bx, long long by, long long 
 void BlurRegion(PixelBitmap* dest, const PixelBitmap* src, int destX, int destY, int srcX, int srcY,
                 int srcWidth, int srcHeight) {
     if (!dest || !src) return;
-    long long right =
-        std::min(static_cast<long long>(srcX) + srcWidth, static_cast<long long>(src->Width()));
-    long long bottom =
-        std::min(static_cast<long long>(srcY) + srcHeight, static_cast<long long>(src->Height()));
-    long long left = std::max(srcX, 0), top = std::max(srcY, 0);
-    long long dx = destX, dy = destY;
-    if (dx < 0) {
-        left -= dx;
-        dx = 0;
-    }
-    if (dy < 0) {
-        top -= dy;
-        dy = 0;
-    }
-    const long long destW = dest->Width(), destH = dest->Height();
-    if (!(left < right && top < bottom && dx < destW && dy < destH)) return;
-    right = std::min(right, left + destW - dx);
-    bottom = std::min(bottom, top + destH - dy);
-    if (right - left < 2 || bottom - top < 2) return;
-    if (!dest->Bits() || !src->Bits()) return;
+    // A source area starting left of or above the bitmap is cut there without moving
+    // where the blur lands.
+    const long long left = std::max(srcX, 0), top = std::max(srcY, 0);
+    const auto area = ClipArea(*dest, src, destX, destY, left, top,
+                               static_cast<long long>(srcX) + srcWidth - left,
+                               static_cast<long long>(srcY) + srcHeight - top);
+    if (!area || area->width < 2 || area->height < 2) return;
 
-    const int cols = static_cast<int>(right - left), rows = static_cast<int>(bottom - top);
-    const RowWalk s = WalkRows(*src, static_cast<int>(left), static_cast<int>(top));
-    const RowWalk d = WalkRows(*dest, static_cast<int>(dx), static_cast<int>(dy));
+    const int cols = area->width, rows = area->height;
+    const RowWalk s = WalkRows(*src, area->srcX, area->srcY);
+    const RowWalk d = WalkRows(*dest, area->destX, area->destY);
 
-    if (dest != src || !Overlaps(dx, dy, left, top, cols, rows)) {
+    if (dest != src || !Overlaps(*area)) {
         BlurRows(d, s, cols, rows);
         return;
     }
-    if (dx == left && dy == top) {
+    if (area->destX == area->srcX && area->destY == area->srcY) {
         BlurWithRowSave(d, s, cols, rows);
         return;
     }

@@ -1,11 +1,13 @@
 #include "bitmap/blit.h"
 
+#include "bitmap/clip_area.h"
 #include "bitmap/combiners.h"
 #include "bitmap/pixel_word.h"
 #include "bitmap/row_walk.h"
 
 #include <algorithm>
 
+using bitmap_detail::ClipArea;
 using bitmap_detail::RowWalk;
 using bitmap_detail::WalkRows;
 
@@ -26,24 +28,11 @@ void FillRectangle(PixelBitmap* dest, int x, int y, int width, int height, std::
     if (!dest) return;
     if (mode & BLEND_SOURCE_ALPHA) alpha *= static_cast<float>(PixelA(colour)) * (1.0f / 255.0f);
 
-    long long cx = x, cy = y, cw = width, ch = height;
-    if (cx < 0) {
-        cw += cx;
-        cx = 0;
-    }
-    if (cy < 0) {
-        ch += cy;
-        cy = 0;
-    }
-    const long long destW = dest->Width(), destH = dest->Height();
-    cw = std::min(cw, destW - cx);
-    ch = std::min(ch, destH - cy);
-    if (alpha == 0.0f || !dest->Bits() || dest->RowSpan() == 0 || cw <= 0 || ch <= 0 ||
-        cx >= destW || cy >= destH)
-        return;
-
-    const int fillW = static_cast<int>(cw), fillH = static_cast<int>(ch);
-    const RowWalk rows = WalkRows(*dest, static_cast<int>(cx), static_cast<int>(cy));
+    if (alpha == 0.0f) return;
+    const auto area = ClipArea(*dest, nullptr, x, y, 0, 0, width, height);
+    if (!area) return;
+    const int fillW = area->width, fillH = area->height;
+    const RowWalk rows = WalkRows(*dest, area->destX, area->destY);
     const BlendMode operation = mode & kBlendOperationMask;
     const int w = WeightFromAlpha(alpha);
 

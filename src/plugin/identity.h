@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/four_char_code.h"
 #include "product/version.h"
 
 #include <cstdint>
@@ -18,12 +19,7 @@ constexpr int kPrograms = 25;
 constexpr int kLatency = 0;
 constexpr int kMidiMode = 0;
 
-constexpr std::int32_t FourCC(const char (&c)[5]) {
-    return static_cast<std::int32_t>(
-        (std::uint32_t(std::uint8_t(c[0])) << 24) | (std::uint32_t(std::uint8_t(c[1])) << 16) |
-        (std::uint32_t(std::uint8_t(c[2])) << 8) | std::uint32_t(std::uint8_t(c[3])));
-}
-constexpr std::int32_t kUniqueId = FourCC("qzvn");
-constexpr std::int32_t kMakerId = FourCC("Talv");
+constexpr std::int32_t kUniqueId = FourCharCode("qzvn");
+constexpr std::int32_t kMakerId = FourCharCode("Talv");
 static_assert(kUniqueId == 0x717A766E);
 } // namespace identity

@@ -1,10 +1,8 @@
 #pragma once
 
 // Process-wide count of the parameters reported since the last instance was built.
-// Processing waits until all nine have been reported once.
+// Processing waits until every parameter has been reported once.
 namespace startup_gate {
-constexpr int kParams = 9;
-
 // Every new instance starts the count again.
 void Reset();
 // Records a first report of `index`; answers whether the count has reached zero.

@@ -1,24 +1,10 @@
 #pragma once
 
+#include "plugin/params.h"
 #include "vst/plug_vst.h"
 
 #include <cstdint>
 #include <memory>
-
-enum EParams {
-    kDelayRate = 0,
-    kDelayTime,
-    kHostSync,
-    kPingPong,
-    kPanWidth,
-    kFeedback,
-    kFreq,
-    kDryMix,
-    kWetMix,
-    kNumParams
-};
-
-enum ETapMode { kTapTriplet = 0, kTapDotted = 1, kTapNormal = 2 };
 
 // The reverse-delay effect. Without a host callback it runs on its own: no tempo, and
 // nobody to tell about edits.

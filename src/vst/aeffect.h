@@ -37,6 +37,9 @@ using VstPluginEntryProc = AEffect*(VSTCALLBACK*)(audioMasterCallback host);
 // 'VstP', first character in the most significant byte.
 constexpr VstInt32 kEffectMagic = 0x56737450;
 
+// The interface version, 2.4, as both sides answer it (effGetVstVersion, audioMasterVersion).
+constexpr VstInt32 kVstVersion = 2400;
+
 struct AEffect {
     VstInt32 magic;
     AEffectDispatcherProc dispatcher;

@@ -93,7 +93,7 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
                               static_cast<const VstSpeakerArrangement*>(ptr));
         return 1;
     case effGetVstVersion:
-        return 2400;
+        return kVstVersion;
 
     case effSetProgram:
         StoreCurrentPreset(); // the program being left keeps its edits
@@ -258,14 +258,7 @@ VstIntPtr IPlugVST::CanDo(const char* question) {
         if ((MidiMode() & 1) && (q == "sendVstEvents" || q == "sendVstMidiEvent")) return 1;
         if (MidiMode() <= 2 && (q == "receiveVstEvents" || q == "receiveVstMidiEvent")) return 1;
     }
-    if (q == "hasCockosExtensions") {
-        hostExtensions_ |= 1;
-        return kVendorCanDo;
-    }
-    if (q == "hasCockosViewAsConfig") {
-        hostExtensions_ |= 2;
-        return kVendorCanDo;
-    }
+    if (q == "hasCockosExtensions" || q == "hasCockosViewAsConfig") return kVendorCanDo;
     return 0;
 }
 

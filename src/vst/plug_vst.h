@@ -40,8 +40,6 @@ public:
     static int HostIdFromName(const char* name);
     void LimitToStereo();
 
-    int HostExtensionFlags() const { return hostExtensions_; }
-
     // The host's requests, reached through the descriptor.
     VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     template <typename Sample, bool kAccumulate>
@@ -74,7 +72,6 @@ private:
     VstSpeakerArrangement inputArrangement_{};
     VstSpeakerArrangement outputArrangement_{};
     bool hostSetUpDone_ = false;
-    int hostExtensions_ = 0;
     StateChunk programChunk_;
     StateChunk bankChunk_;
     AEffect effect_{};

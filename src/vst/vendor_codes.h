@@ -2,15 +2,8 @@
 
 // Four-character codes and vendor-specific request numbers exchanged with hosts beyond the
 // published opcodes.
+#include "base/four_char_code.h"
 #include "vst/aeffect.h"
-
-// A four-character code, first character in the most significant byte.
-constexpr VstInt32 FourCharCode(const char (&code)[5]) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-        value = value << 8 | static_cast<unsigned char>(code[i]);
-    return static_cast<VstInt32>(value);
-}
 
 static_assert(FourCharCode("VstP") == kEffectMagic);
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -56,25 +58,118 @@ void Put2x2(TestBitmap& b, int x, int y) {
 // 0x20 + 0x20 + 0x30, 0x40 + 0x10 + 0x08, 0x60 + 0x08 + 0x10, 0x10 + 0x30 + 0x20.
 constexpr std::uint32_t kBlurred2x2[2][2] = {{Grey(0x70), Grey(0x58)}, {Grey(0x78), Grey(0x60)}};
 
-TEST(BlurRegion, IntoAnotherBitmapAtAnOffset) {
-    TestBitmap s(3, 3, 0x55555555), d(5, 5, 0);
-    Put2x2(s, 1, 1);
-    BlurRegion(&d, &s, 2, 3, 1, 1, 2, 2);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 2; ++x)
-            EXPECT_EQ(d.At(2 + x, 3 + y), kBlurred2x2[y][x]);
-    EXPECT_EQ(d.At(1, 3), 0u);
-    EXPECT_EQ(d.At(2, 2), 0u);
-    EXPECT_TRUE(d.PaddingIs(0));
-}
-
-TEST(BlurRegion, InPlaceReadsOnlyUnblurredValues) {
-    TestBitmap b(2, 2);
-    Put2x2(b, 0, 0);
-    BlurRegion(&b, &b, 0, 0, 0, 0, 2, 2);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 2; ++x)
-            EXPECT_EQ(b.At(x, y), kBlurred2x2[y][x]);
+// The 2 x 2 area blurs to the same pixels wherever it is read and written: between two
+// bitmaps, in place (reading only unblurred values), within one bitmap at another position,
+// with a negative destination moving the source area, from a source area starting off the
+// bitmap, between bottom-up and top-down bitmaps. Nothing else in the destination changes,
+// its row padding included.
+TEST(BlurRegion, TheSameAreaBlursAlikeWhereverItIsReadAndWritten) {
+    struct Bitmap {
+        int width, height;
+        std::uint32_t fill;
+        bool flipped;
+    };
+    struct Case {
+        const char* name;
+        Bitmap src;
+        std::optional<Bitmap> dest; // none: the source itself
+        int areaX, areaY;           // where the 2 x 2 area is in the source
+        int destX, destY, srcX, srcY, srcWidth, srcHeight;
+        int blurredX, blurredY; // where its blur lands
+    };
+    const Case cases[] = {
+        {"apart", {3, 3, 0x55555555, false}, Bitmap{5, 5, 0, false}, 1, 1, 2, 3, 1, 1, 2, 2, 2, 3},
+        {"in place", {2, 2, 0, false}, std::nullopt, 0, 0, 0, 0, 0, 0, 2, 2, 0, 0},
+        {"within one bitmap, one column on",
+         {3, 2, Grey(0x33), false},
+         std::nullopt,
+         0,
+         0,
+         1,
+         0,
+         0,
+         0,
+         2,
+         2,
+         1,
+         0},
+        {"negative destination",
+         {4, 3, 0, false},
+         Bitmap{2, 2, 0, false},
+         2,
+         1,
+         -1,
+         -1,
+         1,
+         0,
+         3,
+         3,
+         0,
+         0},
+        // Unlike a blit's, a source area starting off the bitmap does not move the destination.
+        {"source starting off the bitmap",
+         {2, 2, 0, false},
+         Bitmap{4, 4, 0, false},
+         0,
+         0,
+         1,
+         1,
+         -1,
+         -1,
+         3,
+         3,
+         1,
+         1},
+        {"bottom-up", {2, 2, 0, true}, Bitmap{2, 2, 0, true}, 0, 0, 0, 0, 0, 0, 2, 2, 0, 0},
+        {"bottom-up into top-down",
+         {2, 2, 0, true},
+         Bitmap{2, 2, 0, false},
+         0,
+         0,
+         0,
+         0,
+         0,
+         0,
+         2,
+         2,
+         0,
+         0},
+        {"top-down into bottom-up",
+         {2, 2, 0, false},
+         Bitmap{2, 2, 0, true},
+         0,
+         0,
+         0,
+         0,
+         0,
+         0,
+         2,
+         2,
+         0,
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestBitmap src(c.src.width, c.src.height, c.src.fill, c.src.flipped);
+        Put2x2(src, c.areaX, c.areaY);
+        std::optional<TestBitmap> apart;
+        if (c.dest) apart.emplace(c.dest->width, c.dest->height, c.dest->fill, c.dest->flipped);
+        TestBitmap& dest = apart ? *apart : src;
+        std::vector<std::uint32_t> before;
+        for (int y = 0; y < dest.Height(); ++y)
+            for (int x = 0; x < dest.Width(); ++x)
+                before.push_back(dest.At(x, y));
+        BlurRegion(&dest, &src, c.destX, c.destY, c.srcX, c.srcY, c.srcWidth, c.srcHeight);
+        for (int y = 0; y < dest.Height(); ++y)
+            for (int x = 0; x < dest.Width(); ++x) {
+                const int bx = x - c.blurredX, by = y - c.blurredY;
+                const bool blurred = bx >= 0 && bx < 2 && by >= 0 && by < 2;
+                EXPECT_EQ(dest.At(x, y),
+                          blurred ? kBlurred2x2[by][bx] : before[y * dest.Width() + x])
+                    << x << "," << y;
+            }
+        EXPECT_TRUE(dest.PaddingIs(c.dest ? c.dest->fill : c.src.fill));
+    }
 }
 
 TEST(BlurRegion, InPlaceWiderThanTheRowBuffer) {
@@ -90,35 +185,6 @@ TEST(BlurRegion, InPlaceWiderThanTheRowBuffer) {
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < width; ++x)
             ASSERT_EQ(b.At(x, y), (x % 2) ? Grey(0x60) : Grey(0x20)) << x << "," << y;
-}
-
-TEST(BlurRegion, WithinOneBitmapAtAnotherPosition) {
-    TestBitmap b(3, 2, Grey(0x33));
-    Put2x2(b, 0, 0);
-    BlurRegion(&b, &b, 1, 0, 0, 0, 2, 2);
-    EXPECT_EQ(b.At(0, 0), Grey(0x40));
-    EXPECT_EQ(b.At(0, 1), Grey(0xC0));
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 2; ++x)
-            EXPECT_EQ(b.At(1 + x, y), kBlurred2x2[y][x]);
-}
-
-TEST(BlurRegion, NegativeDestinationMovesTheSourceArea) {
-    TestBitmap s(4, 3, 0), d(2, 2, 0);
-    Put2x2(s, 2, 1);
-    BlurRegion(&d, &s, -1, -1, 1, 0, 3, 3);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 2; ++x)
-            EXPECT_EQ(d.At(x, y), kBlurred2x2[y][x]);
-}
-
-TEST(BlurRegion, HonoursBottomUpBitmaps) {
-    TestBitmap s(2, 2, 0, true), d(2, 2, 0, true);
-    Put2x2(s, 0, 0);
-    BlurRegion(&d, &s, 0, 0, 0, 0, 2, 2);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 2; ++x)
-            EXPECT_EQ(d.At(x, y), kBlurred2x2[y][x]);
 }
 
 TEST(BlurRegion, NothingToDraw) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -100,30 +101,115 @@ TEST(DrawLineSegment, DiagonalWithoutAntialiasing) {
     EXPECT_EQ(d.At(2, 2), kInk);
 }
 
-TEST(DrawLineSegment, AntialiasedDiagonalAtFullCopy) {
-    TestBitmap d(5, 5, 0x40404040);
-    DrawLineSegment(&d, 1, 1, 3, 3, 0xFFFFFFFF, 1.0f, BLEND_COPY, true);
-    // On the line: c/2 + c/4 + d/4 = 0x7F + 0x3F + 0x10; beside it: d/2 + c/4 + d/4.
-    for (int i = 1; i <= 3; ++i)
-        EXPECT_EQ(d.At(i, i), 0xCECECECEu);
-    for (auto [x, y] : {std::pair{2, 1}, {1, 2}, {3, 2}, {2, 3}})
-        EXPECT_EQ(d.At(x, y), 0x6F6F6F6Fu);
-    EXPECT_EQ(Drawn(d, 0x40404040).size(), 7u); // the last pixel has no neighbours
-}
-
-TEST(DrawLineSegment, AntialiasedDiagonalThroughTheCombiner) {
-    TestBitmap d(3, 3, 0x00000000);
-    DrawLineSegment(&d, 2, 0, 0, 2, 0xFF808080, 1.0f, BLEND_ADD, true);
-    // Add at 3w/4 = 192: 0x80 * 192 / 256 = 0x60, alpha 0xBF; neighbours at w/4 = 64: 0x20, 0x3F.
-    EXPECT_EQ(d.At(2, 0), 0xBF606060u);
-    EXPECT_EQ(d.At(1, 1), 0xBF606060u);
-    EXPECT_EQ(d.At(0, 2), 0xBF606060u);
-    EXPECT_EQ(d.At(1, 0), 0x3F202020u);
-    EXPECT_EQ(d.At(2, 1), 0x3F202020u);
-    EXPECT_EQ(d.At(0, 1), 0x3F202020u);
-    EXPECT_EQ(d.At(1, 2), 0x3F202020u);
-    EXPECT_EQ(d.At(0, 0), 0u);
-    EXPECT_EQ(d.At(2, 2), 0u);
+// Antialiased lines share each pixel's weight with the neighbour toward the ideal line:
+// every pixel written, its value, and how many were written in all.
+TEST(DrawLineSegment, AntialiasedLinesWeighThePixelsBesideThem) {
+    struct Expected {
+        int x, y;
+        std::uint32_t value;
+    };
+    struct Case {
+        const char* name;
+        int width, height;
+        std::uint32_t background;
+        int x1, y1, x2, y2;
+        std::uint32_t colour;
+        float alpha;
+        BlendMode mode;
+        std::vector<Expected> pixels;
+        std::size_t drawn;
+    };
+    const Case cases[] = {
+        // On the line: c/2 + c/4 + d/4 = 0x7F + 0x3F + 0x10; beside it: d/2 + c/4 + d/4. The
+        // last pixel has no neighbours.
+        {"diagonal, full-weight copy in word shifts",
+         5,
+         5,
+         0x40404040,
+         1,
+         1,
+         3,
+         3,
+         0xFFFFFFFF,
+         1.0f,
+         BLEND_COPY,
+         {{1, 1, 0xCECECECE},
+          {2, 2, 0xCECECECE},
+          {3, 3, 0xCECECECE},
+          {2, 1, 0x6F6F6F6F},
+          {1, 2, 0x6F6F6F6F},
+          {3, 2, 0x6F6F6F6F},
+          {2, 3, 0x6F6F6F6F}},
+         7},
+        // Add at 3w/4 = 192: 0x80 * 192 / 256 = 0x60, alpha 0xBF; beside at w/4 = 64: 0x20, 0x3F.
+        {"diagonal through the combiner",
+         3,
+         3,
+         0,
+         2,
+         0,
+         0,
+         2,
+         0xFF808080,
+         1.0f,
+         BLEND_ADD,
+         {{2, 0, 0xBF606060},
+          {1, 1, 0xBF606060},
+          {0, 2, 0xBF606060},
+          {1, 0, 0x3F202020},
+          {2, 1, 0x3F202020},
+          {0, 1, 0x3F202020},
+          {1, 2, 0x3F202020}},
+         7},
+        // Ends at full weight; then f = 0x8000 >> 8 = 128: weights 127 on the line, 128 beside.
+        // Copy of 255 over 0 at weight k: 255 - 255 * (256 - k) / 256 (truncated): 127, 128.
+        // The middle pixel: f = 0, weight 255 -> 255, its neighbour weight 0 stays 0.
+        {"slope",
+         6,
+         4,
+         0,
+         0,
+         0,
+         4,
+         2,
+         0xFFFFFFFF,
+         1.0f,
+         BLEND_COPY,
+         {{0, 0, 0xFFFFFFFF},
+          {4, 2, 0xFFFFFFFF},
+          {1, 0, 0x7F7F7F7F},
+          {1, 1, 0x80808080},
+          {3, 2, 0x7F7F7F7F},
+          {3, 1, 0x80808080},
+          {2, 1, 0xFFFFFFFF}},
+         7},
+        // Ends at w = 128: 255 - 255 * 128 / 256 = 128. Inner weights 127 * 128 / 256 = 63 and
+        // 128 * 128 / 256 = 64: 255 - 255 * 193 / 256 = 63, 255 - 255 * 192 / 256 = 64.
+        // Middle: 255 * 128 / 256 = 127 -> 255 - 255 * 129 / 256 = 127.
+        {"slope below full weight",
+         6,
+         4,
+         0,
+         0,
+         0,
+         4,
+         2,
+         0xFFFFFFFF,
+         0.5f,
+         BLEND_COPY,
+         {{0, 0, 0x80808080}, {1, 0, 0x3F3F3F3F}, {1, 1, 0x40404040}, {2, 1, 0x7F7F7F7F}},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestBitmap d(c.width, c.height, c.background);
+        DrawLineSegment(&d, c.x1, c.y1, c.x2, c.y2, c.colour, c.alpha, c.mode, true);
+        for (const Expected& e : c.pixels)
+            EXPECT_EQ(d.At(e.x, e.y), e.value) << e.x << "," << e.y;
+        if (c.drawn) {
+            EXPECT_EQ(Drawn(d, c.background).size(), c.drawn);
+        }
+    }
 }
 
 TEST(DrawLineSegment, ShallowSlopeFromBothEnds) {
@@ -153,34 +239,6 @@ TEST(DrawLineSegment, LongShallowLineCoversEveryColumnOnce) {
         // Within half a pixel of the ideal line.
         EXPECT_LE(std::abs((y - 2) * 37 - (x - 1) * 5), 37 / 2 + 1) << x << "," << y;
     }
-}
-
-TEST(DrawLineSegment, AntialiasedSlope) {
-    TestBitmap d(6, 4, 0);
-    DrawLineSegment(&d, 0, 0, 4, 2, 0xFFFFFFFF, 1.0f, BLEND_COPY, true);
-    // Ends at full weight; then f = 0x8000 >> 8 = 128: weights 127 on the line, 128 beside.
-    // Copy of 255 over 0 at weight k: 255 - 255 * (256 - k) / 256 (truncated): 127, 128.
-    // The middle pixel: f = 0, weight 255 -> 255, its neighbour weight 0 stays 0.
-    EXPECT_EQ(d.At(0, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(d.At(4, 2), 0xFFFFFFFFu);
-    EXPECT_EQ(d.At(1, 0), 0x7F7F7F7Fu);
-    EXPECT_EQ(d.At(1, 1), 0x80808080u);
-    EXPECT_EQ(d.At(3, 2), 0x7F7F7F7Fu);
-    EXPECT_EQ(d.At(3, 1), 0x80808080u);
-    EXPECT_EQ(d.At(2, 1), 0xFFFFFFFFu);
-    EXPECT_EQ(Drawn(d, 0).size(), 7u);
-}
-
-TEST(DrawLineSegment, AntialiasedSlopeBelowFullWeight) {
-    TestBitmap d(6, 4, 0);
-    DrawLineSegment(&d, 0, 0, 4, 2, 0xFFFFFFFF, 0.5f, BLEND_COPY, true);
-    // Ends at w = 128: 255 - 255 * 128 / 256 = 128. Inner weights 127 * 128 / 256 = 63 and
-    // 128 * 128 / 256 = 64: 255 - 255 * 193 / 256 = 63, 255 - 255 * 192 / 256 = 64.
-    EXPECT_EQ(d.At(0, 0), 0x80808080u);
-    EXPECT_EQ(d.At(1, 0), 0x3F3F3F3Fu);
-    EXPECT_EQ(d.At(1, 1), 0x40404040u);
-    // Middle: 255 * 128 / 256 = 127 -> 255 - 255 * 129 / 256 = 127.
-    EXPECT_EQ(d.At(2, 1), 0x7F7F7F7Fu);
 }
 
 TEST(DrawLineSegment, HonoursBottomUpBitmaps) {

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -56,136 +58,75 @@ TEST(LoadPngMemory, RgbaBecomesPixelWordsWithStraightAlpha) {
     EXPECT_EQ(bytes[3], 0x80);
 }
 
-TEST(LoadPngMemory, RgbWithoutTransparencyIsOpaque) {
-    PngImage image;
-    image.width = 2;
-    image.height = 1;
-    image.colourType = PNG_COLOR_TYPE_RGB;
-    image.rows = {{1, 2, 3, 250, 251, 252}};
-    auto bitmap = LoadPngMemory(EncodeFixture(image).data(), EncodeFixture(image).size());
-    ASSERT_TRUE(bitmap);
-    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0xFF010203u);
-    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0xFFFAFBFCu);
-}
+// Every colour type at the depths that need their own handling, and what each becomes:
+// pixel words 0xAARRGGBB with straight alpha, opaque without transparency, grey spread to
+// the three colours, low depths scaled to eight bits, sixteen bits cut to their high byte,
+// tRNS turned into alpha.
+TEST(LoadPngMemory, EveryFormatDecodesToPixelWords) {
+    struct Case {
+        const char* name;
+        PngImage image;
+        std::vector<std::uint32_t> pixels; // row by row
+    };
+    using Rows = std::vector<std::vector<std::uint8_t>>;
+    auto png = [](int width, int height, int depth, int type, Rows rows) {
+        PngImage image;
+        image.width = width;
+        image.height = height;
+        image.bitDepth = depth;
+        image.colourType = type;
+        image.rows = std::move(rows);
+        return image;
+    };
+    PngImage palette2 = png(4, 1, 2, PNG_COLOR_TYPE_PALETTE, {{0b00011011}}); // 0, 1, 2, 3
+    palette2.palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
+    palette2.paletteAlpha = {0, 128, 255}; // the fourth entry is opaque
+    PngImage palette8 = png(3, 1, 8, PNG_COLOR_TYPE_PALETTE, {{2, 0, 1}});
+    palette8.palette = {255, 0, 0, 0, 255, 0, 1, 2, 3};
+    PngImage greyKey = png(2, 1, 8, PNG_COLOR_TYPE_GRAY, {{0x40, 0x41}});
+    greyKey.transparentGrey = 0x40;
 
-TEST(LoadPngMemory, PaletteWithTransparency) {
-    PngImage image;
-    image.width = 4;
-    image.height = 1;
-    image.bitDepth = 2;
-    image.colourType = PNG_COLOR_TYPE_PALETTE;
-    image.palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
-    image.paletteAlpha = {0, 128, 255}; // the fourth entry is opaque
-    image.rows = {{0b00011011}};        // indices 0, 1, 2, 3
-    const Bytes png = EncodeFixture(image);
-    auto bitmap = LoadPngMemory(png.data(), png.size());
-    ASSERT_TRUE(bitmap);
-    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x00FF0000u);
-    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0x8000FF00u);
-    EXPECT_EQ(Pixel(*bitmap, 2, 0), 0xFF0000FFu);
-    EXPECT_EQ(Pixel(*bitmap, 3, 0), 0xFF090909u);
-}
-
-TEST(LoadPngMemory, PaletteWithoutTransparencyIsOpaque) {
-    PngImage image;
-    image.width = 3;
-    image.height = 1;
-    image.bitDepth = 8;
-    image.colourType = PNG_COLOR_TYPE_PALETTE;
-    image.palette = {255, 0, 0, 0, 255, 0, 1, 2, 3};
-    image.rows = {{2, 0, 1}};
-    const Bytes png = EncodeFixture(image);
-    auto bitmap = LoadPngMemory(png.data(), png.size());
-    ASSERT_TRUE(bitmap);
-    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0xFF010203u);
-    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0xFFFF0000u);
-    EXPECT_EQ(Pixel(*bitmap, 2, 0), 0xFF00FF00u);
-}
-
-TEST(LoadPngMemory, OneBitGrey) {
-    PngImage image;
-    image.width = 8;
-    image.height = 1;
-    image.bitDepth = 1;
-    image.colourType = PNG_COLOR_TYPE_GRAY;
-    image.rows = {{0b10100101}};
-    const Bytes png = EncodeFixture(image);
-    auto bitmap = LoadPngMemory(png.data(), png.size());
-    ASSERT_TRUE(bitmap);
-    const std::uint32_t expected[8] = {0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF, 0xFF000000,
-                                       0xFF000000, 0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF};
-    for (int x = 0; x < 8; ++x)
-        EXPECT_EQ(Pixel(*bitmap, x, 0), expected[x]) << x;
-}
-
-TEST(LoadPngMemory, TwoBitGreyIsScaledToEightBits) {
-    PngImage image;
-    image.width = 4;
-    image.height = 1;
-    image.bitDepth = 2;
-    image.colourType = PNG_COLOR_TYPE_GRAY;
-    image.rows = {{0b00011011}};
-    const Bytes png = EncodeFixture(image);
-    auto bitmap = LoadPngMemory(png.data(), png.size());
-    ASSERT_TRUE(bitmap);
-    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0xFF000000u);
-    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0xFF555555u);
-    EXPECT_EQ(Pixel(*bitmap, 2, 0), 0xFFAAAAAAu);
-    EXPECT_EQ(Pixel(*bitmap, 3, 0), 0xFFFFFFFFu);
-}
-
-TEST(LoadPngMemory, GreyWithTransparentLevel) {
-    PngImage image;
-    image.width = 2;
-    image.height = 1;
-    image.colourType = PNG_COLOR_TYPE_GRAY;
-    image.transparentGrey = 0x40;
-    image.rows = {{0x40, 0x41}};
-    const Bytes png = EncodeFixture(image);
-    auto bitmap = LoadPngMemory(png.data(), png.size());
-    ASSERT_TRUE(bitmap);
-    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x00404040u);
-    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0xFF414141u);
-}
-
-TEST(LoadPngMemory, GreyWithAlpha) {
-    PngImage image;
-    image.width = 2;
-    image.height = 1;
-    image.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
-    image.rows = {{0x40, 0x80, 0xC0, 0xFF}};
-    const Bytes png = EncodeFixture(image);
-    auto bitmap = LoadPngMemory(png.data(), png.size());
-    ASSERT_TRUE(bitmap);
-    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x80404040u);
-    EXPECT_EQ(Pixel(*bitmap, 1, 0), 0xFFC0C0C0u);
-}
-
-TEST(LoadPngMemory, SixteenBitKeepsTheHighByte) {
-    PngImage image;
-    image.width = 1;
-    image.height = 2;
-    image.bitDepth = 16;
-    image.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-    image.rows = {{0x12, 0xFF, 0x34, 0x80, 0x56, 0x7F, 0x78, 0x01},
-                  {0xFF, 0xFF, 0x00, 0xFF, 0x80, 0x00, 0x7F, 0xFF}};
-    const Bytes png = EncodeFixture(image);
-    auto bitmap = LoadPngMemory(png.data(), png.size());
-    ASSERT_TRUE(bitmap);
-    EXPECT_EQ(Pixel(*bitmap, 0, 0), 0x78123456u);
-    EXPECT_EQ(Pixel(*bitmap, 0, 1), 0x7FFF0080u);
-
-    PngImage grey16;
-    grey16.width = 2;
-    grey16.height = 1;
-    grey16.bitDepth = 16;
-    grey16.colourType = PNG_COLOR_TYPE_GRAY;
-    grey16.rows = {{0x12, 0x34, 0xAB, 0xCD}};
-    const Bytes greyPng = EncodeFixture(grey16);
-    auto grey = LoadPngMemory(greyPng.data(), greyPng.size());
-    ASSERT_TRUE(grey);
-    EXPECT_EQ(Pixel(*grey, 0, 0), 0xFF121212u);
-    EXPECT_EQ(Pixel(*grey, 1, 0), 0xFFABABABu);
+    const Case cases[] = {
+        {"RGB without transparency is opaque",
+         png(2, 1, 8, PNG_COLOR_TYPE_RGB, {{1, 2, 3, 250, 251, 252}}),
+         {0xFF010203, 0xFFFAFBFC}},
+        {"2-bit palette with transparency",
+         palette2,
+         {0x00FF0000, 0x8000FF00, 0xFF0000FF, 0xFF090909}},
+        {"palette without transparency is opaque", palette8, {0xFF010203, 0xFFFF0000, 0xFF00FF00}},
+        {"1-bit grey",
+         png(8, 1, 1, PNG_COLOR_TYPE_GRAY, {{0b10100101}}),
+         {0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF, 0xFF000000, 0xFF000000, 0xFFFFFFFF, 0xFF000000,
+          0xFFFFFFFF}},
+        {"2-bit grey is scaled to eight bits",
+         png(4, 1, 2, PNG_COLOR_TYPE_GRAY, {{0b00011011}}),
+         {0xFF000000, 0xFF555555, 0xFFAAAAAA, 0xFFFFFFFF}},
+        {"grey with a transparent level", greyKey, {0x00404040, 0xFF414141}},
+        {"grey with alpha",
+         png(2, 1, 8, PNG_COLOR_TYPE_GRAY_ALPHA, {{0x40, 0x80, 0xC0, 0xFF}}),
+         {0x80404040, 0xFFC0C0C0}},
+        {"16-bit RGBA keeps the high byte",
+         png(1, 2, 16, PNG_COLOR_TYPE_RGB_ALPHA,
+             {{0x12, 0xFF, 0x34, 0x80, 0x56, 0x7F, 0x78, 0x01},
+              {0xFF, 0xFF, 0x00, 0xFF, 0x80, 0x00, 0x7F, 0xFF}}),
+         {0x78123456, 0x7FFF0080}},
+        {"16-bit grey keeps the high byte",
+         png(2, 1, 16, PNG_COLOR_TYPE_GRAY, {{0x12, 0x34, 0xAB, 0xCD}}),
+         {0xFF121212, 0xFFABABAB}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes png = EncodeFixture(c.image);
+        auto bitmap = LoadPngMemory(png.data(), png.size());
+        ASSERT_TRUE(bitmap);
+        ASSERT_EQ(bitmap->Width(), c.image.width);
+        ASSERT_EQ(bitmap->Height(), c.image.height);
+        std::vector<std::uint32_t> pixels;
+        for (int y = 0; y < bitmap->Height(); ++y)
+            for (int x = 0; x < bitmap->Width(); ++x)
+                pixels.push_back(Pixel(*bitmap, x, y));
+        EXPECT_EQ(pixels, c.pixels);
+    }
 }
 
 TEST(LoadPngMemory, InterlacedGivesTheSamePixels) {

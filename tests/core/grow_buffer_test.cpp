@@ -3,19 +3,38 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
-TEST(GrowBuffer, AllocationFollowsPageRule) {
-    // Extra is max(size / 2, granularity) cut to whole pages, and the total leaves room
-    // for a 96-byte heap header within whole pages.
-    EXPECT_EQ(GrowBuffer::AllocationFor(1, 4096), 4096 - 96);
-    EXPECT_EQ(GrowBuffer::AllocationFor(4001, 4096), 8192 - 96);
-    EXPECT_EQ(GrowBuffer::AllocationFor(100000, 4096), 36 * 4096 - 96);
-    // The extra is held at 4 MiB for large buffers.
-    EXPECT_EQ(GrowBuffer::AllocationFor(64 << 20, 4096), (64 << 20) + (4 << 20) - 96);
-    // Small granularities take neither page rounding.
-    EXPECT_EQ(GrowBuffer::AllocationFor(10, 128), 138);
-    EXPECT_EQ(GrowBuffer::AllocationFor(1000, 128), 1500);
+// What owners rely on, over sizes from a byte to 80 MiB and around every page edge: with a
+// granularity of a page or more, whole pages less the heap's 96-byte block header, and
+// spare room of half the size (at least the granularity) cut to whole pages, so never more
+// than 4 MiB; with a smaller granularity, exactly half again or the granularity.
+TEST(GrowBuffer, AllocationsLeaveHalfAgainInWholePages) {
+    constexpr long long kPage = 4096, kMaxSpare = 4 << 20;
+    std::vector<int> sizes;
+    for (long long n = 1; n < (80 << 20); n = n * 5 / 4 + 1)
+        sizes.push_back(static_cast<int>(n));
+    for (int page = 1; page < 40; ++page)
+        for (int d : {-97, -96, -95, -1, 0, 1})
+            sizes.push_back(page * 4096 + d);
+    for (int granularity : {4096, 65536}) {
+        for (int size : sizes) {
+            const long long a = GrowBuffer::AllocationFor(size, granularity), spare = a - size;
+            const long long ideal =
+                std::clamp<long long>(std::max(size / 2, granularity), kPage, kMaxSpare);
+            ASSERT_EQ((a + 96) % kPage, 0) << size;
+            ASSERT_GT(spare, 0) << size;
+            ASSERT_LE(spare, ideal) << size;
+            ASSERT_GT(spare, ideal - 2 * kPage) << size << ": no more than the page cut lost";
+        }
+    }
+    for (int granularity : {1, 16, 128})
+        for (int size : sizes)
+            ASSERT_EQ(GrowBuffer::AllocationFor(size, granularity) - size,
+                      std::max(size / 2, granularity))
+                << size;
 }
 
 TEST(GrowBuffer, GrowsOnlyPastAllocationAndShrinksOnlyWhenAllowed) {
@@ -42,15 +61,25 @@ TEST(GrowBuffer, GrowsOnlyPastAllocationAndShrinksOnlyWhenAllowed) {
     EXPECT_EQ(b.Data(), nullptr);
 }
 
-TEST(GrowBuffer, AppendKeepsEarlierBytes) {
-    GrowBuffer b(16);
-    for (int i = 0; i < 1000; ++i) {
-        unsigned char byte = static_cast<unsigned char>(i);
-        ASSERT_TRUE(b.Append(&byte, 1));
+// Growing a byte at a time moves the block a few dozen times for a mebibyte, not per append,
+// and keeps every byte.
+TEST(GrowBuffer, AppendingReallocatesRarelyAndKeepsEarlierBytes) {
+    for (int granularity : {16, 4096}) {
+        GrowBuffer b(granularity);
+        int moves = 0, allocated = 0;
+        for (int i = 0; i < (1 << 20); ++i) {
+            const auto byte = static_cast<unsigned char>(i * 7);
+            ASSERT_TRUE(b.Append(&byte, 1));
+            if (b.Allocated() != allocated) {
+                ++moves;
+                allocated = b.Allocated();
+            }
+        }
+        EXPECT_LE(moves, 30) << granularity;
+        ASSERT_EQ(b.Size(), 1 << 20);
+        for (int i = 0; i < (1 << 20); ++i)
+            ASSERT_EQ(b.Data()[i], static_cast<unsigned char>(i * 7)) << i;
     }
-    ASSERT_EQ(b.Size(), 1000);
-    for (int i = 0; i < 1000; ++i)
-        ASSERT_EQ(b.Data()[i], static_cast<unsigned char>(i));
 }
 
 TEST(PointerList, InsertDeleteFind) {

@@ -14,7 +14,7 @@ extern "C" AEffect* VSTPluginMain(audioMasterCallback host);
 namespace {
 VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
     static VstTimeInfo time{};
-    if (opcode == audioMasterVersion) return 2400;
+    if (opcode == audioMasterVersion) return kVstVersion;
     if (opcode == audioMasterGetTime) {
         time.sampleRate = 44100.0;
         time.tempo = 120.0;

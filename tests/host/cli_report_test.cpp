@@ -141,7 +141,7 @@ TEST_F(CliReport, ClippingACutShortInputARefusedChunkAndAnInstrumentAreSaid) {
     EXPECT_EQ(whole.err, "");
 
     FxProgram program;
-    program.fxId = fourCC("VmFx");
+    program.fxId = FourCharCode("VmFx");
     program.opaque = true;
     program.name = "odd";
     program.chunk = {1, 2, 3}; // not the size the fixture takes

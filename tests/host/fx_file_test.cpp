@@ -29,7 +29,7 @@ std::string text(const Bytes& b, std::size_t at, std::size_t n) {
 
 FxProgram paramsProgram() {
     FxProgram p;
-    p.fxId = fourCC("VmFx");
+    p.fxId = FourCharCode("VmFx");
     p.fxVersion = 0x01020304;
     p.name = "Bright Room";
     p.params = {0.0f, 0.25f, 1.0f, 0.1f};
@@ -37,8 +37,8 @@ FxProgram paramsProgram() {
 }
 
 TEST(FxFile, FourCCPutsTheFirstCharacterInTheHighByte) {
-    EXPECT_EQ(fourCC("CcnK"), 0x43636E4B);
-    EXPECT_EQ(fourCC("FxCk"), 0x4678436B);
+    EXPECT_EQ(FourCharCode("CcnK"), 0x43636E4B);
+    EXPECT_EQ(FourCharCode("FxCk"), 0x4678436B);
     EXPECT_EQ(fourCCText(0x46504368), "FPCh");
 }
 
@@ -88,7 +88,7 @@ TEST(FxFile, AnUnterminatedNameFieldIsReadAsTwentyEightCharacters) {
 
 TEST(FxFile, ChunkProgramLayoutAndRoundTrip) {
     FxProgram p;
-    p.fxId = fourCC("qzvn");
+    p.fxId = FourCharCode("qzvn");
     p.fxVersion = 10100;
     p.name = "Chunky";
     p.opaque = true;
@@ -111,7 +111,7 @@ TEST(FxFile, ChunkProgramLayoutAndRoundTrip) {
 
 TEST(FxFile, ParameterBankVersionTwoLayout) {
     FxBank bank;
-    bank.fxId = fourCC("VmFx");
+    bank.fxId = FourCharCode("VmFx");
     bank.fxVersion = 7;
     bank.currentProgram = 1;
     for (int i = 0; i < 3; ++i) {
@@ -164,7 +164,7 @@ TEST(FxFile, VersionOneBankHasNoCurrentProgram) {
 
 TEST(FxFile, ChunkBankLayoutAndRoundTrip) {
     FxBank bank;
-    bank.fxId = fourCC("qzvn");
+    bank.fxId = FourCharCode("qzvn");
     bank.opaque = true;
     bank.numPrograms = 25;
     bank.currentProgram = 3;
@@ -188,7 +188,7 @@ TEST(FxFile, DetectsTheKind) {
     Bytes junk = {'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E'};
     EXPECT_THROW(detectFxKind(junk), HostError);
     Bytes unknown = encodeProgram(paramsProgram());
-    putBe32(unknown, 8, fourCC("Junk"));
+    putBe32(unknown, 8, FourCharCode("Junk"));
     EXPECT_THROW(detectFxKind(unknown), HostError);
 }
 

@@ -128,7 +128,7 @@ TEST_F(StateTest, ARefusedChunkOrAValueThatIsNoNumberIsAnError) {
 TEST_F(StateTest, FilesOfAnotherEffectAreRefused) {
     auto plugin = open(FIXTURE_GAIN);
     FxProgram program = captureProgram(*plugin);
-    program.fxId = fourCC("Othr");
+    program.fxId = FourCharCode("Othr");
     writeBinaryFile(dir / "other.fxp", encodeProgram(program));
     std::vector<std::string> warnings;
     EXPECT_THROW(loadStateFile(*plugin, dir / "other.fxp", warnings), HostError);

@@ -35,7 +35,7 @@ protected:
 };
 
 TEST_F(VelmorandePlugin, DescribesItself) {
-    EXPECT_EQ(plugin->effect().uniqueID, fourCC("qzvn"));
+    EXPECT_EQ(plugin->effect().uniqueID, FourCharCode("qzvn"));
     EXPECT_EQ(plugin->numParams(), 9);
     EXPECT_EQ(plugin->numPrograms(), 25);
     EXPECT_EQ(plugin->numInputs(), 2);

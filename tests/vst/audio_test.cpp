@@ -69,22 +69,50 @@ TEST(AudioCallbacks, DoubleReplacingRendersEchoes) {
     EXPECT_GT(echo, 0.05) << "reversed echoes arrive after the first cycle";
 }
 
-TEST(AudioCallbacks, SinglePrecisionMatchesDoubleWithinRounding) {
-    LoadedPlugin plugin;
-    AEffect* d = OpenPlaying(plugin);
-    AEffect* s = OpenPlaying(plugin);
-    std::vector<double> l = Tone(0.03), r = Tone(0.05), outL, outR;
-    RunDouble(d, l, r, outL, outR, 512);
-
-    std::vector<float> fl = ToFloat(l), fr = ToFloat(r), foutL(kFrames, 7.0f), foutR(kFrames);
-    for (int done = 0; done < kFrames; done += 512) {
-        float* in[2] = {fl.data() + done, fr.data() + done};
-        float* out[2] = {foutL.data() + done, foutR.data() + done};
-        s->processReplacing(s, in, out, 512);
-    }
-    for (int i = 0; i < kFrames; ++i) {
-        ASSERT_NEAR(foutL[i], outL[i], 1e-6) << i;
-        ASSERT_NEAR(foutR[i], outR[i], 1e-6) << i;
+// Other ways of calling render what the double-precision callback renders into separate
+// buffers: single precision within its rounding, double precision in place exactly.
+TEST(AudioCallbacks, EveryWayOfCallingMatchesTheDoubleCallback) {
+    struct Way {
+        const char* name;
+        // Renders l and r through e in 512-frame blocks, leaving the output in them.
+        void (*render)(AEffect* e, std::vector<double>& l, std::vector<double>& r);
+        double tolerance;
+    };
+    static const Way kWays[] = {
+        {"single precision",
+         [](AEffect* e, std::vector<double>& l, std::vector<double>& r) {
+             std::vector<float> fl = ToFloat(l), fr = ToFloat(r), outL(kFrames, 7.0f),
+                                outR(kFrames);
+             for (int done = 0; done < kFrames; done += 512) {
+                 float* in[2] = {fl.data() + done, fr.data() + done};
+                 float* out[2] = {outL.data() + done, outR.data() + done};
+                 e->processReplacing(e, in, out, 512);
+             }
+             l.assign(outL.begin(), outL.end());
+             r.assign(outR.begin(), outR.end());
+         },
+         1e-6},
+        {"double precision in place",
+         [](AEffect* e, std::vector<double>& l, std::vector<double>& r) {
+             for (int done = 0; done < kFrames; done += 512) {
+                 double* io[2] = {l.data() + done, r.data() + done};
+                 e->processDoubleReplacing(e, io, io, 512);
+             }
+         },
+         0.0},
+    };
+    for (const Way& way : kWays) {
+        SCOPED_TRACE(way.name);
+        LoadedPlugin plugin;
+        AEffect* reference = OpenPlaying(plugin);
+        AEffect* other = OpenPlaying(plugin);
+        std::vector<double> l = Tone(0.03), r = Tone(0.05), outL, outR;
+        RunDouble(reference, l, r, outL, outR, 512);
+        way.render(other, l, r);
+        for (int i = 0; i < kFrames; ++i) {
+            ASSERT_NEAR(l[i], outL[i], way.tolerance) << i;
+            ASSERT_NEAR(r[i], outR[i], way.tolerance) << i;
+        }
     }
 }
 
@@ -141,20 +169,6 @@ TEST(AudioCallbacks, AccumulatingAddsReplacingOverwrites) {
     a->setParameter(a, 7, 1.0f);
     a->process(a, ins, outA, 128);
     EXPECT_EQ(added[0], 0.75f);
-}
-
-TEST(AudioCallbacks, InPlaceEqualsSeparate) {
-    LoadedPlugin plugin;
-    AEffect* a = OpenPlaying(plugin);
-    AEffect* b = OpenPlaying(plugin);
-    std::vector<double> l = Tone(0.02), r = Tone(0.07), outL, outR;
-    RunDouble(a, l, r, outL, outR, 256);
-    for (int done = 0; done < kFrames; done += 256) {
-        double* io[2] = {l.data() + done, r.data() + done};
-        b->processDoubleReplacing(b, io, io, 256);
-    }
-    EXPECT_EQ(l, outL);
-    EXPECT_EQ(r, outR);
 }
 
 TEST(AudioCallbacks, OneInputArrangementReadsOneBuffer) {
@@ -226,4 +240,55 @@ TEST(AudioCallbacks, ClosedGateBeforeOpenLeavesOutputs) {
     double* outs[2] = {outL.data(), outR.data()};
     e->processDoubleReplacing(e, ins, outs, 64);
     EXPECT_EQ(outL[0], 3.0);
+}
+
+// Every way a host restarts the effect (processing switched off and on, the sample rate or
+// the block size set again) empties the delay line: once the crossfade from the value held
+// at the reset has run out, silence in is silence out, with no echo of what played before.
+TEST(AudioCallbacks, ResetsLeaveNoStaleEchoes) {
+    struct Reset {
+        const char* name;
+        void (*apply)(AEffect*);
+        int crossfade; // frames, a tenth of a second at the rate after the reset
+        bool echoes;   // whether the old echoes may still be heard
+    };
+    static const Reset kResets[] = {
+        {"none: the echoes go on", [](AEffect*) {}, 4410, true},
+        {"processing off and on",
+         [](AEffect* e) {
+             LoadedPlugin::Dispatch(e, effMainsChanged, 0, 0);
+             LoadedPlugin::Dispatch(e, effMainsChanged, 0, 1);
+         },
+         4410, false},
+        {"the same sample rate",
+         [](AEffect* e) { LoadedPlugin::Dispatch(e, effSetSampleRate, 0, 0, nullptr, 44100.0f); },
+         4410, false},
+        {"a new sample rate",
+         [](AEffect* e) { LoadedPlugin::Dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f); },
+         4800, false},
+        {"the block size", [](AEffect* e) { LoadedPlugin::Dispatch(e, effSetBlockSize, 0, 512); },
+         4410, false},
+    };
+    for (const Reset& reset : kResets) {
+        SCOPED_TRACE(reset.name);
+        LoadedPlugin plugin;
+        AEffect* e = OpenPlaying(plugin);
+        e->setParameter(e, 5, 0.9f); // long feedback: the line keeps sounding
+        std::vector<double> outL, outR;
+        RunDouble(e, Tone(0.03), Tone(0.05), outL, outR, 512);
+        reset.apply(e);
+
+        // Over two cycles of silence after the crossfade, and a little for the filters to settle.
+        double loudest = 0.0;
+        const std::vector<double> silence(kFrames, 0.0);
+        for (int done = 0; done < 3 * kFrames; done += kFrames) {
+            RunDouble(e, silence, silence, outL, outR, 512);
+            for (int i = std::max(0, reset.crossfade + 256 - done); i < kFrames; ++i)
+                loudest = std::max({loudest, std::fabs(outL[i]), std::fabs(outR[i])});
+        }
+        if (reset.echoes)
+            EXPECT_GT(loudest, 0.01);
+        else
+            EXPECT_LT(loudest, 1e-9);
+    }
 }

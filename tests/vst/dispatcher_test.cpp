@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -259,14 +261,33 @@ TEST_F(Dispatcher, EditorOfferedButNotOpenedWithoutAParent) {
     EXPECT_EQ(Do(effEditClose), 1);
 }
 
-TEST_F(Dispatcher, IgnoresSampleRatesThatAreNotPositive) {
-    Do(effSetSampleRate, 0, 0, nullptr, -1.0f);
-    Do(effSetSampleRate, 0, 0, nullptr, NAN);
-    Do(effSetSampleRate, 0, 0, nullptr, 0.0f);
-    SetTempo(plugin, 120.0);
-    std::vector<float> l(512, 0.5f), r(512, 0.5f);
-    float* io[2] = {l.data(), r.data()};
-    e->processReplacing(e, io, io, 512);
-    for (float v : l)
-        ASSERT_TRUE(std::isfinite(v));
+// A sample rate that is not a positive number leaves the effect exactly as it was: it plays
+// as an instance told its own rate again does.
+TEST(DispatcherSampleRate, RatesThatAreNotPositiveNumbersAreIgnored) {
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float rate : {-1.0f, NAN, 0.0f, inf, -inf}) {
+        SCOPED_TRACE(rate);
+        LoadedPlugin plugin;
+        SetTempo(plugin, 120.0);
+        AEffect* told = plugin.Open();
+        AEffect* same = plugin.Open();
+        for (AEffect* e : {told, same})
+            e->setParameter(e, 0, 0.0f); // 1/64: echoes within the block
+        LoadedPlugin::Dispatch(told, effSetSampleRate, 0, 0, nullptr, rate);
+        LoadedPlugin::Dispatch(same, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        std::vector<float> outs[2];
+        for (int k = 0; k < 2; ++k) {
+            AEffect* e = k == 0 ? told : same;
+            std::vector<float> l(8192), r(8192);
+            for (int i = 0; i < 8192; ++i)
+                l[i] = r[i] = 0.5f * std::sin(0.03f * static_cast<float>(i));
+            float* io[2] = {l.data(), r.data()};
+            e->processReplacing(e, io, io, 8192);
+            outs[k] = l;
+        }
+        const auto differs = std::mismatch(outs[0].begin(), outs[0].end(), outs[1].begin());
+        EXPECT_TRUE(differs.first == outs[0].end())
+            << "differs from frame " << differs.first - outs[0].begin();
+        EXPECT_NE(outs[1][6000], 0.5f * std::sin(0.03f * 6000)) << "the echoes are heard";
+    }
 }
