@@ -64,6 +64,20 @@ public:
     virtual bool SavePresets(StateChunk& chunk);
     virtual int LoadPresets(const StateChunk& chunk, int position);
 
+    // What every format layer does when its host opens the instance, changes the sample
+    // rate, the largest block or the processing state, picks a program, or opens, idles and
+    // closes the editor's window. Each takes the lock.
+    void OpenForHost();
+    // A rate that is not a positive number keeps the one in force; the reset follows anyway.
+    void ChangeSampleRate(double rate);
+    void ChangeBlockSize(long long frames);
+    void ChangeActive(bool active);
+    // The program being left keeps its edits; an index out of range selects nothing.
+    void ChangeProgram(long long index);
+    void* OpenEditor(void* parent);
+    void IdleEditor();
+    bool CloseEditor();
+
     // Parameter flow between host, editor and effect.
     void SetParameterFromEditor(int paramIndex, double normalized);
     void SetParameterFromHost(int paramIndex, float normalized);
