@@ -138,6 +138,16 @@ public:
     int HostVersion() const { return hostVersion_; }
 
 protected:
+    // The host's buffers through ProcessBlock, for a format layer holding the lock:
+    // single-precision samples are converted both ways, the outputs added to (kAccumulate)
+    // or replaced. A block longer than the block size is processed in pieces that fit; a
+    // missing input buffer reads as silence, a missing output buffer is not written.
+    template <typename Sample, bool kAccumulate>
+    void ProcessHostAudio(const Sample* const* inputs, Sample* const* outputs, int nFrames);
+    // True only inside a ProcessBlock whose inputs the single-precision conversion found
+    // free of NaN and infinity: the effect need not look for them again.
+    bool InputsKnownFinite() const { return inputsKnownFinite_; }
+
     InputChannel* GetInputChannel(int index) const { return inputChannels_.Get(index); }
     OutputChannel* GetOutputChannel(int index) const { return outputChannels_.Get(index); }
     double** InputTable() { return inputTable_.As<double*>(); }
@@ -151,6 +161,14 @@ protected:
     }
 
 private:
+    template <typename Sample, bool kAccumulate>
+    void ProcessHostPieces(const Sample* const* inputs, Sample* const* outputs, int nFrames);
+    void BindInputs(const double* const* inputs, int offset, int nFrames);
+    void BindOutputs(double* const* outputs, int offset);
+    bool BindInputs(const float* const* inputs, int offset, int nFrames);
+    void BindOutputs(float* const* outputs, int offset);
+    template <bool kAccumulate> void WriteBack(int nFrames);
+    template <typename Sample> void ClearHostOutputs(Sample* const* outputs, int nFrames);
     void ParseChannelString(const char* channelIOStr, int& maxInputs, int& maxOutputs);
     template <typename Channel> static void ResizeScratch(Channel& channel, int nFrames);
     template <typename Channel> static void Disconnect(Channel& channel);
@@ -180,4 +198,5 @@ private:
     GrowBuffer outputTable_{4096};
     OwnedList<InputChannel> inputChannels_;
     OwnedList<OutputChannel> outputChannels_;
+    bool inputsKnownFinite_ = false;
 };

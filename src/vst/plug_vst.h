@@ -48,8 +48,6 @@ public:
     void ProcessHostBlock(Sample** inputs, Sample** outputs, VstInt32 nFrames);
 
 private:
-    template <typename Sample, bool kAccumulate>
-    void ProcessHostFrames(Sample** inputs, Sample** outputs, VstInt32 nFrames);
     VstIntPtr CallHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
     const VstTimeInfo* HostTime(VstInt32 filter);
@@ -61,13 +59,6 @@ private:
     VstIntPtr PinProperties(bool isInput, VstInt32 index, void* ptr);
     void SetSpeakerArrangement(const VstSpeakerArrangement* in, const VstSpeakerArrangement* out);
     void ProcessEvents(const VstEvents* events);
-
-    void BindInputs(double** inputs, int offset, int nFrames);
-    void BindOutputs(double** outputs, int offset);
-    void BindInputs(float** inputs, int offset, int nFrames);
-    void BindOutputs(float** outputs, int offset);
-    template <bool kAccumulate> void WriteBack(int nFrames);
-    template <typename Sample> void ClearHostOutputs(Sample** outputs, int nFrames);
 
     ERect editorRect_{};
     audioMasterCallback host_;
