@@ -47,4 +47,11 @@ void VSTCLASS::DefineParameters() {
     GetParam(kFreq)->SetCurve(2.0);
     GetParam(kDryMix)->DefineInteger("Dry Mix", 100, 0, 100, "%");
     GetParam(kWetMix)->DefineInteger("Wet Mix", 50, 0, 100, "%");
+
+    // Saved sessions and presets name the parameters by these: never change one.
+    static constexpr const char* kSymbols[kNumParams] = {"delay_rate", "delay_time", "host_sync",
+                                                         "ping_pong",  "pan_width",  "feedback",
+                                                         "freq",       "dry_mix",    "wet_mix"};
+    for (int i = 0; i < kNumParams; ++i)
+        GetParam(i)->SetSymbol(kSymbols[i]);
 }
