@@ -4,11 +4,11 @@
 #include "plugin/startup_gate.h"
 #include "plugin/velmorande.h"
 
-VSTCLASS::VSTCLASS(audioMasterCallback host)
-    : IPlugVST(host, kNumParams, identity::kChannels, identity::kPrograms, identity::kEffectName,
-               identity::kProductName, identity::kMakerName, identity::kVersion,
-               identity::kUniqueId, identity::kMakerId, identity::kLatency, identity::kMidiMode,
-               false, false),
+VSTCLASS::VSTCLASS(IPlugFormat::Host host)
+    : IPlugFormat(host, kNumParams, identity::kChannels, identity::kPrograms, identity::kEffectName,
+                  identity::kProductName, identity::kMakerName, identity::kVersion,
+                  identity::kUniqueId, identity::kMakerId, identity::kLatency, identity::kMidiMode,
+                  false, false),
       cache_(new int[kNumParams]) {
     // Below every parameter's range, so the first report of each one is always handled.
     for (int i = 0; i < kNumParams; ++i)

@@ -7,6 +7,9 @@
 // callbacks and the requests to the host.
 class IPlugVST : public IPlugBase {
 public:
+    // What an effect built for this format is given by its factory.
+    using Host = audioMasterCallback;
+
     IPlugVST(audioMasterCallback host, int nParams, const char* channelIOStr, int nPresets,
              const char* effectName, const char* productName, const char* makerName, int version,
              int uniqueId, int makerId, int latency, int midiMode, bool doesChunks,
