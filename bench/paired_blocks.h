@@ -6,9 +6,25 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
+#include <vector>
 
 namespace paired {
+// Two channels of tones, or of silence, for one block; `both` is what a host hands over.
+template <typename Sample> struct Stereo {
+    std::vector<Sample> l, r;
+    Sample* both[2];
+    explicit Stereo(int frames, double amplitude = 0.0) : l(frames), r(frames) {
+        for (int i = 0; i < frames; ++i) {
+            l[i] = static_cast<Sample>(amplitude * std::sin(i * 0.031));
+            r[i] = static_cast<Sample>(amplitude * std::sin(i * 0.017));
+        }
+        both[0] = l.data();
+        both[1] = r.data();
+    }
+};
+
 inline double ThreadSeconds() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);

@@ -5,7 +5,6 @@
 #include "plugin/velmorande.h"
 #include "vst/plugin_factory.h"
 
-#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -44,27 +43,14 @@ struct Instance {
     std::unique_ptr<IPlugVST> plug;
 };
 
-template <typename Sample> struct Stereo {
-    std::vector<Sample> l, r;
-    Sample* both[2];
-    explicit Stereo(int frames, double amplitude = 0.0) : l(frames), r(frames) {
-        for (int i = 0; i < frames; ++i) {
-            l[i] = static_cast<Sample>(amplitude * std::sin(i * 0.031));
-            r[i] = static_cast<Sample>(amplitude * std::sin(i * 0.017));
-        }
-        both[0] = l.data();
-        both[1] = r.data();
-    }
-};
-
 enum class Path { kReplacing, kAccumulating, kDouble };
 
 void Callback(benchmark::State& state, Path path) {
     const int block = static_cast<int>(state.range(0));
     Instance engine(block), host(block);
-    Stereo<double> in(block, 0.8), out(block);
-    Stereo<float> fin(block, 0.8), fout(block);
-    Stereo<double> din(block, 0.8), dout(block);
+    paired::Stereo<double> in(block, 0.8), out(block);
+    paired::Stereo<float> fin(block, 0.8), fout(block);
+    paired::Stereo<double> din(block, 0.8), dout(block);
     AEffect* e = host.Effect();
     IPlugVST* fx = engine.plug.get();
     paired::Compare(

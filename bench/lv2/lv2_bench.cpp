@@ -5,25 +5,11 @@
 #include "lv2/plug_lv2.h"
 #include "paired_blocks.h"
 
-#include <cmath>
 #include <vector>
 
 namespace {
 constexpr double kRate = 44100.0;
 constexpr int kHarp = 9;
-
-template <typename Sample> struct Stereo {
-    std::vector<Sample> l, r;
-    Sample* both[2];
-    explicit Stereo(int frames, double amplitude = 0.0) : l(frames), r(frames) {
-        for (int i = 0; i < frames; ++i) {
-            l[i] = static_cast<Sample>(amplitude * std::sin(i * 0.031));
-            r[i] = static_cast<Sample>(amplitude * std::sin(i * 0.017));
-        }
-        both[0] = l.data();
-        both[1] = r.data();
-    }
-};
 
 void Run(benchmark::State& state) {
     const int block = static_cast<int>(state.range(0));
@@ -34,7 +20,7 @@ void Run(benchmark::State& state) {
     engine->ChangeBlockSize(4096);
     engine->ChangeProgram(kHarp);
     engine->ChangeActive(true);
-    Stereo<double> in(block, 0.5), out(block);
+    paired::Stereo<double> in(block, 0.5), out(block);
 
     static const LV2_Descriptor d = Lv2EffectDescriptor(VELMORANDE_LV2_URI);
     const LV2_Feature* none[] = {nullptr};
@@ -43,7 +29,7 @@ void Run(benchmark::State& state) {
     float controls[9] = {3, 500, 1, 2, 90, 80, 6000, 70, 50};
     for (uint32_t i = 0; i < 9; ++i)
         d.connect_port(h, i, &controls[i]);
-    Stereo<float> fin(block, 0.5), fout(block);
+    paired::Stereo<float> fin(block, 0.5), fout(block);
     d.connect_port(h, 9, fin.l.data());
     d.connect_port(h, 10, fin.r.data());
     d.connect_port(h, 11, fout.l.data());
