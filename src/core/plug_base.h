@@ -138,10 +138,11 @@ public:
     int HostVersion() const { return hostVersion_; }
 
 protected:
-    // The host's buffers through ProcessBlock, for a format layer holding the lock:
+    // The host's buffers through ProcessBlock, for a format layer, under the lock:
     // single-precision samples are converted both ways, the outputs added to (kAccumulate)
     // or replaced. A block longer than the block size is processed in pieces that fit; a
     // missing input buffer reads as silence, a missing output buffer is not written.
+    // Nothing thrown gets out: a failed block is silence.
     template <typename Sample, bool kAccumulate>
     void ProcessHostAudio(const Sample* const* inputs, Sample* const* outputs, int nFrames);
     // True only inside a ProcessBlock whose inputs the single-precision conversion found

@@ -29,6 +29,7 @@ bool WidenAndCheck(const float* from, double* to, int n) {
 template <typename Sample, bool kAccumulate>
 void IPlugBase::ProcessHostAudio(const Sample* const* inputs, Sample* const* outputs, int nFrames) {
     try {
+        PlugMutex::Guard lock(Mutex());
         ProcessHostPieces<Sample, kAccumulate>(inputs, outputs, nFrames);
     } catch (...) {
         inputsKnownFinite_ = false;

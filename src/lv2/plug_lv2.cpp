@@ -58,15 +58,16 @@ void IPlugLV2::InitForHost() {
 }
 
 void IPlugLV2::TakeTime() {
-    PlugMutex::Guard lock(Mutex());
-    ProcessBlock(InputTable(), OutputTable(), 0);
+    try {
+        PlugMutex::Guard lock(Mutex());
+        ProcessBlock(InputTable(), OutputTable(), 0);
+    } catch (...) {
+        // Nothing thrown may reach the host; the next block takes the time anyway.
+    }
 }
 
 void IPlugLV2::Process(const float* const* inputs, float* const* outputs, int frames) {
-    {
-        PlugMutex::Guard lock(Mutex());
-        ProcessHostAudio<float, false>(inputs, outputs, frames);
-    }
+    ProcessHostAudio<float, false>(inputs, outputs, frames);
     if (time_.playing && frames > 0) time_.frame += frames;
 }
 

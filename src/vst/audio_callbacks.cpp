@@ -22,8 +22,14 @@ void VSTCALLBACK vst_callbacks::ProcessDoubleReplacing(AEffect* effect, double**
 
 template <typename Sample, bool kAccumulate>
 void IPlugVST::ProcessHostBlock(Sample** inputs, Sample** outputs, VstInt32 nFrames) {
-    PlugMutex::Guard lock(Mutex());
-    if (MidiMode() != 0) CallHost(audioMasterWantMidi);
+    if (MidiMode() != 0) {
+        try {
+            PlugMutex::Guard lock(Mutex());
+            CallHost(audioMasterWantMidi);
+        } catch (...) {
+            // The block below goes on, or fails on its own.
+        }
+    }
     ProcessHostAudio<Sample, kAccumulate>(inputs, outputs, nFrames);
 }
 
