@@ -69,8 +69,10 @@ public:
         lv2_atom_forge_long(&forge_, v);
         return *this;
     }
+    // The object, closed at the first call.
     const LV2_Atom* Atom() {
-        lv2_atom_forge_pop(&forge_, &frame_);
+        if (!closed_) lv2_atom_forge_pop(&forge_, &frame_);
+        closed_ = true;
         return reinterpret_cast<const LV2_Atom*>(buffer_);
     }
 
@@ -78,6 +80,7 @@ private:
     UridMap& urids_;
     LV2_Atom_Forge forge_{};
     LV2_Atom_Forge_Frame frame_{};
+    bool closed_ = false;
     alignas(8) std::uint8_t buffer_[512] = {};
 };
 
