@@ -1,8 +1,10 @@
 # velmorande_lv2_bundle(<target> EFFECT <library> URI <plug-in URI> BUNDLE <name.lv2>
 #                       BINARY <library file name>)
-# An LV2 bundle around an effect library, in <build>/lv2/<name.lv2>/: the library with its
-# two entry points and nothing else visible, and the Turtle files, written by a tool built
-# from the same effect, so the description always matches the effect.
+# An LV2 bundle around an effect library built for the LV2 layer, in <build>/lv2/<name.lv2>/:
+# the library with its two entry points and nothing else visible, and the Turtle files,
+# written by a tool built from the same effect, so the description always matches the
+# effect. The target's properties VELMORANDE_BUNDLE_DIR and VELMORANDE_LV2_URI hold the
+# bundle's folder and the plug-in's URI for whatever else needs them (tests, tools).
 function(velmorande_lv2_bundle target)
     cmake_parse_arguments(ARG "" "EFFECT;URI;BUNDLE;BINARY" "" ${ARGN})
     set(dir ${PROJECT_BINARY_DIR}/lv2/${ARG_BUNDLE})
@@ -34,4 +36,5 @@ function(velmorande_lv2_bundle target)
     add_custom_target(${target}_bundle ALL DEPENDS ${turtle})
     add_dependencies(${target} ${target}_bundle)
     set_property(TARGET ${target} PROPERTY VELMORANDE_BUNDLE_DIR ${dir})
+    set_property(TARGET ${target} PROPERTY VELMORANDE_LV2_URI ${ARG_URI})
 endfunction()

@@ -1,13 +1,16 @@
-# velmorande_panel_images(<effect library> <list variable> <image folder>)
-# Generates from one image list (name id file ...):
+# velmorande_panel_images(<library> <list variable> <image folder>)
+# Makes <library>, the panel's images for every build of the effect that links it, and
+# generates for it from one image list (name id file ...):
 #   panel_images.h      the names with their ids and resource names, for the panel code;
 #   panel_images.rc     the Windows resource script (Windows builds);
 #   panel_image_data.cpp  the images as byte arrays where the platform has no resources
 #                         (empty on Windows).
 # Sets VELMORANDE_PANEL_RC in the parent scope to the resource script. A listed image that
 # does not exist stops the configure.
-function(velmorande_panel_images effect list_var image_dir)
+function(velmorande_panel_images library list_var image_dir)
     set(out ${CMAKE_CURRENT_BINARY_DIR}/generated)
+    add_library(${library} STATIC)
+    target_link_libraries(${library} PUBLIC velmorande_editor)
     set(images ${${list_var}})
     string(CONCAT header "// Generated from the panel's image list; do not edit.\n#pragma once\n\n"
         "#include \"editor/embedded_resources.h\"\n\n#include <span>\n\n"
@@ -35,7 +38,7 @@ function(velmorande_panel_images effect list_var image_dir)
     string(APPEND header "\n// The images compiled into the library, for platforms without resources"
         " of their own.\nstd::span<const EmbeddedResource> PanelImageData();\n")
     file(CONFIGURE OUTPUT ${out}/panel_images.h CONTENT "${header}")
-    target_include_directories(${effect} PRIVATE ${out})
+    target_include_directories(${library} PUBLIC ${out})
 
     if(WIN32)
         file(CONFIGURE OUTPUT ${out}/panel_images.rc CONTENT "${rc}")
@@ -54,5 +57,5 @@ function(velmorande_panel_images effect list_var image_dir)
             DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/embed_resources.cmake
             COMMENT "Embedding the panel's images")
     endif()
-    target_sources(${effect} PRIVATE ${out}/panel_image_data.cpp)
+    target_sources(${library} PRIVATE ${out}/panel_image_data.cpp)
 endfunction()

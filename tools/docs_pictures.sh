@@ -18,8 +18,10 @@ lv2_picture() {
     trap 'kill -TERM ${jalv:+"$jalv"} "$jack" 2>/dev/null || true; wait' EXIT
     # It says so on stderr each time it finds no server yet; its status is what counts.
     jack_wait -w -t 10 >/dev/null 2>&1
-    LV2_PATH="$PWD/build/release/lv2" jalv.gtk3 https://talvo.audio/plugins/velmorande \
-        >/dev/null 2>&1 &
+    # The build's bundle names the plug-in; lv2ls reads it from there.
+    local uri
+    uri=$(LV2_PATH="$PWD/build/release/lv2" lv2ls)
+    LV2_PATH="$PWD/build/release/lv2" jalv.gtk3 "$uri" >/dev/null 2>&1 &
     jalv=$!
     "$capture" --window Velmorande docs/editor-lv2.png || status=$?
     kill -TERM "$jalv"

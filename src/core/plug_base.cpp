@@ -1,11 +1,17 @@
 #include "core/plug_base.h"
 
-
 #include <algorithm>
-#include <memory>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+
+namespace {
+// Blocks beyond this many frames are not announced by any real host; a larger number is
+// held to it rather than sizing scratch buffers of gigabytes.
+constexpr long long kLargestBlock = 1 << 24;
+} // namespace
 
 IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
                      const char* productName, const char* makerName, int version, int uniqueId,
@@ -157,6 +163,58 @@ bool IPlugBase::SupportsChannels(int inputs, int outputs) const {
             return true;
     }
     return false;
+}
+
+void IPlugBase::OpenForHost() {
+    PlugMutex::Guard lock(mutex_);
+    InitForHost();
+    NotifyAllParams();
+}
+
+void IPlugBase::ChangeSampleRate(double rate) {
+    PlugMutex::Guard lock(mutex_);
+    // A rate that is not a positive number would make every filter and length
+    // meaningless: keep the one in force.
+    if (rate > 0.0 && std::isfinite(rate)) SetSampleRate(rate);
+    OnReset();
+}
+
+void IPlugBase::ChangeBlockSize(long long frames) {
+    PlugMutex::Guard lock(mutex_);
+    SetBlockSize(static_cast<int>(std::clamp(frames, 0LL, kLargestBlock)));
+    OnReset();
+}
+
+void IPlugBase::ChangeActive(bool active) {
+    PlugMutex::Guard lock(mutex_);
+    OnActiveChanged(active);
+    if (!active) OnReset();
+}
+
+void IPlugBase::ChangeProgram(long long index) {
+    PlugMutex::Guard lock(mutex_);
+    StoreCurrentPreset(); // the program being left keeps its edits
+    if (index >= 0 && index < NPresets()) LoadPreset(static_cast<int>(index));
+}
+
+void* IPlugBase::OpenEditor(void* parent) {
+    PlugMutex::Guard lock(mutex_);
+    void* window = editor_ ? editor_->OpenEditorWindow(parent) : nullptr;
+    if (window) OnEditorOpened();
+    return window;
+}
+
+void IPlugBase::IdleEditor() {
+    PlugMutex::Guard lock(mutex_);
+    if (editor_) editor_->Idle();
+}
+
+bool IPlugBase::CloseEditor() {
+    PlugMutex::Guard lock(mutex_);
+    if (!editor_) return false;
+    OnEditorClosed();
+    editor_->CloseEditorWindow();
+    return true;
 }
 
 void IPlugBase::SetParameterFromEditor(int paramIndex, double normalized) {

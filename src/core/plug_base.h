@@ -64,6 +64,20 @@ public:
     virtual bool SavePresets(StateChunk& chunk);
     virtual int LoadPresets(const StateChunk& chunk, int position);
 
+    // What every format layer does when its host opens the instance, changes the sample
+    // rate, the largest block or the processing state, picks a program, or opens, idles and
+    // closes the editor's window. Each takes the lock.
+    void OpenForHost();
+    // A rate that is not a positive number keeps the one in force; the reset follows anyway.
+    void ChangeSampleRate(double rate);
+    void ChangeBlockSize(long long frames);
+    void ChangeActive(bool active);
+    // The program being left keeps its edits; an index out of range selects nothing.
+    void ChangeProgram(long long index);
+    void* OpenEditor(void* parent);
+    void IdleEditor();
+    bool CloseEditor();
+
     // Parameter flow between host, editor and effect.
     void SetParameterFromEditor(int paramIndex, double normalized);
     void SetParameterFromHost(int paramIndex, float normalized);
@@ -124,6 +138,17 @@ public:
     int HostVersion() const { return hostVersion_; }
 
 protected:
+    // The host's buffers through ProcessBlock, for a format layer, under the lock:
+    // single-precision samples are converted both ways, the outputs added to (kAccumulate)
+    // or replaced. A block longer than the block size is processed in pieces that fit; a
+    // missing input buffer reads as silence, a missing output buffer is not written.
+    // Nothing thrown gets out: a failed block is silence.
+    template <typename Sample, bool kAccumulate>
+    void ProcessHostAudio(const Sample* const* inputs, Sample* const* outputs, int nFrames);
+    // True only inside a ProcessBlock whose inputs the single-precision conversion found
+    // free of NaN and infinity: the effect need not look for them again.
+    bool InputsKnownFinite() const { return inputsKnownFinite_; }
+
     InputChannel* GetInputChannel(int index) const { return inputChannels_.Get(index); }
     OutputChannel* GetOutputChannel(int index) const { return outputChannels_.Get(index); }
     double** InputTable() { return inputTable_.As<double*>(); }
@@ -137,6 +162,14 @@ protected:
     }
 
 private:
+    template <typename Sample, bool kAccumulate>
+    void ProcessHostPieces(const Sample* const* inputs, Sample* const* outputs, int nFrames);
+    void BindInputs(const double* const* inputs, int offset, int nFrames);
+    void BindOutputs(double* const* outputs, int offset);
+    bool BindInputs(const float* const* inputs, int offset, int nFrames);
+    void BindOutputs(float* const* outputs, int offset);
+    template <bool kAccumulate> void WriteBack(int nFrames);
+    template <typename Sample> void ClearHostOutputs(Sample* const* outputs, int nFrames);
     void ParseChannelString(const char* channelIOStr, int& maxInputs, int& maxOutputs);
     template <typename Channel> static void ResizeScratch(Channel& channel, int nFrames);
     template <typename Channel> static void Disconnect(Channel& channel);
@@ -166,4 +199,5 @@ private:
     GrowBuffer outputTable_{4096};
     OwnedList<InputChannel> inputChannels_;
     OwnedList<OutputChannel> outputChannels_;
+    bool inputsKnownFinite_ = false;
 };

@@ -59,6 +59,10 @@ void IPlugParam::SetCurve(double exponent) {
     if (exponent != 0.0) curve_ = exponent;
 }
 
+void IPlugParam::SetSymbol(const char* symbol) {
+    CopyText(symbol_, symbol, kTextSize);
+}
+
 void IPlugParam::AddValueText(int value, const char* text) {
     ValueTextRecord record{};
     record.value = value;

@@ -26,6 +26,10 @@ public:
     void DefineChoice(const char* name, int defaultIndex, int count, const char* label);
     void SetCurve(double exponent);
     void AddValueText(int value, const char* text);
+    // A name for formats that address parameters by text (LV2's port symbols): chosen by
+    // the effect, never derived from the display name, so that renaming a parameter keeps
+    // saved sessions. Kept when the parameter is defined again.
+    void SetSymbol(const char* symbol);
 
     void SetValue(double v);
     void SetFromNormalized(double x);
@@ -50,6 +54,7 @@ public:
     int DisplayPrecision() const { return precision_; }
     const char* Name() const { return name_; }
     const char* Label() const { return label_; }
+    const char* Symbol() const { return symbol_; }
     void GetRange(double& outMin, double& outMax) const {
         outMin = min_;
         outMax = max_;
@@ -74,6 +79,7 @@ private:
     int precision_ = 0;
     char name_[kTextSize] = {};
     char label_[kTextSize] = {};
+    char symbol_[kTextSize] = {};
     GrowBuffer valueTexts_{4096};
 };
 

@@ -1,7 +1,9 @@
-// The LV2 plug-in: ports in, the effect's VST 2.x audio callback, state as the effect's chunk.
-#include "lv2/effect_host.h"
+// The LV2 plug-in: ports in, the effect's processing on the host's time, state as the
+// effect's program chunk.
 #include "lv2/lv2_plugin.h"
+#include "lv2/plug_lv2.h"
 #include "lv2/port_layout.h"
+#include "lv2/port_values.h"
 #include "lv2/time_position.h"
 
 #include <lv2/atom/util.h>
@@ -23,27 +25,29 @@ namespace {
 constexpr int kDefaultMaxBlock = 4096;
 constexpr int kLargestBlock = 1 << 16;
 
-class Lv2Effect : public EffectListener {
+class Lv2Effect : public Lv2Host {
 public:
     Lv2Effect(const char* uri, double sampleRate, const LV2_Feature* const* features)
         : map_(static_cast<const LV2_URID_Map*>(lv2_features_data(features, LV2_URID__map))),
-          urids_(map_) {
-        layout_.params = host_.NumParams();
+          urids_(map_), plug_(CreateLv2Plug(this)) {
+        if (!plug_) return;
+        layout_.params = plug_->NParams();
         params_.assign(static_cast<std::size_t>(layout_.params), nullptr);
         ownChange_.assign(static_cast<std::size_t>(layout_.params), 0);
         for (int i = 0; i < layout_.params; ++i)
-            applied_.push_back(host_.PortValue(i)); // ports at their defaults change nothing
+            applied_.push_back(PortValue(*plug_, i)); // ports at their defaults change nothing
         if (map_) {
             chunkKey_ = map_->map(map_->handle, Lv2StateKey(uri).c_str());
             chunkType_ = map_->map(map_->handle, LV2_ATOM__Chunk);
         }
-        maxBlock_ = std::clamp(MaxBlockOption(features), 1, kLargestBlock);
-        silence_.assign(static_cast<std::size_t>(maxBlock_), 0.0f);
-        discard_.assign(static_cast<std::size_t>(maxBlock_), 0.0f);
-        host_.Prepare(sampleRate, maxBlock_);
+        plug_->OpenForHost();
+        plug_->ChangeSampleRate(sampleRate);
+        plug_->ChangeBlockSize(std::clamp(MaxBlockOption(features), 1, kLargestBlock));
     }
 
-    bool Valid() const { return host_.Valid() && layout_.params > 0; }
+    ~Lv2Effect() override { SetActive(false); }
+
+    bool Valid() const { return plug_ && layout_.params > 0; }
 
     void Connect(uint32_t port, void* data) {
         const int p = static_cast<int>(port);
@@ -57,13 +61,17 @@ public:
             events_ = static_cast<const LV2_Atom_Sequence*>(data);
     }
 
-    void SetActive(bool active) { host_.SetActive(active); }
+    void SetActive(bool active) {
+        if (active == active_ || !plug_) return;
+        active_ = active;
+        plug_->ChangeActive(active);
+    }
 
     // The effect sets a parameter itself when "Delay Time" follows a new tempo, keeping its
     // place in the range: the milliseconds change. A VST 2.x host hears of it; an LV2 host
     // cannot (input ports are the host's), so the port's value is set again and what the
     // port shows is what plays.
-    void Automated(int paramIndex, float) override {
+    void Automated(int paramIndex, double) override {
         if (layout_.IsParam(paramIndex)) ownChange_[static_cast<std::size_t>(paramIndex)] = 1;
     }
 
@@ -80,7 +88,7 @@ public:
                 const auto until = static_cast<uint32_t>(std::clamp<int64_t>(at, done, frames));
                 Render(done, until);
                 done = until;
-                ApplyTimePosition(urids_, &event->body, host_.Time());
+                ApplyTimePosition(urids_, &event->body, plug_->Time());
             }
         }
         Render(done, frames);
@@ -88,7 +96,7 @@ public:
 
     LV2_State_Status Save(LV2_State_Store_Function store, LV2_State_Handle handle) {
         if (!map_) return LV2_STATE_ERR_NO_FEATURE;
-        const std::vector<std::uint8_t> chunk = host_.SaveChunk();
+        const std::vector<std::uint8_t> chunk = plug_->SaveProgramChunk();
         if (chunk.empty()) return LV2_STATE_ERR_UNKNOWN;
         return store(handle, chunkKey_, chunk.data(), chunk.size(), chunkType_,
                      LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
@@ -102,13 +110,13 @@ public:
         if (!data) return LV2_STATE_ERR_NO_PROPERTY;
         if (type != chunkType_) return LV2_STATE_ERR_BAD_TYPE;
         // A chunk the effect refuses leaves the sound as it was.
-        return host_.LoadChunk(data, size) ? LV2_STATE_SUCCESS : LV2_STATE_ERR_UNKNOWN;
+        return plug_->LoadProgramChunk(data, size) ? LV2_STATE_SUCCESS : LV2_STATE_ERR_UNKNOWN;
     }
 
 private:
     int MaxBlockOption(const LV2_Feature* const* features) const {
-        const auto* options =
-            static_cast<const LV2_Options_Option*>(lv2_features_data(features, LV2_OPTIONS__options));
+        const auto* options = static_cast<const LV2_Options_Option*>(
+            lv2_features_data(features, LV2_OPTIONS__options));
         if (!options || !map_) return kDefaultMaxBlock;
         const LV2_URID key = map_->map(map_->handle, LV2_BUF_SIZE__maxBlockLength);
         for (const LV2_Options_Option* o = options; o->key != 0; ++o) {
@@ -116,8 +124,8 @@ private:
             if (o->type == urids_.atomInt && o->size == sizeof(int32_t))
                 return *static_cast<const int32_t*>(o->value);
             if (o->type == urids_.atomLong && o->size == sizeof(int64_t))
-                return static_cast<int>(std::clamp<int64_t>(
-                    *static_cast<const int64_t*>(o->value), 1, kLargestBlock));
+                return static_cast<int>(
+                    std::clamp<int64_t>(*static_cast<const int64_t*>(o->value), 1, kLargestBlock));
         }
         return kDefaultMaxBlock;
     }
@@ -131,7 +139,7 @@ private:
             float& last = applied_[static_cast<std::size_t>(i)];
             if (v == last || (std::isnan(v) && std::isnan(last))) continue;
             last = v;
-            host_.SetFromPort(i, v);
+            SetParameterFromPort(*plug_, i, v);
         }
     }
 
@@ -141,36 +149,26 @@ private:
             if (!changed) continue;
             changed = 0;
             const float port = applied_[static_cast<std::size_t>(i)];
-            if (params_[static_cast<std::size_t>(i)] && host_.PortValue(i) != port)
-                host_.SetFromPort(i, port);
+            if (params_[static_cast<std::size_t>(i)] && PortValue(*plug_, i) != port)
+                SetParameterFromPort(*plug_, i, port);
         }
     }
 
     void Render(uint32_t from, uint32_t to) {
-        AEffect* effect = host_.Effect();
-        VstTimeInfo& time = host_.Time();
-        while (from < to) {
-            if (time.tempo != tempoSeen_) {
-                // An empty block lets the effect take the new tempo before any audio.
-                tempoSeen_ = time.tempo;
-                float* none[kLv2Channels] = {silence_.data(), silence_.data()};
-                float* nowhere[kLv2Channels] = {discard_.data(), discard_.data()};
-                effect->processReplacing(effect, none, nowhere, 0);
-                RestorePortValues();
-            }
-            const auto n = static_cast<int>(std::min<uint32_t>(to - from, maxBlock_));
-            float* ins[kLv2Channels];
-            float* outs[kLv2Channels];
-            for (int c = 0; c < kLv2Channels; ++c) {
-                // The effect only reads its inputs; the callback's type has no const.
-                ins[c] = in_[c] ? const_cast<float*>(in_[c]) + from : silence_.data();
-                outs[c] = out_[c] ? out_[c] + from : discard_.data();
-            }
-            effect->processReplacing(effect, ins, outs, n);
-            time.flags &= ~kVstTransportChanged;
-            if (time.flags & kVstTransportPlaying) time.samplePos += n;
-            from += static_cast<uint32_t>(n);
+        if (from >= to) return;
+        if (plug_->Time().tempo != tempoSeen_) {
+            // The effect takes a new tempo before any audio, and the ports hold at it.
+            tempoSeen_ = plug_->Time().tempo;
+            plug_->TakeTime();
+            RestorePortValues();
         }
+        const float* ins[kLv2Channels];
+        float* outs[kLv2Channels];
+        for (int c = 0; c < kLv2Channels; ++c) {
+            ins[c] = in_[c] ? in_[c] + from : nullptr;
+            outs[c] = out_[c] ? out_[c] + from : nullptr;
+        }
+        plug_->Process(ins, outs, static_cast<int>(to - from));
     }
 
     const LV2_URID_Map* map_;
@@ -178,15 +176,14 @@ private:
     PortLayout layout_;
     std::vector<char> ownChange_;
     double tempoSeen_ = 0.0;
-    EffectHost host_{this};
     std::vector<const float*> params_;
     std::vector<float> applied_;
     const float* in_[kLv2Channels] = {};
     float* out_[kLv2Channels] = {};
     const LV2_Atom_Sequence* events_ = nullptr;
     LV2_URID chunkKey_ = 0, chunkType_ = 0;
-    int maxBlock_ = kDefaultMaxBlock;
-    std::vector<float> silence_, discard_;
+    bool active_ = false;
+    Lv2Plug plug_; // last: it reports to the members above
 };
 
 Lv2Effect* Self(LV2_Handle handle) {

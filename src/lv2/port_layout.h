@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 // The ports of the LV2 plug-in: one control port per parameter at the parameter's index,
 // then the stereo audio ports and the optional event input that brings the host's tempo.
 struct PortLayout {
@@ -15,7 +13,3 @@ struct PortLayout {
 };
 
 constexpr int kLv2Channels = 2;
-
-// A parameter's port symbol from its name: "Delay Rate" -> "delay_rate". Symbols are C
-// identifiers, so anything else becomes an underscore and a leading digit gets one before it.
-std::string PortSymbol(const char* name);

@@ -4,6 +4,7 @@
 #include <lv2/time/time.h>
 
 #include <cmath>
+#include <cstdint>
 #include <optional>
 
 namespace {
@@ -38,7 +39,7 @@ TimeUrids::TimeUrids(const LV2_URID_Map* map)
       atomDouble(Map(map, LV2_ATOM__Double)), atomInt(Map(map, LV2_ATOM__Int)),
       atomLong(Map(map, LV2_ATOM__Long)) {}
 
-bool ApplyTimePosition(const TimeUrids& u, const LV2_Atom* atom, VstTimeInfo& time) {
+bool ApplyTimePosition(const TimeUrids& u, const LV2_Atom* atom, Lv2Time& time) {
     if (!u.Mapped() || !atom || (atom->type != u.object && atom->type != u.blank) ||
         atom->size < sizeof(LV2_Atom_Object_Body))
         return false;
@@ -51,25 +52,15 @@ bool ApplyTimePosition(const TimeUrids& u, const LV2_Atom* atom, VstTimeInfo& ti
                         &beatsPerBar, u.beatUnit, &beatUnit, 0);
 
     // A tempo of zero or less would leave the effect without a delay line: keep the last.
-    if (auto v = Number(u, bpm); v && *v > 0.0) {
-        time.tempo = *v;
-        time.flags |= kVstTempoValid;
-    }
-    if (auto v = Number(u, speed)) {
-        const bool playing = *v != 0.0;
-        if (playing != ((time.flags & kVstTransportPlaying) != 0))
-            time.flags |= kVstTransportChanged;
-        time.flags = playing ? (time.flags | kVstTransportPlaying)
-                             : (time.flags & ~kVstTransportPlaying);
-    }
-    if (auto v = Number(u, frame); v && *v >= 0.0) time.samplePos = *v;
+    if (auto v = Number(u, bpm); v && *v > 0.0) time.tempo = *v;
+    if (auto v = Number(u, speed)) time.playing = *v != 0.0;
+    if (auto v = Number(u, frame); v && *v >= 0.0) time.frame = *v;
     const auto numerator = Number(u, beatsPerBar);
     const auto denominator = Number(u, beatUnit);
     if (numerator && denominator && *numerator >= 1.0 && *denominator >= 1.0 &&
         *numerator <= 1024.0 && *denominator <= 1024.0) {
-        time.timeSigNumerator = static_cast<VstInt32>(*numerator);
-        time.timeSigDenominator = static_cast<VstInt32>(*denominator);
-        time.flags |= kVstTimeSigValid;
+        time.beatsPerBar = static_cast<int>(*numerator);
+        time.beatUnit = static_cast<int>(*denominator);
     }
     return true;
 }

@@ -1,10 +1,8 @@
 #include "lv2/turtle.h"
 
-#include "core/plug_param.h"
-#include "lv2/effect_host.h"
+#include "core/plug_base.h"
 #include "lv2/lv2_plugin.h"
 #include "lv2/port_layout.h"
-#include "vst/plug_vst.h"
 
 #include <charconv>
 #include <cmath>
@@ -13,21 +11,20 @@
 #include <vector>
 
 namespace {
-constexpr const char* kPrefixes =
-    "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
-    "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
-    "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
-    "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
-    "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
-    "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
-    "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
-    "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
-    "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
-    "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
-    "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
-    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
-    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
-    "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
+constexpr const char* kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+                                  "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
+                                  "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+                                  "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+                                  "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+                                  "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
+                                  "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
+                                  "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
+                                  "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                                  "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+                                  "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
+                                  "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
+                                  "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+                                  "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
 std::string Quoted(const std::string& text) {
     std::string out = "\"";
@@ -79,7 +76,7 @@ std::string Unit(const std::string& label) {
 void WriteControlPort(std::ostream& out, int index, const IPlugParam& param) {
     out << "[\n        a lv2:InputPort , lv2:ControlPort ;\n"
         << "        lv2:index " << index << " ;\n"
-        << "        lv2:symbol " << Quoted(PortSymbol(param.Name())) << " ;\n"
+        << "        lv2:symbol " << Quoted(param.Symbol()) << " ;\n"
         << "        lv2:name " << Quoted(param.Name()) << " ;\n"
         << "        lv2:default " << Number(param.Value()) << " ;\n"
         << "        lv2:minimum " << Number(param.Min()) << " ;\n"
@@ -117,22 +114,21 @@ struct Program {
 
 // The factory sounds: every filled program but one that only holds the defaults, which
 // is the plug-in's own start state rather than a sound to offer.
-std::vector<Program> FactoryPrograms(EffectHost& effect) {
-    IPlugVST* plug = effect.Plug();
+std::vector<Program> FactoryPrograms(IPlugBase& plug) {
     std::vector<double> defaults;
-    for (int i = 0; i < plug->NParams(); ++i)
-        defaults.push_back(plug->GetParam(i)->Value());
+    for (int i = 0; i < plug.NParams(); ++i)
+        defaults.push_back(plug.GetParam(i)->Value());
     std::vector<Program> programs;
-    const int current = plug->CurrentPreset();
-    for (int p = 0; p < plug->NPresets(); ++p) {
-        if (!plug->GetPreset(p)->initialised) continue;
-        effect.Dispatch(effSetProgram, 0, p);
-        Program program{plug->PresetName(p), {}};
-        for (int i = 0; i < plug->NParams(); ++i)
-            program.values.push_back(plug->GetParam(i)->Value());
+    const int current = plug.CurrentPreset();
+    for (int p = 0; p < plug.NPresets(); ++p) {
+        if (!plug.GetPreset(p)->initialised) continue;
+        plug.ChangeProgram(p);
+        Program program{plug.PresetName(p), {}};
+        for (int i = 0; i < plug.NParams(); ++i)
+            program.values.push_back(plug.GetParam(i)->Value());
         if (program.values != defaults) programs.push_back(std::move(program));
     }
-    effect.Dispatch(effSetProgram, 0, current);
+    plug.ChangeProgram(current);
     return programs;
 }
 } // namespace
@@ -152,9 +148,8 @@ std::string PresetUri(const std::string& pluginUri, const std::string& programNa
     return pluginUri + "#preset-" + slug;
 }
 
-TurtleFiles DescribeBundle(EffectHost& effect, const BundleNames& names) {
-    IPlugVST* plug = effect.Plug();
-    const PortLayout layout{plug->NParams()};
+TurtleFiles DescribeBundle(IPlugBase& plug, const BundleNames& names) {
+    const PortLayout layout{plug.NParams()};
     const std::string plugin = Uri(names.uri);
     const std::string panel = Uri(Lv2PanelUri(names.uri.c_str()));
     const std::string binary = Uri(names.binary);
@@ -166,14 +161,14 @@ TurtleFiles DescribeBundle(EffectHost& effect, const BundleNames& names) {
     // Parameters first: the programs below move them.
     std::ostringstream p;
     p << kPrefixes << plugin << "\n    a lv2:Plugin , lv2:DelayPlugin , doap:Project ;\n"
-      << "    doap:name " << Quoted(plug->EffectName()) << " ;\n"
-      << "    doap:maintainer [ foaf:name " << Quoted(plug->MakerName()) << " ] ;\n"
+      << "    doap:name " << Quoted(plug.EffectName()) << " ;\n"
+      << "    doap:maintainer [ foaf:name " << Quoted(plug.MakerName()) << " ] ;\n"
       << "    lv2:optionalFeature urid:map , opts:options ;\n"
       << "    opts:supportedOption bufsz:maxBlockLength ;\n"
       << "    lv2:extensionData state:interface ;\n"
       << "    ui:ui " << panel << " ;\n    lv2:port ";
     for (int i = 0; i < layout.params; ++i) {
-        WriteControlPort(p, i, *plug->GetParam(i));
+        WriteControlPort(p, i, *plug.GetParam(i));
         p << " , ";
     }
     const char* sides[kLv2Channels][2] = {{"in_l", "In L"}, {"in_r", "In R"}};
@@ -209,18 +204,19 @@ TurtleFiles DescribeBundle(EffectHost& effect, const BundleNames& names) {
       << seeAlso << " .\n";
     s << kPrefixes;
     std::set<std::string> used;
-    for (const Program& program : FactoryPrograms(effect)) {
+    for (const Program& program : FactoryPrograms(plug)) {
         std::string uri = PresetUri(names.uri, program.name);
         for (int n = 2; !used.insert(uri).second; ++n)
             uri = PresetUri(names.uri, program.name) + "-" + std::to_string(n);
-        m << "\n" << Uri(uri) << "\n    a pset:Preset ;\n    lv2:appliesTo " << plugin
+        m << "\n"
+          << Uri(uri) << "\n    a pset:Preset ;\n    lv2:appliesTo " << plugin
           << " ;\n    rdfs:seeAlso <presets.ttl> .\n";
         s << Uri(uri) << "\n    a pset:Preset ;\n    lv2:appliesTo " << plugin << " ;\n"
           << "    rdfs:label " << Quoted(program.name) << " ;\n    lv2:port ";
         for (int i = 0; i < layout.params; ++i)
-            s << (i ? " , " : "") << "[\n        lv2:symbol "
-              << Quoted(PortSymbol(plug->GetParam(i)->Name())) << " ;\n        pset:value "
-              << Decimal(program.values[static_cast<std::size_t>(i)]) << "\n    ]";
+            s << (i ? " , " : "") << "[\n        lv2:symbol " << Quoted(plug.GetParam(i)->Symbol())
+              << " ;\n        pset:value " << Decimal(program.values[static_cast<std::size_t>(i)])
+              << "\n    ]";
         s << " .\n\n";
     }
     files.manifest = m.str();

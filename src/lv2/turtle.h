@@ -2,7 +2,7 @@
 
 #include <string>
 
-class EffectHost;
+class IPlugBase;
 
 // The bundle's Turtle files, described from the effect itself (its parameters with their
 // ranges, units, value texts and defaults; its factory programs as presets), so that they
@@ -19,7 +19,7 @@ struct TurtleFiles {
     std::string pluginFileName;
 };
 
-TurtleFiles DescribeBundle(EffectHost& effect, const BundleNames& names);
+TurtleFiles DescribeBundle(IPlugBase& plug, const BundleNames& names);
 
 // A preset's URI: the plug-in's, with a fragment made from the program's name.
 std::string PresetUri(const std::string& pluginUri, const std::string& programName);

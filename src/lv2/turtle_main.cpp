@@ -1,6 +1,6 @@
 // Writes the LV2 bundle's Turtle files from the effect the program is linked with.
 // Usage: <program> BUNDLE_DIR PLUGIN_URI BINARY_NAME
-#include "lv2/effect_host.h"
+#include "lv2/plug_lv2.h"
 #include "lv2/turtle.h"
 
 #include <cstdio>
@@ -29,12 +29,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = argv[1];
-    EffectHost effect;
-    if (!effect.Valid()) {
+    const Lv2Plug plug = CreateLv2Plug(nullptr);
+    if (!plug) {
         std::fprintf(stderr, "the effect could not be created\n");
         return 1;
     }
-    const TurtleFiles files = DescribeBundle(effect, {argv[2], argv[3]});
+    plug->OpenForHost();
+    const TurtleFiles files = DescribeBundle(*plug, {argv[2], argv[3]});
     const bool written = WriteIfChanged(dir + "/manifest.ttl", files.manifest) &&
                          WriteIfChanged(dir + "/" + files.pluginFileName, files.plugin) &&
                          WriteIfChanged(dir + "/presets.ttl", files.presets);

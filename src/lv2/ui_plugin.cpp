@@ -2,10 +2,10 @@
 // instance of the effect of its own that only drives the editor; values travel as port
 // values both ways, so it works in hosts that keep the plug-in in another process.
 #include "editor/plug_editor.h"
-#include "lv2/effect_host.h"
 #include "lv2/lv2_plugin.h"
+#include "lv2/plug_lv2.h"
 #include "lv2/port_layout.h"
-#include "vst/plug_vst.h"
+#include "lv2/port_values.h"
 
 #include <lv2/core/lv2_util.h>
 
@@ -13,35 +13,45 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
-class Lv2Panel : public EffectListener {
+// What the host offers the panel, read once from its feature list.
+struct PanelFeatures {
+    explicit PanelFeatures(const LV2_Feature* const* features)
+        : parent(lv2_features_data(features, LV2_UI__parent)),
+          resize(static_cast<const LV2UI_Resize*>(lv2_features_data(features, LV2_UI__resize))),
+          touch(static_cast<const LV2UI_Touch*>(lv2_features_data(features, LV2_UI__touch))) {}
+
+    void* parent;
+    const LV2UI_Resize* resize;
+    const LV2UI_Touch* touch;
+};
+
+class Lv2Panel : public Lv2Host {
 public:
-    Lv2Panel(LV2UI_Write_Function write, LV2UI_Controller controller,
-             const LV2_Feature* const* features)
-        : write_(write), controller_(controller),
-          resize_(static_cast<const LV2UI_Resize*>(lv2_features_data(features, LV2_UI__resize))),
-          touch_(static_cast<const LV2UI_Touch*>(lv2_features_data(features, LV2_UI__touch))) {
-        layout_.params = host_.NumParams();
+    Lv2Panel(LV2UI_Write_Function write, LV2UI_Controller controller, const PanelFeatures& features)
+        : write_(write), controller_(controller), features_(features), plug_(CreateLv2Plug(this)) {
+        if (!plug_) return;
+        plug_->OpenForHost();
+        layout_.params = plug_->NParams();
     }
 
     ~Lv2Panel() override {
-        if (open_) host_.Dispatch(effEditClose);
+        if (open_) plug_->CloseEditor();
     }
 
     // The editor as a child of the host's window; its window is the widget.
-    LV2UI_Widget Open(void* parent) {
-        if (!host_.Valid() || !parent) return nullptr;
-        ERect* rect = nullptr;
-        if (!host_.Dispatch(effEditGetRect, 0, 0, &rect) || !rect) return nullptr;
-        if (!host_.Dispatch(effEditOpen, 0, 0, parent)) return nullptr;
+    LV2UI_Widget Open() {
+        IPlugEditor* editor = plug_ ? EditorOf(plug_.get()) : nullptr;
+        if (!editor || !features_.parent) return nullptr;
+        if (!plug_->OpenEditor(features_.parent)) return nullptr;
         open_ = true;
-        IPlugEditor* editor = EditorOf(host_.Plug());
-        void* window = editor ? editor->EditorWindowHandle() : nullptr;
+        void* window = editor->EditorWindowHandle();
         if (!window) return nullptr;
-        if (resize_) resize_->ui_resize(resize_->handle, rect->right - rect->left,
-                                        rect->bottom - rect->top);
+        RequestSize(editor->Width(), editor->Height());
         return window;
     }
 
@@ -53,23 +63,27 @@ public:
         if (format != 0 || size != sizeof(float) || !buffer || !layout_.IsParam(p)) return;
         float v;
         std::memcpy(&v, buffer, sizeof v);
-        if (v == host_.PortValue(p)) return;
-        host_.SetFromPort(p, v);
+        if (v == PortValue(*plug_, p)) return;
+        SetParameterFromPort(*plug_, p, v);
     }
 
     int Idle() {
-        host_.Dispatch(effEditIdle);
+        plug_->IdleEditor();
         Flush();
         return 0;
     }
 
     // The editor reports from whichever thread it runs on; the host's functions may only be
     // called from its UI thread, so reports wait for the next idle.
-    void Automated(int paramIndex, float) override {
-        Queue({Report::kValue, paramIndex, host_.PortValue(paramIndex)});
+    void Automated(int paramIndex, double) override {
+        Queue({Report::kValue, paramIndex, PortValue(*plug_, paramIndex)});
     }
     void EditBegun(int paramIndex) override { Queue({Report::kTouch, paramIndex, 1.0f}); }
     void EditEnded(int paramIndex) override { Queue({Report::kTouch, paramIndex, 0.0f}); }
+    void EditorResized(int width, int height) override {
+        std::lock_guard lock(mutex_);
+        size_ = {width, height};
+    }
 
 private:
     struct Report {
@@ -84,30 +98,37 @@ private:
         reports_.push_back(report);
     }
 
+    void RequestSize(int width, int height) {
+        if (features_.resize) features_.resize->ui_resize(features_.resize->handle, width, height);
+    }
+
     void Flush() {
         std::vector<Report> reports;
+        std::optional<std::pair<int, int>> size;
         {
             std::lock_guard lock(mutex_);
             reports.swap(reports_);
+            size.swap(size_);
         }
         for (const Report& r : reports) {
             const auto port = static_cast<uint32_t>(r.param);
             if (r.kind == Report::kValue && write_)
                 write_(controller_, port, sizeof(float), 0, &r.value);
-            else if (r.kind == Report::kTouch && touch_)
-                touch_->touch(touch_->handle, port, r.value != 0.0f);
+            else if (r.kind == Report::kTouch && features_.touch)
+                features_.touch->touch(features_.touch->handle, port, r.value != 0.0f);
         }
+        if (size) RequestSize(size->first, size->second);
     }
 
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
-    const LV2UI_Resize* resize_;
-    const LV2UI_Touch* touch_;
+    const PanelFeatures features_;
     PortLayout layout_;
     bool open_ = false;
     std::mutex mutex_;
     std::vector<Report> reports_;
-    EffectHost host_{this}; // last: it may report while being built
+    std::optional<std::pair<int, int>> size_;
+    Lv2Plug plug_; // last: it may report while being built
 };
 
 Lv2Panel* Self(LV2UI_Handle handle) {
@@ -117,11 +138,11 @@ Lv2Panel* Self(LV2UI_Handle handle) {
 LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char*, const char*,
                          LV2UI_Write_Function write, LV2UI_Controller controller,
                          LV2UI_Widget* widget, const LV2_Feature* const* features) {
-    void* parent = lv2_features_data(features, LV2_UI__parent);
-    if (!parent || !widget) return nullptr;
+    const PanelFeatures offered(features);
+    if (!offered.parent || !widget) return nullptr;
     try {
-        auto panel = std::make_unique<Lv2Panel>(write, controller, features);
-        *widget = panel->Open(parent);
+        auto panel = std::make_unique<Lv2Panel>(write, controller, offered);
+        *widget = panel->Open();
         return *widget ? panel.release() : nullptr;
     } catch (...) {
         return nullptr;

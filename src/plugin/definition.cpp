@@ -4,11 +4,11 @@
 #include "plugin/startup_gate.h"
 #include "plugin/velmorande.h"
 
-VSTCLASS::VSTCLASS(audioMasterCallback host)
-    : IPlugVST(host, kNumParams, identity::kChannels, identity::kPrograms, identity::kEffectName,
-               identity::kProductName, identity::kMakerName, identity::kVersion,
-               identity::kUniqueId, identity::kMakerId, identity::kLatency, identity::kMidiMode,
-               false, false),
+VSTCLASS::VSTCLASS(IPlugFormat::Host host)
+    : IPlugFormat(host, kNumParams, identity::kChannels, identity::kPrograms, identity::kEffectName,
+                  identity::kProductName, identity::kMakerName, identity::kVersion,
+                  identity::kUniqueId, identity::kMakerId, identity::kLatency, identity::kMidiMode,
+                  false, false),
       cache_(new int[kNumParams]) {
     // Below every parameter's range, so the first report of each one is always handled.
     for (int i = 0; i < kNumParams; ++i)
@@ -47,4 +47,11 @@ void VSTCLASS::DefineParameters() {
     GetParam(kFreq)->SetCurve(2.0);
     GetParam(kDryMix)->DefineInteger("Dry Mix", 100, 0, 100, "%");
     GetParam(kWetMix)->DefineInteger("Wet Mix", 50, 0, 100, "%");
+
+    // Saved sessions and presets name the parameters by these: never change one.
+    static constexpr const char* kSymbols[kNumParams] = {"delay_rate", "delay_time", "host_sync",
+                                                         "ping_pong",  "pan_width",  "feedback",
+                                                         "freq",       "dry_mix",    "wet_mix"};
+    for (int i = 0; i < kNumParams; ++i)
+        GetParam(i)->SetSymbol(kSymbols[i]);
 }

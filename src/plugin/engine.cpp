@@ -90,7 +90,10 @@ void VSTCLASS::RenderDry(double** inputs, double** outputs, int nFrames) const {
 }
 
 void VSTCLASS::RenderWet(double** inputs, double** outputs, int nFrames) {
-    if (HasNonFinite(inputs[0], nFrames) || HasNonFinite(inputs[1], nFrames))
+    // Single-precision input was looked at while it was converted.
+    const bool scrub = !InputsKnownFinite() &&
+                       (HasNonFinite(inputs[0], nFrames) || HasNonFinite(inputs[1], nFrames));
+    if (scrub)
         RenderWetSamples<true>(inputs, outputs, nFrames);
     else
         RenderWetSamples<false>(inputs, outputs, nFrames);

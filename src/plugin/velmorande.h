@@ -1,16 +1,16 @@
 #pragma once
 
 #include "plugin/params.h"
-#include "vst/plug_vst.h"
+#include "plugin/plug_format.h"
 
 #include <cstdint>
 #include <memory>
 
-// The reverse-delay effect. Without a host callback it runs on its own: no tempo, and
-// nobody to tell about edits.
-class VSTCLASS : public IPlugVST {
+// The reverse-delay effect. Without a host it runs on its own: no tempo from a VST 2.x
+// host, and nobody to tell about edits.
+class VSTCLASS : public IPlugFormat {
 public:
-    explicit VSTCLASS(audioMasterCallback host = nullptr);
+    explicit VSTCLASS(IPlugFormat::Host host = {});
     ~VSTCLASS() override;
 
     void OnReset() override;

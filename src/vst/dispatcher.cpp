@@ -65,22 +65,16 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
     IPlugEditor* editor = EditorOf(this);
     switch (opcode) {
     case effOpen:
-        InitForHost();
-        NotifyAllParams();
+        OpenForHost();
         return 0;
     case effSetSampleRate:
-        // A rate that is not a positive number would make every filter and length
-        // meaningless: keep the one in force.
-        if (opt > 0.0f && std::isfinite(opt)) SetSampleRate(opt);
-        OnReset();
+        ChangeSampleRate(opt);
         return 0;
     case effSetBlockSize:
-        SetBlockSize(static_cast<int>(std::clamp<VstIntPtr>(value, 0, 1 << 24)));
-        OnReset();
+        ChangeBlockSize(value);
         return 0;
     case effMainsChanged:
-        OnActiveChanged(value != 0);
-        if (value == 0) OnReset();
+        ChangeActive(value != 0);
         return 0;
     case effIdentify:
         return kIdentifyAnswer;
@@ -96,8 +90,7 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
         return kVstVersion;
 
     case effSetProgram:
-        StoreCurrentPreset(); // the program being left keeps its edits
-        if (value >= 0 && value <= 0x7FFFFFFF) LoadPreset(static_cast<int>(value));
+        ChangeProgram(value);
         return 0;
     case effGetProgram:
         return CurrentPreset();
@@ -138,16 +131,11 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
         *static_cast<ERect**>(ptr) = &editorRect_;
         return 1;
     case effEditOpen:
-        if (!editor || !editor->OpenEditorWindow(ptr)) return 0;
-        OnEditorOpened();
-        return 1;
+        return OpenEditor(ptr) ? 1 : 0;
     case effEditClose:
-        if (!editor) return 0;
-        OnEditorClosed();
-        editor->CloseEditorWindow();
-        return 1;
+        return CloseEditor() ? 1 : 0;
     case effEditIdle:
-        if (editor) editor->Idle();
+        IdleEditor();
         return 0;
 
     case effGetInputProperties:

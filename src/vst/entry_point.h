@@ -3,6 +3,6 @@
 #include "vst/aeffect.h"
 #include "vst/export.h"
 
-// The library's entry point: one effect instance per call, or null. In-process hosts (the
-// LV2 wrapper, tests) call it directly.
+// The library's entry point: one effect instance per call, or null. In-process hosts
+// (tests) call it directly.
 extern "C" VST_EXPORT AEffect* VSTPluginMain(audioMasterCallback host);

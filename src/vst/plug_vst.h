@@ -7,6 +7,9 @@
 // callbacks and the requests to the host.
 class IPlugVST : public IPlugBase {
 public:
+    // What an effect built for this format is given by its factory.
+    using Host = audioMasterCallback;
+
     IPlugVST(audioMasterCallback host, int nParams, const char* channelIOStr, int nPresets,
              const char* effectName, const char* productName, const char* makerName, int version,
              int uniqueId, int makerId, int latency, int midiMode, bool doesChunks,
@@ -46,8 +49,6 @@ public:
     void ProcessHostBlock(Sample** inputs, Sample** outputs, VstInt32 nFrames);
 
 private:
-    template <typename Sample, bool kAccumulate>
-    void ProcessHostFrames(Sample** inputs, Sample** outputs, VstInt32 nFrames);
     VstIntPtr CallHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
     const VstTimeInfo* HostTime(VstInt32 filter);
@@ -59,13 +60,6 @@ private:
     VstIntPtr PinProperties(bool isInput, VstInt32 index, void* ptr);
     void SetSpeakerArrangement(const VstSpeakerArrangement* in, const VstSpeakerArrangement* out);
     void ProcessEvents(const VstEvents* events);
-
-    void BindInputs(double** inputs, int offset, int nFrames);
-    void BindOutputs(double** outputs, int offset);
-    void BindInputs(float** inputs, int offset, int nFrames);
-    void BindOutputs(float** outputs, int offset);
-    template <bool kAccumulate> void WriteBack(int nFrames);
-    template <typename Sample> void ClearHostOutputs(Sample** outputs, int nFrames);
 
     ERect editorRect_{};
     audioMasterCallback host_;

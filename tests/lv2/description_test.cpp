@@ -3,9 +3,8 @@
 #include "lv2/lv2_test_host.h"
 
 #include "core/plug_param.h"
-#include "lv2/effect_host.h"
+#include "lv2/plug_lv2.h"
 #include "lv2/port_layout.h"
-#include "vst/plug_vst.h"
 
 #include <gtest/gtest.h>
 #include <lilv/lilv.h>
@@ -61,9 +60,16 @@ std::string UnitOf(const char* label) {
     return it == units.end() ? "" : it->second;
 }
 
+// A described instance of the effect, as the Turtle writer sees it.
+Lv2Plug Described() {
+    Lv2Plug plug = CreateLv2Plug(nullptr);
+    if (plug) plug->OpenForHost();
+    return plug;
+}
+
 TEST_F(Bundle, PortsAreTheEffectsParameters) {
-    EffectHost effect;
-    IPlugVST* plug = effect.Plug();
+    const Lv2Plug plug = Described();
+    ASSERT_TRUE(plug);
     const PortLayout layout{plug->NParams()};
     ASSERT_EQ(lilv_plugin_get_num_ports(plugin_), static_cast<uint32_t>(layout.Count()));
     std::vector<float> mins(layout.Count()), maxes(layout.Count()), defaults(layout.Count());
@@ -81,7 +87,7 @@ TEST_F(Bundle, PortsAreTheEffectsParameters) {
         lilv_node_free(name);
         const std::string symbol = lilv_node_as_string(lilv_port_get_symbol(plugin_, port));
         EXPECT_TRUE(symbols.insert(symbol).second) << "symbols are unique";
-        EXPECT_EQ(symbol, PortSymbol(param.Name()));
+        EXPECT_EQ(symbol, param.Symbol());
         EXPECT_EQ(mins[i], static_cast<float>(param.Min()));
         EXPECT_EQ(maxes[i], static_cast<float>(param.Max()));
         EXPECT_EQ(defaults[i], static_cast<float>(param.Value()));
@@ -90,7 +96,7 @@ TEST_F(Bundle, PortsAreTheEffectsParameters) {
 
         std::map<int, std::string> points;
         LilvScalePoints* scale = lilv_port_get_scale_points(plugin_, port);
-        LILV_FOREACH (scale_points, it, scale) {
+        LILV_FOREACH(scale_points, it, scale) {
             const LilvScalePoint* p = lilv_scale_points_get(scale, it);
             points[static_cast<int>(lilv_node_as_float(lilv_scale_point_get_value(p)))] =
                 lilv_node_as_string(lilv_scale_point_get_label(p));
@@ -122,18 +128,32 @@ TEST_F(Bundle, PortsAreTheEffectsParameters) {
     EXPECT_TRUE(Has(events, LV2_CORE__connectionOptional)) << "hosts without atoms run it";
 }
 
+// Hosts save a session's control values, and presets hold theirs, under the ports'
+// symbols: these are the ones sessions saved with this plug-in use, at these indexes, and
+// they stay whatever the parameters come to be called.
+TEST_F(Bundle, PortSymbolsAreTheOnesSavedSessionsUse) {
+    const std::vector<std::string> saved{
+        "delay_rate", "delay_time", "host_sync", "ping_pong", "pan_width", "feedback", "freq",
+        "dry_mix",    "wet_mix",    "in_l",      "in_r",      "out_l",     "out_r",    "control"};
+    ASSERT_EQ(lilv_plugin_get_num_ports(plugin_), saved.size());
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        const LilvPort* port = lilv_plugin_get_port_by_index(plugin_, static_cast<uint32_t>(i));
+        EXPECT_EQ(lilv_node_as_string(lilv_port_get_symbol(plugin_, port)), saved[i]) << i;
+    }
+}
+
 // Every factory program is a preset of the same name and values, and nothing else is.
 TEST_F(Bundle, PresetsAreTheFactoryPrograms) {
     UridMap urids;
-    EffectHost effect;
-    IPlugVST* plug = effect.Plug();
+    const Lv2Plug plug = Described();
+    ASSERT_TRUE(plug);
     std::map<std::string, std::vector<float>> programs;
     for (int p = 1; p <= 20; ++p)
         programs[plug->PresetName(p)] = ProgramPortValues(p);
 
     std::map<std::string, std::vector<float>> presets;
     LilvNodes* related = lilv_plugin_get_related(plugin_, Uri(LV2_PRESETS__Preset));
-    LILV_FOREACH (nodes, it, related) {
+    LILV_FOREACH(nodes, it, related) {
         const LilvNode* preset = lilv_nodes_get(related, it);
         lilv_world_load_resource(world_, preset);
         LilvState* state = lilv_state_new_from_world(world_, urids.Feature(), preset);
@@ -154,8 +174,8 @@ TEST_F(Bundle, PresetsAreTheFactoryPrograms) {
         std::map<std::string, float>& bySymbol = emitted.bySymbol;
         std::vector<float> values;
         for (int i = 0; i < plug->NParams(); ++i)
-            values.push_back(bySymbol.count(PortSymbol(plug->GetParam(i)->Name()))
-                                 ? bySymbol[PortSymbol(plug->GetParam(i)->Name())]
+            values.push_back(bySymbol.count(plug->GetParam(i)->Symbol())
+                                 ? bySymbol[plug->GetParam(i)->Symbol()]
                                  : -12345.0f);
         presets[lilv_state_get_label(state)] = values;
         lilv_state_free(state);
@@ -173,8 +193,8 @@ TEST_F(Bundle, ThePanelIsAnX11Ui) {
     EXPECT_TRUE(lilv_ui_is_a(ui, Uri("http://lv2plug.in/ns/extensions/ui#X11UI")));
     EXPECT_STREQ(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)),
                  lilv_node_as_uri(lilv_plugin_get_library_uri(plugin_)));
-    LilvNodes* required = lilv_world_find_nodes(world_, lilv_ui_get_uri(ui),
-                                                Uri(LV2_CORE__requiredFeature), nullptr);
+    LilvNodes* required =
+        lilv_world_find_nodes(world_, lilv_ui_get_uri(ui), Uri(LV2_CORE__requiredFeature), nullptr);
     ASSERT_EQ(lilv_nodes_size(required), 1u);
     EXPECT_STREQ(lilv_node_as_uri(lilv_nodes_get_first(required)),
                  "http://lv2plug.in/ns/extensions/ui#parent");

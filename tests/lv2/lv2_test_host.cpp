@@ -1,6 +1,7 @@
 #include "lv2/lv2_test_host.h"
 
-#include "lv2/effect_host.h"
+#include "lv2/plug_lv2.h"
+#include "lv2/port_values.h"
 #include "vsthost/host_callback.h"
 #include "vsthost/plugin_instance.h"
 
@@ -59,10 +60,10 @@ Lv2Instance::Lv2Instance(UridMap& urids, const Options& options)
     : urids_(urids), descriptor_(PluginDescriptor()), controls_(kParams),
       disconnected_(kEventPort + 1, false) {
     const int32_t maxBlock = options.maxBlock.value_or(0);
-    const LV2_Options_Option option[] = {
-        {LV2_OPTIONS_INSTANCE, 0, urids.Map(LV2_BUF_SIZE__maxBlockLength), sizeof(int32_t),
-         urids.Map(LV2_ATOM__Int), &maxBlock},
-        {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+    const LV2_Options_Option option[] = {{LV2_OPTIONS_INSTANCE, 0,
+                                          urids.Map(LV2_BUF_SIZE__maxBlockLength), sizeof(int32_t),
+                                          urids.Map(LV2_ATOM__Int), &maxBlock},
+                                         {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
     const LV2_Feature mapFeature{LV2_URID__map, urids.Feature()};
     const LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(option)};
     std::vector<const LV2_Feature*> features;
@@ -136,8 +137,7 @@ void Lv2Instance::ConnectEvents(std::uint32_t frames) {
     sequence->atom.type = urids_.Map(LV2_ATOM__Sequence);
     sequence->atom.size = static_cast<uint32_t>(events_.size() - sizeof(LV2_Atom));
     sequence->body.unit = 0;
-    if (!disconnected_[kEventPort])
-        descriptor_->connect_port(handle_, kEventPort, events_.data());
+    if (!disconnected_[kEventPort]) descriptor_->connect_port(handle_, kEventPort, events_.data());
 }
 
 Stereo Lv2Instance::Render(const Stereo& in, std::size_t block, bool inPlace) {
@@ -157,8 +157,7 @@ Stereo Lv2Instance::Render(const Stereo& in, std::size_t block, bool inPlace) {
                 descriptor_->connect_port(handle_, static_cast<uint32_t>(kAudioIn + c),
                                           inPlace ? outs[c] : ins[c]);
             if (!disconnected_[static_cast<std::size_t>(kAudioOut + c)])
-                descriptor_->connect_port(handle_, static_cast<uint32_t>(kAudioOut + c),
-                                          outs[c]);
+                descriptor_->connect_port(handle_, static_cast<uint32_t>(kAudioOut + c), outs[c]);
         }
         descriptor_->run(handle_, n);
     }
@@ -172,8 +171,8 @@ const LV2_State_Interface* StateInterface(const LV2_Descriptor* d) {
 } // namespace
 
 LV2_State_Status Lv2Instance::Save(SavedState& state) {
-    auto store = [](LV2_State_Handle h, uint32_t key, const void* value, size_t size,
-                    uint32_t type, uint32_t flags) {
+    auto store = [](LV2_State_Handle h, uint32_t key, const void* value, size_t size, uint32_t type,
+                    uint32_t flags) {
         auto* s = static_cast<SavedState*>(h);
         const auto* bytes = static_cast<const std::uint8_t*>(value);
         s->values[key] = {{bytes, bytes + size}, type, flags};
@@ -222,10 +221,11 @@ Stereo RenderVst(const Stereo& in, std::size_t block, int program, double tempo,
 }
 
 std::vector<float> ProgramPortValues(int program) {
-    EffectHost effect;
-    effect.Dispatch(effSetProgram, 0, program);
+    const Lv2Plug plug = CreateLv2Plug(nullptr);
+    plug->OpenForHost();
+    plug->ChangeProgram(program);
     std::vector<float> values;
-    for (int i = 0; i < effect.NumParams(); ++i)
-        values.push_back(effect.PortValue(i));
+    for (int i = 0; i < plug->NParams(); ++i)
+        values.push_back(PortValue(*plug, i));
     return values;
 }

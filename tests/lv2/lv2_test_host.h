@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-constexpr const char* kPluginUri = "https://talvo.audio/plugins/velmorande";
+constexpr const char* kPluginUri = VELMORANDE_LV2_URI;
 constexpr int kParams = 9;
 constexpr int kAudioIn = 9, kAudioOut = 11, kEventPort = 13;
 

@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
 # The bundle in the LV2 world's own tools.
-# Usage: lv2_tools_test.sh lv2info|lv2apply|jalv LV2_DIR HOST VST_PLUGIN
+# Usage: lv2_tools_test.sh lv2info|lv2apply|jalv LV2_DIR PLUGIN_URI HOST VST_PLUGIN
 #   lv2info   the Turtle files pass lv2_validate; lilv reads nine control ports with their
 #             ranges, and the 20 presets
 #   lv2apply  lv2apply's render at 120 bpm equals velmorande-host's VST 2.x render
 #   jalv      jalv (GTK) shows the panel in its window, without an X error
 set -euo pipefail
-mode=$1 lv2dir=$2 host=$3 vst=$4
+mode=$1 lv2dir=$2 uri=$3 host=$4 vst=$5
 export LV2_PATH=$lv2dir
-uri=https://talvo.audio/plugins/velmorande
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }

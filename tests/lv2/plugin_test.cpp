@@ -51,8 +51,8 @@ TEST(Lv2Plugin, SoundsAsTheVstLibraryAt120Bpm) {
     for (const Case& c : {Case{kHarp, 512, 512, false}, Case{kHarp, 1, 1000, false},
                           Case{kTriplet, 5000, 333, true}, Case{kDotted, 64, 4096, true},
                           Case{0, 700, 512, false}}) {
-        SCOPED_TRACE(::testing::Message() << "program " << c.program << ", blocks "
-                                          << c.lv2Block << "/" << c.vstBlock);
+        SCOPED_TRACE(::testing::Message()
+                     << "program " << c.program << ", blocks " << c.lv2Block << "/" << c.vstBlock);
         const Stereo vst = RenderVst(in, c.vstBlock, c.program, 120.0);
         ASSERT_NE(vst, in) << "the effect is heard";
         EXPECT_TRUE(RenderLv2(urids, in, c.lv2Block, c.program, c.inPlace) == vst);
@@ -104,8 +104,7 @@ TEST(Lv2Plugin, TakesTheTempoFromTimePosition) {
         lv2.SendTempo(0, 90.0f);
         lv2.SendTempo(30000, 140.0f);
         lv2.Activate();
-        EXPECT_TRUE(lv2.Render(in, all) ==
-                    RenderVst(in, 512, kHarp, 90.0, {{30000, 140.0}}));
+        EXPECT_TRUE(lv2.Render(in, all) == RenderVst(in, 512, kHarp, 90.0, {{30000, 140.0}}));
     }
     const LV2_URID doubleType = urids.Map(LV2_ATOM__Double);
     for (float bad : {0.0f, -10.0f, std::numeric_limits<float>::quiet_NaN(),
@@ -154,6 +153,27 @@ TEST(Lv2Plugin, PortValuesOutsideTheirRange) {
     EXPECT_TRUE(render(-3.0f) == render(0.0f));
     // Set before the first run: the effect keeps its own default (60), not the program's 80.
     EXPECT_TRUE(render(std::numeric_limits<float>::quiet_NaN()) == render(60.0f));
+}
+
+// A NaN or an infinity on either input is heard as silence: the output is that of the same
+// input with zeros there, and the feedback never carries it round.
+TEST(Lv2Plugin, NonFiniteInputOnEitherSideIsHeardAsSilence) {
+    UridMap urids;
+    const Stereo in = TestSignal(static_cast<std::size_t>(kRate), kRate);
+    const float inf = std::numeric_limits<float>::infinity();
+    const float poison[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf};
+    for (int side = 0; side < 2; ++side) {
+        SCOPED_TRACE(side == 0 ? "left" : "right");
+        Stereo poisoned = in, zeroed = in;
+        for (std::size_t k = 0; k < std::size(poison); ++k) {
+            (side == 0 ? poisoned.left : poisoned.right)[3000 + 7 * k] = poison[k];
+            (side == 0 ? zeroed.left : zeroed.right)[3000 + 7 * k] = 0.0f;
+        }
+        const Stereo heard = RenderLv2(urids, poisoned, 512, kHarp);
+        EXPECT_TRUE(heard == RenderLv2(urids, zeroed, 512, kHarp));
+        for (std::size_t i = 0; i < heard.Frames(); ++i)
+            ASSERT_TRUE(std::isfinite(heard.left[i]) && std::isfinite(heard.right[i])) << i;
+    }
 }
 
 // An unconnected input is silence; an unconnected output and event port are no fault.
@@ -223,10 +243,9 @@ TEST(Lv2Plugin, StateRestoresTheSound) {
         LV2_State_Status status;
     };
     const SavedState empty;
-    for (const Case& c : {Case{&truncated, LV2_STATE_ERR_UNKNOWN},
-                          Case{&garbage, LV2_STATE_ERR_UNKNOWN},
-                          Case{&wrongType, LV2_STATE_ERR_BAD_TYPE},
-                          Case{&empty, LV2_STATE_ERR_NO_PROPERTY}}) {
+    for (const Case& c :
+         {Case{&truncated, LV2_STATE_ERR_UNKNOWN}, Case{&garbage, LV2_STATE_ERR_UNKNOWN},
+          Case{&wrongType, LV2_STATE_ERR_BAD_TYPE}, Case{&empty, LV2_STATE_ERR_NO_PROPERTY}}) {
         Lv2Instance lv2(urids);
         EXPECT_EQ(lv2.Restore(*c.state), c.status);
         lv2.Activate();

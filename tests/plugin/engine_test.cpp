@@ -306,6 +306,15 @@ TEST(Engine, NonFiniteInputIsHeardAsSilence) {
                 p.inR[50] = nan;
                 c.inR[50] = 0.0;
             }
+            // Blocks poisoned on one side only: each side is looked at.
+            if (b == 3) {
+                p.inL[10] = nan;
+                c.inL[10] = 0.0;
+            }
+            if (b == 5) {
+                p.inR[20] = -inf;
+                c.inR[20] = 0.0;
+            }
             p.Process(poisoned);
             c.Process(clean);
             for (int i = 0; i < 512; ++i) {

@@ -149,6 +149,49 @@ TEST(AudioCallbacks, SingleOutputsHaveNoDenormals) {
     }
 }
 
+// A NaN or an infinity in single-precision input, on either side, is heard as silence by
+// both single-precision callbacks: the output is that of zeros there, and stays finite as
+// the echoes come round.
+TEST(AudioCallbacks, NonFiniteSingleInputOnEitherSideIsSilence) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float poison[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf};
+    for (bool accumulate : {false, true}) {
+        for (int side = 0; side < 2; ++side) {
+            SCOPED_TRACE(::testing::Message() << (accumulate ? "process" : "processReplacing")
+                                              << (side == 0 ? ", left" : ", right"));
+            LoadedPlugin plugin;
+            AEffect* poisoned = OpenPlaying(plugin);
+            AEffect* clean = OpenPlaying(plugin);
+            std::vector<float> in[2][2]; // [poisoned, clean][left, right]
+            for (auto& pair : in) {
+                pair[0] = ToFloat(Tone(0.03));
+                pair[1] = ToFloat(Tone(0.05));
+            }
+            for (std::size_t k = 0; k < std::size(poison); ++k) {
+                in[0][side][600 + 13 * k] = poison[k];
+                in[1][side][600 + 13 * k] = 0.0f;
+            }
+            std::vector<float> out[2][2];
+            AEffect* effects[2] = {poisoned, clean};
+            for (int e = 0; e < 2; ++e) {
+                out[e][0].assign(kFrames, 0.0f);
+                out[e][1].assign(kFrames, 0.0f);
+                AEffect* fx = effects[e];
+                for (int done = 0; done < kFrames; done += 512) {
+                    float* ins[2] = {in[e][0].data() + done, in[e][1].data() + done};
+                    float* outs[2] = {out[e][0].data() + done, out[e][1].data() + done};
+                    (accumulate ? fx->process : fx->processReplacing)(fx, ins, outs, 512);
+                }
+            }
+            for (int c = 0; c < 2; ++c) {
+                EXPECT_EQ(out[0][c], out[1][c]) << "channel " << c;
+                for (float v : out[0][c])
+                    ASSERT_TRUE(std::isfinite(v)) << "channel " << c;
+            }
+        }
+    }
+}
+
 TEST(AudioCallbacks, AccumulatingAddsReplacingOverwrites) {
     LoadedPlugin plugin;
     AEffect* a = plugin.Open();

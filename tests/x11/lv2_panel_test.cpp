@@ -26,7 +26,7 @@
 namespace {
 
 constexpr int kWidth = 530, kHeight = 210;
-constexpr const char* kPluginUri = "https://talvo.audio/plugins/velmorande";
+constexpr const char* kPluginUri = VELMORANDE_LV2_URI;
 enum Port : std::uint32_t {
     kDelayRate = 0,
     kDelayTime,
