@@ -1,6 +1,6 @@
-#include "atomic_file.h"
+#include "host/atomic_file.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,8 +1,8 @@
-#include "audio_diff.h"
+#include "host/audio_diff.h"
 
-#include "audio_file.h"
-#include "json.h"
-#include "signal_stats.h"
+#include "host/audio_file.h"
+#include "host/json.h"
+#include "host/signal_stats.h"
 
 #include <algorithm>
 #include <cmath>

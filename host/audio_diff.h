@@ -1,7 +1,7 @@
 // Compares two audio files sample by sample.
 #pragma once
 
-#include "audio_stream.h"
+#include "host/audio_stream.h"
 
 #include <cstdint>
 #include <filesystem>

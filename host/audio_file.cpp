@@ -1,6 +1,6 @@
-#include "audio_file.h"
+#include "host/audio_file.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <sndfile.h>
 

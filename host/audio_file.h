@@ -2,9 +2,9 @@
 // committed, and the choice of output container and encoding.
 #pragma once
 
-#include "atomic_file.h"
-#include "audio_stream.h"
-#include "output_target.h"
+#include "host/atomic_file.h"
+#include "host/audio_stream.h"
+#include "host/output_target.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,10 +1,10 @@
-#include "automation.h"
+#include "host/automation.h"
 
-#include "fx_file.h"
-#include "host_error.h"
-#include "json.h"
-#include "plugin_params.h"
-#include "plugin_state.h"
+#include "host/command_errors.h"
+#include "host/fx_file.h"
+#include "host/json.h"
+#include "host/plugin_params.h"
+#include "host/plugin_state.h"
 
 #include <algorithm>
 #include <cmath>

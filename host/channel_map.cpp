@@ -1,6 +1,6 @@
-#include "channel_map.h"
+#include "host/channel_map.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,9 +1,9 @@
-#include "editor_picture.h"
+#include "host/editor_picture.h"
 
-#include "atomic_file.h"
 #include "bitmap/heap_bitmap.h"
 #include "bitmap/png_writer.h"
-#include "host_error.h"
+#include "host/atomic_file.h"
+#include "host/command_errors.h"
 #include "vst/editor_picture.h"
 
 #include <algorithm>

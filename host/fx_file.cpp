@@ -1,7 +1,7 @@
-#include "fx_file.h"
+#include "host/fx_file.h"
 
-#include "atomic_file.h"
-#include "host_error.h"
+#include "host/atomic_file.h"
+#include "host/command_errors.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,8 +1,8 @@
 // velmorande-host: renders audio files through a VST 2.x plug-in.
-#include "app.h"
-#include "host_error.h"
-#include "options.h"
-#include "terminal.h"
+#include "host/app.h"
+#include "host/command_errors.h"
+#include "host/options.h"
+#include "host/terminal.h"
 
 #ifdef VELMORANDE_HOST_VALIDATE
 #include "validate.h"

@@ -1,6 +1,6 @@
-#include "options.h"
+#include "host/options.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <cmath>
 #include <cstdio>

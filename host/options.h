@@ -1,8 +1,8 @@
 // The command line of velmorande-host.
 #pragma once
 
-#include "plugin_params.h"
-#include "renderer.h"
+#include "host/plugin_params.h"
+#include "host/renderer.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "output_target.h"
+#include "host/output_target.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 namespace vhost {
 

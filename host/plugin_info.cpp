@@ -1,9 +1,9 @@
-#include "plugin_info.h"
+#include "host/plugin_info.h"
 
-#include "fx_file.h"
-#include "text_match.h"
-#include "json.h"
-#include "plugin_state.h"
+#include "host/fx_file.h"
+#include "host/json.h"
+#include "host/plugin_state.h"
+#include "host/text_match.h"
 
 #include <algorithm>
 #include <vector>

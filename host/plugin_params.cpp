@@ -1,7 +1,7 @@
-#include "plugin_params.h"
+#include "host/plugin_params.h"
 
-#include "host_error.h"
-#include "text_match.h"
+#include "host/command_errors.h"
+#include "host/text_match.h"
 
 #include <algorithm>
 #include <cctype>

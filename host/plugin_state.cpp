@@ -1,6 +1,6 @@
-#include "plugin_state.h"
+#include "host/plugin_state.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,7 +3,7 @@
 // through its parameters and program opcodes otherwise.
 #pragma once
 
-#include "fx_file.h"
+#include "host/fx_file.h"
 #include "vsthost/plugin_instance.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
-#include "renderer.h"
+#include "host/renderer.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <algorithm>
 #include <chrono>
@@ -111,10 +111,10 @@ namespace {
 class Stage {
 public:
     Stage(const RenderStage& stage, const ChannelMap& map, Precision precision, VstInt32 block)
-        : plugin_(*stage.plugin), automation_(stage.automation), effect_(&plugin_.effect()),
-          inputs_(plugin_.numInputs()), outputs_(plugin_.numOutputs()), map_(map),
-          mode_(chooseProcessMode(plugin_, precision)), floatIn_(inputs_, block),
-          floatOut_(outputs_, block), doubleIn_(inputs_, block), doubleOut_(outputs_, block),
+        : plugin_(*stage.plugin), automation_(stage.automation), inputs_(plugin_.numInputs()),
+          outputs_(plugin_.numOutputs()), map_(map), mode_(chooseProcessMode(plugin_, precision)),
+          floatIn_(inputs_, block), floatOut_(outputs_, block), doubleIn_(inputs_, block),
+          doubleOut_(outputs_, block),
           interleaved_(static_cast<std::size_t>(block) * static_cast<std::size_t>(outputs_)),
           floatInAt_(floatIn_.pointers.size()), floatOutAt_(floatOut_.pointers.size()),
           doubleInAt_(doubleIn_.pointers.size()), doubleOutAt_(doubleOut_.pointers.size()) {}
@@ -188,7 +188,6 @@ private:
 
     PluginInstance& plugin_;
     Automation* automation_;
-    AEffect* effect_;
     int inputs_, outputs_;
     ChannelMap map_;
     ProcessMode mode_;

@@ -3,10 +3,10 @@
 // processing off again (also when something throws).
 #pragma once
 
-#include "audio_stream.h"
-#include "automation.h"
-#include "channel_map.h"
-#include "signal_stats.h"
+#include "host/audio_stream.h"
+#include "host/automation.h"
+#include "host/channel_map.h"
+#include "host/signal_stats.h"
 #include "vsthost/plugin_instance.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "text_match.h"
+#include "host/text_match.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,11 +1,11 @@
 // 60 s of stereo audio through the plug-in: the processing callback called directly,
 // the host's render loop around it, and the host's whole job on WAV files, with the
 // decoding of the input measured on its own so it can be set aside.
-#include "audio_file.h"
-#include "audio_stream.h"
+#include "host/audio_file.h"
+#include "host/audio_stream.h"
+#include "host/renderer.h"
 #include "vsthost/host_callback.h"
 #include "vsthost/plugin_instance.h"
-#include "renderer.h"
 
 #include <benchmark/benchmark.h>
 #include <sndfile.h>

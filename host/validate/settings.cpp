@@ -1,6 +1,6 @@
 #include "settings.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <charconv>
 

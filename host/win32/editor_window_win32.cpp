@@ -1,6 +1,6 @@
-#include "editor_window.h"
+#include "host/editor_window.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 namespace vhost {
 

@@ -1,4 +1,4 @@
-#include "audio_diff.h"
+#include "host/audio_diff.h"
 
 #include <gtest/gtest.h>
 

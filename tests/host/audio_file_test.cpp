@@ -1,5 +1,5 @@
-#include "audio_file.h"
-#include "host_error.h"
+#include "host/audio_file.h"
+#include "host/command_errors.h"
 #include "test_support.h"
 
 #include <sndfile.h>

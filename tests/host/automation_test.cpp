@@ -1,8 +1,8 @@
 // Parameter automation: reading the file, the values between keyframes, and a render whose
 // gain changes on the exact frame. Also the time signature the plug-in is told.
-#include "automation.h"
-#include "host_error.h"
-#include "renderer.h"
+#include "host/automation.h"
+#include "host/command_errors.h"
+#include "host/renderer.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

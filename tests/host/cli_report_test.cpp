@@ -1,7 +1,7 @@
 // What velmorande-host says about the audio: channels dropped or mixed, samples that are not
 // numbers, clipping, inputs cut short, refused state and instruments; and the rules for
 // values on the command line.
-#include "fx_file.h"
+#include "host/fx_file.h"
 #include "test_support.h"
 
 #include <sndfile.h>

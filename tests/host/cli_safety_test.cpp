@@ -1,7 +1,7 @@
 // What velmorande-host does to the files it is given: never replace a node that is not a
 // regular file, never overwrite INPUT under another name, standard output for "-", bare
 // plug-in names and output extensions.
-#include "audio_diff.h"
+#include "host/audio_diff.h"
 #include "test_support.h"
 
 #include <sndfile.h>

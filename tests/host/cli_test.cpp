@@ -1,5 +1,5 @@
 // The velmorande-host executable end to end: exit codes, messages and files.
-#include "fx_file.h"
+#include "host/fx_file.h"
 #include "test_support.h"
 
 #include <sndfile.h>

@@ -1,5 +1,5 @@
-#include "fx_file.h"
-#include "host_error.h"
+#include "host/command_errors.h"
+#include "host/fx_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "host_error.h"
-#include "options.h"
+#include "host/command_errors.h"
+#include "host/options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Renders through a real VST 2.x plug-in from the system when one is installed (Debian's
 // dpf-plugins-vst, for example); skipped otherwise.
-#include "audio_stream.h"
-#include "plugin_info.h"
-#include "plugin_params.h"
-#include "plugin_state.h"
-#include "renderer.h"
+#include "host/audio_stream.h"
+#include "host/plugin_info.h"
+#include "host/plugin_params.h"
+#include "host/plugin_state.h"
+#include "host/renderer.h"
+#include "host/text_match.h"
 #include "test_support.h"
-#include "text_match.h"
 
 #include <gtest/gtest.h>
 

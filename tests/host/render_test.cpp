@@ -1,7 +1,7 @@
 // Renders through the fixture gain effect loaded from its shared library.
-#include "audio_stream.h"
-#include "host_error.h"
-#include "renderer.h"
+#include "host/audio_stream.h"
+#include "host/command_errors.h"
+#include "host/renderer.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

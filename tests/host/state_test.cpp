@@ -1,7 +1,7 @@
 // .fxp/.fxb files written from and read into the fixture effect, with and without chunks.
-#include "host_error.h"
-#include "plugin_params.h"
-#include "plugin_state.h"
+#include "host/command_errors.h"
+#include "host/plugin_params.h"
+#include "host/plugin_state.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

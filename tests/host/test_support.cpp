@@ -1,7 +1,7 @@
 #include "test_support.h"
 
-#include "audio_file.h"
-#include "host_error.h"
+#include "host/audio_file.h"
+#include "host/command_errors.h"
 
 #include <sndfile.h>
 

@@ -1,15 +1,15 @@
 // The host against the project's own plug-in library, when the build has it.
-#include "audio_stream.h"
 #include "bitmap/pixel_bitmap.h"
 #include "bitmap/png_loader.h"
-#include "demo_phrase.h"
-#include "editor_picture.h"
-#include "host_error.h"
-#include "plugin_params.h"
-#include "plugin_state.h"
-#include "renderer.h"
+#include "host/audio_stream.h"
+#include "host/command_errors.h"
+#include "host/demo_phrase.h"
+#include "host/editor_picture.h"
+#include "host/plugin_params.h"
+#include "host/plugin_state.h"
+#include "host/renderer.h"
+#include "host/text_match.h"
 #include "test_support.h"
-#include "text_match.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-// Errors the command-line host reports to the user; the message is meant to be read as it is.
+// The errors of a command line beside the host library's HostError: each has its own exit
+// code, and its message is meant to be read as it is.
 #pragma once
 
 #include "vsthost/host_error.h"
