@@ -2,22 +2,19 @@
 #include "host/app.h"
 #include "host/command_errors.h"
 #include "host/options.h"
+#include "host/standard_output.h"
 #include "host/terminal.h"
-
-#ifdef VELMORANDE_HOST_VALIDATE
 #include "validate.h"
-#endif
 
 #include <iostream>
 #include <string>
 #include <vector>
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-#ifdef VELMORANDE_HOST_VALIDATE
+namespace {
+
+int run(const std::vector<std::string>& args, std::ostream& out) {
     if (!args.empty() && args.front() == "validate")
-        return vhost::validate::runValidate({args.begin() + 1, args.end()}, std::cout, std::cerr);
-#endif
+        return vhost::validate::runValidate({args.begin() + 1, args.end()}, out, std::cerr);
     vhost::Options options;
     try {
         options = vhost::parseOptions(args);
@@ -26,5 +23,18 @@ int main(int argc, char** argv) {
         return 2;
     }
     vhost::catchInterrupts();
-    return vhost::runHost(options, std::cout, std::cerr, vhost::stderrIsTerminal());
+    return vhost::runHost(options, out, std::cerr, vhost::stderrIsTerminal());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    vhost::StandardOutput standardOutput;
+    int code = run({argv + 1, argv + argc}, standardOutput.stream());
+    // Data that never reached standard output is a failure, whatever the command.
+    if (const std::string failure = standardOutput.finish(); !failure.empty()) {
+        std::cerr << "velmorande-host: " << failure << '\n';
+        if (code == 0) code = 1;
+    }
+    return code;
 }

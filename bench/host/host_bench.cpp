@@ -74,7 +74,7 @@ const std::filesystem::path& InputFile() {
         std::vector<double> music = Music();
         vhost::AudioFileWriter writer(p, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kRate);
         writer.write(music.data(), kFrames);
-        writer.commit();
+        writer.finish();
         return p;
     }();
     return path;
@@ -144,7 +144,7 @@ static void BM_HostRenderFiles(benchmark::State& state) {
         vhost::AudioFileWriter writer(output, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kRate);
         vhost::RenderSettings settings;
         vhost::render(*plugin, reader, writer, settings);
-        writer.commit();
+        writer.finish();
     }
     std::filesystem::remove(output);
     state.SetItemsProcessed(state.iterations() * kFrames);

@@ -30,7 +30,7 @@ std::filesystem::path TenMinutes() {
             }
             writer.write(block.data(), std::min<std::int64_t>(4096, kFrames - start));
         }
-        writer.commit();
+        writer.finish();
         return p;
     }();
     return path;

@@ -55,7 +55,7 @@ TEST_F(CliReport, ChannelsAreMappedAndEveryDropOrMixIsSaid) {
              // A right-only stereo file through a one-input plug-in is not silence.
              {FIXTURE_MONO, {0.0, 0.5}, "", 0, {0.25, 0.25}, "mixed to mono"},
              {FIXTURE_MONO, {0.0, 0.5}, "2", 0, {0.5, 0.5}, "note: "},
-             {FIXTURE_GAIN, {0.1, 0.2}, "1", 2, {nan}, "names 1 inputs"},
+             {FIXTURE_GAIN, {0.1, 0.2}, "1", 2, {nan}, "names 1 input,"},
              {FIXTURE_GAIN, {0.1, 0.2}, "1,3", 2, {nan}, "not a channel"},
              {FIXTURE_GAIN, {0.1, 0.2}, "1,0+2", 2, {nan}, "0 stands alone"},
          }) {
@@ -145,7 +145,7 @@ TEST_F(CliReport, ClippingACutShortInputARefusedChunkAndAnInstrumentAreSaid) {
     program.opaque = true;
     program.name = "odd";
     program.chunk = {1, 2, 3}; // not the size the fixture takes
-    writeBinaryFile(dir / "odd.fxp", encodeProgram(program));
+    test::writeBytes(dir / "odd.fxp", encodeProgram(program));
     fs::remove(out());
     auto chunk = runHostExecutable({FIXTURE_GAIN_CHUNKS, "--load", (dir / "odd.fxp").string(),
                                     (dir / "whole.wav").string(), out().string()});

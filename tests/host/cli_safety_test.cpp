@@ -116,7 +116,7 @@ TEST_F(CliSafety, InputUnderAnotherNameIsNeverOverwritten) {
         std::vector<std::string> all = {FIXTURE_GAIN, "-P", "Gain=50"};
         all.insert(all.end(), args.begin(), args.end());
         auto r = runHostExecutable(all);
-        EXPECT_EQ(r.exitCode, 1) << args[1];
+        EXPECT_EQ(r.exitCode, 2) << args[1];
         EXPECT_TRUE(contains(r.err, "is INPUT") || contains(r.err, "same file") ||
                     contains(r.err, "is OUTPUT"))
             << r.err;

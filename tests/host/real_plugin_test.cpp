@@ -78,7 +78,7 @@ TEST_F(RealPlugin, ParametersByDisplayedValueAndStateRoundTrip) {
     EXPECT_NEAR(plugin->getParameter(0), 0.3f, 0.01f);
 
     test::TempDir dir;
-    saveStateFile(*plugin, dir / "state.fxp");
+    test::saveState(*plugin, dir / "state.fxp");
     auto other = PluginInstance::load(path, host);
     std::vector<std::string> warnings;
     loadStateFile(*other, dir / "state.fxp", warnings);

@@ -2,6 +2,8 @@
 
 #include "host/audio_file.h"
 #include "host/command_errors.h"
+#include "host/output_file.h"
+#include "host/plugin_state.h"
 
 #include <sndfile.h>
 
@@ -71,7 +73,17 @@ std::vector<VstInt32> FixtureLibrary::opcodes(const std::vector<VstInt32>& ignor
 void writeAudio(const std::filesystem::path& path, const AudioData& audio) {
     AudioFileWriter writer(path, audio.format, audio.channels, audio.sampleRate);
     writer.write(audio.samples.data(), static_cast<std::int64_t>(audio.frames()));
-    writer.commit();
+    writer.finish();
+}
+
+void writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    writeWholeFile(path, bytes, path.string());
+}
+
+std::string saveState(PluginInstance& plugin, const std::filesystem::path& path) {
+    const StateFile state = captureStateFile(plugin, path);
+    writeBytes(path, state.bytes);
+    return state.kind;
 }
 
 AudioData readAudio(const std::filesystem::path& path) {

@@ -4,8 +4,11 @@
 
 #include "fixture_plugin/fixture_trace.h"
 #include "vsthost/dynamic_library.h"
+#include "vsthost/plugin_instance.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,9 @@ struct AudioData {
 };
 
 void writeAudio(const std::filesystem::path& path, const AudioData& audio);
+void writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// The plug-in's state as the file `path` names; returns "program" or "bank".
+std::string saveState(PluginInstance& plugin, const std::filesystem::path& path);
 AudioData readAudio(const std::filesystem::path& path);
 // A sine of the given frequency and amplitude on every channel, channel c delayed c samples.
 AudioData sine(int channels, int sampleRate, std::size_t frames, double frequency, double amplitude,

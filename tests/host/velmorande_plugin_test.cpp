@@ -59,7 +59,7 @@ TEST_F(VelmorandePlugin, BankFilesRoundTrip) {
     plugin->setProgram(3);
     applyParameter(*plugin, parseParamAssignment("Wet Mix=33"));
     test::TempDir dir;
-    saveStateFile(*plugin, dir / "bank.fxb");
+    test::saveState(*plugin, dir / "bank.fxb");
     HostCallback otherHost;
     auto other = PluginInstance::load(kVelmorandePlugin, otherHost);
     std::vector<std::string> warnings;
@@ -94,7 +94,7 @@ TEST_F(VelmorandePlugin, RendersTheDemoPhraseInBothPrecisions) {
 
 TEST_F(VelmorandePlugin, PicturesItsEditorForTheCurrentState) {
     test::TempDir dir;
-    saveEditorPicture(*plugin, dir / "editor.png");
+    test::writeBytes(dir / "editor.png", editorPictureAsPng(*plugin));
     auto picture = LoadPngFile((dir / "editor.png").string().c_str());
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->Width(), 530);
@@ -103,7 +103,7 @@ TEST_F(VelmorandePlugin, PicturesItsEditorForTheCurrentState) {
     auto pixelAt = [](const PixelBitmap& b, int x, int y) { return b.Bits()[y * b.RowSpan() + x]; };
     const std::uint32_t lit = pixelAt(*picture, 122, 93);
     applyParameter(*plugin, parseParamAssignment("Host Sync=No"));
-    saveEditorPicture(*plugin, dir / "editor-off.png");
+    test::writeBytes(dir / "editor-off.png", editorPictureAsPng(*plugin));
     auto off = LoadPngFile((dir / "editor-off.png").string().c_str());
     ASSERT_NE(off, nullptr);
     EXPECT_NE(pixelAt(*off, 122, 93), lit);
@@ -112,9 +112,7 @@ TEST_F(VelmorandePlugin, PicturesItsEditorForTheCurrentState) {
 TEST(EditorPicture, RefusedByPluginsWithoutOne) {
     HostCallback host;
     auto plugin = PluginInstance::load(FIXTURE_GAIN, host);
-    test::TempDir dir;
-    EXPECT_THROW(saveEditorPicture(*plugin, dir / "none.png"), HostError);
-    EXPECT_FALSE(std::filesystem::exists(dir / "none.png"));
+    EXPECT_THROW(editorPictureAsPng(*plugin), HostError);
 }
 
 } // namespace
