@@ -5,7 +5,7 @@
 
 #include <cmath>
 #include <limits>
-#include <set>
+#include <map>
 #include <string_view>
 
 namespace vhost {
@@ -26,7 +26,8 @@ struct Parsing {
     Options& o;
     const std::vector<std::string>& args;
     std::vector<std::string> positional;
-    std::set<std::string> given; // options already set, per plug-in for the plug-in's own
+    // The options already set (per plug-in for the plug-in's own), by setting.
+    std::map<std::string, std::string> given;
     PluginSetup& plugin() { return o.chain.back(); }
 };
 
@@ -273,13 +274,15 @@ Value checked(const OptionSpec& s, const std::string& text) {
 
 // Each setting once (for each plug-in): a second value would silently replace the first.
 void checkOnce(Parsing& p, const OptionSpec& s) {
-    if (s.repeatable || s.kind == Kind::Flag) return;
+    if (s.repeatable || (s.kind == Kind::Flag && s.slot.empty())) return;
     std::string key(s.slot.empty() ? s.name : s.slot);
     if (s.perPlugin) key += "#" + std::to_string(p.o.chain.size());
-    if (!p.given.insert(key).second)
-        throw UsageError(dashed(s) + " is given twice" +
-                         (s.perPlugin && p.o.chain.size() > 1 ? " for one plug-in" : "") +
-                         " (see --help)");
+    const auto [first, isNew] = p.given.emplace(key, dashed(s));
+    if (isNew) return;
+    const std::string forOne = s.perPlugin && p.o.chain.size() > 1 ? " for one plug-in" : "";
+    if (first->second == dashed(s)) throw UsageError(dashed(s) + " is given twice" + forOne);
+    throw UsageError(first->second + " and " + dashed(s) + " both set the " + std::string(s.slot) +
+                     forOne);
 }
 
 // Reads the options and operands of one command; stops at --help.

@@ -170,9 +170,25 @@ TEST_F(CliReport, CommandLineValuesFollowOneRule) {
     for (const Case& c : std::vector<Case>{
              {{"-t100"}, 0, ""},
              {{"-PGain=50"}, 0, ""},
-             {{"-P", "Gain=inf"}, 2, "not a finite number"},
-             {{"-P", "Gain=nan"}, 2, "not a finite number"},
-             {{"-P", "Gain=nann"}, 2, "not a finite number"},
+             {{"-P", "Gain=inf"}, 2, "not a decimal number"},
+             {{"-P", "Gain=nan"}, 2, "not a decimal number"},
+             {{"-P", "Gain=nann"}, 2, "not a decimal number"},
+             // Numbers are decimal, wherever the command line takes one.
+             {{"-P", "Gain=0x10"}, 2, "not a decimal number"},
+             {{"-P", "Gain=0x1n"}, 2, "not a decimal number"},
+             {{"--tempo", "0x10"}, 2, "--tempo needs a number, got '0x10'"},
+             {{"--tail", "inf"}, 2, "--tail needs a number"},
+             // A parameter that shows texts takes one of them, in any case, and no number.
+             {{"-P", "Invert=on"}, 0, ""},
+             {{"-P", "Invert=1"}, 1, "give one of Off, On, or a normalised value"},
+             {{"-P", "Invert=0.5"}, 1, "give one of Off, On"},
+             {{"-P", "Invert=1n"}, 0, ""},
+             // A setting given twice would silently lose the first.
+             {{"--save", "a.fxp", "--save", "b.fxp"}, 2, "--save is given twice"},
+             {{"-t", "90", "--tempo=100"}, 2, "--tempo is given twice"},
+             {{"--float", "--encoding", "pcm16"},
+              2,
+              "--float and --encoding both set the encoding"},
              // Out of range is refused the same way, plain or normalised.
              {{"-P", "Gain=250"}, 1, "outside the range of parameter 'Gain'"},
              {{"-P", "Gain=1.5n"}, 1, "outside 0..1"},
