@@ -16,17 +16,15 @@
 namespace vhost {
 namespace {
 
+// The categories of effGetPlugCategory, by number as the interface publishes them.
 std::string categoryName(VstIntPtr category) {
-    switch (category) {
-    case kPlugCategEffect:
-        return "effect";
-    case kPlugCategSynth:
-        return "instrument";
-    case 0:
-        return "unknown";
-    default:
-        return "category " + std::to_string(category);
-    }
+    static constexpr const char* kNames[] = {"unknown",         "effect",          "instrument",
+                                             "analysis",        "mastering",       "spatialiser",
+                                             "room effect",     "surround effect", "restoration",
+                                             "offline process", "shell",           "generator"};
+    if (category >= 0 && category < static_cast<VstIntPtr>(std::size(kNames)))
+        return kNames[category];
+    return "category " + std::to_string(category) + " (not one the interface names)";
 }
 
 const char* answer(VstIntPtr v) {
@@ -79,7 +77,9 @@ void printPluginInfo(PluginInstance& plugin, std::ostream& out) {
     const AEffect& e = plugin.effect();
     out << "Effect:      " << trimmed(plugin.effectName()) << '\n';
     out << "Vendor:      " << trimmed(plugin.vendorString()) << '\n';
-    out << "Product:     " << trimmed(plugin.productString()) << '\n';
+    // Many plug-ins leave the product name empty; no line then.
+    if (const std::string product = trimmed(plugin.productString()); !product.empty())
+        out << "Product:     " << product << '\n';
     out << "Version:     " << e.version << " (vendor version "
         << plugin.dispatch(effGetVendorVersion) << ")\n";
     out << "Unique id:   " << hex32(e.uniqueID) << " '" << fourCCText(e.uniqueID) << "'\n";

@@ -77,6 +77,15 @@ TEST(AudioFile, WritingIntoAMissingDirectoryFails) {
         HostError);
 }
 
+TEST(AudioFile, EightBitPcmIsOneEncodingStoredAsTheContainerStoresIt) {
+    const int wav8 = SF_FORMAT_WAV | SF_FORMAT_PCM_U8, aiff8 = SF_FORMAT_AIFF | SF_FORMAT_PCM_S8;
+    EXPECT_EQ(chooseOutputFormat("", "pcm8", "out.wav", 0, 2, 44100), wav8);
+    EXPECT_EQ(chooseOutputFormat("", "pcm8", "out.aiff", 0, 2, 44100), aiff8);
+    EXPECT_EQ(chooseOutputFormat("", "", "out.wav", aiff8, 2, 44100), wav8);
+    EXPECT_EQ(chooseOutputFormat("", "", "out.aiff", wav8, 2, 44100), aiff8);
+    EXPECT_EQ(chooseOutputFormat("", "", "out.wav", wav8, 2, 44100), wav8);
+}
+
 TEST(AudioFile, OutputFormatFollowsNameThenInput) {
     const int wavFloat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     const int flac16 = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;

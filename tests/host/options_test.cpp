@@ -1,5 +1,6 @@
 #include "host/command_errors.h"
 #include "host/options.h"
+#include "host/text_match.h"
 
 #include <gtest/gtest.h>
 
@@ -197,13 +198,38 @@ TEST(Options, ChainsAutomationAndTheRest) {
         EXPECT_THROW(parse(bad), UsageError) << bad[1];
 }
 
+TEST(Options, NumbersAreDecimalAndSettingsAreGivenOnce) {
+    double v = 0.0;
+    for (const char* text : {"40", "-2.5", ".5", "1e3", "+7", "3."})
+        EXPECT_TRUE(parseDecimal(text, v)) << text;
+    for (const char* text : {"0x10", "inf", "nan", " 5", "5 ", "", "1e", "e3", "--1", "1,5"})
+        EXPECT_FALSE(parseDecimal(text, v)) << text;
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"-t", "0x10", "fx.so", "a", "b"},
+             {"-b", "1e9", "fx.so", "a", "b"},
+             {"-b", "2.5", "fx.so", "a", "b"},
+             {"--save", "a", "--save", "b", "fx.so"},
+             {"-p", "1", "--program", "2", "fx.so", "a", "b"},
+             {"--float", "--encoding=pcm16", "fx.so", "a", "b"},
+             {"-r", "48000", "--rate", "48000", "fx.so", "a", "b"},
+             {"a.so", "--then", "b.so", "--load", "x", "--load", "y", "i", "o"},
+         })
+        EXPECT_THROW(parse(bad), UsageError) << bad[1];
+    // Each plug-in of a chain has its own.
+    Options o = parse({"--save", "a.fxp", "a.so", "--then", "b.so", "--save", "b.fxp"});
+    EXPECT_EQ(o.chain[0].saveState, "a.fxp");
+    EXPECT_EQ(o.chain[1].saveState, "b.fxp");
+}
+
 TEST(Options, UsageDocumentsEveryOption) {
     std::string text = usageText();
     for (const char* option :
-         {"--tempo", "--rate",           "--block-size", "--precision", "--tail",     "--program",
-          "--param", "--load",           "--save",       "--format",    "--encoding", "--float",
-          "--info",  "--demo",           "--quiet",      "--help",      "--channels", "--automate",
-          "--then",  "--time-signature", "--json",       "diff A B",    "--tolerance"})
+         {"--tempo",      "--rate",     "--block-size", "--precision", "--tail",
+          "--program",    "--param",    "--load",       "--save",      "--format",
+          "--encoding",   "--float",    "--info",       "--demo",      "--quiet",
+          "--help",       "--channels", "--automate",   "--then",      "--time-signature",
+          "--json",       "diff A B",   "--tolerance",  "--force",     "--editor",
+          "--editor-png", "--version",  "validate"})
         EXPECT_NE(text.find(option), std::string::npos) << option;
     EXPECT_NE(text.find("0.4n"), std::string::npos);
 }

@@ -37,9 +37,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::vector<std::string> TempDir::files() const {
+std::vector<std::string> TempDir::listed(const std::filesystem::path& directory) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_))
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -115,7 +115,7 @@ AudioData sine(int channels, int sampleRate, std::size_t frames, double frequenc
 
 namespace {
 
-std::string quote(const std::string& arg) {
+std::string quoteForShell(const std::string& arg) {
     std::string q = "'";
     for (char c : arg) {
         if (c == '\'')
@@ -135,17 +135,25 @@ std::string slurp(const std::filesystem::path& path) {
 
 } // namespace
 
-CommandResult runHostExecutable(const std::vector<std::string>& args) {
+std::string shellQuoted(const std::string& word) {
+    return quoteForShell(word);
+}
+
+CommandResult runHostExecutable(const std::vector<std::string>& args,
+                                const std::vector<std::string>& prefix) {
     TempDir capture;
-    std::string command = quote(HOST_EXECUTABLE);
+    std::string command;
+    for (const auto& p : prefix)
+        command += quoteForShell(p) + ' ';
+    command += quoteForShell(HOST_EXECUTABLE);
     for (const auto& a : args) {
         command += ' ';
-        command += quote(a);
+        command += quoteForShell(a);
     }
     command += " </dev/null >";
-    command += quote((capture / "out").string());
+    command += quoteForShell((capture / "out").string());
     command += " 2>";
-    command += quote((capture / "err").string());
+    command += quoteForShell((capture / "err").string());
     int status = std::system(command.c_str());
     CommandResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

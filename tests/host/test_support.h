@@ -27,7 +27,8 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
     // Names of the files in the directory, sorted.
-    std::vector<std::string> files() const;
+    std::vector<std::string> files() const { return listed(path_); }
+    static std::vector<std::string> listed(const std::filesystem::path& directory);
 
 private:
     std::filesystem::path path_;
@@ -70,7 +71,12 @@ struct CommandResult {
     std::string err;
 };
 
-// Runs velmorande-host with the arguments (each quoted for the shell).
-CommandResult runHostExecutable(const std::vector<std::string>& args);
+// Runs velmorande-host with the arguments (each quoted for the shell), standard input empty;
+// `prefix` comes before it ({"env", "TMPDIR=..."}, {"setpriv", ...}).
+CommandResult runHostExecutable(const std::vector<std::string>& args,
+                                const std::vector<std::string>& prefix = {});
+
+// A word for the shell, in single quotes.
+std::string shellQuoted(const std::string& word);
 
 } // namespace vhost::test

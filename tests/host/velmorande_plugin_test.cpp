@@ -55,6 +55,22 @@ TEST_F(VelmorandePlugin, ParametersAndProgramsByName) {
     EXPECT_THROW(applyParameter(*plugin, parseParamAssignment("Ping Pong=Sideways")), HostError);
 }
 
+TEST_F(VelmorandePlugin, ANoteValueIsOneOfItsTextsNeverANumber) {
+    applyParameter(*plugin, parseParamAssignment("Delay Rate=1/4"));
+    const float quarter = plugin->getParameter(0);
+    for (const char* number : {"1", "2", "0.5", "0.25", "4"}) {
+        EXPECT_THROW(
+            applyParameter(*plugin, parseParamAssignment(std::string("Delay Rate=") + number)),
+            HostError)
+            << number;
+        EXPECT_EQ(plugin->getParameter(0), quarter) << number;
+    }
+    EXPECT_EQ(applyParameter(*plugin, parseParamAssignment("Delay Rate=1/32t")).display, "1/32T");
+    EXPECT_EQ(applyParameter(*plugin, parseParamAssignment("Delay Rate=0.5n")).normalized, 0.5f);
+    // A numeric parameter still takes numbers: the survey put everything back.
+    EXPECT_EQ(applyParameter(*plugin, parseParamAssignment("Feedback=40")).display, "40");
+}
+
 TEST_F(VelmorandePlugin, BankFilesRoundTrip) {
     plugin->setProgram(3);
     applyParameter(*plugin, parseParamAssignment("Wet Mix=33"));

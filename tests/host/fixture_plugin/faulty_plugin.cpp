@@ -7,7 +7,8 @@
 //   exit       calls _exit(0) there, as if all were well
 //   hang       never returns from that call
 //   crash-open raises SIGSEGV in effOpen
-// One parameter, "Level" (display "0.50"), so state files can be saved.
+// One parameter, "Level" (display "0.50"), so state files can be saved; category 6 (room
+// effect) and no product string, for --info.
 #include "vst/aeffect.h"
 
 #include <unistd.h>
@@ -104,6 +105,9 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
         return 1;
     case effGetVstVersion:
         return 2400;
+    case effGetPlugCategory:
+        return 6; // a room effect; no product string
+
     default:
         return 0;
     }
