@@ -59,8 +59,8 @@ struct RenderReport {
     }
 };
 
-// Called after every block with the fraction done (0..1; 0 while the length is unknown);
-// it may throw to stop the render.
+// Called after every chunk (a whole number of blocks, at least 8192 frames) with the
+// fraction done (0..1; 0 while the length is unknown); it may throw to stop the render.
 using ProgressFn = std::function<void(double)>;
 
 // The callback a precision uses: replacing when the plug-in can, else the accumulating

@@ -125,7 +125,7 @@ TEST_F(CliSafety, EveryWritePathWritesIntoNodesAndThroughLinksWithoutReplacingTh
                 ASSERT_EQ(mkfifo(at.c_str(), 0644), 0);
                 // The reader, with a time limit should the host replace the FIFO instead.
                 shell("timeout 20 cat " + shellQuoted(at) + " > " + shellQuoted(node.written) +
-                      " 2>/dev/null </dev/null &");
+                      " 2>" + shellQuoted(base / "cat.err") + " &");
             } else if (kind == "link") {
                 std::ofstream(node.written) << "old";
                 fs::create_symlink(node.written, at);
@@ -197,7 +197,7 @@ TEST_F(CliSafety, NoFileIsNamedTwiceWhenOneOfTheNamesWritesIt) {
     }
     // The plug-in library a bare name stands for is ./name.
     EXPECT_EQ(shell("cd " + shellQuoted(dir.path()) + " && " + shellQuoted(HOST_EXECUTABLE) +
-                    " plug.so --save ./plug.so 2>/dev/null"),
+                    " plug.so --save ./plug.so 2>" + shellQuoted(dir / "err.txt")),
               2);
     // Reading one file twice harms nothing: one plug-in twice in a chain.
     auto r = runHostExecutable({plug, "--then", plug, "-q", in, out});
