@@ -1,7 +1,6 @@
 // velmorande-host on its standard streams: every command's standard output checked to the
 // last byte, what a plug-in prints kept out of the host's data, and INPUT "-" from a pipe
 // read as the same file would be, in every container.
-#include "host/audio_diff.h"
 #include "host/json.h"
 #include "test_support.h"
 
@@ -19,20 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::contains;
 using test::runHostExecutable;
+using test::sameAudio;
+using test::shell;
 using test::shellQuoted;
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-int shell(const std::string& command) {
-    return WEXITSTATUS(std::system(command.c_str()));
-}
-
-bool sameAudio(const fs::path& a, const fs::path& b) {
-    return diffAudioFiles(a, b, 0.0).within(0.0);
-}
+using test::slurp;
 
 class CliStreams : public ::testing::Test {
 protected:

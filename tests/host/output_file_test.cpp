@@ -14,14 +14,10 @@ namespace vhost {
 namespace {
 
 namespace fs = std::filesystem;
+using test::slurp;
 
 std::vector<std::uint8_t> bytes(const std::string& text) {
     return {text.begin(), text.end()};
-}
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST(OutputFile, NothingAppearsUnderTheNameBeforeCommit) {

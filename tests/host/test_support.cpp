@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include "host/audio_diff.h"
 #include "host/audio_file.h"
 #include "host/command_errors.h"
 #include "host/output_file.h"
@@ -126,14 +127,21 @@ std::string quoteForShell(const std::string& arg) {
     return q + "'";
 }
 
+} // namespace
+
 std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-} // namespace
+int shell(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool sameAudio(const std::filesystem::path& a, const std::filesystem::path& b) {
+    return diffAudioFiles(a, b, 0.0).within(0.0);
+}
 
 std::string shellQuoted(const std::string& word) {
     return quoteForShell(word);

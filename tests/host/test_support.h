@@ -78,5 +78,13 @@ CommandResult runHostExecutable(const std::vector<std::string>& args,
 
 // A word for the shell, in single quotes.
 std::string shellQuoted(const std::string& word);
+// Runs a shell command; its exit status.
+int shell(const std::string& command);
+
+// A whole file's bytes ("" when it cannot be read).
+std::string slurp(const std::filesystem::path& path);
+// The same audio, sample for sample (the bytes may differ: a float WAV's PEAK chunk holds
+// the time of writing).
+bool sameAudio(const std::filesystem::path& a, const std::filesystem::path& b);
 
 } // namespace vhost::test
