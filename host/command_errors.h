@@ -4,6 +4,9 @@
 
 #include "vsthost/host_error.h"
 
+#include <functional>
+#include <ostream>
+
 namespace vhost {
 
 // HostError: something about the plug-in, the files or the system went wrong: exit code 1.
@@ -17,5 +20,8 @@ struct UsageError : HostError {
 struct InterruptedError : HostError {
     InterruptedError() : HostError("interrupted; nothing was written") {}
 };
+
+// Runs a command's body and turns what it throws into a message on `err` and an exit code.
+int withExitCode(std::ostream& err, const std::function<int()>& body);
 
 } // namespace vhost

@@ -15,15 +15,11 @@ namespace {
 int run(const std::vector<std::string>& args, std::ostream& out) {
     if (!args.empty() && args.front() == "validate")
         return vhost::validate::runValidate({args.begin() + 1, args.end()}, out, std::cerr);
-    vhost::Options options;
-    try {
-        options = vhost::parseOptions(args);
-    } catch (const vhost::UsageError& e) {
-        std::cerr << "velmorande-host: " << e.what() << '\n';
-        return 2;
-    }
-    vhost::catchInterrupts();
-    return vhost::runHost(options, out, std::cerr, vhost::stderrIsTerminal());
+    return vhost::withExitCode(std::cerr, [&] {
+        const vhost::Options options = vhost::parseOptions(args);
+        vhost::catchInterrupts();
+        return vhost::runHost(options, out, std::cerr, vhost::stderrIsTerminal());
+    });
 }
 
 } // namespace
