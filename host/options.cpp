@@ -19,7 +19,7 @@ enum Command : unsigned { kMain = 1, kDiff = 2 };
 
 enum class Kind { Flag, Number, Integer, Text };
 
-struct OptionSpec;
+struct OptionRow;
 
 // The parser's state while it walks the arguments.
 struct Parsing {
@@ -42,7 +42,7 @@ using Apply = void (*)(Parsing&, const Value&);
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
 // One row of the table the parser, the help text and the range checks all read.
-struct OptionSpec {
+struct OptionRow {
     char shortName;         // 0: none
     std::string_view name;  // the long name, without "--"
     std::string_view value; // what the value is called in the help; empty for a flag
@@ -104,7 +104,7 @@ std::string nonEmpty(const Value& v, const char* option, const char* what) {
 }
 
 // clang-format off
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRow kOptions[] = {
     {'t', "tempo", "BPM", Kind::Number, Section::Rendering, kMain, 1, 999, kDefaultTempo,
      "host tempo told to the plug-in, {range} (default {default})",
      [](Parsing& p, const Value& v) { p.o.tempo = v.number; }},
@@ -239,27 +239,27 @@ constexpr OptionSpec kOptions[] = {
 };
 // clang-format on
 
-const OptionSpec* findLong(std::string_view name, unsigned command) {
-    for (const OptionSpec& s : kOptions)
+const OptionRow* findLong(std::string_view name, unsigned command) {
+    for (const OptionRow& s : kOptions)
         if (s.name == name && (s.commands & command)) return &s;
     return nullptr;
 }
 
-const OptionSpec* findShort(char name, unsigned command) {
-    for (const OptionSpec& s : kOptions)
+const OptionRow* findShort(char name, unsigned command) {
+    for (const OptionRow& s : kOptions)
         if (name && s.shortName == name && (s.commands & command)) return &s;
     return nullptr;
 }
 
-std::string dashed(const OptionSpec& s) {
+std::string dashed(const OptionRow& s) {
     return "--" + std::string(s.name);
 }
 
-std::string rangeText(const OptionSpec& s) {
+std::string rangeText(const OptionRow& s) {
     return shortNumber(s.min) + "-" + shortNumber(s.max);
 }
 
-Value checked(const OptionSpec& s, const std::string& text) {
+Value checked(const OptionRow& s, const std::string& text) {
     Value v{text, 0.0};
     if (s.kind != Kind::Number && s.kind != Kind::Integer) return v;
     const bool number = parseDecimal(text, v.number);
@@ -273,7 +273,7 @@ Value checked(const OptionSpec& s, const std::string& text) {
 }
 
 // Each setting once (for each plug-in): a second value would silently replace the first.
-void checkOnce(Parsing& p, const OptionSpec& s) {
+void checkOnce(Parsing& p, const OptionRow& s) {
     if (s.repeatable || (s.kind == Kind::Flag && s.slot.empty())) return;
     std::string key(s.slot.empty() ? s.name : s.slot);
     if (s.perPlugin) key += "#" + std::to_string(p.o.chain.size());
@@ -290,7 +290,7 @@ void walk(Parsing& p, std::size_t first, unsigned command) {
     const auto& args = p.args;
     for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const OptionSpec* spec = nullptr;
+        const OptionRow* row = nullptr;
         std::optional<std::string> attached;
         if (arg == "--") {
             p.positional.insert(p.positional.end(),
@@ -298,32 +298,32 @@ void walk(Parsing& p, std::size_t first, unsigned command) {
             return;
         } else if (arg.starts_with("--")) {
             const auto eq = arg.find('=');
-            spec = findLong(std::string_view(arg).substr(2, eq == std::string::npos ? eq : eq - 2),
-                            command);
+            row = findLong(std::string_view(arg).substr(2, eq == std::string::npos ? eq : eq - 2),
+                           command);
             if (eq != std::string::npos) attached = arg.substr(eq + 1);
         } else if (arg.size() > 1 && arg[0] == '-') {
             // Short options that take a value may have it attached: -t100, -PGain=3.
-            spec = findShort(arg[1], command);
+            row = findShort(arg[1], command);
             if (arg.size() > 2) {
-                if (spec && spec->kind == Kind::Flag) spec = nullptr;
+                if (row && row->kind == Kind::Flag) row = nullptr;
                 attached = arg.substr(2);
             }
         } else {
             p.positional.push_back(arg);
             continue;
         }
-        if (!spec)
+        if (!row)
             throw UsageError("unknown option " + arg +
                              (command == kDiff ? " for diff (see --help)" : " (see --help)"));
         Value value;
-        if (spec->kind == Kind::Flag) {
-            if (attached) throw UsageError(dashed(*spec) + " takes no value");
+        if (row->kind == Kind::Flag) {
+            if (attached) throw UsageError(dashed(*row) + " takes no value");
         } else {
             if (!attached && i + 1 >= args.size()) throw UsageError(arg + " needs a value");
-            value = checked(*spec, attached ? *attached : args[++i]);
+            value = checked(*row, attached ? *attached : args[++i]);
         }
-        checkOnce(p, *spec);
-        spec->apply(p, value);
+        checkOnce(p, *row);
+        row->apply(p, value);
         if (p.o.mode == Mode::Help || p.o.mode == Mode::Version) return;
     }
 }
@@ -386,7 +386,7 @@ std::string wrapped(std::string_view text, std::size_t indent, std::size_t width
 constexpr std::size_t kHelpColumn = 27;
 constexpr std::size_t kHelpWidth = 92;
 
-std::string helpText(const OptionSpec& s) {
+std::string helpText(const OptionRow& s) {
     std::string text(s.help);
     auto fill = [&text](std::string_view key, const std::string& with) {
         for (std::size_t at; (at = text.find(key)) != std::string::npos;)
@@ -399,7 +399,7 @@ std::string helpText(const OptionSpec& s) {
 
 std::string optionLines(Section section) {
     std::string out;
-    for (const OptionSpec& s : kOptions) {
+    for (const OptionRow& s : kOptions) {
         if (s.section != section) continue;
         std::string head = s.shortName ? std::string("  -") + s.shortName + ", " : "      ";
         head += dashed(s);
