@@ -1,7 +1,7 @@
 // What velmorande-host does for a parsed command line.
 #pragma once
 
-#include "options.h"
+#include "host/options.h"
 
 #include <ostream>
 

@@ -1,8 +1,8 @@
-#include "audio_diff.h"
+#include "host/audio_diff.h"
 
-#include "audio_file.h"
-#include "json.h"
-#include "signal_stats.h"
+#include "host/audio_file.h"
+#include "host/json.h"
+#include "host/signal_stats.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,8 +37,11 @@ AudioDiff diffAudio(AudioSource& a, AudioSource& b, double tolerance) {
                 const double y = bufB[static_cast<std::size_t>(f * d.channelsB + c)];
                 double diff = std::fabs(x - y);
                 if (!std::isfinite(diff)) {
-                    // Equal infinities are equal; NaN against anything is a mismatch.
-                    if (x == y) continue;
+                    // inf - inf and NaN - NaN are NaN, but the samples are the same.
+                    if (x == y || (std::isnan(x) && std::isnan(y))) {
+                        ++d.nonFiniteMatches;
+                        continue;
+                    }
                     ++d.nonFiniteMismatches;
                     if (d.firstDifferent < 0) d.firstDifferent = frame + f;
                     continue;
@@ -97,8 +100,9 @@ void printDiff(const AudioDiff& d, double tolerance, std::ostream& out) {
         << ")";
     if (d.maxFrame >= 0) out << " at frame " << d.maxFrame << ", channel " << d.maxChannel + 1;
     out << "\nRMS diff:  " << db(d.rmsDifference) << '\n';
-    if (d.nonFiniteMismatches)
-        out << "non-finite: " << d.nonFiniteMismatches << " samples differ as NaN or infinity\n";
+    if (d.nonFiniteMatches || d.nonFiniteMismatches)
+        out << "non-finite: " << d.nonFiniteMatches << " the same in both, "
+            << d.nonFiniteMismatches << " different (NaN or infinite samples)\n";
     out << "first frame beyond tolerance " << tolerance << ": ";
     if (d.firstDifferent >= 0)
         out << d.firstDifferent << '\n';
@@ -132,6 +136,7 @@ void printDiffJson(const AudioDiff& d, double tolerance, std::ostream& out) {
         j.value("maxChannel", d.maxChannel + 1);
     }
     j.value("rmsDifferenceDb", SignalStats::toDb(d.rmsDifference));
+    j.value("nonFiniteMatches", static_cast<long long>(d.nonFiniteMatches));
     j.value("nonFiniteMismatches", static_cast<long long>(d.nonFiniteMismatches));
     if (d.firstDifferent >= 0)
         j.value("firstDifferentFrame", static_cast<long long>(d.firstDifferent));

@@ -1,7 +1,7 @@
 // Compares two audio files sample by sample.
 #pragma once
 
-#include "audio_stream.h"
+#include "host/audio_stream.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -18,8 +18,11 @@ struct AudioDiff {
     int maxChannel = -1;
     double rmsDifference = 0.0;       // over the common frames and channels
     std::int64_t firstDifferent = -1; // first frame differing by more than the tolerance
-    std::int64_t nonFiniteMismatches =
-        0; // NaN or infinities that differ (count as above any tolerance)
+    // Samples that are NaN or infinite in either file, over the common frames and channels:
+    // the same in both (NaN and NaN, or one infinity) count as equal, the others as beyond
+    // any tolerance.
+    std::int64_t nonFiniteMatches = 0;
+    std::int64_t nonFiniteMismatches = 0;
 
     bool sameShape() const {
         return framesA == framesB && channelsA == channelsB && sampleRateA == sampleRateB;

@@ -1,6 +1,8 @@
-#include "audio_file.h"
+#include "host/audio_file.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
+#include "host/file_system.h"
+#include "host/text_match.h"
 
 #include <sndfile.h>
 
@@ -8,8 +10,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
 #include <limits>
 
 namespace vhost {
@@ -56,8 +56,9 @@ constexpr NamedFormat kEncodings[] = {
     {"pcm32", SF_FORMAT_PCM_32, "32-bit PCM"},
     {"float", SF_FORMAT_FLOAT, "32-bit float"},
     {"double", SF_FORMAT_DOUBLE, "64-bit float"},
+    // One name for 8-bit PCM: containers store it signed (AIFF) or unsigned (WAV).
     {"pcm8", SF_FORMAT_PCM_S8, "8-bit PCM"},
-    {"pcmu8", SF_FORMAT_PCM_U8, "8-bit unsigned PCM"},
+    {"pcm8", SF_FORMAT_PCM_U8, "8-bit unsigned PCM"},
     {"vorbis", SF_FORMAT_VORBIS, "Vorbis"},
     {"opus", SF_FORMAT_OPUS, "Opus"},
     {"mp3", SF_FORMAT_MPEG_LAYER_III, "MPEG layer III"},
@@ -101,40 +102,95 @@ bool valid(int format, int channels, int sampleRate) {
     return sf_format_check(&info) != 0;
 }
 
+// 8-bit PCM as the container stores it.
+int containerEncoding(int major, int encoding, int channels, int sampleRate) {
+    if (encoding != SF_FORMAT_PCM_S8 && encoding != SF_FORMAT_PCM_U8) return encoding;
+    return valid(major | SF_FORMAT_PCM_S8, channels, sampleRate) ? SF_FORMAT_PCM_S8
+                                                                 : SF_FORMAT_PCM_U8;
+}
+
+std::string extensionOf(const std::filesystem::path& output) {
+    std::string ext = output == "-" ? "" : lower(output.extension().string());
+    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+    return ext;
+}
+
 } // namespace
 
 void SndFileCloser::operator()(void* file) const noexcept {
     if (file) sf_close(static_cast<SNDFILE*>(file));
 }
 
-AudioFileReader::AudioFileReader(const std::filesystem::path& path) : path_(path) {
+namespace {
+
+std::string logOf(SNDFILE* file) {
+    std::string log(8192, '\0');
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    log.resize(log.find('\0'));
+    return log;
+}
+
+// libsndfile notes a data chunk longer than the file as "data : N (should be M)".
+bool announcesMoreThanItHolds(const std::string& log) {
+    return log.find("(should be") != std::string::npos;
+}
+
+// "*** Unknown chunk marker (BE1BA1C0) at position 88. Exiting parser.": bytes after the
+// announced data that are no chunk, typically audio behind a size field left at 0.
+std::string bytesNotRead(const std::string& log, std::int64_t frames) {
+    const std::size_t exiting = log.find("Exiting parser");
+    if (exiting == std::string::npos) return {};
+    long long length = -1, at = -1;
+    if (const std::size_t l = log.find("Length : "); l != std::string::npos)
+        length = std::atoll(log.c_str() + l + 9);
+    const std::size_t line = log.rfind('\n', exiting);
+    const std::size_t position = log.find("at position ", line == std::string::npos ? 0 : line);
+    if (position != std::string::npos && position < exiting)
+        at = std::atoll(log.c_str() + position + 12);
+    const std::string unread =
+        length > at && at >= 0
+            ? std::to_string(length - at) + " bytes from byte " + std::to_string(at) + " on"
+            : "bytes";
+    return "INPUT's header announces " + counted(frames, "frame") + ", but the file holds " +
+           unread +
+           " that are neither audio nor a chunk: its sizes are wrong (a recording "
+           "that was never finished?), and only the announced frames are read";
+}
+
+} // namespace
+
+AudioFileReader::AudioFileReader(const std::string& path)
+    : path_(path == "-" ? "standard input" : path) {
+    std::string failure;
+    const int fd = openSeekableForReading(path, failure);
+    if (fd < 0) throw HostError("cannot read audio file " + path_ + ": " + failure);
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.string().c_str(), SFM_READ, &info);
-    if (!file)
-        throw HostError("cannot read audio file " + path.string() + ": " + sf_strerror(nullptr));
+    // libsndfile closes the descriptor with the file, and also when it cannot open it.
+    SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
+    if (!file) throw HostError("cannot read audio file " + path_ + ": " + sf_strerror(nullptr));
     file_.reset(file);
     if (info.channels < 1 || info.samplerate < 1)
-        throw HostError("audio file " + path.string() + " has no channels or no sample rate");
+        throw HostError("audio file " + path_ + " has no channels or no sample rate");
     channels_ = info.channels;
     sampleRate_ = info.samplerate;
     frames_ = info.frames;
     format_ = info.format;
-    // libsndfile notes a data chunk longer than the file as "data : N (should be M)".
-    std::string log(4096, '\0');
-    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
-    cutShort_ = log.find("(should be") != std::string::npos;
+    const std::string log = logOf(file);
+    cutShort_ = announcesMoreThanItHolds(log);
+    unread_ = bytesNotRead(log, frames_);
 }
 
 std::int64_t AudioFileReader::read(double* interleaved, std::int64_t frames) {
     sf_count_t got = sf_readf_double(sf(file_), interleaved, frames);
     if (got < frames && sf_error(sf(file_)) != SF_ERR_NO_ERROR)
-        throw HostError("error reading " + path_.string() + ": " + sf_strerror(sf(file_)));
+        throw HostError("error reading " + path_ + ": " + sf_strerror(sf(file_)));
     return got;
 }
 
 AudioFileWriter::AudioFileWriter(const std::filesystem::path& path, int format, int channels,
-                                 int sampleRate)
-    : target_(resolveOutput(path)), channels_(channels), floating_(holdsAnyValue(format)) {
+                                 int sampleRate, const std::string& shownAs)
+    : path_(path), shownAs_(shownAs.empty() ? path.string() : shownAs), channels_(channels),
+      floating_(holdsAnyValue(format)) {
     SF_INFO info{};
     info.format = format;
     info.channels = channels;
@@ -143,14 +199,8 @@ AudioFileWriter::AudioFileWriter(const std::filesystem::path& path, int format, 
         throw HostError("cannot write " + describeFormat(format) + " with " +
                         std::to_string(channels) + " channels at " + std::to_string(sampleRate) +
                         " Hz");
-    // Most containers are finished by seeking back to the header, which pipes cannot do:
-    // devices, pipes and standard output get a finished file copied in on commit.
-    if (target_.kind == OutputKind::File)
-        temp_.emplace(target_.path);
-    else
-        temp_.emplace(std::filesystem::temp_directory_path() / "velmorande-host-output");
-    SNDFILE* handle = sf_open(temp_->path().string().c_str(), SFM_WRITE, &info);
-    if (!handle) throw HostError("cannot create " + path.string() + ": " + sf_strerror(nullptr));
+    SNDFILE* handle = sf_open(path.string().c_str(), SFM_WRITE, &info);
+    if (!handle) throw HostError("cannot create " + shownAs_ + ": " + sf_strerror(nullptr));
     file_.reset(handle);
     // Overs are clipped to full scale rather than wrapping around in integer encodings.
     sf_command(handle, SFC_SET_CLIPPING, nullptr, SF_TRUE);
@@ -183,31 +233,14 @@ void AudioFileWriter::write(const double* interleaved, std::int64_t frames) {
         }
     }
     sf_count_t put = sf_writef_double(sf(file_), data, frames);
-    if (put != frames)
-        throw HostError("cannot write " + target_.path.string() + ": " + sf_strerror(sf(file_)));
+    if (put != frames) throw HostError("cannot write " + shownAs_ + ": " + sf_strerror(sf(file_)));
 }
 
-void AudioFileWriter::commit() {
-    if (!file_) throw HostError("audio file committed twice");
+void AudioFileWriter::finish() {
+    if (!file_) throw HostError("audio file finished twice");
     sf_write_sync(sf(file_));
-    int error = sf_close(static_cast<SNDFILE*>(file_.release()));
-    if (error != 0)
-        throw HostError("cannot finish " + target_.path.string() + ": " + sf_error_number(error));
-    if (target_.kind == OutputKind::File) {
-        temp_->commit();
-        return;
-    }
-    std::ifstream in(temp_->path(), std::ios::binary);
-    if (target_.kind == OutputKind::StandardOutput) {
-        std::cout << in.rdbuf();
-        std::cout.flush();
-        if (!std::cout) throw HostError("cannot write the audio to standard output");
-        return;
-    }
-    std::ofstream out(target_.path, std::ios::binary);
-    out << in.rdbuf();
-    out.flush();
-    if (!out) throw HostError("cannot write " + target_.path.string());
+    const int error = sf_close(static_cast<SNDFILE*>(file_.release()));
+    if (error != 0) throw HostError("cannot finish " + shownAs_ + ": " + sf_error_number(error));
 }
 
 int chooseOutputFormat(const std::string& container, const std::string& encoding,
@@ -222,8 +255,7 @@ int chooseOutputFormat(const std::string& container, const std::string& encoding
         major = f->value;
         fixed = f->fixedEncoding;
     } else {
-        std::string ext = output == "-" ? "" : lower(output.extension().string());
-        if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+        const std::string ext = extensionOf(output);
         if (const Container* f = byName(kContainers, ext)) {
             major = f->value;
             fixed = f->fixedEncoding;
@@ -254,18 +286,23 @@ int chooseOutputFormat(const std::string& container, const std::string& encoding
         const NamedFormat* e = byName(kEncodings, encoding);
         if (!e)
             throw UsageError("unknown encoding '" + encoding +
-                             "' (pcm16, pcm24, pcm32, float, double)");
-        int format = major | e->value;
+                             "' (pcm8, pcm16, pcm24, pcm32, float, double)");
+        const int format = major | containerEncoding(major, e->value, channels, sampleRate);
         if (!valid(format, channels, sampleRate))
             throw UsageError(name + " cannot hold " + e->description + " audio");
         return format;
     }
-    int sub = inputFormat & SF_FORMAT_SUBMASK;
+    const int sub = containerEncoding(major, inputFormat & SF_FORMAT_SUBMASK, channels, sampleRate);
     if (inputFormat && valid(major | sub, channels, sampleRate)) return major | sub;
     for (int fallback : {SF_FORMAT_PCM_24, SF_FORMAT_PCM_16, SF_FORMAT_FLOAT})
         if (valid(major | fallback, channels, sampleRate)) return major | fallback;
     throw UsageError("no encoding suits this output format with " + std::to_string(channels) +
                      " channels at " + std::to_string(sampleRate) + " Hz");
+}
+
+int containerOfName(const std::filesystem::path& output) {
+    const Container* f = byName(kContainers, extensionOf(output));
+    return f ? f->value : 0;
 }
 
 int bytesPerSample(int format) {

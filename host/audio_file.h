@@ -1,16 +1,15 @@
-// Audio files through libsndfile: a reader, a writer that only replaces its target when
-// committed, and the choice of output container and encoding.
+// Audio files through libsndfile: a reader, a writer, and the choice of output container
+// and encoding. The writer writes the file it is given; the command line gives it the
+// staging file of an OutputFile.
 #pragma once
 
-#include "atomic_file.h"
-#include "audio_stream.h"
-#include "output_target.h"
+#include "host/audio_stream.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
 namespace vhost {
 
@@ -21,8 +20,9 @@ using SndFileHandle = std::unique_ptr<void, SndFileCloser>;
 
 class AudioFileReader final : public AudioSource {
 public:
-    // Throws HostError naming the file and libsndfile's reason.
-    explicit AudioFileReader(const std::filesystem::path& path);
+    // `path` "-" is standard input; a pipe is read to its end before anything else. Throws
+    // HostError naming the file and libsndfile's reason.
+    explicit AudioFileReader(const std::string& path);
     int channels() const override { return channels_; }
     double sampleRate() const override { return sampleRate_; }
     std::int64_t frames() const override { return frames_; }
@@ -31,35 +31,39 @@ public:
     int format() const noexcept { return format_; }
     // The header announces more audio than the file holds (libsndfile reads what is there).
     bool cutShort() const noexcept { return cutShort_; }
+    // The file holds bytes after the announced audio that libsndfile cannot read as a
+    // chunk, as when a data size was left at 0: a warning saying so, else empty.
+    const std::string& unreadBytes() const noexcept { return unread_; }
 
 private:
-    std::filesystem::path path_;
+    std::string path_;
     SndFileHandle file_;
     int channels_ = 0;
     double sampleRate_ = 0.0;
     std::int64_t frames_ = 0;
     int format_ = 0;
     bool cutShort_ = false;
+    std::string unread_;
 };
 
 class AudioFileWriter final : public AudioSink {
 public:
-    // `format` is libsndfile's format word. A regular file (or a link's target) is written
-    // through a temporary file beside it; a device or pipe directly; "-" to standard output.
-    AudioFileWriter(const std::filesystem::path& path, int format, int channels, int sampleRate);
+    // `format` is libsndfile's format word. Creates or truncates `path`; messages name the
+    // file `shownAs` when it is given.
+    AudioFileWriter(const std::filesystem::path& path, int format, int channels, int sampleRate,
+                    const std::string& shownAs = {});
     void write(const double* interleaved, std::int64_t frames) override;
-    // Finishes the file and renames it onto the target.
-    void commit();
+    // Completes the file; throws HostError when anything could not be written.
+    void finish();
 
     // Samples beyond full scale clipped by an integer encoding.
     std::int64_t clipped() const noexcept { return clipped_; }
     // NaN written as 0 and infinities as full scale, in encodings that cannot hold them.
     std::int64_t nonFiniteReplaced() const noexcept { return nonFiniteReplaced_; }
-    OutputKind kind() const noexcept { return target_.kind; }
 
 private:
-    OutputTarget target_;
-    std::optional<TemporaryFile> temp_;
+    std::filesystem::path path_;
+    std::string shownAs_;
     SndFileHandle file_;
     int channels_;
     bool floating_ = false; // the encoding holds any value: nothing is clipped or replaced
@@ -81,6 +85,9 @@ int chooseOutputFormat(const std::string& container, const std::string& encoding
 // `note` saying so); other containers with 32-bit sizes (AIFF, AU) that would pass it are
 // refused with a HostError. A negative `frames` (unknown length) keeps the format.
 int fitContainer(int format, int channels, std::int64_t frames, std::string& note);
+
+// The container an output name's extension asks for (SF_FORMAT_WAV...), 0 for none.
+int containerOfName(const std::filesystem::path& output);
 
 // Bytes of one sample in a format's encoding, 0 for compressed encodings.
 int bytesPerSample(int format);

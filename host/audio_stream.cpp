@@ -1,6 +1,6 @@
-#include "audio_stream.h"
+#include "host/audio_stream.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <algorithm>
 

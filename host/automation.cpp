@@ -1,10 +1,11 @@
-#include "automation.h"
+#include "host/automation.h"
 
-#include "fx_file.h"
-#include "host_error.h"
-#include "json.h"
-#include "plugin_params.h"
-#include "plugin_state.h"
+#include "host/command_errors.h"
+#include "host/fx_file.h"
+#include "host/json.h"
+#include "host/plugin_params.h"
+#include "host/plugin_state.h"
+#include "host/text_match.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,8 +40,10 @@ std::string where(const std::string& name) {
     return "automation of '" + name + "': ";
 }
 
+// The normalised value of point `point` (from 1) of a lane, as -P would set it.
 float normalisedValue(PluginInstance& plugin, VstInt32 index, const std::string& name,
-                      const JsonValue& v) {
+                      std::size_t point, const JsonValue& v) {
+    const std::string at = where(name) + "point " + std::to_string(point) + ": ";
     std::string text;
     if (v.isNumber()) {
         char buf[32];
@@ -49,10 +52,13 @@ float normalisedValue(PluginInstance& plugin, VstInt32 index, const std::string&
     } else if (v.isString()) {
         text = v.string();
     } else {
-        throw HostError(where(name) + "a value is a number or a text like \"1/8\" or \"0.4n\"");
+        throw HostError(at + "a value is a number or a text like \"1/8\" or \"0.4n\"");
     }
-    ParamAssignment a = parseParamAssignment(std::to_string(index) + "=" + text);
-    return applyParameter(plugin, a).normalized;
+    try {
+        return applyParameter(plugin, parseParamValue(std::to_string(index), text)).normalized;
+    } catch (const HostError& e) {
+        throw HostError(at + e.what());
+    }
 }
 
 } // namespace
@@ -94,9 +100,18 @@ Automation parseAutomation(PluginInstance& plugin, const std::string& json, doub
     if (!doc.isObject())
         throw HostError("an automation file is a JSON object of parameters (see --help)");
     std::vector<AutomationLane> lanes;
+    std::vector<std::string> keys;
     for (const auto& [name, keyframes] : doc.object()) {
         AutomationLane lane;
         lane.index = findParameter(plugin, name);
+        // Two lanes for one parameter would fight: the file names each once.
+        for (std::size_t k = 0; k < lanes.size(); ++k)
+            if (lanes[k].index == lane.index)
+                throw HostError("the keys \"" + keys[k] + "\" and \"" + name +
+                                "\" both name parameter " + std::to_string(lane.index) + " (" +
+                                trimmed(plugin.paramName(lane.index)) +
+                                "): give each parameter once");
+        keys.push_back(name);
         if (!keyframes.isObject())
             throw HostError(where(name) + "expected an object with \"points\"");
         for (const auto& [key, v] : keyframes.object())
@@ -120,14 +135,17 @@ Automation parseAutomation(PluginInstance& plugin, const std::string& json, doub
         // state is put back afterwards.
         const FxProgram before = captureProgram(plugin);
         for (const JsonValue& p : points->array()) {
+            const std::size_t number = lane.keys.size() + 1;
             if (!p.isArray() || p.array().size() != 2 || !p.array()[0].isNumber())
-                throw HostError(where(name) + "a point is a [time, value] pair");
+                throw HostError(where(name) + "point " + std::to_string(number) +
+                                " is not a [time, value] pair");
             const double time = p.array()[0].number();
             if (!(time >= 0.0) || time * framesPerUnit > 9e15)
-                throw HostError(where(name) + "a time is not a number of seconds or beats from 0");
+                throw HostError(where(name) + "point " + std::to_string(number) +
+                                ": the time is not a number of seconds or beats from 0");
             Keyframe key;
             key.frame = std::llround(time * framesPerUnit);
-            key.value = normalisedValue(plugin, lane.index, name, p.array()[1]);
+            key.value = normalisedValue(plugin, lane.index, name, number, p.array()[1]);
             lane.keys.push_back(key);
         }
         std::vector<std::string> ignored;
@@ -142,8 +160,11 @@ Automation parseAutomation(PluginInstance& plugin, const std::string& json, doub
 Automation loadAutomation(PluginInstance& plugin, const std::filesystem::path& path,
                           double sampleRate, double tempo) {
     std::vector<std::uint8_t> bytes = readBinaryFile(path);
+    std::string text(bytes.begin(), bytes.end());
+    // Editors that save UTF-8 "with signature" put a byte-order mark first.
+    if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
     try {
-        return parseAutomation(plugin, std::string(bytes.begin(), bytes.end()), sampleRate, tempo);
+        return parseAutomation(plugin, text, sampleRate, tempo);
     } catch (const UsageError& e) {
         throw HostError(path.string() + ": " + e.what());
     } catch (const HostError& e) {

@@ -1,6 +1,7 @@
-#include "channel_map.h"
+#include "host/channel_map.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
+#include "host/text_match.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -47,8 +48,9 @@ ChannelMap explicitMap(const std::string& mapping, int sourceChannels, int input
     }
     std::vector<std::string> items = split(mapping, ',');
     if (static_cast<int>(items.size()) != inputs)
-        throw UsageError("--channels " + mapping + " names " + std::to_string(items.size()) +
-                         " inputs, but the plug-in has " + std::to_string(inputs));
+        throw UsageError("--channels " + mapping + " names " +
+                         counted(static_cast<std::int64_t>(items.size()), "input") +
+                         ", but the plug-in has " + std::to_string(inputs));
     std::vector<bool> used(static_cast<std::size_t>(sourceChannels), false);
     for (const std::string& item : items) {
         if (item.empty()) throw UsageError("--channels " + mapping + " has an empty item");

@@ -1,4 +1,4 @@
-#include "demo_phrase.h"
+#include "host/demo_phrase.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,13 +3,13 @@
 
 #include "vsthost/plugin_instance.h"
 
-#include <filesystem>
+#include <cstdint>
+#include <vector>
 
 namespace vhost {
 
-// Asks the plug-in for a picture of its editor as a freshly opened window would show it
-// and writes it as a PNG. Throws HostError when the plug-in offers no picture or the file
-// cannot be written; nothing is left half-written.
-void saveEditorPicture(PluginInstance& plugin, const std::filesystem::path& file);
+// Asks the plug-in for a picture of its editor as a freshly opened window would show it;
+// returns it as a PNG file's bytes. Throws HostError when the plug-in offers no picture.
+std::vector<std::uint8_t> editorPictureAsPng(PluginInstance& plugin);
 
 } // namespace vhost

@@ -1,7 +1,6 @@
-#include "fx_file.h"
+#include "host/fx_file.h"
 
-#include "atomic_file.h"
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <algorithm>
 #include <bit>
@@ -266,19 +265,6 @@ std::vector<std::uint8_t> readBinaryFile(const std::filesystem::path& path) {
     if (in.gcount() != static_cast<std::streamsize>(bytes.size()))
         throw HostError("cannot read all of " + path.string());
     return bytes;
-}
-
-void writeBinaryFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    TemporaryFile temp(path);
-    {
-        std::ofstream out(temp.path(), std::ios::binary | std::ios::trunc);
-        if (!out) throw HostError("cannot create a file next to " + path.string());
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) throw HostError("cannot write " + path.string());
-    }
-    temp.commit();
 }
 
 } // namespace vhost

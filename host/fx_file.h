@@ -55,9 +55,8 @@ FxKind detectFxKind(std::span<const std::uint8_t> bytes);
 FxProgram decodeProgram(std::span<const std::uint8_t> bytes);
 FxBank decodeBank(std::span<const std::uint8_t> bytes);
 
-// Whole-file helpers; writing goes through a temporary file renamed into place.
+// A whole preset or automation file; throws HostError when it cannot be read.
 std::vector<std::uint8_t> readBinaryFile(const std::filesystem::path& path);
-void writeBinaryFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
 // "FxCk" style text of a magic number, for messages.
 std::string fourCCText(VstInt32 magic);

@@ -1,6 +1,6 @@
-#include "json.h"
+#include "host/json.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,30 +1,36 @@
 // velmorande-host: renders audio files through a VST 2.x plug-in.
-#include "app.h"
-#include "host_error.h"
-#include "options.h"
-#include "terminal.h"
-
-#ifdef VELMORANDE_HOST_VALIDATE
+#include "host/app.h"
+#include "host/command_errors.h"
+#include "host/options.h"
+#include "host/standard_output.h"
+#include "host/terminal.h"
 #include "validate.h"
-#endif
 
 #include <iostream>
 #include <string>
 #include <vector>
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-#ifdef VELMORANDE_HOST_VALIDATE
+namespace {
+
+int run(const std::vector<std::string>& args, std::ostream& out) {
     if (!args.empty() && args.front() == "validate")
-        return vhost::validate::runValidate({args.begin() + 1, args.end()}, std::cout, std::cerr);
-#endif
-    vhost::Options options;
-    try {
-        options = vhost::parseOptions(args);
-    } catch (const vhost::UsageError& e) {
-        std::cerr << "velmorande-host: " << e.what() << '\n';
-        return 2;
+        return vhost::validate::runValidate({args.begin() + 1, args.end()}, out, std::cerr);
+    return vhost::withExitCode(std::cerr, [&] {
+        const vhost::Options options = vhost::parseOptions(args);
+        vhost::catchInterrupts();
+        return vhost::runHost(options, out, std::cerr, vhost::stderrIsTerminal());
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    vhost::StandardOutput standardOutput;
+    int code = run({argv + 1, argv + argc}, standardOutput.stream());
+    // Data that never reached standard output is a failure, whatever the command.
+    if (const std::string failure = standardOutput.finish(); !failure.empty()) {
+        std::cerr << "velmorande-host: " << failure << '\n';
+        if (code == 0) code = 1;
     }
-    vhost::catchInterrupts();
-    return vhost::runHost(options, std::cout, std::cerr, vhost::stderrIsTerminal());
+    return code;
 }

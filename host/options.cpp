@@ -1,110 +1,430 @@
-#include "options.h"
+#include "host/options.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
+#include "host/text_match.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
+#include <map>
 #include <string_view>
 
 namespace vhost {
 namespace {
 
-// "1000", "0.25": numbers as a person writes them.
-std::string shortNumber(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%g", v);
-    return buf;
-}
+// Where an option is listed in --help.
+enum class Section { Rendering, State, Output, Other, Diff };
 
-// Short options that take a value may have it attached: -t100, -PGain=3.
-constexpr std::string_view kShortWithValue = "trbpP";
+// The commands an option belongs to.
+enum Command : unsigned { kMain = 1, kDiff = 2 };
 
-double number(const std::string& option, const std::string& text, double min, double max) {
-    char* end = nullptr;
-    double v = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(v))
-        throw UsageError(option + " needs a number, got '" + text + "'");
-    if (v < min || v > max)
-        throw UsageError(option + " must be between " + shortNumber(min) + " and " +
-                         shortNumber(max) + ", got " + text);
-    return v;
-}
+enum class Kind { Flag, Number, Integer, Text };
 
-VstInt32 integer(const std::string& option, const std::string& text, long min, long max) {
-    char* end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || end != text.c_str() + text.size())
-        throw UsageError(option + " needs a whole number, got '" + text + "'");
-    if (v < min || v > max)
-        throw UsageError(option + " must be between " + std::to_string(min) + " and " +
-                         std::to_string(max) + ", got " + text);
-    return static_cast<VstInt32>(v);
-}
+struct OptionRow;
 
-void timeSignature(Options& o, const std::string& text) {
-    auto slash = text.find('/');
-    if (slash == std::string::npos)
-        throw UsageError("--time-signature needs N/D like 3/4, got '" + text + "'");
-    o.timeSigNumerator = integer("--time-signature", text.substr(0, slash), 1, 64);
-    o.timeSigDenominator = integer("--time-signature", text.substr(slash + 1), 1, 64);
-    const int d = o.timeSigDenominator;
-    if ((d & (d - 1)) != 0)
-        throw UsageError("--time-signature needs a power of two below the line, got '" + text +
-                         "'");
-}
+// The parser's state while it walks the arguments.
+struct Parsing {
+    Options& o;
+    const std::vector<std::string>& args;
+    std::vector<std::string> positional;
+    // The options already set (per plug-in for the plug-in's own), by setting.
+    std::map<std::string, std::string> given;
+    PluginSetup& plugin() { return o.chain.back(); }
+};
+
+// One option's value, checked against its kind and range.
+struct Value {
+    std::string text;
+    double number = 0.0;
+};
+
+using Apply = void (*)(Parsing&, const Value&);
+
+constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+
+// One row of the table the parser, the help text and the range checks all read.
+struct OptionRow {
+    char shortName;         // 0: none
+    std::string_view name;  // the long name, without "--"
+    std::string_view value; // what the value is called in the help; empty for a flag
+    Kind kind;
+    Section section;
+    unsigned commands;
+    double min, max;       // for numbers
+    double fallback;       // the default shown in the help, kNone for none
+    std::string_view help; // "{range}" and "{default}" are filled in from the row
+    Apply apply;
+    bool perPlugin = false;  // belongs to the plug-in named last by --then
+    bool repeatable = false; // else given once (for each plug-in)
+    std::string_view slot{}; // options that set one thing share it (--float, --encoding)
+};
 
 // "0.001" or "-60dB": a linear amplitude.
 double tolerance(const std::string& text) {
     std::string t = text;
-    bool decibels = t.size() > 2 && (t.ends_with("dB") || t.ends_with("db"));
+    const bool decibels = t.size() > 2 && (t.ends_with("dB") || t.ends_with("db"));
     if (decibels) t.resize(t.size() - 2);
-    double v = number("--tolerance", t, decibels ? -400.0 : 0.0, decibels ? 0.0 : 2.0);
+    double v = 0.0;
+    if (!parseDecimal(t, v)) throw UsageError("--tolerance needs a number, got '" + text + "'");
+    if (decibels ? v > 0.0 : v < 0.0 || v > 2.0)
+        throw UsageError("--tolerance is an amplitude from 0 to 2 or a level up to 0dB, got " +
+                         text);
     return decibels ? std::pow(10.0, v / 20.0) : v;
+}
+
+int timeSignaturePart(const std::string& whole, const std::string& part) {
+    double v = 0.0;
+    if (!parseDecimal(part, v) || v != std::floor(v) || v < 1 || v > 64)
+        throw UsageError("--time-signature needs N/D with N and D from 1 to 64, got '" + whole +
+                         "'");
+    return static_cast<int>(v);
+}
+
+void timeSignature(Parsing& p, const Value& v) {
+    const auto slash = v.text.find('/');
+    if (slash == std::string::npos)
+        throw UsageError("--time-signature needs N/D like 3/4, got '" + v.text + "'");
+    p.o.timeSigNumerator = timeSignaturePart(v.text, v.text.substr(0, slash));
+    const int d = timeSignaturePart(v.text, v.text.substr(slash + 1));
+    if ((d & (d - 1)) != 0)
+        throw UsageError("--time-signature needs a power of two below the line, got '" + v.text +
+                         "'");
+    p.o.timeSigDenominator = d;
+}
+
+void mode(Parsing& p, Mode m, const char* name) {
+    if (p.o.mode == Mode::Info || p.o.mode == Mode::Demo)
+        throw UsageError(std::string("--info and --demo exclude each other (") + name +
+                         " after the other)");
+    p.o.mode = m;
+}
+
+std::string nonEmpty(const Value& v, const char* option, const char* what) {
+    if (v.text.empty()) throw UsageError(std::string(option) + " needs " + what);
+    return v.text;
+}
+
+// clang-format off
+constexpr OptionRow kOptions[] = {
+    {'t', "tempo", "BPM", Kind::Number, Section::Rendering, kMain, 1, 999, kDefaultTempo,
+     "host tempo told to the plug-in, {range} (default {default})",
+     [](Parsing& p, const Value& v) { p.o.tempo = v.number; }},
+    {0, "time-signature", "N/D", Kind::Text, Section::Rendering, kMain, 1, 64, kNone,
+     "time signature told to the plug-in, N {range}, D a power of two up to 64 (default 4/4)",
+     timeSignature},
+    {'r', "rate", "HZ", Kind::Number, Section::Rendering, kMain, kMinSampleRate, kMaxSampleRate,
+     kNone,
+     "sample rate told to the plug-in and written to OUTPUT, {range} (default: INPUT's; audio "
+     "is not resampled, and an INPUT at a rate outside this range needs --rate)",
+     [](Parsing& p, const Value& v) { p.o.sampleRate = v.number; }},
+    {'b', "block-size", "N", Kind::Integer, Section::Rendering, kMain, 1, 65536,
+     kDefaultBlockSize, "frames per processing call, {range} (default {default})",
+     [](Parsing& p, const Value& v) { p.o.blockSize = static_cast<VstInt32>(v.number); }},
+    {0, "precision", "P", Kind::Text, Section::Rendering, kMain, 0, 0, kNone,
+     "single (default) or double; single uses processReplacing, or the accumulating process "
+     "for plug-ins without it",
+     [](Parsing& p, const Value& v) {
+         if (v.text == "single" || v.text == "32")
+             p.o.precision = Precision::Single;
+         else if (v.text == "double" || v.text == "64")
+             p.o.precision = Precision::Double;
+         else
+             throw UsageError("--precision is single or double, got '" + v.text + "'");
+     }},
+    {0, "tail", "SECONDS", Kind::Number, Section::Rendering, kMain, 0, 3600, kNone,
+     "silence appended to INPUT so echoes ring out, {range} (default 0; 2 for --demo)",
+     [](Parsing& p, const Value& v) { p.o.tailSeconds = v.number; }},
+    {0, "channels", "MAP", Kind::Text, Section::Rendering, kMain, 0, 0, kNone,
+     "which INPUT channels feed the (first) plug-in's inputs: \"mix\" (the average of all on "
+     "every input), or one item per input separated by commas: a channel number from 1, "
+     "channels joined by + (their average), or 0 for silence (\"2,1\" swaps a stereo pair, "
+     "\"1+2\" mixes to mono). Default: the same channel numbers; a mono INPUT feeds every "
+     "input, a 1-input plug-in gets the average of all channels; channels left over are "
+     "dropped with a warning. In a chain each plug-in feeds the next by default.",
+     [](Parsing& p, const Value& v) {
+         p.o.channels = nonEmpty(v, "--channels", "a mapping (see --help)");
+     }},
+
+    {'p', "program", "N|NAME", Kind::Text, Section::State, kMain, 0, 0, kNone,
+     "select a program by number (from 0) or by name",
+     [](Parsing& p, const Value& v) {
+         p.plugin().program = nonEmpty(v, "--program", "a number or a name");
+     }, true},
+    {'P', "param", "NAME=VALUE", Kind::Text, Section::State, kMain, 0, 0, kNone,
+     "set a parameter; NAME is its name (any case) or its index. VALUE is a plain value as "
+     "the plug-in displays it (\"40\"); for a parameter that shows texts (\"1/8\", \"On\") it "
+     "is one of those texts, in any case; or a normalised value 0..1 with a trailing n "
+     "(\"0.4n\"). Numbers are decimal. A value outside the parameter's range is refused. May "
+     "be repeated.",
+     [](Parsing& p, const Value& v) { p.plugin().params.push_back(parseParamAssignment(v.text)); },
+     true, true},
+    {0, "load", "FILE", Kind::Text, Section::State, kMain, 0, 0, kNone,
+     "load a .fxp program or .fxb bank file",
+     [](Parsing& p, const Value& v) { p.plugin().loadState = nonEmpty(v, "--load", "a file"); },
+     true},
+    {0, "save", "FILE", Kind::Text, Section::State, kMain, 0, 0, kNone,
+     "save the state: a bank for FILE ending .fxb, else a program",
+     [](Parsing& p, const Value& v) { p.plugin().saveState = nonEmpty(v, "--save", "a file"); },
+     true},
+    {0, "editor", "", Kind::Flag, Section::State, kMain, 0, 0, kNone,
+     "open the plug-in's editor in a window after the state above; --save and rendering use "
+     "the state it is closed with",
+     [](Parsing& p, const Value&) { p.o.editor = true; }},
+    {0, "automate", "FILE", Kind::Text, Section::State, kMain, 0, 0, kNone,
+     "change parameters during the render, from a JSON file:\n"
+     "  {\"Freq\": {\"ramp\": \"linear\", \"unit\": \"seconds\",\n"
+     "            \"points\": [[0, \"200\"], [4, \"8000\"]]}}\n"
+     "keys name parameters as -P does, each parameter once; \"unit\" is seconds (default) or "
+     "beats; values are plain (\"1/8\", 40) or normalised (\"0.4n\"); \"ramp\" is step "
+     "(default) or linear (in the normalised value, updated every 32 frames); changes land on "
+     "their exact frame",
+     [](Parsing& p, const Value& v) {
+         p.plugin().automation = nonEmpty(v, "--automate", "a file");
+     }, true},
+    {0, "then", "PLUGIN", Kind::Text, Section::State, kMain, 0, 0, kNone,
+     "chain another plug-in after the ones before: the output of one feeds the next. -p, -P, "
+     "--load, --save and --automate belong to the plug-in named last by --then, or to the "
+     "first plug-in before any --then; every other option is for the whole render.",
+     [](Parsing& p, const Value& v) {
+         PluginSetup next;
+         next.path = nonEmpty(v, "--then", "a plug-in");
+         p.o.chain.push_back(std::move(next));
+     }, false, true},
+    {0, "editor-png", "FILE", Kind::Text, Section::State, kMain, 0, 0, kNone,
+     "write a picture of the plug-in's editor as it opens, for the state above (plug-ins that "
+     "draw one on request; --demo writes DIR/demo-editor.png)",
+     [](Parsing& p, const Value& v) {
+         p.o.editorPicture = nonEmpty(v, "--editor-png", "a file");
+     }},
+
+    {0, "format", "F", Kind::Text, Section::Output, kMain, 0, 0, kNone,
+     "wav, rf64, aiff, flac, caf, w64, au, ogg (Vorbis), opus or mp3 (default: from OUTPUT's "
+     "extension, else INPUT's format; an extension outside this list is refused unless "
+     "--format is given, and one naming another format than --format is warned about)",
+     [](Parsing& p, const Value& v) { p.o.format = nonEmpty(v, "--format", "a format"); }},
+    {0, "encoding", "E", Kind::Text, Section::Output, kMain, 0, 0, kNone,
+     "pcm8, pcm16, pcm24, pcm32, float or double (default: INPUT's)",
+     [](Parsing& p, const Value& v) { p.o.encoding = nonEmpty(v, "--encoding", "an encoding"); },
+     false, false, "encoding"},
+    {0, "float", "", Kind::Flag, Section::Output, kMain, 0, 0, kNone,
+     "the same as --encoding float", [](Parsing& p, const Value&) { p.o.encoding = "float"; },
+     false, false, "encoding"},
+    {0, "force", "", Kind::Flag, Section::Output, kMain, 0, 0, kNone,
+     "replace files the user may not write (read-only, or another user's), as cp -f does",
+     [](Parsing& p, const Value&) { p.o.force = true; }},
+
+    {'i', "info", "", Kind::Flag, Section::Other, kMain, 0, 0, kNone,
+     "print the plug-in's identity, programs, parameters, capabilities",
+     [](Parsing& p, const Value&) { mode(p, Mode::Info, "--info"); }},
+    {0, "json", "", Kind::Flag, Section::Other, kMain | kDiff, 0, 0, kNone,
+     "--info, the render summary and diff as JSON on standard output",
+     [](Parsing& p, const Value&) { p.o.json = true; }},
+    {0, "demo", "DIR", Kind::Text, Section::Other, kMain, 0, 0, kNone,
+     "write DIR/demo-input.wav (a synthesised 4 s phrase) and render it into "
+     "DIR/demo-output.wav (program 1 unless -p is given)",
+     [](Parsing& p, const Value& v) {
+         mode(p, Mode::Demo, "--demo");
+         p.o.demoDir = nonEmpty(v, "--demo", "a directory");
+     }},
+    {'q', "quiet", "", Kind::Flag, Section::Other, kMain | kDiff, 0, 0, kNone,
+     "no summary and no progress bar", [](Parsing& p, const Value&) { p.o.quiet = true; }},
+    {'h', "help", "", Kind::Flag, Section::Other, kMain | kDiff, 0, 0, kNone, "this text",
+     [](Parsing& p, const Value&) { p.o.mode = Mode::Help; }},
+    {0, "version", "", Kind::Flag, Section::Other, kMain, 0, 0, kNone, "the host's version",
+     [](Parsing& p, const Value&) { p.o.mode = Mode::Version; }},
+
+    {'T', "tolerance", "T", Kind::Text, Section::Diff, kDiff, 0, 0, kNone,
+     "the largest difference taken as equal: a linear amplitude (0.001) or a level (\"-90dB\"); "
+     "default 0, any difference",
+     [](Parsing& p, const Value& v) { p.o.tolerance = tolerance(v.text); }},
+};
+// clang-format on
+
+const OptionRow* findLong(std::string_view name, unsigned command) {
+    for (const OptionRow& s : kOptions)
+        if (s.name == name && (s.commands & command)) return &s;
+    return nullptr;
+}
+
+const OptionRow* findShort(char name, unsigned command) {
+    for (const OptionRow& s : kOptions)
+        if (name && s.shortName == name && (s.commands & command)) return &s;
+    return nullptr;
+}
+
+std::string dashed(const OptionRow& s) {
+    return "--" + std::string(s.name);
+}
+
+std::string rangeText(const OptionRow& s) {
+    return shortNumber(s.min) + "-" + shortNumber(s.max);
+}
+
+Value checked(const OptionRow& s, const std::string& text) {
+    Value v{text, 0.0};
+    if (s.kind != Kind::Number && s.kind != Kind::Integer) return v;
+    const bool number = parseDecimal(text, v.number);
+    if (s.kind == Kind::Integer && (!number || v.number != std::floor(v.number)))
+        throw UsageError(dashed(s) + " needs a whole number, got '" + text + "'");
+    if (!number) throw UsageError(dashed(s) + " needs a number, got '" + text + "'");
+    if (v.number < s.min || v.number > s.max)
+        throw UsageError(dashed(s) + " must be between " + shortNumber(s.min) + " and " +
+                         shortNumber(s.max) + ", got " + text);
+    return v;
+}
+
+// Each setting once (for each plug-in): a second value would silently replace the first.
+void checkOnce(Parsing& p, const OptionRow& s) {
+    if (s.repeatable || (s.kind == Kind::Flag && s.slot.empty())) return;
+    std::string key(s.slot.empty() ? s.name : s.slot);
+    if (s.perPlugin) key += "#" + std::to_string(p.o.chain.size());
+    const auto [first, isNew] = p.given.emplace(key, dashed(s));
+    if (isNew) return;
+    const std::string forOne = s.perPlugin && p.o.chain.size() > 1 ? " for one plug-in" : "";
+    if (first->second == dashed(s)) throw UsageError(dashed(s) + " is given twice" + forOne);
+    throw UsageError(first->second + " and " + dashed(s) + " both set the " + std::string(s.slot) +
+                     forOne);
+}
+
+// Reads the options and operands of one command; stops at --help.
+void walk(Parsing& p, std::size_t first, unsigned command) {
+    const auto& args = p.args;
+    for (std::size_t i = first; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const OptionRow* row = nullptr;
+        std::optional<std::string> attached;
+        if (arg == "--") {
+            p.positional.insert(p.positional.end(),
+                                args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            return;
+        } else if (arg.starts_with("--")) {
+            const auto eq = arg.find('=');
+            row = findLong(std::string_view(arg).substr(2, eq == std::string::npos ? eq : eq - 2),
+                           command);
+            if (eq != std::string::npos) attached = arg.substr(eq + 1);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            // Short options that take a value may have it attached: -t100, -PGain=3.
+            row = findShort(arg[1], command);
+            if (arg.size() > 2) {
+                if (row && row->kind == Kind::Flag) row = nullptr;
+                attached = arg.substr(2);
+            }
+        } else {
+            p.positional.push_back(arg);
+            continue;
+        }
+        if (!row)
+            throw UsageError("unknown option " + arg +
+                             (command == kDiff ? " for diff (see --help)" : " (see --help)"));
+        Value value;
+        if (row->kind == Kind::Flag) {
+            if (attached) throw UsageError(dashed(*row) + " takes no value");
+        } else {
+            if (!attached && i + 1 >= args.size()) throw UsageError(arg + " needs a value");
+            value = checked(*row, attached ? *attached : args[++i]);
+        }
+        checkOnce(p, *row);
+        row->apply(p, value);
+        if (p.o.mode == Mode::Help || p.o.mode == Mode::Version) return;
+    }
 }
 
 Options parseDiff(const std::vector<std::string>& args) {
     Options o;
     o.mode = Mode::Diff;
-    std::vector<std::string> files;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--tolerance" || a == "-T") {
-            if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
-            o.tolerance = tolerance(args[++i]);
-        } else if (a.starts_with("--tolerance=")) {
-            o.tolerance = tolerance(a.substr(12));
-        } else if (a == "--json") {
-            o.json = true;
-        } else if (a == "-q" || a == "--quiet") {
-            o.quiet = true;
-        } else if (a == "-h" || a == "--help") {
-            o.mode = Mode::Help;
-            return o;
-        } else if (a.size() > 1 && a[0] == '-') {
-            throw UsageError("unknown option " + a + " for diff (see --help)");
-        } else {
-            files.push_back(a);
-        }
-    }
-    if (files.size() != 2) throw UsageError("diff needs two audio files: diff A B");
-    o.diffA = files[0];
-    o.diffB = files[1];
+    Parsing p{o, args, {}, {}};
+    walk(p, 1, kDiff);
+    if (o.mode == Mode::Help) return o;
+    if (p.positional.size() != 2) throw UsageError("diff needs two audio files: diff A B");
+    o.diffA = p.positional[0];
+    o.diffB = p.positional[1];
     return o;
+}
+
+// Words wrapped at `width`, the first line after `indent` columns already taken; a line
+// that starts with a space is kept as written.
+std::string wrapped(std::string_view text, std::size_t indent, std::size_t width) {
+    std::string out;
+    std::size_t column = indent;
+    bool lineStart = true;
+    auto newLine = [&] {
+        out += '\n';
+        out.append(indent, ' ');
+        column = indent;
+        lineStart = true;
+    };
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = std::min(text.find('\n', pos), text.size());
+        std::string_view line = text.substr(pos, end - pos);
+        if (!line.empty() && line[0] == ' ') {
+            if (!lineStart) newLine();
+            out += line;
+            column += line.size();
+            lineStart = false;
+        } else {
+            std::size_t w = 0;
+            while (w < line.size()) {
+                const std::size_t next = std::min(line.find(' ', w), line.size());
+                std::string_view word = line.substr(w, next - w);
+                if (!lineStart && column + 1 + word.size() > width) newLine();
+                if (!lineStart) {
+                    out += ' ';
+                    ++column;
+                }
+                out += word;
+                column += word.size();
+                lineStart = false;
+                w = next + 1;
+            }
+        }
+        pos = end + 1;
+        if (end < text.size()) newLine();
+    }
+    return out;
+}
+
+constexpr std::size_t kHelpColumn = 27;
+constexpr std::size_t kHelpWidth = 92;
+
+std::string helpText(const OptionRow& s) {
+    std::string text(s.help);
+    auto fill = [&text](std::string_view key, const std::string& with) {
+        for (std::size_t at; (at = text.find(key)) != std::string::npos;)
+            text.replace(at, key.size(), with);
+    };
+    fill("{range}", rangeText(s));
+    if (!std::isnan(s.fallback)) fill("{default}", shortNumber(s.fallback));
+    return text;
+}
+
+std::string optionLines(Section section) {
+    std::string out;
+    for (const OptionRow& s : kOptions) {
+        if (s.section != section) continue;
+        std::string head = s.shortName ? std::string("  -") + s.shortName + ", " : "      ";
+        head += dashed(s);
+        if (!s.value.empty()) {
+            head += ' ';
+            head += s.value;
+        }
+        if (head.size() + 1 > kHelpColumn) {
+            out += head + '\n';
+            head.clear();
+        }
+        head.resize(kHelpColumn, ' ');
+        out += head + wrapped(helpText(s), kHelpColumn, kHelpWidth) + '\n';
+    }
+    return out;
+}
+
+std::string paragraph(std::string_view text) {
+    return wrapped(text, 0, kHelpWidth) + '\n';
 }
 
 } // namespace
 
-std::vector<PluginSetup> pluginChain(const Options& o) {
-    std::vector<PluginSetup> chain;
-    chain.push_back({o.plugin, o.program, o.params, o.loadState, o.saveState, o.automation});
-    chain.insert(chain.end(), o.chained.begin(), o.chained.end());
-    return chain;
-}
-
 std::string usageText() {
-    return R"(Usage:
+    std::string text = R"(Usage:
   velmorande-host [options] PLUGIN INPUT OUTPUT   render INPUT through the plug-in
   velmorande-host [options] PLUGIN --save FILE    only write the plug-in's state
   velmorande-host [options] PLUGIN --editor-png FILE   only picture the plug-in's editor
@@ -113,212 +433,69 @@ std::string usageText() {
   velmorande-host --info [--json] [options] PLUGIN   list parameters, programs, capabilities
   velmorande-host --demo DIR [options] PLUGIN     render the built-in demo phrase into DIR
   velmorande-host diff A B [--tolerance T] [--json]  compare two audio files
+  velmorande-host validate [options] PLUGIN       test a plug-in against the VST 2.x
+                           interface (velmorande-host validate --help)
 
-PLUGIN is a VST 2.x library (.so); a name without a directory is a file in the current
-directory. INPUT is a WAV, AIFF, FLAC, CAF or other file that libsndfile reads; "-" reads
-standard input. OUTPUT is written through a temporary file beside it, so a failed run leaves
-no partial file behind; a symbolic link has its target replaced, a device or pipe
-(/dev/null, a FIFO) is written directly and never replaced, and "-" writes standard output
-(the summary then goes to standard error). OUTPUT has as many channels as the plug-in has
-outputs.
-
-Rendering:
-  -t, --tempo BPM          host tempo told to the plug-in, 1-999 (default 120)
-      --time-signature N/D time signature told to the plug-in, N 1-64, D a power of two
-                           up to 64 (default 4/4)
-  -r, --rate HZ            sample rate told to the plug-in and written to OUTPUT,
-                           1000-768000 (default: INPUT's; audio is not resampled)
-  -b, --block-size N       frames per processing call, 1-65536 (default 512)
-      --precision P        single (default) or double; single uses processReplacing,
-                           or the accumulating process for plug-ins without it
-      --tail SECONDS       silence appended to INPUT so echoes ring out, 0-3600
-                           (default 0; 2 for --demo)
-      --channels MAP       which INPUT channels feed the (first) plug-in's inputs: "mix"
-                           (the average of all on every input), or one item per input
-                           separated by commas: a channel number from 1, channels joined
-                           by + (their average), or 0 for silence ("2,1" swaps a stereo
-                           pair, "1+2" mixes to mono). Default: the same channel numbers;
-                           a mono INPUT feeds every input, a 1-input plug-in gets the
-                           average of all channels; channels left over are dropped with a
-                           warning. In a chain each plug-in feeds the next by default.
-
-Plug-in state (applied in this order: --load, --program, --param; --save comes last):
-  -p, --program N|NAME     select a program by number (from 0) or by name
-  -P, --param NAME=VALUE   set a parameter; NAME is its name (any case) or its index,
-                           VALUE a plain value as the plug-in displays it ("40", "1/8",
-                           "Yes"), or a normalised value 0..1 with a trailing n ("0.4n");
-                           a value outside the parameter's range is refused; may be repeated
-      --load FILE          load a .fxp program or .fxb bank file
-      --save FILE          save the state: a bank for FILE ending .fxb, else a program
-      --editor             open the plug-in's editor in a window after the state above;
-                           --save and rendering use the state it is closed with
-      --automate FILE      change parameters during the render, from a JSON file:
-                           {"Freq": {"ramp": "linear", "unit": "seconds",
-                                     "points": [[0, "200"], [4, "8000"]]}}
-                           keys name parameters as -P does; "unit" is seconds (default) or
-                           beats; values are plain ("1/8", 40) or normalised ("0.4n");
-                           "ramp" is step (default) or linear (in the normalised value,
-                           updated every 32 frames); changes land on their exact frame
-      --then PLUGIN        chain another plug-in after the ones before: the output of one
-                           feeds the next. -p, -P, --load, --save and --automate belong to
-                           the plug-in named last by --then, or to the first plug-in before
-                           any --then; every other option is for the whole render.
-      --editor-png FILE    write a picture of the plug-in's editor as it opens, for the
-                           state above (plug-ins that draw one on request; --demo writes
-                           DIR/demo-editor.png)
-
-Output file:
-      --format F           wav, rf64, aiff, flac, caf, w64, au, ogg (Vorbis), opus or mp3
-                           (default: from OUTPUT's extension, else INPUT's format; an
-                           extension outside this list is refused unless --format is given)
-      --encoding E         pcm16, pcm24, pcm32, float or double (default: INPUT's)
-      --float              the same as --encoding float
-  A WAV output that would pass 4 GiB is written as RF64. In integer encodings overs are
-  clipped, NaN is written as 0 and infinities as full scale, each with a warning.
-
-Other:
-  -i, --info               print the plug-in's identity, programs, parameters, capabilities
-      --json               --info and the render summary as JSON on standard output
-      --demo DIR           write DIR/demo-input.wav (a synthesised 4 s phrase) and render
-                           it into DIR/demo-output.wav (program 1 unless -p is given)
-  -q, --quiet              no summary and no progress bar
-  -h, --help               this text
-      --version            the host's version
-
-diff A B: frames, channels, the largest difference and where, the RMS of the difference
-and the first frame that differs by more than the tolerance. -T, --tolerance T is a linear
-amplitude (0.001) or a level ("-90dB"); default 0, any difference.
-
-Exit status: 0 on success, 1 when the plug-in, a file or a value fails (diff: the files
-differ beyond the tolerance), 2 for a wrong command line, 130 when interrupted (the output
-is then not written).
 )";
+    text += paragraph(
+        "PLUGIN is a VST 2.x library (.so); a name without a directory is a file in the current "
+        "directory. INPUT is a WAV, AIFF, FLAC, CAF or other file that libsndfile reads; \"-\" "
+        "reads standard input, which is read to its end before the render when it cannot seek "
+        "(a pipe). OUTPUT has as many channels as the plug-in has outputs.");
+    text += '\n';
+    text += paragraph(
+        "Every file the host writes (OUTPUT, --save, --editor-png, the --demo files) is written "
+        "through a temporary file and takes its name only once the whole run has succeeded: a "
+        "run that fails, or whose plug-in crashes, ends the process or is interrupted, leaves "
+        "every file as it was and no temporary file behind. A replaced file keeps its mode, "
+        "owner and group; a file with several hard links, or in a directory the user may not "
+        "write, is written in place after the render; a file the user may not write is refused "
+        "unless --force. A symbolic link has its target written; a device or a pipe (a FIFO) is "
+        "written into and never replaced; \"-\" writes standard output, and the messages then "
+        "go to standard error. Two names for one file among INPUT, OUTPUT, --save, "
+        "--editor-png, --load, --automate and the plug-ins are refused when one of them is "
+        "written. The plug-ins run in a process of their own, so that a crash is reported as "
+        "one. Each option is given once (for each plug-in of a chain), except -P and --then.");
+    text += "\nRendering:\n" + optionLines(Section::Rendering);
+    text += "\nPlug-in state (applied in this order: --load, --program, --param; --save comes "
+            "last):\n" +
+            optionLines(Section::State);
+    text += "\nOutput file:\n" + optionLines(Section::Output);
+    text += "  " +
+            wrapped("A WAV output that would pass 4 GiB is written as RF64. In integer "
+                    "encodings overs are clipped, NaN is written as 0 and infinities as "
+                    "full scale, each with a warning.",
+                    2, kHelpWidth) +
+            '\n';
+    text += "\nOther:\n" + optionLines(Section::Other);
+    text += '\n';
+    text += paragraph("diff A B: frames, channels, the largest difference and where, the RMS of "
+                      "the difference, the first frame that differs by more than the tolerance, "
+                      "and the samples that are not numbers (NaN or infinite): the same at the "
+                      "same place in both counts as equal.");
+    text += optionLines(Section::Diff);
+    text += '\n';
+    text += paragraph("Exit status: 0 on success, 1 when the plug-in, a file, a value or writing "
+                      "standard output fails (diff: the files differ beyond the tolerance), 2 "
+                      "for a wrong command line, 130 when interrupted (no file is then "
+                      "written).");
+    return text;
 }
 
 Options parseOptions(const std::vector<std::string>& args) {
     if (!args.empty() && args[0] == "diff") return parseDiff(args);
     Options o;
-    std::vector<std::string> positional;
-    PluginSetup* current = nullptr; // the plug-in of the last --then; null: the first
-    auto program = [&]() -> std::optional<std::string>& {
-        return current ? current->program : o.program;
-    };
+    Parsing p{o, args, {}, {}};
+    walk(p, 0, kMain);
+    if (o.mode == Mode::Help || o.mode == Mode::Version) return o;
 
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        std::string inlineValue;
-        bool hasInline = false;
-        if (arg.size() > 2 && arg[0] == '-' && arg[1] != '-' &&
-            kShortWithValue.find(arg[1]) != std::string_view::npos) {
-            inlineValue = arg.substr(2);
-            arg.resize(2);
-            hasInline = true;
-        } else if (arg.rfind("--", 0) == 0) {
-            auto eq = arg.find('=');
-            if (eq != std::string::npos) {
-                inlineValue = arg.substr(eq + 1);
-                arg = arg.substr(0, eq);
-                hasInline = true;
-            }
-        }
-        auto value = [&]() -> std::string {
-            if (hasInline) return inlineValue;
-            if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
-            return args[++i];
-        };
-        auto flag = [&]() {
-            if (hasInline) throw UsageError(arg + " takes no value");
-        };
-
-        if (arg == "-h" || arg == "--help") {
-            flag();
-            o.mode = Mode::Help;
-            return o;
-        } else if (arg == "--version") {
-            flag();
-            o.mode = Mode::Version;
-            return o;
-        } else if (arg == "-i" || arg == "--info") {
-            flag();
-            if (o.mode == Mode::Demo) throw UsageError("--info and --demo exclude each other");
-            o.mode = Mode::Info;
-        } else if (arg == "--demo") {
-            if (o.mode == Mode::Info) throw UsageError("--info and --demo exclude each other");
-            o.mode = Mode::Demo;
-            o.demoDir = value();
-            if (o.demoDir.empty()) throw UsageError("--demo needs a directory");
-        } else if (arg == "-t" || arg == "--tempo") {
-            o.tempo = number("--tempo", value(), 1.0, 999.0);
-        } else if (arg == "-r" || arg == "--rate") {
-            o.sampleRate = number("--rate", value(), 1000.0, 768000.0);
-        } else if (arg == "-b" || arg == "--block-size") {
-            o.blockSize = integer("--block-size", value(), 1, 65536);
-        } else if (arg == "--precision") {
-            std::string p = value();
-            if (p == "single" || p == "32")
-                o.precision = Precision::Single;
-            else if (p == "double" || p == "64")
-                o.precision = Precision::Double;
-            else
-                throw UsageError("--precision is single or double, got '" + p + "'");
-        } else if (arg == "--tail") {
-            o.tailSeconds = number("--tail", value(), 0.0, 3600.0);
-        } else if (arg == "-p" || arg == "--program") {
-            program() = value();
-            if (program()->empty()) throw UsageError("--program needs a number or a name");
-        } else if (arg == "-P" || arg == "--param") {
-            (current ? current->params : o.params).push_back(parseParamAssignment(value()));
-        } else if (arg == "--load") {
-            (current ? current->loadState : o.loadState) = value();
-        } else if (arg == "--save") {
-            (current ? current->saveState : o.saveState) = value();
-        } else if (arg == "--editor") {
-            flag();
-            o.editor = true;
-        } else if (arg == "--automate") {
-            (current ? current->automation : o.automation) = value();
-        } else if (arg == "--then") {
-            o.chained.push_back({});
-            current = &o.chained.back();
-            current->path = value();
-            if (current->path.empty()) throw UsageError("--then needs a plug-in");
-        } else if (arg == "--channels") {
-            o.channels = value();
-            if (o.channels.empty()) throw UsageError("--channels needs a mapping (see --help)");
-        } else if (arg == "--time-signature") {
-            timeSignature(o, value());
-        } else if (arg == "--json") {
-            flag();
-            o.json = true;
-        } else if (arg == "--editor-png") {
-            o.editorPicture = value();
-        } else if (arg == "--format") {
-            o.format = value();
-        } else if (arg == "--encoding") {
-            o.encoding = value();
-        } else if (arg == "--float") {
-            flag();
-            o.encoding = "float";
-        } else if (arg == "-q" || arg == "--quiet") {
-            flag();
-            o.quiet = true;
-        } else if (arg == "--") {
-            positional.insert(positional.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                              args.end());
-            break;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            throw UsageError("unknown option " + arg + " (see --help)");
-        } else {
-            positional.push_back(arg);
-        }
-    }
-
+    const auto& positional = p.positional;
     if (positional.empty()) throw UsageError("no plug-in given (see --help)");
-    o.plugin = positional[0];
+    o.chain.front().path = positional[0];
     switch (o.mode) {
     case Mode::Info:
         if (positional.size() > 1) throw UsageError("--info takes only the plug-in");
-        if (!o.chained.empty()) throw UsageError("--info takes one plug-in, not a chain");
+        if (o.chain.size() > 1) throw UsageError("--info takes one plug-in, not a chain");
         break;
     case Mode::Demo:
         if (positional.size() > 1) throw UsageError("--demo takes only the plug-in");
@@ -330,9 +507,9 @@ Options parseOptions(const std::vector<std::string>& args) {
         if (positional.size() == 3) {
             o.input = positional[1];
             o.output = positional[2];
-            if (o.input == o.output && o.input != "-")
-                throw UsageError("INPUT and OUTPUT are the same file");
-        } else if (!o.saveState && !o.editorPicture && !o.editor) {
+        } else if (!o.editorPicture && !o.editor &&
+                   std::none_of(o.chain.begin(), o.chain.end(),
+                                [](const PluginSetup& s) { return s.saveState.has_value(); })) {
             throw UsageError(
                 "nothing to do: give INPUT and OUTPUT, --save, --editor-png, --info or --demo");
         }

@@ -1,9 +1,10 @@
-#include "plugin_info.h"
+#include "host/plugin_info.h"
 
-#include "fx_file.h"
-#include "text_match.h"
-#include "json.h"
-#include "plugin_state.h"
+#include "host/fx_file.h"
+#include "host/json.h"
+#include "host/plugin_params.h"
+#include "host/plugin_state.h"
+#include "host/text_match.h"
 
 #include <algorithm>
 #include <vector>
@@ -15,17 +16,15 @@
 namespace vhost {
 namespace {
 
+// The categories of effGetPlugCategory, by number as the interface publishes them.
 std::string categoryName(VstIntPtr category) {
-    switch (category) {
-    case kPlugCategEffect:
-        return "effect";
-    case kPlugCategSynth:
-        return "instrument";
-    case 0:
-        return "unknown";
-    default:
-        return "category " + std::to_string(category);
-    }
+    static constexpr const char* kNames[] = {"unknown",         "effect",          "instrument",
+                                             "analysis",        "mastering",       "spatialiser",
+                                             "room effect",     "surround effect", "restoration",
+                                             "offline process", "shell",           "generator"};
+    if (category >= 0 && category < static_cast<VstIntPtr>(std::size(kNames)))
+        return kNames[category];
+    return "category " + std::to_string(category) + " (not one the interface names)";
 }
 
 const char* answer(VstIntPtr v) {
@@ -41,33 +40,6 @@ std::string hex32(VstInt32 v) {
 constexpr const char* kQuestions[] = {
     "sendVstEvents",      "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
     "receiveVstTimeInfo", "offline",          "midiProgramNames", "bypass"};
-
-// Steps through a parameter's range; few distinct texts make a list of values.
-struct ParamSurvey {
-    std::string atZero, atOne;
-    std::vector<std::string> values; // empty when there are many
-};
-
-ParamSurvey survey(PluginInstance& plugin, VstInt32 index) {
-    constexpr int kSteps = 200;
-    constexpr std::size_t kMaxValues = 32;
-    const float before = plugin.getParameter(index);
-    ParamSurvey s;
-    bool many = false;
-    for (int i = 0; i <= kSteps; ++i) {
-        plugin.setParameter(index, static_cast<float>(i) / kSteps);
-        std::string shown = trimmed(plugin.paramDisplay(index));
-        if (i == 0) s.atZero = shown;
-        if (i == kSteps) s.atOne = shown;
-        if (!many && std::find(s.values.begin(), s.values.end(), shown) == s.values.end()) {
-            s.values.push_back(shown);
-            many = s.values.size() > kMaxValues;
-        }
-    }
-    plugin.setParameter(index, before);
-    if (many) s.values.clear();
-    return s;
-}
 
 } // namespace
 
@@ -105,7 +77,9 @@ void printPluginInfo(PluginInstance& plugin, std::ostream& out) {
     const AEffect& e = plugin.effect();
     out << "Effect:      " << trimmed(plugin.effectName()) << '\n';
     out << "Vendor:      " << trimmed(plugin.vendorString()) << '\n';
-    out << "Product:     " << trimmed(plugin.productString()) << '\n';
+    // Many plug-ins leave the product name empty; no line then.
+    if (const std::string product = trimmed(plugin.productString()); !product.empty())
+        out << "Product:     " << product << '\n';
     out << "Version:     " << e.version << " (vendor version "
         << plugin.dispatch(effGetVendorVersion) << ")\n";
     out << "Unique id:   " << hex32(e.uniqueID) << " '" << fourCCText(e.uniqueID) << "'\n";
@@ -187,7 +161,7 @@ void printPluginInfoJson(PluginInstance& plugin, std::ostream& out) {
         j.value(nullptr, trimmed(plugin.programNameAt(i)));
     j.endArray();
     // Stepping through one parameter may move others (a mode switch converting a value):
-    // everything is read first, and the whole state is put back after each survey.
+    // everything is read first; each survey puts the whole state back.
     struct Param {
         std::string name, unit, display;
         float normalised;
@@ -200,12 +174,8 @@ void printPluginInfoJson(PluginInstance& plugin, std::ostream& out) {
                           trimmed(plugin.paramDisplay(i)),
                           plugin.getParameter(i),
                           {}});
-    const FxProgram state = captureProgram(plugin);
-    for (VstInt32 i = 0; i < plugin.numParams(); ++i) {
-        params[static_cast<std::size_t>(i)].survey = survey(plugin, i);
-        std::vector<std::string> ignored;
-        restoreProgram(plugin, state, ignored);
-    }
+    for (VstInt32 i = 0; i < plugin.numParams(); ++i)
+        params[static_cast<std::size_t>(i)].survey = surveyParameter(plugin, i);
     j.beginArray("parameters");
     for (VstInt32 i = 0; i < plugin.numParams(); ++i) {
         const Param& p = params[static_cast<std::size_t>(i)];

@@ -1,7 +1,8 @@
-#include "plugin_params.h"
+#include "host/plugin_params.h"
 
-#include "host_error.h"
-#include "text_match.h"
+#include "host/command_errors.h"
+#include "host/plugin_state.h"
+#include "host/text_match.h"
 
 #include <algorithm>
 #include <cctype>
@@ -32,10 +33,7 @@ bool displayMatches(const std::string& display, const std::string& wanted) {
     if (sameName(display, wanted)) return true;
     double shown = 0.0, asked = 0.0;
     int decimals = 0;
-    std::string w = trimmed(wanted);
-    char* end = nullptr;
-    asked = std::strtod(w.c_str(), &end);
-    if (w.empty() || end != w.c_str() + w.size()) return false;
+    if (!parseDecimal(trimmed(wanted), asked)) return false;
     if (!leadingNumber(display, shown, &decimals)) return false;
     // The displayed digits, and a normalised float's resolution (values like 79.999992).
     double tolerance =
@@ -70,10 +68,15 @@ struct SearchResult {
 constexpr std::size_t kMaxListedChoices = 32;
 
 bool isNumber(const std::string& text) {
-    std::string t = trimmed(text);
-    char* end = nullptr;
-    double v = std::strtod(t.c_str(), &end);
-    return !t.empty() && end == t.c_str() + t.size() && std::isfinite(v);
+    double v = 0.0;
+    return parseDecimal(trimmed(text), v);
+}
+
+std::string listed(const std::vector<std::string>& texts) {
+    std::string list;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        list += (i ? ", " : "") + texts[i];
+    return list;
 }
 
 // Finds the normalised value whose display shows `wanted`: the middle of the run of values
@@ -108,10 +111,8 @@ SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::stri
         result.highest = result.numeric ? std::max(result.highest, p.number) : p.number;
         result.numeric = true;
     }
-    std::string w = trimmed(wanted);
-    char* end = nullptr;
-    double target = std::strtod(w.c_str(), &end);
-    if (w.empty() || end != w.c_str() + w.size() || !std::isfinite(target)) return result;
+    double target = 0.0;
+    if (!parseDecimal(trimmed(wanted), target)) return result;
 
     // Where a value lies relative to the values that show the target: -1 before them, 0 among
     // them, +1 after them, in the direction the display runs; 2 when it shows no number.
@@ -220,34 +221,41 @@ bool leadingNumber(const std::string& text, double& value, int* decimals) {
     return true;
 }
 
+ParamAssignment parseParamValue(const std::string& target, const std::string& value) {
+    ParamAssignment a;
+    a.target = trimmed(target);
+    a.value = trimmed(value);
+    if (a.value.empty()) throw UsageError("no value given");
+    // What strtod would read as a number but a person does not write as one: "inf", "nan",
+    // "0x10". Numbers are decimal.
+    auto notDecimal = [&](const std::string& number) {
+        char* end = nullptr;
+        std::strtod(number.c_str(), &end);
+        double v = 0.0;
+        if (!number.empty() && end == number.c_str() + number.size() && !parseDecimal(number, v))
+            throw UsageError(a.value +
+                             " is not a decimal number (write numbers like 16, -2.5 or 0.4n)");
+    };
+    notDecimal(a.value);
+    if (a.value.size() > 1 && (a.value.back() == 'n' || a.value.back() == 'N')) {
+        const std::string number = a.value.substr(0, a.value.size() - 1);
+        notDecimal(number);
+        // The range is checked when the value is set, as for plain values.
+        a.normalized = parseDecimal(number, a.normalizedValue);
+    }
+    return a;
+}
+
 ParamAssignment parseParamAssignment(const std::string& text) {
     auto eq = text.find('=');
     if (eq == std::string::npos) throw UsageError("--param needs NAME=VALUE, got '" + text + "'");
-    ParamAssignment a;
-    a.target = trimmed(text.substr(0, eq));
-    a.value = trimmed(text.substr(eq + 1));
-    if (a.target.empty()) throw UsageError("--param '" + text + "' names no parameter");
-    if (a.value.empty()) throw UsageError("--param '" + text + "' gives no value");
-    auto nonFinite = [&] {
-        throw UsageError("--param '" + text + "': " + a.value + " is not a finite number");
-    };
-    {
-        char* end = nullptr;
-        double v = std::strtod(a.value.c_str(), &end);
-        if (end == a.value.c_str() + a.value.size() && !std::isfinite(v)) nonFinite();
+    if (trimmed(text.substr(0, eq)).empty())
+        throw UsageError("--param '" + text + "' names no parameter");
+    try {
+        return parseParamValue(text.substr(0, eq), text.substr(eq + 1));
+    } catch (const UsageError& e) {
+        throw UsageError("--param '" + text + "': " + e.what());
     }
-    if (a.value.size() > 1 && (a.value.back() == 'n' || a.value.back() == 'N')) {
-        std::string number = a.value.substr(0, a.value.size() - 1);
-        char* end = nullptr;
-        double v = std::strtod(number.c_str(), &end);
-        if (end == number.c_str() + number.size() && !number.empty()) {
-            if (!std::isfinite(v)) nonFinite();
-            // The range is checked when the value is set, as for plain values.
-            a.normalized = true;
-            a.normalizedValue = v;
-        }
-    }
-    return a;
 }
 
 VstInt32 findParameter(PluginInstance& plugin, const std::string& target) {
@@ -286,8 +294,21 @@ ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assig
         plugin.setParameter(index, static_cast<float>(assignment.normalizedValue));
         return describe(plugin, index, "", "normalised");
     }
-    const float before = plugin.getParameter(index);
     const std::string& wanted = assignment.value;
+    if (isNumber(wanted)) {
+        // A number for a parameter that shows texts would be read by the plug-in as it
+        // pleases (an index, a leading digit): only its texts are plain values.
+        const ParamSurvey survey = surveyParameter(plugin, index);
+        if (survey.showsTexts() &&
+            std::none_of(survey.values.begin(), survey.values.end(),
+                         [&](const std::string& v) { return sameName(v, wanted); }))
+            throw HostError("parameter '" + trimmed(plugin.paramName(index)) +
+                            "' shows texts, "
+                            "and '" +
+                            wanted + "' is not one of them: give one of " + listed(survey.values) +
+                            ", or a normalised value like 0.5n");
+    }
+    const float before = plugin.getParameter(index);
     if (plugin.string2Parameter(index, wanted)) {
         ParamOutcome out = describe(plugin, index, wanted, "text");
         if (out.exact) return out;
@@ -313,10 +334,7 @@ ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assig
         "parameter '" + trimmed(plugin.paramName(index)) + "' cannot show '" + wanted + "'";
     if (!isNumber(wanted) && !search.choices.empty() &&
         search.choices.size() <= kMaxListedChoices) {
-        message += " (its values:";
-        for (std::size_t i = 0; i < search.choices.size(); ++i)
-            message += (i ? ", " : " ") + search.choices[i];
-        message += ")";
+        message += " (its values: " + listed(search.choices) + ")";
     } else if (search.numeric) {
         char range[96];
         std::snprintf(range, sizeof range, " (its values run from %g to %g)", search.lowest,
@@ -324,6 +342,33 @@ ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assig
         message += range;
     }
     throw HostError(message + "; give a value it displays or a normalised value like 0.5n");
+}
+
+bool ParamSurvey::showsTexts() const {
+    return std::any_of(values.begin(), values.end(),
+                       [](const std::string& v) { return !isNumber(v); });
+}
+
+ParamSurvey surveyParameter(PluginInstance& plugin, VstInt32 index) {
+    constexpr int kSteps = 200;
+    constexpr std::size_t kMaxValues = 32;
+    const FxProgram state = captureProgram(plugin);
+    ParamSurvey s;
+    bool many = false;
+    for (int i = 0; i <= kSteps; ++i) {
+        plugin.setParameter(index, static_cast<float>(i) / kSteps);
+        std::string shown = trimmed(plugin.paramDisplay(index));
+        if (i == 0) s.atZero = shown;
+        if (i == kSteps) s.atOne = shown;
+        if (!many && std::find(s.values.begin(), s.values.end(), shown) == s.values.end()) {
+            s.values.push_back(shown);
+            many = s.values.size() > kMaxValues;
+        }
+    }
+    std::vector<std::string> ignored;
+    restoreProgram(plugin, state, ignored);
+    if (many) s.values.clear();
+    return s;
 }
 
 VstInt32 findProgram(PluginInstance& plugin, const std::string& wanted) {

@@ -5,6 +5,7 @@
 #include "vsthost/plugin_instance.h"
 
 #include <string>
+#include <vector>
 
 namespace vhost {
 
@@ -19,6 +20,9 @@ struct ParamAssignment {
 
 // Splits "NAME=VALUE" at the first '='; throws UsageError for a malformed request.
 ParamAssignment parseParamAssignment(const std::string& text);
+// The same for a name and a value given apart; the UsageError says only what is wrong with
+// the value.
+ParamAssignment parseParamValue(const std::string& target, const std::string& value);
 
 // The parameter a name or index stands for: an all-digit target is an index, anything else a
 // name compared without case and surrounding spaces. Throws HostError when unknown or
@@ -37,9 +41,21 @@ struct ParamOutcome {
 
 // Sets a parameter: plain values through effString2Parameter, checked by reading back the
 // display; when the plug-in does not take the text, or shows something else, by searching
-// the normalised range for the value whose display matches. Throws HostError when no value
-// of the parameter shows the request.
+// the normalised range for the value whose display matches. A parameter that shows texts
+// takes only one of them as a plain value. Throws HostError when no value of the parameter
+// shows the request.
 ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assignment);
+
+// What a parameter shows across its range, stepped through in 200 steps; the plug-in's whole
+// state is put back afterwards (moving one parameter may move others).
+struct ParamSurvey {
+    std::string atZero, atOne;
+    std::vector<std::string> values; // its distinct texts, when there are at most 32
+    // It shows texts ("1/8", "On"): few values, not all of them numbers. A plain value for
+    // it is one of them.
+    bool showsTexts() const;
+};
+ParamSurvey surveyParameter(PluginInstance& plugin, VstInt32 index);
 
 // The program a number or name stands for; throws HostError when out of range or unknown.
 VstInt32 findProgram(PluginInstance& plugin, const std::string& wanted);

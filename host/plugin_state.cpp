@@ -1,6 +1,6 @@
-#include "plugin_state.h"
+#include "host/plugin_state.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <algorithm>
 #include <cctype>
@@ -149,13 +149,9 @@ std::string loadStateFile(PluginInstance& plugin, const std::filesystem::path& p
     }
 }
 
-std::string saveStateFile(PluginInstance& plugin, const std::filesystem::path& path) {
-    if (endsWithFxb(path)) {
-        writeBinaryFile(path, encodeBank(captureBank(plugin)));
-        return "bank";
-    }
-    writeBinaryFile(path, encodeProgram(captureProgram(plugin)));
-    return "program";
+StateFile captureStateFile(PluginInstance& plugin, const std::filesystem::path& name) {
+    if (endsWithFxb(name)) return {"bank", encodeBank(captureBank(plugin))};
+    return {"program", encodeProgram(captureProgram(plugin))};
 }
 
 } // namespace vhost

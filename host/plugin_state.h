@@ -3,7 +3,7 @@
 // through its parameters and program opcodes otherwise.
 #pragma once
 
-#include "fx_file.h"
+#include "host/fx_file.h"
 #include "vsthost/plugin_instance.h"
 
 #include <filesystem>
@@ -25,7 +25,12 @@ void restoreBank(PluginInstance& plugin, const FxBank& bank, std::vector<std::st
 // Loads a .fxp or .fxb file (told apart by its contents); returns "program" or "bank".
 std::string loadStateFile(PluginInstance& plugin, const std::filesystem::path& path,
                           std::vector<std::string>& warnings);
-// Saves a bank when the name ends in .fxb (any case), else the current program.
-std::string saveStateFile(PluginInstance& plugin, const std::filesystem::path& path);
+// The state as the file a name asks for: a bank for a name ending .fxb (any case), else the
+// current program.
+struct StateFile {
+    std::string kind; // "program" or "bank"
+    std::vector<std::uint8_t> bytes;
+};
+StateFile captureStateFile(PluginInstance& plugin, const std::filesystem::path& name);
 
 } // namespace vhost

@@ -1,6 +1,6 @@
-#include "renderer.h"
+#include "host/renderer.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
 
 #include <algorithm>
 #include <chrono>
@@ -10,6 +10,8 @@
 
 namespace vhost {
 namespace {
+
+constexpr VstInt32 kChunkFrames = 8192;
 
 // Switches processing off on every way out of a render.
 class ActiveScope {
@@ -107,15 +109,21 @@ ProcessMode chooseProcessMode(const PluginInstance& plugin, Precision precision)
 
 namespace {
 
-// One plug-in of the chain with its buffers.
+// One plug-in of the chain with its buffers, a chunk long: the audio is converted and
+// copied a chunk at a time, and each block of the chunk is handed to the plug-in where it
+// lies in the buffers.
 class Stage {
 public:
-    Stage(const RenderStage& stage, const ChannelMap& map, Precision precision, VstInt32 block)
-        : plugin_(*stage.plugin), automation_(stage.automation), effect_(&plugin_.effect()),
-          inputs_(plugin_.numInputs()), outputs_(plugin_.numOutputs()), map_(map),
-          mode_(chooseProcessMode(plugin_, precision)), floatIn_(inputs_, block),
-          floatOut_(outputs_, block), doubleIn_(inputs_, block), doubleOut_(outputs_, block),
-          interleaved_(static_cast<std::size_t>(block) * static_cast<std::size_t>(outputs_)),
+    Stage(const RenderStage& stage, const ChannelMap& map, Precision precision, VstInt32 block,
+          VstInt32 chunk)
+        : plugin_(*stage.plugin), automation_(stage.automation), inputs_(plugin_.numInputs()),
+          outputs_(plugin_.numOutputs()), block_(block), map_(map),
+          mode_(chooseProcessMode(plugin_, precision)),
+          floatIn_(mode_ == ProcessMode::DoubleReplacing ? 0 : inputs_, chunk),
+          floatOut_(mode_ == ProcessMode::DoubleReplacing ? 0 : outputs_, chunk),
+          doubleIn_(mode_ == ProcessMode::DoubleReplacing ? inputs_ : 0, chunk),
+          doubleOut_(mode_ == ProcessMode::DoubleReplacing ? outputs_ : 0, chunk),
+          interleaved_(static_cast<std::size_t>(chunk) * static_cast<std::size_t>(outputs_)),
           floatInAt_(floatIn_.pointers.size()), floatOutAt_(floatOut_.pointers.size()),
           doubleInAt_(doubleIn_.pointers.size()), doubleOutAt_(doubleOut_.pointers.size()) {}
 
@@ -123,17 +131,17 @@ public:
     int outputs() const noexcept { return outputs_; }
     const double* output() const noexcept { return interleaved_.data(); }
 
-    // Renders `frames` frames of interleaved input starting at `position`; the result is
-    // in output().
+    // Renders `frames` frames of interleaved input, which start at `position`, in blocks of
+    // the block size; the result is in output().
     void run(const double* in, int channels, VstInt32 frames, std::int64_t position) {
         const auto n = static_cast<std::size_t>(frames);
         if (mode_ == ProcessMode::DoubleReplacing) {
             fill(in, channels, n, doubleIn_, doubleOut_);
-            segments(frames, position, doubleIn_, doubleOut_, doubleInAt_, doubleOutAt_);
+            blocks(frames, position, doubleIn_, doubleOut_, doubleInAt_, doubleOutAt_);
             interleave(doubleOut_, outputs_, n, interleaved_.data());
         } else {
             fill(in, channels, n, floatIn_, floatOut_);
-            segments(frames, position, floatIn_, floatOut_, floatInAt_, floatOutAt_);
+            blocks(frames, position, floatIn_, floatOut_, floatInAt_, floatOutAt_);
             interleave(floatOut_, outputs_, n, interleaved_.data());
         }
     }
@@ -148,31 +156,32 @@ private:
         // `process` adds into the outputs, and a plug-in that writes nothing should give
         // silence rather than the last block again: the outputs start at zero.
         for (auto& out : outs.data)
-            std::fill(out.begin(), out.end(), T(0));
+            std::fill_n(out.begin(), n, T(0));
     }
 
-    // The block in pieces that end where the automation changes a value.
+    // The chunk in blocks, and each block in pieces that end where the automation changes a
+    // value.
     template <typename T>
-    void segments(VstInt32 frames, std::int64_t position, ChannelBuffers<T>& ins,
-                  ChannelBuffers<T>& outs, std::vector<T*>& insAt, std::vector<T*>& outsAt) {
-        HostCallback& host = plugin_.host();
-        if (!automation_) {
-            host.setPosition(position, true);
-            call(ins.pointers.data(), outs.pointers.data(), frames);
-            return;
-        }
-        for (VstInt32 done = 0; done < frames;) {
-            const std::int64_t at = position + done;
-            automation_->apply(plugin_, at);
-            const auto length = static_cast<VstInt32>(
-                std::min<std::int64_t>(frames - done, automation_->nextChange(at) - at));
-            for (std::size_t c = 0; c < insAt.size(); ++c)
-                insAt[c] = ins.pointers[c] + done;
-            for (std::size_t c = 0; c < outsAt.size(); ++c)
-                outsAt[c] = outs.pointers[c] + done;
-            host.setPosition(at, true);
-            call(insAt.data(), outsAt.data(), length);
-            done += length;
+    void blocks(VstInt32 frames, std::int64_t position, ChannelBuffers<T>& ins,
+                ChannelBuffers<T>& outs, std::vector<T*>& insAt, std::vector<T*>& outsAt) {
+        for (VstInt32 start = 0; start < frames; start += block_) {
+            const VstInt32 end = std::min(frames, start + block_);
+            for (VstInt32 done = start; done < end;) {
+                const std::int64_t at = position + done;
+                VstInt32 length = end - done;
+                if (automation_) {
+                    automation_->apply(plugin_, at);
+                    length = static_cast<VstInt32>(
+                        std::min<std::int64_t>(length, automation_->nextChange(at) - at));
+                }
+                for (std::size_t c = 0; c < insAt.size(); ++c)
+                    insAt[c] = ins.pointers[c] + done;
+                for (std::size_t c = 0; c < outsAt.size(); ++c)
+                    outsAt[c] = outs.pointers[c] + done;
+                plugin_.host().setPosition(at, true);
+                call(insAt.data(), outsAt.data(), length);
+                done += length;
+            }
         }
     }
 
@@ -188,8 +197,8 @@ private:
 
     PluginInstance& plugin_;
     Automation* automation_;
-    AEffect* effect_;
     int inputs_, outputs_;
+    VstInt32 block_;
     ChannelMap map_;
     ProcessMode mode_;
     ChannelBuffers<float> floatIn_, floatOut_;
@@ -198,6 +207,20 @@ private:
     std::vector<float*> floatInAt_, floatOutAt_;
     std::vector<double*> doubleInAt_, doubleOutAt_;
 };
+
+// Reads up to `frames` frames, taking what a source hands out in pieces; fewer only at the
+// end of the source.
+std::int64_t readFully(AudioSource& source, double* interleaved, std::int64_t frames,
+                       int channels) {
+    std::int64_t done = 0;
+    while (done < frames) {
+        const std::int64_t got = std::clamp<std::int64_t>(
+            source.read(interleaved + done * channels, frames - done), 0, frames - done);
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
 
 // Switches processing on for every plug-in of the chain, and off again on every way out.
 class ChainActive {
@@ -231,6 +254,10 @@ RenderReport render(const std::vector<RenderStage>& chain, AudioSource& source, 
     if (chain.empty()) throw HostError("no plug-in to render through");
     const int sourceChannels = source.channels();
     const VstInt32 block = settings.blockSize;
+    // A whole number of blocks of at least 8192 frames: reading, converting and writing go a
+    // chunk at a time whatever the block size, which at small blocks would otherwise cost
+    // more than the plug-in itself.
+    const VstInt32 chunk = block * ((kChunkFrames + block - 1) / block);
 
     RenderReport report;
     report.inputChannels = sourceChannels;
@@ -248,7 +275,7 @@ RenderReport render(const std::vector<RenderStage>& chain, AudioSource& source, 
             report.channelNotes.push_back(
                 chain.size() > 1 ? "plug-in " + std::to_string(k + 1) + ": " + map.note : map.note);
         report.channelsDropped = report.channelsDropped || map.dropped;
-        stages.push_back(std::make_unique<Stage>(chain[k], map, settings.precision, block));
+        stages.push_back(std::make_unique<Stage>(chain[k], map, settings.precision, block, chunk));
         plugin.host().setTempo(settings.tempo);
         plugin.prepare(settings.sampleRate, block);
         channels = plugin.numOutputs();
@@ -263,28 +290,29 @@ RenderReport render(const std::vector<RenderStage>& chain, AudioSource& source, 
     const double expected =
         sourceFrames >= 0 ? static_cast<double>(sourceFrames + tailFrames) : -1.0;
 
-    std::vector<double> interleavedIn(static_cast<std::size_t>(block) *
+    std::vector<double> interleavedIn(static_cast<std::size_t>(chunk) *
                                       static_cast<std::size_t>(sourceChannels));
 
     const auto started = std::chrono::steady_clock::now();
     ChainActive processing(chain);
 
+    // The source followed by the silent tail, a chunk at a time; the plug-ins get it in
+    // blocks, the last one shorter.
     bool sourceDone = false;
     std::int64_t tailLeft = tailFrames;
     std::int64_t position = 0;
     for (;;) {
         VstInt32 frames = 0;
         if (!sourceDone) {
-            std::int64_t got = source.read(interleavedIn.data(), block);
-            frames = static_cast<VstInt32>(std::clamp<std::int64_t>(got, 0, block));
+            frames = static_cast<VstInt32>(
+                readFully(source, interleavedIn.data(), chunk, sourceChannels));
             report.input.addBlock(interleavedIn.data(),
                                   static_cast<std::size_t>(frames) *
                                       static_cast<std::size_t>(sourceChannels));
             report.inputFrames += frames;
-            if (frames < block) sourceDone = true;
+            if (frames < chunk) sourceDone = true;
         }
-        // The silent tail fills the rest of this block and the blocks after it.
-        auto pad = static_cast<VstInt32>(std::min<std::int64_t>(block - frames, tailLeft));
+        const auto pad = static_cast<VstInt32>(std::min<std::int64_t>(chunk - frames, tailLeft));
         std::fill(interleavedIn.begin() + static_cast<std::ptrdiff_t>(frames) * sourceChannels,
                   interleavedIn.begin() +
                       static_cast<std::ptrdiff_t>(frames + pad) * sourceChannels,
@@ -305,7 +333,6 @@ RenderReport render(const std::vector<RenderStage>& chain, AudioSource& source, 
         sink.write(in, frames);
         position += frames;
         report.outputFrames += frames;
-        // Called every block, also when the length is unknown: it may stop the render.
         if (progress)
             progress(expected > 0.0 ? std::min(1.0, static_cast<double>(position) / expected)
                                     : 0.0);

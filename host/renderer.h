@@ -3,10 +3,10 @@
 // processing off again (also when something throws).
 #pragma once
 
-#include "audio_stream.h"
-#include "automation.h"
-#include "channel_map.h"
-#include "signal_stats.h"
+#include "host/audio_stream.h"
+#include "host/automation.h"
+#include "host/channel_map.h"
+#include "host/signal_stats.h"
 #include "vsthost/plugin_instance.h"
 
 #include <cstdint>
@@ -59,8 +59,8 @@ struct RenderReport {
     }
 };
 
-// Called after every block with the fraction done (0..1; 0 while the length is unknown);
-// it may throw to stop the render.
+// Called after every chunk (a whole number of blocks, at least 8192 frames) with the
+// fraction done (0..1; 0 while the length is unknown); it may throw to stop the render.
 using ProgressFn = std::function<void(double)>;
 
 // The callback a precision uses: replacing when the plug-in can, else the accumulating

@@ -1,7 +1,10 @@
-#include "text_match.h"
+#include "host/text_match.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace vhost {
 
@@ -18,6 +21,31 @@ bool sameName(const std::string& a, const std::string& b) {
     return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](unsigned char p, unsigned char q) {
         return std::tolower(p) == std::tolower(q);
     });
+}
+
+bool parseDecimal(const std::string& text, double& value) {
+    // strtod also takes hexadecimal, "inf" and "nan", and skips leading spaces: only digits,
+    // one point, a sign and an exponent are let through to it.
+    const bool decimalCharacters =
+        !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) {
+            return std::isdigit(c) || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E';
+        });
+    if (!decimalCharacters) return false;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(v)) return false;
+    value = v;
+    return true;
+}
+
+std::string shortNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+std::string counted(std::int64_t n, const std::string& noun) {
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
 
 } // namespace vhost

@@ -1,9 +1,9 @@
 // The host's whole job on a 10-minute stereo file (velmorande-host as run from the command
 // line: read, render through the plug-in with its statistics, write, replace the output)
 // against a plain libsndfile copy of the same file: the host's cost over the I/O alone.
-#include "app.h"
-#include "audio_file.h"
-#include "options.h"
+#include "host/app.h"
+#include "host/audio_file.h"
+#include "host/options.h"
 
 #include <benchmark/benchmark.h>
 #include <sndfile.h>
@@ -30,7 +30,7 @@ std::filesystem::path TenMinutes() {
             }
             writer.write(block.data(), std::min<std::int64_t>(4096, kFrames - start));
         }
-        writer.commit();
+        writer.finish();
         return p;
     }();
     return path;

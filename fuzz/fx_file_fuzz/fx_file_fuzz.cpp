@@ -1,8 +1,8 @@
 // The host's .fxp/.fxb reader: any bytes decode or throw HostError, and whatever decodes
 // is written back to bytes that decode to the same record.
 #include "fuzz_check.h"
-#include "fx_file.h"
-#include "host_error.h"
+#include "host/command_errors.h"
+#include "host/fx_file.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
-#include "editor_window.h"
+#include "host/editor_window.h"
 
-#include "host_error.h"
-#include "terminal.h"
+#include "host/command_errors.h"
+#include "host/terminal.h"
 
 #include <poll.h>
 #include <xcb/xcb.h>

@@ -1,4 +1,4 @@
-#include "terminal.h"
+#include "host/terminal.h"
 
 #include <csignal>
 #include <initializer_list>

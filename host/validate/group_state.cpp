@@ -1,7 +1,7 @@
 // State: chunks set back byte for byte, and .fxp/.fxb records through the host's own
 // reader and writer restoring a changed instance exactly.
 #include "groups.h"
-#include "plugin_state.h"
+#include "host/plugin_state.h"
 #include "session.h"
 
 #include <random>

@@ -3,7 +3,7 @@
 #include "audio_check.h"
 #include "groups.h"
 #include "guarded_buffer.h"
-#include "plugin_state.h"
+#include "host/plugin_state.h"
 #include "session.h"
 
 #include <atomic>

@@ -1,5 +1,5 @@
 #include "report.h"
-#include "json.h"
+#include "host/json.h"
 
 #include <cstdio>
 #include <iomanip>

@@ -1,6 +1,7 @@
 #include "settings.h"
 
-#include "host_error.h"
+#include "host/command_errors.h"
+#include "host/text_match.h"
 
 #include <charconv>
 
@@ -24,8 +25,8 @@ double number(const std::string& option, const std::string& text, double low, do
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc{} || end != text.data() + text.size() || !(value >= low) ||
         !(value <= high))
-        throw UsageError(option + " wants a number from " + std::to_string(low) + " to " +
-                         std::to_string(high) + ", not '" + text + "'");
+        throw UsageError(option + " wants a number from " + shortNumber(low) + " to " +
+                         shortNumber(high) + ", not '" + text + "'");
     return value;
 }
 

@@ -1,7 +1,7 @@
 #include "validate.h"
 
 #include "groups.h"
-#include "host_error.h"
+#include "host/command_errors.h"
 #include "isolated_group.h"
 #include "report.h"
 

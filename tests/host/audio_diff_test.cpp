@@ -1,4 +1,4 @@
-#include "audio_diff.h"
+#include "host/audio_diff.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +35,36 @@ TEST(AudioDiff, FindsTheLargestAndFirstDifference) {
         EXPECT_EQ(d.maxFrame, c.maxFrame);
         EXPECT_EQ(d.firstDifferent, c.firstDifferent);
         EXPECT_EQ(d.within(c.tolerance), c.same);
+    }
+}
+
+TEST(AudioDiff, NonFiniteSamplesAreEqualOnlyToTheSameAtTheSamePlace) {
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    struct Case {
+        double a, b;
+        std::int64_t matches, mismatches;
+    };
+    for (const Case& c : std::vector<Case>{
+             {nan, nan, 1, 0}, // NaN - NaN is NaN, yet the files agree
+             {inf, inf, 1, 0}, // inf - inf is NaN, yet the files agree
+             {-inf, -inf, 1, 0},
+             {inf, -inf, 0, 1},
+             {nan, inf, 0, 1},
+             {inf, 0.5, 0, 1},
+         }) {
+        MemorySource a({0.1, c.a, 0.3}, 1, 44100.0), b({0.1, c.b, 0.3}, 1, 44100.0);
+        const AudioDiff d = diffAudio(a, b, 0.0);
+        EXPECT_EQ(d.nonFiniteMatches, c.matches) << c.a << " " << c.b;
+        EXPECT_EQ(d.nonFiniteMismatches, c.mismatches) << c.a << " " << c.b;
+        EXPECT_EQ(d.within(0.0), c.mismatches == 0) << c.a << " " << c.b;
+        EXPECT_EQ(d.firstDifferent, c.mismatches ? 1 : -1);
+        std::ostringstream text;
+        printDiff(d, 0.0, text);
+        EXPECT_NE(text.str().find("non-finite: " + std::to_string(c.matches) +
+                                  " the same in both, " + std::to_string(c.mismatches) +
+                                  " different"),
+                  std::string::npos)
+            << text.str();
     }
 }
 

@@ -1,5 +1,5 @@
-#include "audio_file.h"
-#include "host_error.h"
+#include "host/audio_file.h"
+#include "host/command_errors.h"
 #include "test_support.h"
 
 #include <sndfile.h>
@@ -61,21 +61,7 @@ TEST(AudioFile, UnreadableFilesNameTheFile) {
     }
 }
 
-TEST(AudioFile, NothingAppearsUntilCommitted) {
-    test::TempDir dir;
-    {
-        AudioFileWriter writer(dir / "out.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100);
-        double frame[2] = {0.1, 0.2};
-        writer.write(frame, 1);
-        // Only the hidden temporary file exists meanwhile.
-        auto files = dir.files();
-        ASSERT_EQ(files.size(), 1u);
-        EXPECT_EQ(files[0].rfind(".out.wav.tmp", 0), 0u);
-    }
-    EXPECT_TRUE(dir.files().empty());
-}
-
-TEST(AudioFile, CommitReplacesAnExistingFileWhole) {
+TEST(AudioFile, WritingReplacesAnExistingFileWhole) {
     test::TempDir dir;
     std::ofstream(dir / "out.wav") << "old contents";
     test::AudioData audio = test::sine(1, 8000, 100, 100.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
@@ -89,6 +75,15 @@ TEST(AudioFile, WritingIntoAMissingDirectoryFails) {
     EXPECT_THROW(
         AudioFileWriter(dir / "nope" / "out.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100),
         HostError);
+}
+
+TEST(AudioFile, EightBitPcmIsOneEncodingStoredAsTheContainerStoresIt) {
+    const int wav8 = SF_FORMAT_WAV | SF_FORMAT_PCM_U8, aiff8 = SF_FORMAT_AIFF | SF_FORMAT_PCM_S8;
+    EXPECT_EQ(chooseOutputFormat("", "pcm8", "out.wav", 0, 2, 44100), wav8);
+    EXPECT_EQ(chooseOutputFormat("", "pcm8", "out.aiff", 0, 2, 44100), aiff8);
+    EXPECT_EQ(chooseOutputFormat("", "", "out.wav", aiff8, 2, 44100), wav8);
+    EXPECT_EQ(chooseOutputFormat("", "", "out.aiff", wav8, 2, 44100), aiff8);
+    EXPECT_EQ(chooseOutputFormat("", "", "out.wav", wav8, 2, 44100), wav8);
 }
 
 TEST(AudioFile, OutputFormatFollowsNameThenInput) {

@@ -1,8 +1,8 @@
 // Parameter automation: reading the file, the values between keyframes, and a render whose
 // gain changes on the exact frame. Also the time signature the plug-in is told.
-#include "automation.h"
-#include "host_error.h"
-#include "renderer.h"
+#include "host/automation.h"
+#include "host/command_errors.h"
+#include "host/renderer.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +76,46 @@ TEST(Automation, MalformedFilesAreRefused) {
           R"({"Gain": {"unit": "bars", "points": [[0, 1]]}})", R"({"Gain": {"pionts": [[0, 1]]}})",
           R"({"Gain": {"points": [[0, 1]]})"})
         EXPECT_THROW(parseAutomation(*f.plugin, text, kRate, 120.0), HostError) << text;
+}
+
+TEST(Automation, EachParameterOnceAndEveryFaultNamedWhereItIs) {
+    Fixture f;
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    for (const Case& c : std::vector<Case>{
+             {R"({"Gain": {"points": [[0, 1]]}, "Gain": {"points": [[1, 2]]}})",
+              "the keys \"Gain\" and \"Gain\" both name parameter 0 (Gain)"},
+             {R"({"1": {"points": [[0, "On"]]}, "invert": {"points": [[1, "Off"]]}})",
+              "the keys \"1\" and \"invert\" both name parameter 1 (Invert)"},
+             {R"({"Gain": {"points": [[0, 1], [1, "nan"]]}})",
+              "automation of 'Gain': point 2: nan is not a decimal number"},
+             {R"({"Gain": {"points": [[0, "0x10"]]}})",
+              "automation of 'Gain': point 1: 0x10 is not a decimal number"},
+             {R"({"Invert": {"points": [[0, 1]]}})",
+              "automation of 'Invert': point 1: parameter 'Invert' shows texts"},
+             {R"({"Gain": {"points": [[0, 1], [-2, 1]]}})", "'Gain': point 2: the time"},
+         }) {
+        try {
+            parseAutomation(*f.plugin, c.text, kRate, 120.0);
+            ADD_FAILURE() << "accepted " << c.text;
+        } catch (const HostError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+            EXPECT_EQ(std::string(e.what()).find("--param"), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(Automation, AFileMayStartWithAByteOrderMark) {
+    Fixture f;
+    test::TempDir dir;
+    const std::string text = "\xEF\xBB\xBF{\"Gain\": {\"points\": [[0, 100]]}}";
+    test::writeBytes(dir / "bom.json",
+                     {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    const Automation a = loadAutomation(*f.plugin, dir / "bom.json", kRate, 120.0);
+    ASSERT_EQ(a.lanes().size(), 1u);
+    EXPECT_FLOAT_EQ(a.lanes()[0].keys[0].value, 0.5f);
 }
 
 TEST(Automation, ChangesLandOnTheirFrameInsideBlocks) {

@@ -1,5 +1,5 @@
-#include "channel_map.h"
-#include "host_error.h"
+#include "host/channel_map.h"
+#include "host/command_errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // velmorande-host's JSON output, diff, automation and chains, end to end.
-#include "json.h"
+#include "host/json.h"
 #include "test_support.h"
 
 #include <sndfile.h>

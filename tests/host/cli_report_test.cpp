@@ -1,7 +1,8 @@
 // What velmorande-host says about the audio: channels dropped or mixed, samples that are not
 // numbers, clipping, inputs cut short, refused state and instruments; and the rules for
 // values on the command line.
-#include "fx_file.h"
+#include "host/fx_file.h"
+#include "host/json.h"
 #include "test_support.h"
 
 #include <sndfile.h>
@@ -55,7 +56,7 @@ TEST_F(CliReport, ChannelsAreMappedAndEveryDropOrMixIsSaid) {
              // A right-only stereo file through a one-input plug-in is not silence.
              {FIXTURE_MONO, {0.0, 0.5}, "", 0, {0.25, 0.25}, "mixed to mono"},
              {FIXTURE_MONO, {0.0, 0.5}, "2", 0, {0.5, 0.5}, "note: "},
-             {FIXTURE_GAIN, {0.1, 0.2}, "1", 2, {nan}, "names 1 inputs"},
+             {FIXTURE_GAIN, {0.1, 0.2}, "1", 2, {nan}, "names 1 input,"},
              {FIXTURE_GAIN, {0.1, 0.2}, "1,3", 2, {nan}, "not a channel"},
              {FIXTURE_GAIN, {0.1, 0.2}, "1,0+2", 2, {nan}, "0 stands alone"},
          }) {
@@ -145,7 +146,7 @@ TEST_F(CliReport, ClippingACutShortInputARefusedChunkAndAnInstrumentAreSaid) {
     program.opaque = true;
     program.name = "odd";
     program.chunk = {1, 2, 3}; // not the size the fixture takes
-    writeBinaryFile(dir / "odd.fxp", encodeProgram(program));
+    test::writeBytes(dir / "odd.fxp", encodeProgram(program));
     fs::remove(out());
     auto chunk = runHostExecutable({FIXTURE_GAIN_CHUNKS, "--load", (dir / "odd.fxp").string(),
                                     (dir / "whole.wav").string(), out().string()});
@@ -160,6 +161,91 @@ TEST_F(CliReport, ClippingACutShortInputARefusedChunkAndAnInstrumentAreSaid) {
     EXPECT_EQ(runHostExecutable({"--info", FIXTURE_SYNTH}).exitCode, 0);
 }
 
+TEST_F(CliReport, WhatAHeaderGetsWrongIsSaidOnceAndTheSameInJson) {
+    test::writeAudio(dir / "whole.wav", constant(2, 1000, {0.5, 0.5}));
+    const std::string bytes = [&] {
+        std::ifstream in(dir / "whole.wav", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }();
+    // Half the data gone; and a data size left at 0 in front of all of it.
+    std::ofstream(dir / "cut.wav", std::ios::binary) << bytes.substr(0, bytes.size() - 4000);
+    std::string zero = bytes;
+    const std::size_t data = zero.find("data");
+    ASSERT_NE(data, std::string::npos);
+    zero.replace(data + 4, 4, std::string(4, '\0'));
+    std::ofstream(dir / "zero.wav", std::ios::binary) << zero;
+    struct Case {
+        const char* file;
+        const char* warning; // empty: none
+        bool truncated;
+        long long frames;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"whole.wav", "", false, 1000},
+             {"cut.wav", "announces more audio than the file holds: it is cut short", true, 500},
+             {"zero.wav", "announces 0 frames, but the file holds 8000 bytes from byte ", false, 0},
+         }) {
+        auto r =
+            runHostExecutable({FIXTURE_GAIN, "--json", (dir / c.file).string(), out().string()});
+        EXPECT_EQ(r.exitCode, 0) << c.file << r.err;
+        const JsonValue summary = parseJson(r.out);
+        const JsonValue& input = *summary.find("input");
+        EXPECT_EQ(std::get<bool>(input.find("truncated")->data), c.truncated) << c.file;
+        EXPECT_EQ(input.find("frames")->number(), c.frames) << c.file;
+        const JsonArray& warnings = summary.find("warnings")->array();
+        if (*c.warning == '\0') {
+            EXPECT_EQ(r.err, "") << c.file;
+            EXPECT_TRUE(warnings.empty()) << c.file;
+            continue;
+        }
+        EXPECT_TRUE(contains(r.err, c.warning)) << c.file << ": " << r.err;
+        ASSERT_EQ(warnings.size(), 1u) << c.file;
+        EXPECT_TRUE(contains(warnings[0].string(), c.warning)) << c.file;
+    }
+}
+
+TEST_F(CliReport, AnInputRateOutsideTheRateRangeNeedsRate) {
+    for (int rate : {1, 10000000}) {
+        test::AudioData a = constant(1, 10, {0.5});
+        a.sampleRate = rate;
+        test::writeAudio(dir / "odd.wav", a);
+        auto r = runHostExecutable({FIXTURE_GAIN, (dir / "odd.wav").string(), out().string()});
+        EXPECT_EQ(r.exitCode, 1) << rate;
+        EXPECT_TRUE(contains(r.err, "outside 1000-768000 Hz")) << r.err;
+        EXPECT_FALSE(fs::exists(out()));
+        r = runHostExecutable(
+            {FIXTURE_GAIN, "-q", "--rate", "44100", (dir / "odd.wav").string(), out().string()});
+        EXPECT_EQ(r.exitCode, 0) << rate << r.err;
+        EXPECT_EQ(test::readAudio(out()).sampleRate, 44100);
+        fs::remove(out());
+    }
+}
+
+TEST_F(CliReport, MessagesNameThingsPlainly) {
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::vector<const char*> said; // on standard output or error
+        std::vector<const char*> notSaid;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--info", FIXTURE_FAULTY},
+              0,
+              {"Category:    room effect"},
+              {"Product:", "category 6"}},
+             {{"--info", FIXTURE_GAIN}, 0, {"Product:     fixture", "Category:    effect"}, {}},
+             {{"validate", FIXTURE_GAIN, "--level", "11"}, 2, {"from 1 to 10"}, {".000000"}},
+             {{"--help"}, 0, {"velmorande-host validate [options] PLUGIN", "--force"}, {}},
+         }) {
+        auto r = runHostExecutable(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0] << r.err;
+        for (const char* text : c.said)
+            EXPECT_TRUE(contains(r.out + r.err, text)) << text << "\n" << r.out << r.err;
+        for (const char* text : c.notSaid)
+            EXPECT_FALSE(contains(r.out + r.err, text)) << text << "\n" << r.out << r.err;
+    }
+}
+
 TEST_F(CliReport, CommandLineValuesFollowOneRule) {
     test::writeAudio(dir / "in.wav", constant(2, 100, {0.5, 0.5}));
     struct Case {
@@ -170,9 +256,25 @@ TEST_F(CliReport, CommandLineValuesFollowOneRule) {
     for (const Case& c : std::vector<Case>{
              {{"-t100"}, 0, ""},
              {{"-PGain=50"}, 0, ""},
-             {{"-P", "Gain=inf"}, 2, "not a finite number"},
-             {{"-P", "Gain=nan"}, 2, "not a finite number"},
-             {{"-P", "Gain=nann"}, 2, "not a finite number"},
+             {{"-P", "Gain=inf"}, 2, "not a decimal number"},
+             {{"-P", "Gain=nan"}, 2, "not a decimal number"},
+             {{"-P", "Gain=nann"}, 2, "not a decimal number"},
+             // Numbers are decimal, wherever the command line takes one.
+             {{"-P", "Gain=0x10"}, 2, "not a decimal number"},
+             {{"-P", "Gain=0x1n"}, 2, "not a decimal number"},
+             {{"--tempo", "0x10"}, 2, "--tempo needs a number, got '0x10'"},
+             {{"--tail", "inf"}, 2, "--tail needs a number"},
+             // A parameter that shows texts takes one of them, in any case, and no number.
+             {{"-P", "Invert=on"}, 0, ""},
+             {{"-P", "Invert=1"}, 1, "give one of Off, On, or a normalised value"},
+             {{"-P", "Invert=0.5"}, 1, "give one of Off, On"},
+             {{"-P", "Invert=1n"}, 0, ""},
+             // A setting given twice would silently lose the first.
+             {{"--save", "a.fxp", "--save", "b.fxp"}, 2, "--save is given twice"},
+             {{"-t", "90", "--tempo=100"}, 2, "--tempo is given twice"},
+             {{"--float", "--encoding", "pcm16"},
+              2,
+              "--float and --encoding both set the encoding"},
              // Out of range is refused the same way, plain or normalised.
              {{"-P", "Gain=250"}, 1, "outside the range of parameter 'Gain'"},
              {{"-P", "Gain=1.5n"}, 1, "outside 0..1"},

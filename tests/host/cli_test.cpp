@@ -1,5 +1,5 @@
 // The velmorande-host executable end to end: exit codes, messages and files.
-#include "fx_file.h"
+#include "host/fx_file.h"
 #include "test_support.h"
 
 #include <sndfile.h>
@@ -177,8 +177,8 @@ TEST_F(Cli, AnInterruptedRenderWritesNothing) {
     const auto script = dir / "interrupt.sh";
     std::ofstream(script) << "'" << HOST_EXECUTABLE << "' '" << FIXTURE_GAIN
                           << "' -b 1 --tail 600 '" << input.string() << "' '"
-                          << (dir / "out.wav").string() << "' >/dev/null 2>'"
-                          << (dir / "err.txt").string() << "' &\n"
+                          << (dir / "out.wav").string() << "' >'" << (dir / "stdout.txt").string()
+                          << "' 2>'" << (dir / "err.txt").string() << "' &\n"
                           << "pid=$!\nsleep 1\nkill -TERM $pid\nwait $pid\necho $? >'"
                           << (dir / "status.txt").string() << "'\n";
     ASSERT_EQ(std::system(("sh '" + script.string() + "'").c_str()), 0);
@@ -189,8 +189,8 @@ TEST_F(Cli, AnInterruptedRenderWritesNothing) {
     std::ifstream err(dir / "err.txt");
     std::string message((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
     EXPECT_TRUE(contains(message, "interrupted")) << message;
-    EXPECT_EQ(dir.files(),
-              (std::vector<std::string>{"err.txt", "in.wav", "interrupt.sh", "status.txt"}));
+    EXPECT_EQ(dir.files(), (std::vector<std::string>{"err.txt", "in.wav", "interrupt.sh",
+                                                     "status.txt", "stdout.txt"}));
 }
 
 TEST_F(Cli, AFailedRenderKeepsTheOldOutput) {

@@ -1,5 +1,5 @@
-#include "demo_phrase.h"
-#include "signal_stats.h"
+#include "host/demo_phrase.h"
+#include "host/signal_stats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "fx_file.h"
-#include "host_error.h"
+#include "host/command_errors.h"
+#include "host/fx_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -280,11 +280,11 @@ TEST(FxFile, TrailingBytesAfterTheRecordAreIgnored) {
 TEST(FxFile, FilesAreWrittenWholeAndReadBack) {
     test::TempDir dir;
     Bytes b = encodeProgram(paramsProgram());
-    writeBinaryFile(dir / "p.fxp", b);
+    test::writeBytes(dir / "p.fxp", b);
     EXPECT_EQ(readBinaryFile(dir / "p.fxp"), b);
     EXPECT_EQ(dir.files(), std::vector<std::string>{"p.fxp"});
     EXPECT_THROW(readBinaryFile(dir / "missing.fxp"), HostError);
-    EXPECT_THROW(writeBinaryFile(dir / "no" / "such" / "dir.fxp", b), HostError);
+    EXPECT_THROW(test::writeBytes(dir / "no" / "such" / "dir.fxp", b), HostError);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "host_error.h"
-#include "json.h"
+#include "host/command_errors.h"
+#include "host/json.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
-#include "host_error.h"
-#include "options.h"
+#include "host/command_errors.h"
+#include "host/options.h"
+#include "host/text_match.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ Options parse(std::vector<std::string> args) {
 TEST(Options, RenderWithDefaults) {
     Options o = parse({"fx.so", "in.wav", "out.wav"});
     EXPECT_EQ(o.mode, Mode::Render);
-    EXPECT_EQ(o.plugin, "fx.so");
+    EXPECT_EQ(o.plugin().path, "fx.so");
     EXPECT_EQ(o.input, "in.wav");
     EXPECT_EQ(o.output, "out.wav");
     EXPECT_EQ(o.tempo, 120.0);
@@ -21,8 +22,8 @@ TEST(Options, RenderWithDefaults) {
     EXPECT_EQ(o.blockSize, 512);
     EXPECT_EQ(o.precision, Precision::Single);
     EXPECT_FALSE(o.tailSeconds);
-    EXPECT_FALSE(o.program);
-    EXPECT_TRUE(o.params.empty());
+    EXPECT_FALSE(o.plugin().program);
+    EXPECT_TRUE(o.plugin().params.empty());
     EXPECT_FALSE(o.quiet);
 }
 
@@ -35,7 +36,7 @@ TEST(Options, ValuesInBothSpellings) {
     EXPECT_EQ(o.blockSize, 64);
     EXPECT_EQ(o.precision, Precision::Double);
     EXPECT_EQ(o.tailSeconds, 1.5);
-    EXPECT_EQ(o.program, "Warm Room");
+    EXPECT_EQ(o.plugin().program, "Warm Room");
     EXPECT_EQ(o.format, "flac");
     EXPECT_EQ(o.encoding, "pcm16");
     EXPECT_TRUE(o.quiet);
@@ -48,15 +49,15 @@ TEST(Options, FloatIsAnEncoding) {
 TEST(Options, ParametersPlainAndNormalised) {
     Options o = parse(
         {"-P", "Feedback=40", "--param", "5=0.4n", "--param=Delay Rate = 1/8", "fx.so", "a", "b"});
-    ASSERT_EQ(o.params.size(), 3u);
-    EXPECT_EQ(o.params[0].target, "Feedback");
-    EXPECT_EQ(o.params[0].value, "40");
-    EXPECT_FALSE(o.params[0].normalized);
-    EXPECT_EQ(o.params[1].target, "5");
-    EXPECT_TRUE(o.params[1].normalized);
-    EXPECT_DOUBLE_EQ(o.params[1].normalizedValue, 0.4);
-    EXPECT_EQ(o.params[2].target, "Delay Rate");
-    EXPECT_EQ(o.params[2].value, "1/8");
+    ASSERT_EQ(o.plugin().params.size(), 3u);
+    EXPECT_EQ(o.plugin().params[0].target, "Feedback");
+    EXPECT_EQ(o.plugin().params[0].value, "40");
+    EXPECT_FALSE(o.plugin().params[0].normalized);
+    EXPECT_EQ(o.plugin().params[1].target, "5");
+    EXPECT_TRUE(o.plugin().params[1].normalized);
+    EXPECT_DOUBLE_EQ(o.plugin().params[1].normalizedValue, 0.4);
+    EXPECT_EQ(o.plugin().params[2].target, "Delay Rate");
+    EXPECT_EQ(o.plugin().params[2].value, "1/8");
 }
 
 TEST(Options, ATrailingNOnlyMeansNormalisedAfterANumber) {
@@ -85,11 +86,11 @@ TEST(Options, BadParameterRequests) {
 TEST(Options, InfoAndDemo) {
     Options info = parse({"--info", "fx.so"});
     EXPECT_EQ(info.mode, Mode::Info);
-    EXPECT_EQ(info.plugin, "fx.so");
+    EXPECT_EQ(info.plugin().path, "fx.so");
     Options demo = parse({"--demo", "out/dir", "fx.so"});
     EXPECT_EQ(demo.mode, Mode::Demo);
     EXPECT_EQ(demo.demoDir, "out/dir");
-    EXPECT_FALSE(demo.program);
+    EXPECT_FALSE(demo.plugin().program);
     EXPECT_THROW(parse({"--info", "fx.so", "in.wav"}), UsageError);
     EXPECT_THROW(parse({"--demo", "d", "fx.so", "x"}), UsageError);
     EXPECT_THROW(parse({"--demo", "d", "--info", "fx.so"}), UsageError);
@@ -97,8 +98,8 @@ TEST(Options, InfoAndDemo) {
 
 TEST(Options, StateOnlyNeedsSave) {
     Options o = parse({"fx.so", "--save", "p.fxp", "--load", "b.fxb"});
-    EXPECT_EQ(o.saveState, "p.fxp");
-    EXPECT_EQ(o.loadState, "b.fxb");
+    EXPECT_EQ(o.plugin().saveState, "p.fxp");
+    EXPECT_EQ(o.plugin().loadState, "b.fxb");
     EXPECT_TRUE(o.input.empty());
     EXPECT_THROW(parse({"fx.so"}), UsageError);
 }
@@ -113,7 +114,6 @@ TEST(Options, Rejections) {
     EXPECT_THROW(parse({}), UsageError);
     EXPECT_THROW(parse({"fx.so", "in.wav"}), UsageError);
     EXPECT_THROW(parse({"fx.so", "a", "b", "c"}), UsageError);
-    EXPECT_THROW(parse({"fx.so", "a.wav", "a.wav"}), UsageError);
     EXPECT_THROW(parse({"--frobnicate", "fx.so", "a", "b"}), UsageError);
     EXPECT_THROW(parse({"--tempo"}), UsageError);
     EXPECT_THROW(parse({"--tempo", "fast", "fx.so", "a", "b"}), UsageError);
@@ -131,7 +131,7 @@ TEST(Options, Rejections) {
 
 TEST(Options, DoubleDashEndsOptions) {
     Options o = parse({"--", "-odd.so", "-in.wav", "-out.wav"});
-    EXPECT_EQ(o.plugin, "-odd.so");
+    EXPECT_EQ(o.plugin().path, "-odd.so");
     EXPECT_EQ(o.input, "-in.wav");
 }
 
@@ -161,18 +161,17 @@ TEST(Options, ChainsAutomationAndTheRest) {
                        "-b64",
                        "in.wav",
                        "-"});
-    EXPECT_EQ(o.plugin, "a.so");
-    EXPECT_EQ(o.params.size(), 1u);
-    EXPECT_EQ(o.automation, "a.json");
-    ASSERT_EQ(o.chained.size(), 2u);
-    EXPECT_EQ(o.chained[0].path, "b.so");
-    EXPECT_EQ(o.chained[0].program, "2");
-    ASSERT_EQ(o.chained[0].params.size(), 1u);
-    EXPECT_EQ(o.chained[0].params[0].target, "Mix");
-    EXPECT_EQ(o.chained[0].saveState, "b.fxp");
-    EXPECT_EQ(o.chained[1].loadState, "c.fxp");
-    EXPECT_FALSE(o.loadState);
-    EXPECT_EQ(pluginChain(o).size(), 3u);
+    EXPECT_EQ(o.plugin().path, "a.so");
+    EXPECT_EQ(o.plugin().params.size(), 1u);
+    EXPECT_EQ(o.plugin().automation, "a.json");
+    ASSERT_EQ(o.chain.size(), 3u);
+    EXPECT_EQ(o.chain[1].path, "b.so");
+    EXPECT_EQ(o.chain[1].program, "2");
+    ASSERT_EQ(o.chain[1].params.size(), 1u);
+    EXPECT_EQ(o.chain[1].params[0].target, "Mix");
+    EXPECT_EQ(o.chain[1].saveState, "b.fxp");
+    EXPECT_EQ(o.chain[2].loadState, "c.fxp");
+    EXPECT_FALSE(o.plugin().loadState);
     EXPECT_EQ(o.channels, "2,1");
     EXPECT_EQ(o.timeSigNumerator, 6);
     EXPECT_EQ(o.timeSigDenominator, 8);
@@ -199,13 +198,38 @@ TEST(Options, ChainsAutomationAndTheRest) {
         EXPECT_THROW(parse(bad), UsageError) << bad[1];
 }
 
+TEST(Options, NumbersAreDecimalAndSettingsAreGivenOnce) {
+    double v = 0.0;
+    for (const char* text : {"40", "-2.5", ".5", "1e3", "+7", "3."})
+        EXPECT_TRUE(parseDecimal(text, v)) << text;
+    for (const char* text : {"0x10", "inf", "nan", " 5", "5 ", "", "1e", "e3", "--1", "1,5"})
+        EXPECT_FALSE(parseDecimal(text, v)) << text;
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"-t", "0x10", "fx.so", "a", "b"},
+             {"-b", "1e9", "fx.so", "a", "b"},
+             {"-b", "2.5", "fx.so", "a", "b"},
+             {"--save", "a", "--save", "b", "fx.so"},
+             {"-p", "1", "--program", "2", "fx.so", "a", "b"},
+             {"--float", "--encoding=pcm16", "fx.so", "a", "b"},
+             {"-r", "48000", "--rate", "48000", "fx.so", "a", "b"},
+             {"a.so", "--then", "b.so", "--load", "x", "--load", "y", "i", "o"},
+         })
+        EXPECT_THROW(parse(bad), UsageError) << bad[1];
+    // Each plug-in of a chain has its own.
+    Options o = parse({"--save", "a.fxp", "a.so", "--then", "b.so", "--save", "b.fxp"});
+    EXPECT_EQ(o.chain[0].saveState, "a.fxp");
+    EXPECT_EQ(o.chain[1].saveState, "b.fxp");
+}
+
 TEST(Options, UsageDocumentsEveryOption) {
     std::string text = usageText();
     for (const char* option :
-         {"--tempo", "--rate",           "--block-size", "--precision", "--tail",     "--program",
-          "--param", "--load",           "--save",       "--format",    "--encoding", "--float",
-          "--info",  "--demo",           "--quiet",      "--help",      "--channels", "--automate",
-          "--then",  "--time-signature", "--json",       "diff A B",    "--tolerance"})
+         {"--tempo",      "--rate",     "--block-size", "--precision", "--tail",
+          "--program",    "--param",    "--load",       "--save",      "--format",
+          "--encoding",   "--float",    "--info",       "--demo",      "--quiet",
+          "--help",       "--channels", "--automate",   "--then",      "--time-signature",
+          "--json",       "diff A B",   "--tolerance",  "--force",     "--editor",
+          "--editor-png", "--version",  "validate"})
         EXPECT_NE(text.find(option), std::string::npos) << option;
     EXPECT_NE(text.find("0.4n"), std::string::npos);
 }

@@ -1,6 +1,6 @@
 // Programs and parameters by name, number, plain and normalised value, on the fixture effect.
-#include "host_error.h"
-#include "plugin_params.h"
+#include "host/command_errors.h"
+#include "host/plugin_params.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

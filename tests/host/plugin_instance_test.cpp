@@ -1,8 +1,8 @@
 // The instance wrapper against in-process effects that answer oddly.
-#include "audio_stream.h"
-#include "host_error.h"
-#include "renderer.h"
-#include "text_match.h"
+#include "host/audio_stream.h"
+#include "host/command_errors.h"
+#include "host/renderer.h"
+#include "host/text_match.h"
 #include "vsthost/plugin_instance.h"
 
 #include <gtest/gtest.h>

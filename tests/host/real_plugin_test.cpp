@@ -1,12 +1,12 @@
 // Renders through a real VST 2.x plug-in from the system when one is installed (Debian's
 // dpf-plugins-vst, for example); skipped otherwise.
-#include "audio_stream.h"
-#include "plugin_info.h"
-#include "plugin_params.h"
-#include "plugin_state.h"
-#include "renderer.h"
+#include "host/audio_stream.h"
+#include "host/plugin_info.h"
+#include "host/plugin_params.h"
+#include "host/plugin_state.h"
+#include "host/renderer.h"
+#include "host/text_match.h"
 #include "test_support.h"
-#include "text_match.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +78,7 @@ TEST_F(RealPlugin, ParametersByDisplayedValueAndStateRoundTrip) {
     EXPECT_NEAR(plugin->getParameter(0), 0.3f, 0.01f);
 
     test::TempDir dir;
-    saveStateFile(*plugin, dir / "state.fxp");
+    test::saveState(*plugin, dir / "state.fxp");
     auto other = PluginInstance::load(path, host);
     std::vector<std::string> warnings;
     loadStateFile(*other, dir / "state.fxp", warnings);

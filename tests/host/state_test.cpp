@@ -1,7 +1,7 @@
 // .fxp/.fxb files written from and read into the fixture effect, with and without chunks.
-#include "host_error.h"
-#include "plugin_params.h"
-#include "plugin_state.h"
+#include "host/command_errors.h"
+#include "host/plugin_params.h"
+#include "host/plugin_state.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ TEST_F(StateTest, ParameterProgramFileHoldsTheValues) {
     plugin->setParameter(0, 0.125f);
     plugin->setParameter(1, 1.0f);
     plugin->setProgramName("Mine");
-    EXPECT_EQ(saveStateFile(*plugin, dir / "p.fxp"), "program");
+    EXPECT_EQ(test::saveState(*plugin, dir / "p.fxp"), "program");
     auto bytes = readBinaryFile(dir / "p.fxp");
     ASSERT_EQ(bytes.size(), 56u + 8);
     EXPECT_EQ(be32(bytes, 8), static_cast<std::uint32_t>(kFxProgramParams));
@@ -57,7 +57,7 @@ TEST_F(StateTest, ParameterBankHoldsEveryProgramAndTheCurrentOne) {
     plugin->setProgram(2);
     plugin->setParameter(0, 0.9f);
     plugin->setProgram(1);
-    EXPECT_EQ(saveStateFile(*plugin, dir / "b.FXB"), "bank");
+    EXPECT_EQ(test::saveState(*plugin, dir / "b.FXB"), "bank");
     EXPECT_EQ(plugin->currentProgram(), 1);
     auto bytes = readBinaryFile(dir / "b.FXB");
     EXPECT_EQ(be32(bytes, 8), static_cast<std::uint32_t>(kFxBankParams));
@@ -80,8 +80,8 @@ TEST_F(StateTest, ChunkEffectsAreSavedAsChunks) {
     auto plugin = open(FIXTURE_GAIN_CHUNKS);
     plugin->setProgram(2);
     plugin->setParameter(0, 0.3f);
-    saveStateFile(*plugin, dir / "c.fxp");
-    saveStateFile(*plugin, dir / "c.fxb");
+    test::saveState(*plugin, dir / "c.fxp");
+    test::saveState(*plugin, dir / "c.fxb");
     FxProgram program = decodeProgram(readBinaryFile(dir / "c.fxp"));
     EXPECT_TRUE(program.opaque);
     EXPECT_EQ(program.name, "Inverted");
@@ -129,15 +129,15 @@ TEST_F(StateTest, FilesOfAnotherEffectAreRefused) {
     auto plugin = open(FIXTURE_GAIN);
     FxProgram program = captureProgram(*plugin);
     program.fxId = FourCharCode("Othr");
-    writeBinaryFile(dir / "other.fxp", encodeProgram(program));
+    test::writeBytes(dir / "other.fxp", encodeProgram(program));
     std::vector<std::string> warnings;
     EXPECT_THROW(loadStateFile(*plugin, dir / "other.fxp", warnings), HostError);
 }
 
 TEST_F(StateTest, ChunkFilesNeedAChunkEffect) {
     auto chunky = open(FIXTURE_GAIN_CHUNKS);
-    saveStateFile(*chunky, dir / "c.fxp");
-    saveStateFile(*chunky, dir / "c.fxb");
+    test::saveState(*chunky, dir / "c.fxp");
+    test::saveState(*chunky, dir / "c.fxb");
     auto plain = open(FIXTURE_GAIN);
     std::vector<std::string> warnings;
     EXPECT_THROW(loadStateFile(*plain, dir / "c.fxp", warnings), HostError);
@@ -165,7 +165,7 @@ TEST_F(StateTest, MismatchedCountsAreRestoredAsFarAsTheyGo) {
 TEST_F(StateTest, MalformedFilesAreReportedWithTheirName) {
     auto plugin = open(FIXTURE_GAIN);
     std::vector<std::uint8_t> junk = {'C', 'c', 'n', 'K', 0, 0, 0, 100, 'F', 'x', 'C', 'k'};
-    writeBinaryFile(dir / "broken.fxp", junk);
+    test::writeBytes(dir / "broken.fxp", junk);
     std::vector<std::string> warnings;
     try {
         loadStateFile(*plugin, dir / "broken.fxp", warnings);

@@ -1,7 +1,10 @@
 #include "test_support.h"
 
-#include "audio_file.h"
-#include "host_error.h"
+#include "host/audio_diff.h"
+#include "host/audio_file.h"
+#include "host/command_errors.h"
+#include "host/output_file.h"
+#include "host/plugin_state.h"
 
 #include <sndfile.h>
 
@@ -35,9 +38,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::vector<std::string> TempDir::files() const {
+std::vector<std::string> TempDir::listed(const std::filesystem::path& directory) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_))
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -71,7 +74,17 @@ std::vector<VstInt32> FixtureLibrary::opcodes(const std::vector<VstInt32>& ignor
 void writeAudio(const std::filesystem::path& path, const AudioData& audio) {
     AudioFileWriter writer(path, audio.format, audio.channels, audio.sampleRate);
     writer.write(audio.samples.data(), static_cast<std::int64_t>(audio.frames()));
-    writer.commit();
+    writer.finish();
+}
+
+void writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    writeWholeFile(path, bytes, path.string());
+}
+
+std::string saveState(PluginInstance& plugin, const std::filesystem::path& path) {
+    const StateFile state = captureStateFile(plugin, path);
+    writeBytes(path, state.bytes);
+    return state.kind;
 }
 
 AudioData readAudio(const std::filesystem::path& path) {
@@ -103,7 +116,7 @@ AudioData sine(int channels, int sampleRate, std::size_t frames, double frequenc
 
 namespace {
 
-std::string quote(const std::string& arg) {
+std::string quoteForShell(const std::string& arg) {
     std::string q = "'";
     for (char c : arg) {
         if (c == '\'')
@@ -114,26 +127,41 @@ std::string quote(const std::string& arg) {
     return q + "'";
 }
 
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 } // namespace
 
-CommandResult runHostExecutable(const std::vector<std::string>& args) {
+std::string slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int shell(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool sameAudio(const std::filesystem::path& a, const std::filesystem::path& b) {
+    return diffAudioFiles(a, b, 0.0).within(0.0);
+}
+
+std::string shellQuoted(const std::string& word) {
+    return quoteForShell(word);
+}
+
+CommandResult runHostExecutable(const std::vector<std::string>& args,
+                                const std::vector<std::string>& prefix) {
     TempDir capture;
-    std::string command = quote(HOST_EXECUTABLE);
+    std::string command;
+    for (const auto& p : prefix)
+        command += quoteForShell(p) + ' ';
+    command += quoteForShell(HOST_EXECUTABLE);
     for (const auto& a : args) {
         command += ' ';
-        command += quote(a);
+        command += quoteForShell(a);
     }
     command += " </dev/null >";
-    command += quote((capture / "out").string());
+    command += quoteForShell((capture / "out").string());
     command += " 2>";
-    command += quote((capture / "err").string());
+    command += quoteForShell((capture / "err").string());
     int status = std::system(command.c_str());
     CommandResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -4,8 +4,11 @@
 
 #include "fixture_plugin/fixture_trace.h"
 #include "vsthost/dynamic_library.h"
+#include "vsthost/plugin_instance.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,7 +27,8 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
     // Names of the files in the directory, sorted.
-    std::vector<std::string> files() const;
+    std::vector<std::string> files() const { return listed(path_); }
+    static std::vector<std::string> listed(const std::filesystem::path& directory);
 
 private:
     std::filesystem::path path_;
@@ -53,6 +57,9 @@ struct AudioData {
 };
 
 void writeAudio(const std::filesystem::path& path, const AudioData& audio);
+void writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// The plug-in's state as the file `path` names; returns "program" or "bank".
+std::string saveState(PluginInstance& plugin, const std::filesystem::path& path);
 AudioData readAudio(const std::filesystem::path& path);
 // A sine of the given frequency and amplitude on every channel, channel c delayed c samples.
 AudioData sine(int channels, int sampleRate, std::size_t frames, double frequency, double amplitude,
@@ -64,7 +71,20 @@ struct CommandResult {
     std::string err;
 };
 
-// Runs velmorande-host with the arguments (each quoted for the shell).
-CommandResult runHostExecutable(const std::vector<std::string>& args);
+// Runs velmorande-host with the arguments (each quoted for the shell), standard input empty;
+// `prefix` comes before it ({"env", "TMPDIR=..."}, {"setpriv", ...}).
+CommandResult runHostExecutable(const std::vector<std::string>& args,
+                                const std::vector<std::string>& prefix = {});
+
+// A word for the shell, in single quotes.
+std::string shellQuoted(const std::string& word);
+// Runs a shell command; its exit status.
+int shell(const std::string& command);
+
+// A whole file's bytes ("" when it cannot be read).
+std::string slurp(const std::filesystem::path& path);
+// The same audio, sample for sample (the bytes may differ: a float WAV's PEAK chunk holds
+// the time of writing).
+bool sameAudio(const std::filesystem::path& a, const std::filesystem::path& b);
 
 } // namespace vhost::test

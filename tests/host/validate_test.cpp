@@ -1,7 +1,7 @@
 // The validator's own parts: its command line, the line protocol between a group's process
 // and the report, sample checks, and groups that crash, hang or exit early.
 #include "audio_check.h"
-#include "host_error.h"
+#include "host/command_errors.h"
 #include "isolated_group.h"
 #include "settings.h"
 

@@ -1,15 +1,15 @@
 // The host against the project's own plug-in library, when the build has it.
-#include "audio_stream.h"
 #include "bitmap/pixel_bitmap.h"
 #include "bitmap/png_loader.h"
-#include "demo_phrase.h"
-#include "editor_picture.h"
-#include "host_error.h"
-#include "plugin_params.h"
-#include "plugin_state.h"
-#include "renderer.h"
+#include "host/audio_stream.h"
+#include "host/command_errors.h"
+#include "host/demo_phrase.h"
+#include "host/editor_picture.h"
+#include "host/plugin_params.h"
+#include "host/plugin_state.h"
+#include "host/renderer.h"
+#include "host/text_match.h"
 #include "test_support.h"
-#include "text_match.h"
 
 #include <gtest/gtest.h>
 
@@ -55,11 +55,27 @@ TEST_F(VelmorandePlugin, ParametersAndProgramsByName) {
     EXPECT_THROW(applyParameter(*plugin, parseParamAssignment("Ping Pong=Sideways")), HostError);
 }
 
+TEST_F(VelmorandePlugin, ANoteValueIsOneOfItsTextsNeverANumber) {
+    applyParameter(*plugin, parseParamAssignment("Delay Rate=1/4"));
+    const float quarter = plugin->getParameter(0);
+    for (const char* number : {"1", "2", "0.5", "0.25", "4"}) {
+        EXPECT_THROW(
+            applyParameter(*plugin, parseParamAssignment(std::string("Delay Rate=") + number)),
+            HostError)
+            << number;
+        EXPECT_EQ(plugin->getParameter(0), quarter) << number;
+    }
+    EXPECT_EQ(applyParameter(*plugin, parseParamAssignment("Delay Rate=1/32t")).display, "1/32T");
+    EXPECT_EQ(applyParameter(*plugin, parseParamAssignment("Delay Rate=0.5n")).normalized, 0.5f);
+    // A numeric parameter still takes numbers: the survey put everything back.
+    EXPECT_EQ(applyParameter(*plugin, parseParamAssignment("Feedback=40")).display, "40");
+}
+
 TEST_F(VelmorandePlugin, BankFilesRoundTrip) {
     plugin->setProgram(3);
     applyParameter(*plugin, parseParamAssignment("Wet Mix=33"));
     test::TempDir dir;
-    saveStateFile(*plugin, dir / "bank.fxb");
+    test::saveState(*plugin, dir / "bank.fxb");
     HostCallback otherHost;
     auto other = PluginInstance::load(kVelmorandePlugin, otherHost);
     std::vector<std::string> warnings;
@@ -94,7 +110,7 @@ TEST_F(VelmorandePlugin, RendersTheDemoPhraseInBothPrecisions) {
 
 TEST_F(VelmorandePlugin, PicturesItsEditorForTheCurrentState) {
     test::TempDir dir;
-    saveEditorPicture(*plugin, dir / "editor.png");
+    test::writeBytes(dir / "editor.png", editorPictureAsPng(*plugin));
     auto picture = LoadPngFile((dir / "editor.png").string().c_str());
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->Width(), 530);
@@ -103,7 +119,7 @@ TEST_F(VelmorandePlugin, PicturesItsEditorForTheCurrentState) {
     auto pixelAt = [](const PixelBitmap& b, int x, int y) { return b.Bits()[y * b.RowSpan() + x]; };
     const std::uint32_t lit = pixelAt(*picture, 122, 93);
     applyParameter(*plugin, parseParamAssignment("Host Sync=No"));
-    saveEditorPicture(*plugin, dir / "editor-off.png");
+    test::writeBytes(dir / "editor-off.png", editorPictureAsPng(*plugin));
     auto off = LoadPngFile((dir / "editor-off.png").string().c_str());
     ASSERT_NE(off, nullptr);
     EXPECT_NE(pixelAt(*off, 122, 93), lit);
@@ -112,9 +128,7 @@ TEST_F(VelmorandePlugin, PicturesItsEditorForTheCurrentState) {
 TEST(EditorPicture, RefusedByPluginsWithoutOne) {
     HostCallback host;
     auto plugin = PluginInstance::load(FIXTURE_GAIN, host);
-    test::TempDir dir;
-    EXPECT_THROW(saveEditorPicture(*plugin, dir / "none.png"), HostError);
-    EXPECT_FALSE(std::filesystem::exists(dir / "none.png"));
+    EXPECT_THROW(editorPictureAsPng(*plugin), HostError);
 }
 
 } // namespace

@@ -1,7 +1,11 @@
-// Errors the command-line host reports to the user; the message is meant to be read as it is.
+// The errors of a command line beside the host library's HostError: each has its own exit
+// code, and its message is meant to be read as it is.
 #pragma once
 
 #include "vsthost/host_error.h"
+
+#include <functional>
+#include <ostream>
 
 namespace vhost {
 
@@ -16,5 +20,8 @@ struct UsageError : HostError {
 struct InterruptedError : HostError {
     InterruptedError() : HostError("interrupted; nothing was written") {}
 };
+
+// Runs a command's body and turns what it throws into a message on `err` and an exit code.
+int withExitCode(std::ostream& err, const std::function<int()>& body);
 
 } // namespace vhost
