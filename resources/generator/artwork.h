@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas.h"
+#include "layout.h"
 #include "type.h"
 
 #include <memory>
@@ -17,8 +18,9 @@ struct Fonts {
     Typeface engraved{"Liberation Sans", "Bold", 8.5f};
     // Stand-ins for the run-time fonts in the preview: metric twins of Arial and a
     // Verdana-like face, sized like Windows fonts of cell height 16 and 13.
-    Typeface value{"Liberation Sans", "Regular", 16.0f, Typeface::Size::Cell};
-    Typeface version{"DejaVu Sans", "Book", 13.0f, Typeface::Size::Cell};
+    Typeface value{"Liberation Sans", "Regular", float(panel::kValueTextSize),
+                   Typeface::Size::Cell};
+    Typeface version{"DejaVu Sans", "Book", float(panel::kVersionTextSize), Typeface::Size::Cell};
 };
 const Fonts& GetFonts();
 

@@ -41,7 +41,8 @@ void Ticks(PixelBitmap& p) {
     const float mid = (kFaderX[0] + kFaderX[1]) * 0.5f;
     for (int i = 0; i <= 8; ++i) {
         const float v = static_cast<float>(i) / 8.0f;
-        const int y = static_cast<int>(std::floor(kFaderTop + kTravel * (1.0f - v) + 15.5f));
+        const int y = static_cast<int>(
+            std::floor(kFaderTop + kTravel * (1.0f - v) + (kHandleHeight / 2 + 0.5f)));
         const bool major = i % 4 == 0;
         const int half = major ? 5 : (i % 2 == 0 ? 4 : 2);
         const int x0 = static_cast<int>(mid) - half, x1 = static_cast<int>(mid) + half - 1;

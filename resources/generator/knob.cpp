@@ -22,14 +22,16 @@ struct KnobShape {
     std::uint32_t seed;
 };
 
-// Dots every 30 degrees over the 300-degree sweep; the two ends slightly larger.
+// Dots every tenth of the sweep; the two ends slightly larger.
 void Scale(PixelBitmap& p, const KnobShape& k) {
     const int r = static_cast<int>(k.dots + 3.0f);
     Shade(p, static_cast<int>(k.cx) - r, static_cast<int>(k.cy) - r, static_cast<int>(k.cx) + r + 1,
           static_cast<int>(k.cy) + r + 1, [&](float x, float y) {
               float best = 1e9f;
               for (int i = 0; i <= 10; ++i) {
-                  const float a = (-150.0f + 30.0f * static_cast<float>(i)) * kPi / 180.0f;
+                  const float a = (-0.5f * panel::kKnobSweep +
+                                   panel::kKnobSweep / 10.0f * static_cast<float>(i)) *
+                                  kPi / 180.0f;
                   const float dx = k.cx + k.dots * std::sin(a), dy = k.cy - k.dots * std::cos(a);
                   const float s = (i == 0 || i == 10) ? k.dot * 1.3f : k.dot;
                   const float d = CircleDistance(x, y, dx, dy, s);

@@ -1,5 +1,6 @@
 #include "bitmap/pixel_word.h"
 #include "bitmap/png_loader.h"
+#include "plugin/layout/panel_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -52,9 +53,13 @@ struct Expected {
 };
 
 TEST(Artwork, SizesAndAlpha) {
-    const Expected all[] = {{"bg.png", 530, 210, 6},  {"knob.png", 81, 81, 6},
-                            {"knob2.png", 50, 50, 6}, {"slider.png", 14, 31, 2},
-                            {"radio.png", 86, 60, 6}, {"but.png", 86, 20, 2}};
+    using namespace panel;
+    const Expected all[] = {{"bg.png", kSize.width, kSize.height, 6},
+                            {"knob.png", kDelayKnobImage.width, kDelayKnobImage.height, 6},
+                            {"knob2.png", kSmallKnobImage.width, kSmallKnobImage.height, 6},
+                            {"slider.png", kHandleImage.width, kHandleImage.height, 2},
+                            {"radio.png", kButtonImage.width, kModeCount * kButtonImage.height, 6},
+                            {"but.png", kButtonImage.width, kButtonImage.height, 2}};
     for (const Expected& e : all) {
         SCOPED_TRACE(e.name);
         const auto b = Load(e.name);
@@ -76,13 +81,20 @@ TEST(Artwork, BackgroundIsOpaque) {
 // The run-time text lands on these areas: translucent black on a light strip for the
 // version, nearly white on dark windows for the read-outs.
 TEST(Artwork, TextAreasContrast) {
+    using namespace panel;
     const auto bg = Load("bg.png");
     ASSERT_TRUE(bg);
-    EXPECT_GT(LumaRange(*bg, 45, 12, 95, 30).first, 150);
-    const int readouts[][4] = {{33, 173, 115, 189},  {214, 160, 264, 176}, {285, 160, 335, 176},
-                               {351, 160, 411, 176}, {424, 175, 464, 191}, {461, 175, 501, 191}};
-    for (const auto& r : readouts)
-        EXPECT_LT(LumaRange(*bg, r[0], r[1], r[2], r[3]).second, 60) << r[0] << "," << r[1];
+    const IPlugRect v = kVersion;
+    EXPECT_GT(LumaRange(*bg, v.left, v.top, v.right, v.bottom).first, 150);
+    const IPlugRect readouts[] = {Readout(kDelayKnob, kDelayKnobImage),
+                                  Readout(kSmallKnobs[0], kSmallKnobImage),
+                                  Readout(kSmallKnobs[1], kSmallKnobImage),
+                                  Readout(kSmallKnobs[2], kSmallKnobImage),
+                                  FaderReadout(kFaders[0]),
+                                  FaderReadout(kFaders[1])};
+    for (const IPlugRect& r : readouts)
+        EXPECT_LT(LumaRange(*bg, r.left, r.top, r.right, r.bottom).second, 60)
+            << r.left << "," << r.top;
 }
 
 // Pointers: a mark in the upper half near the centre line, nothing in the lower half, so
@@ -115,18 +127,21 @@ TEST(Artwork, LitButtonsFitTheBackground) {
     const auto radio = Load("radio.png");
     const auto but = Load("but.png");
     ASSERT_TRUE(bg && radio && but);
+    const int left = panel::kSyncButton.x;
+    const auto [w, h] = panel::kButtonImage;
     auto check = [&](const PixelBitmap& lit, int sliceTop, int bgTop) {
         int changed = 0;
-        for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 86; ++x)
-                changed += Pixel(lit, x, sliceTop + y) != Pixel(*bg, 115 + x, bgTop + y);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                changed += Pixel(lit, x, sliceTop + y) != Pixel(*bg, left + x, bgTop + y);
         EXPECT_GT(changed, 200) << bgTop;
-        EXPECT_EQ(Pixel(lit, 0, sliceTop), Pixel(*bg, 115, bgTop)) << bgTop;
-        EXPECT_EQ(Pixel(lit, 85, sliceTop + 19), Pixel(*bg, 200, bgTop + 19)) << bgTop;
+        EXPECT_EQ(Pixel(lit, 0, sliceTop), Pixel(*bg, left, bgTop)) << bgTop;
+        EXPECT_EQ(Pixel(lit, w - 1, sliceTop + h - 1), Pixel(*bg, left + w - 1, bgTop + h - 1))
+            << bgTop;
     };
-    check(*but, 0, 83);
-    for (int i = 0; i < 3; ++i)
-        check(*radio, 20 * i, 103 + 20 * i);
+    check(*but, 0, panel::kSyncButton.y);
+    for (int i = 0; i < panel::kModeCount; ++i)
+        check(*radio, h * i, panel::kModeButtons.y + h * i);
 }
 
 } // namespace
