@@ -43,7 +43,8 @@ void Text(PixelBitmap& out, const Typeface& face, const std::string& text, const
     const TextMask m = face.Render(text);
     const int width = static_cast<int>(std::ceil(m.advance));
     const int x = centre ? left + (right - left - width) / 2 : left;
-    DrawMask(out, m, x, top + face.CellAscent(),
+    Canvas canvas{out};
+    DrawMask(canvas, m, {x, top + face.CellAscent()},
              Rgb(static_cast<float>(PixelR(colour)), static_cast<float>(PixelG(colour)),
                  static_cast<float>(PixelB(colour))),
              static_cast<float>(PixelA(colour)) / 255.0f);
@@ -52,7 +53,7 @@ void Text(PixelBitmap& out, const Typeface& face, const std::string& text, const
 } // namespace
 
 void ComposePreview(PixelBitmap& out, const Images& im, const Settings& s) {
-    const Fonts& f = GetFonts();
+    const Fonts& f = GetFonts(1.0f);
     BlitBitmap(&out, &im.bg, 0, 0, nullptr, 1.0f, BLEND_COPY);
 
     Text(out, f.version, "v1.01", panel::kVersion, false, Word(panel::kVersionTextColour));
