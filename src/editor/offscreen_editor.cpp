@@ -34,8 +34,9 @@ void OffscreenEditor::CloseEditorWindow() {
     if (countdown_ > 0 && Plug()) Plug()->EndPendingEdit();
 }
 
-std::unique_ptr<PixelBitmap> OffscreenEditor::LoadImageResource(int id, const char*) {
-    const EmbeddedResource* resource = FindEmbeddedResource(id);
+std::unique_ptr<PixelBitmap> OffscreenEditor::LoadImageResource(int id, const char*,
+                                                                DisplayScale scale) {
+    const EmbeddedResource* resource = FindEmbeddedResource(id, scale);
     if (!resource) return nullptr;
     return LoadPngMemory(resource->data, resource->size);
 }

@@ -31,7 +31,8 @@ public:
     void* OpenEditorWindow(void*) override { return nullptr; }
     void CloseEditorWindow() override;
     void* EditorWindowHandle() const override { return nullptr; }
-    std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name) override;
+    std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name,
+                                                   DisplayScale scale) override;
 
     int EndEditCountdown() const { return countdown_; }
     int ScreenCopies() const { return screenCopies_; }

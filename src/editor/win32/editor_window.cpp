@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+
 namespace {
 
 // Touched only from user-interface threads; hosts make editor windows on one thread.
@@ -34,8 +36,12 @@ std::unique_ptr<PixelBitmap> IEditorWindow::CreateBitmap(int width, int height) 
     return std::make_unique<HeapBitmap>(width, height, 4);
 }
 
-std::unique_ptr<PixelBitmap> IEditorWindow::LoadImageResource(int id, const char*) {
-    return LoadPngResource(module_, id);
+std::unique_ptr<PixelBitmap> IEditorWindow::LoadImageResource(int id, const char*,
+                                                              DisplayScale scale) {
+    // The art of each scale is a resource type of its own: "PNG", "PNG150", "PNG200".
+    char type[16] = "PNG";
+    if (!scale.IsOne()) std::snprintf(type, sizeof type, "PNG%d", scale.Percent());
+    return LoadPngResource(module_, id, type);
 }
 
 void* IEditorWindow::OpenEditorWindow(void* parentHandle) {

@@ -41,7 +41,8 @@ public:
     void CloseEditorWindow() override;
     void* EditorWindowHandle() const override { return window_; }
     void ApplyTooltipSwitch() override;
-    std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name) override;
+    std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name,
+                                                   DisplayScale scale) override;
 
     void SetModule(HINSTANCE module) { module_ = module; }
     HINSTANCE Module() const { return module_; }
