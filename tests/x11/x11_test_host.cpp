@@ -218,14 +218,25 @@ std::vector<std::uint32_t> X11TestHost::Pixels(xcb_window_t window, int width, i
     return pixels;
 }
 
-std::vector<std::uint32_t> X11TestHost::Picture(AEffect* e) {
+std::vector<std::uint32_t> X11TestHost::Picture(AEffect* e, float scale) {
     EditorPicture picture;
-    if (Dispatch(e, effVendorSpecific, kEditorPictureRequest, 0, &picture) != 1) return {};
+    if (Dispatch(e, effVendorSpecific, kEditorPictureRequest, 0, &picture, scale) != 1) return {};
     std::vector<std::uint32_t> pixels;
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x)
             pixels.push_back(picture.pixels[y * picture.rowSpan + x] & 0xFFFFFF);
     return pixels;
+}
+
+void X11TestHost::ResizeWindowsOnRequest() {
+    host_.setHook([](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr,
+                     float) -> std::optional<VstIntPtr> {
+        if (opcode == audioMasterSizeWindow) return 1;
+        if (opcode == audioMasterCanDo && ptr &&
+            std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0)
+            return 1;
+        return std::nullopt;
+    });
 }
 
 int X11TestHost::Count(VstInt32 opcode, VstInt32 index) {

@@ -69,12 +69,17 @@ public:
     // Handles waiting events and runs the tick now, due or not (benchmarks).
     void ServiceNow();
 
+protected:
+    DisplayScale DetectScale() override;
+    void ScaleChanged() override;
+
 private:
     using Clock = std::chrono::steady_clock;
 
     bool Connect();
     void Disconnect();
     bool CreateWindow(std::uint32_t parent, int x, int y, int w, int h);
+    void SetSizeHints(int w, int h);
     void Service(bool forceTick);
     void HandleEvent(const xcb_generic_event_t* event);
     void WindowTick();
