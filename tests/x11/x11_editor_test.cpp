@@ -365,6 +365,34 @@ xcb_window_t FindTopLevel(xcb_connection_t* c, const std::string& title) {
     return found;
 }
 
+// --editor --scale 2: the host gives the plug-in the scale as a content scale and sizes its
+// window to the editor at twice the pixels.
+TEST(HostEditorWindow, OpensTheEditorAtTheScaleGiven) {
+    NeedDisplay();
+    if (IsSkipped() || HasFatalFailure()) return;
+    X11TestHost host; // for its connection
+    pid_t pid = 0;
+    ASSERT_EQ(RunHost({"--editor", VELMORANDE_PLUGIN_PATH, "-q", "--scale", "2"}, &pid), 0);
+    xcb_connection_t* c = host.Connection();
+    xcb_window_t top = 0;
+    for (int i = 0; i < 500 && !top; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        top = FindTopLevel(c, "velmorande-host: Velmorande");
+        if (top && !host.EditorOf(top)) top = 0;
+    }
+    EXPECT_NE(top, 0u);
+    for (const xcb_window_t w : {top, top ? host.EditorOf(top) : 0}) {
+        auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
+        ASSERT_NE(g, nullptr);
+        EXPECT_EQ(g->width, 2 * kWidth);
+        EXPECT_EQ(g->height, 2 * kHeight);
+        std::free(g);
+    }
+    kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+}
+
 TEST(HostEditorWindow, ASoundSetByHandIsSavedWhenTheWindowCloses) {
     NeedDisplay();
     if (IsSkipped() || HasFatalFailure()) return;
