@@ -1,5 +1,6 @@
 #include "x11/x11_test_host.h"
 
+#include "support/window_sizing_hook.h"
 #include "vst/editor_picture.h"
 
 #include <xcb/xtest.h>
@@ -229,14 +230,7 @@ std::vector<std::uint32_t> X11TestHost::Picture(AEffect* e, float scale) {
 }
 
 void X11TestHost::ResizeWindowsOnRequest() {
-    host_.setHook([](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr,
-                     float) -> std::optional<VstIntPtr> {
-        if (opcode == audioMasterSizeWindow) return 1;
-        if (opcode == audioMasterCanDo && ptr &&
-            std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0)
-            return 1;
-        return std::nullopt;
-    });
+    host_.setHook(WindowSizingHook());
 }
 
 int X11TestHost::Count(VstInt32 opcode, VstInt32 index) {

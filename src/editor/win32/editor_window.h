@@ -56,6 +56,9 @@ public:
 
 protected:
     std::unique_ptr<PixelBitmap> CreateBitmap(int width, int height) override;
+    // The window's density, or before one exists the system's.
+    DisplayScale DetectScale() override;
+    void ScaleChanged() override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
