@@ -58,6 +58,18 @@ int MaxDifference(const PixelBitmap& a, const PixelBitmap& b) {
         }
     return worst;
 }
+// Draws a knob at (50, 50) of a 100 x 100 editor, on the ground, at the editor's scale.
+void DrawKnob(OffscreenEditor& editor, RecordingPlug& plug, const IPlugImage& image, int range,
+              double value) {
+    IPlugText noText;
+    noText.size = 0;
+    auto* knob = new IKnobRotVal(&plug, 0, 50, 50, image, noText, 0, range, 4.0, 0, 0, 1.0f, false);
+    knob->SetValue(value);
+    editor.AddControl(knob);
+    editor.CreateDrawSurface();
+    Ground(*editor.DrawBitmap());
+    editor.DrawAll();
+}
 } // namespace
 
 // A knob turns through its range centred on the image as stored: value v draws it at
@@ -71,15 +83,7 @@ TEST(IKnobRotVal, DrawsAtTheAngleOfItsValue) {
                 RecordingPlug plug;
                 const IPlugImage image{&Dial(frames), frames * kSize, kSize, frames};
                 OffscreenEditor knobEditor(&plug, 100, 100, 0);
-                IPlugText noText;
-                noText.size = 0;
-                auto* knob = new IKnobRotVal(&plug, 0, 50, 50, image, noText, 0, range, 4.0, 0, 0,
-                                             1.0f, false);
-                knob->SetValue(value);
-                knobEditor.AddControl(knob);
-                knobEditor.CreateDrawSurface();
-                Ground(*knobEditor.DrawBitmap());
-                knobEditor.DrawAll();
+                DrawKnob(knobEditor, plug, image, range, value);
 
                 OffscreenEditor reference(&plug, 100, 100, 0);
                 reference.CreateDrawSurface();
@@ -163,16 +167,8 @@ TEST(IKnobRotVal, DrawsAtTheAngleOfItsValueAtEveryScale) {
                 const IPlugImage image{&Dial(1), kSize, kSize, 1, id};
                 OffscreenEditor editor(&plug, 100, 100, 0);
                 editor.SetHostScale(factor);
-                IPlugText noText;
-                noText.size = 0;
-                auto* knob = new IKnobRotVal(&plug, 0, 50, 50, image, noText, 0, range, 4.0, 0, 0,
-                                             1.0f, false);
-                knob->SetValue(value);
-                editor.AddControl(knob);
-                editor.CreateDrawSurface();
+                DrawKnob(editor, plug, image, range, value);
                 ASSERT_EQ(editor.DrawBitmap()->Width(), editor.Scale().ToDevice(100));
-                Ground(*editor.DrawBitmap());
-                editor.DrawAll();
 
                 const double a = (value - 0.5) * range * std::numbers::pi / 180.0;
                 // Turned clockwise on the screen (y down) by a; the source shift of up to

@@ -365,6 +365,16 @@ xcb_window_t FindTopLevel(xcb_connection_t* c, const std::string& title) {
     return found;
 }
 
+// The host's window once the editor is in it (5 s at most), or 0.
+xcb_window_t HostWindowWithEditor(X11TestHost& host) {
+    for (int i = 0; i < 500; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const xcb_window_t top = FindTopLevel(host.Connection(), "velmorande-host: Velmorande");
+        if (top && host.EditorOf(top)) return top;
+    }
+    return 0;
+}
+
 // --editor --scale 2: the host gives the plug-in the scale as a content scale and sizes its
 // window to the editor at twice the pixels.
 TEST(HostEditorWindow, OpensTheEditorAtTheScaleGiven) {
@@ -374,12 +384,7 @@ TEST(HostEditorWindow, OpensTheEditorAtTheScaleGiven) {
     pid_t pid = 0;
     ASSERT_EQ(RunHost({"--editor", VELMORANDE_PLUGIN_PATH, "-q", "--scale", "2"}, &pid), 0);
     xcb_connection_t* c = host.Connection();
-    xcb_window_t top = 0;
-    for (int i = 0; i < 500 && !top; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        top = FindTopLevel(c, "velmorande-host: Velmorande");
-        if (top && !host.EditorOf(top)) top = 0;
-    }
+    const xcb_window_t top = HostWindowWithEditor(host);
     EXPECT_NE(top, 0u);
     for (const xcb_window_t w : {top, top ? host.EditorOf(top) : 0}) {
         auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
@@ -404,12 +409,7 @@ TEST(HostEditorWindow, ASoundSetByHandIsSavedWhenTheWindowCloses) {
     pid_t pid = 0;
     ASSERT_EQ(RunHost({"--editor", VELMORANDE_PLUGIN_PATH, "-q", "--save", edited}, &pid), 0);
     xcb_connection_t* c = host.Connection();
-    xcb_window_t top = 0;
-    for (int i = 0; i < 500 && !top; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        top = FindTopLevel(c, "velmorande-host: Velmorande");
-        if (top && !host.EditorOf(top)) top = 0;
-    }
+    const xcb_window_t top = HostWindowWithEditor(host);
     ASSERT_NE(top, 0u);
     const xcb_window_t editorWindow = host.EditorOf(top);
     std::vector<std::uint32_t> before;
