@@ -73,6 +73,8 @@ void IPlugVST::AttachEditor(IEditorLink* link) {
 }
 
 void IPlugVST::OnEditorResized(int, int) {
+    // Also from the window's own messages (a change of screen density), outside any request.
+    PlugMutex::Guard lock(Mutex());
     IPlugEditor* editor = EditorOf(this);
     if (!editor) return;
     // The window's size: the panel at the editor's scale.
