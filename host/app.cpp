@@ -313,7 +313,7 @@ int run(const Options& o, std::ostream& stdOut, std::ostream& err, bool progress
             PluginSetup before = setup;
             before.saveState.reset();
             applyState(plugin, before, out, err, o.quiet, false);
-            runEditorWindow(plugin, out);
+            runEditorWindow(plugin, out, o.editorScale);
             if (setup.saveState) {
                 const std::string kind = saveStateFile(plugin, *setup.saveState);
                 if (!o.quiet) out << "saved " << kind << " " << *setup.saveState << '\n';
@@ -336,13 +336,13 @@ int run(const Options& o, std::ostream& stdOut, std::ostream& err, bool progress
         return 0;
     }
     if (o.editorPicture) {
-        saveEditorPicture(first, *o.editorPicture);
+        saveEditorPicture(first, *o.editorPicture, o.editorScale.value_or(1.0));
         if (!o.quiet) out << "editor picture: " << *o.editorPicture << '\n';
     } else if (o.mode == Mode::Demo) {
         // Most plug-ins draw no picture on request: the demo goes on without one.
         const auto file = std::filesystem::path(o.demoDir) / "demo-editor.png";
         try {
-            saveEditorPicture(first, file);
+            saveEditorPicture(first, file, o.editorScale.value_or(1.0));
             if (!o.quiet) out << "demo editor: " << file.string() << '\n';
         } catch (const HostError& e) {
             if (!o.quiet) err << "note: " << e.what() << '\n';

@@ -11,9 +11,10 @@
 
 namespace vhost {
 
-void saveEditorPicture(PluginInstance& plugin, const std::filesystem::path& file) {
+void saveEditorPicture(PluginInstance& plugin, const std::filesystem::path& file, double scale) {
     EditorPicture picture;
-    if (plugin.dispatch(effVendorSpecific, kEditorPictureRequest, 0, &picture) != 1 ||
+    if (plugin.dispatch(effVendorSpecific, kEditorPictureRequest, 0, &picture,
+                        static_cast<float>(scale)) != 1 ||
         !picture.pixels || picture.width <= 0 || picture.height <= 0 || picture.width > 16384 ||
         picture.height > 16384 || picture.rowSpan < picture.width)
         throw HostError("the plug-in gives no picture of its editor");

@@ -166,6 +166,10 @@ Plug-in state (applied in this order: --load, --program, --param; --save comes l
       --editor-png FILE    write a picture of the plug-in's editor as it opens, for the
                            state above (plug-ins that draw one on request; --demo writes
                            DIR/demo-editor.png)
+      --scale F            draw --editor and --editor-png for a screen of F device pixels per
+                           pixel of the editor's own size, 1-3 (default: --editor the
+                           desktop's, --editor-png 1); the plug-in takes the nearest of its
+                           own scales
 
 Output file:
       --format F           wav, rf64, aiff, flac, caf, w64, au, ogg (Vorbis), opus or mp3
@@ -292,6 +296,8 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.json = true;
         } else if (arg == "--editor-png") {
             o.editorPicture = value();
+        } else if (arg == "--scale") {
+            o.editorScale = number("--scale", value(), 1.0, 3.0);
         } else if (arg == "--format") {
             o.format = value();
         } else if (arg == "--encoding") {
@@ -313,6 +319,8 @@ Options parseOptions(const std::vector<std::string>& args) {
         }
     }
 
+    if (o.editorScale && !o.editor && !o.editorPicture && o.mode != Mode::Demo)
+        throw UsageError("--scale is for --editor, --editor-png or --demo");
     if (positional.empty()) throw UsageError("no plug-in given (see --help)");
     o.plugin = positional[0];
     switch (o.mode) {

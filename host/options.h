@@ -48,6 +48,7 @@ struct Options {
     std::optional<std::string> saveState;
     std::optional<std::string> editorPicture; // PNG of the plug-in's editor
     bool editor = false;                      // open the editor in a window until closed
+    std::optional<double> editorScale;        // --scale: the editor's pixels per panel pixel
     std::optional<std::string> automation;
     // Plug-ins after the first, each introduced by --then with the options that follow it.
     std::vector<PluginSetup> chained;

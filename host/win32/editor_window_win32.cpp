@@ -4,7 +4,7 @@
 
 namespace vhost {
 
-void runEditorWindow(PluginInstance&, std::ostream&) {
+void runEditorWindow(PluginInstance&, std::ostream&, std::optional<double>) {
     throw HostError("--editor is not available in the Windows build of the host yet");
 }
 

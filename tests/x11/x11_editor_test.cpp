@@ -1,6 +1,7 @@
 // The Linux editor in a real X server (Xvfb in the test command), driven through the
 // plug-in's binary interface and real input (XTest), as a Linux host would.
 #include "x11/need_display.h"
+#include "x11/private_server.h"
 #include "x11/x11_test_host.h"
 
 #include <gtest/gtest.h>
@@ -504,6 +505,39 @@ xcb_window_t FindTopLevel(xcb_connection_t* c, const std::string& title) {
     return found;
 }
 
+// The host's window once the editor is in it (5 s at most), or 0.
+xcb_window_t HostWindowWithEditor(X11TestHost& host) {
+    for (int i = 0; i < 500; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const xcb_window_t top = FindTopLevel(host.Connection(), "velmorande-host: Velmorande");
+        if (top && host.EditorOf(top)) return top;
+    }
+    return 0;
+}
+
+// --editor --scale 2: the host gives the plug-in the scale as a content scale and sizes its
+// window to the editor at twice the pixels.
+TEST(HostEditorWindow, OpensTheEditorAtTheScaleGiven) {
+    NeedDisplay();
+    if (IsSkipped() || HasFatalFailure()) return;
+    X11TestHost host; // for its connection
+    pid_t pid = 0;
+    ASSERT_EQ(RunHost({"--editor", VELMORANDE_PLUGIN_PATH, "-q", "--scale", "2"}, &pid), 0);
+    xcb_connection_t* c = host.Connection();
+    const xcb_window_t top = HostWindowWithEditor(host);
+    EXPECT_NE(top, 0u);
+    for (const xcb_window_t w : {top, top ? host.EditorOf(top) : 0}) {
+        auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
+        ASSERT_NE(g, nullptr);
+        EXPECT_EQ(g->width, 2 * kWidth);
+        EXPECT_EQ(g->height, 2 * kHeight);
+        std::free(g);
+    }
+    kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+}
+
 TEST(HostEditorWindow, ASoundSetByHandIsSavedWhenTheWindowCloses) {
     NeedDisplay();
     if (IsSkipped() || HasFatalFailure()) return;
@@ -515,12 +549,7 @@ TEST(HostEditorWindow, ASoundSetByHandIsSavedWhenTheWindowCloses) {
     pid_t pid = 0;
     ASSERT_EQ(RunHost({"--editor", VELMORANDE_PLUGIN_PATH, "-q", "--save", edited}, &pid), 0);
     xcb_connection_t* c = host.Connection();
-    xcb_window_t top = 0;
-    for (int i = 0; i < 500 && !top; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        top = FindTopLevel(c, "velmorande-host: Velmorande");
-        if (top && !host.EditorOf(top)) top = 0;
-    }
+    const xcb_window_t top = HostWindowWithEditor(host);
     ASSERT_NE(top, 0u);
     const xcb_window_t editorWindow = host.EditorOf(top);
     std::vector<std::uint32_t> before;
@@ -564,80 +593,6 @@ TEST(HostEditorWindow, ASoundSetByHandIsSavedWhenTheWindowCloses) {
 } // namespace
 
 namespace {
-
-// An X server of the test's own, to be killed under the editor. Xvfb picks a free display
-// itself (-displayfd), so stale sockets of servers killed before never stand in the way.
-class PrivateServer {
-public:
-    explicit PrivateServer(const std::string& screen = "800x600x24") {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            error_ = std::string("pipe: ") + std::strerror(errno);
-            return;
-        }
-        const std::string fd = std::to_string(fds[1]);
-        std::vector<std::string> args{"/usr/bin/Xvfb", "-displayfd", fd,   "-screen", "0",
-                                      screen,          "-nolisten",  "tcp"};
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        // A busy machine may refuse a process for a moment; that is not the editor's fault.
-        int spawned = EAGAIN;
-        for (int attempt = 0; attempt < 20 && (spawned == EAGAIN || spawned == ENOMEM); ++attempt) {
-            if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (spawned != 0) {
-            pid_ = 0;
-            error_ = std::string("posix_spawn Xvfb: ") + std::strerror(spawned);
-            close(fds[0]);
-            return;
-        }
-        // The display number, then a newline, once the server listens.
-        std::string number;
-        pollfd ready{fds[0], POLLIN, 0};
-        while (number.find('\n') == std::string::npos && poll(&ready, 1, 10000) > 0) {
-            char buffer[16];
-            const ssize_t n = read(fds[0], buffer, sizeof buffer);
-            if (n <= 0) break;
-            number.append(buffer, static_cast<std::size_t>(n));
-        }
-        close(fds[0]);
-        if (number.find('\n') == std::string::npos) {
-            error_ = "Xvfb did not report a display";
-            Kill();
-            return;
-        }
-        number.pop_back();
-        display_ = ":" + number;
-    }
-    ~PrivateServer() { Kill(); }
-    const std::string& Display() const { return display_; }
-    bool Running() const { return pid_ != 0; }
-    const std::string& Error() const { return error_; }
-    // Abruptly, as a crashed server goes; then the files it could not remove.
-    void Kill() {
-        if (!pid_) return;
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = 0;
-        if (display_.empty()) return;
-        const std::string number = display_.substr(1);
-        unlink(("/tmp/.X11-unix/X" + number).c_str());
-        unlink(("/tmp/.X" + number + "-lock").c_str());
-    }
-
-private:
-    pid_t pid_ = 0;
-    std::string display_;
-    std::string error_;
-};
 
 // The plug-in loaded by a test host on an X server of the test's own, with its editor open
 // in a window there; DISPLAY names that server meanwhile.
