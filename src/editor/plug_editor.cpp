@@ -95,6 +95,12 @@ PixelBitmap* IPlugEditor::ArtOf(const IPlugImage& image) {
 
 void IPlugEditor::SetScale(DisplayScale scale) {
     if (scale == scale_) return;
+    // An open entry box was laid out for the old scale: it goes now, applied only if it
+    // was already committed, else as after a right-click elsewhere.
+    if (entry_.IsOpen()) {
+        if (entry_.GetState() != EntrySession::kCommit) entry_.Cancel();
+        entry_.Advance(*this);
+    }
     scale_ = scale;
     art_.clear();
     ResizeBitmap(WindowWidth(), WindowHeight());

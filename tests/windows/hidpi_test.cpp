@@ -92,6 +92,66 @@ TEST_F(HiDpi, ClicksDragsAndTheWheelHitTheirControls) {
     CheckShownPixels("after the changes");
 }
 
+// The entry boxes at the editor's scale: the field and the list where the 1x ones lie, at
+// the scale, with type of the scaled size; both apply what they hold. A change of scale
+// takes an open box away unapplied.
+TEST_F(HiDpi, EntryBoxesLieAtTheScaledPlacesInTypeOfTheScaledSize) {
+    const auto typeHeight = [](HWND box) {
+        LOGFONTA font{};
+        const auto handle = reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0));
+        return handle && GetObjectA(handle, sizeof font, &font) ? font.lfHeight : 0L;
+    };
+    const auto S = [&](int panel) { return Scaled(panel, percent); };
+    Press(editor, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, D(310), D(122));
+    HWND box = EntryBox(editor, "EDIT");
+    ASSERT_NE(box, nullptr);
+    const RECT r = ChildRect(box, editor);
+    EXPECT_EQ(r.left, S(294));
+    EXPECT_EQ(r.top, S(128));
+    EXPECT_EQ(r.right, S(326));
+    EXPECT_EQ(r.bottom, S(144));
+    EXPECT_EQ(typeHeight(box), S(14));
+    TypeInto(box, "75");
+    PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitTicks(2));
+    EXPECT_FALSE(IsWindow(box));
+    EXPECT_EQ(fx.Text(effGetParamDisplay, kFeedback), "75");
+
+    Press(editor, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, D(150), D(125));
+    HWND list = EntryBox(editor, "COMBOBOX");
+    ASSERT_NE(list, nullptr);
+    const RECT l = ChildRect(list, editor);
+    EXPECT_EQ(l.left, S(158 - 40));
+    EXPECT_EQ(l.top, S(133));
+    EXPECT_EQ(l.right, S(158 + 40));
+    EXPECT_EQ(typeHeight(list), S(14));
+    // The box and its open list reach 36 x 4 panel pixels down (Wine leaves the closed box
+    // and its border, of two panel pixels at the density, out of the dropped rectangle).
+    RECT dropped{}, closed{};
+    SendMessageA(list, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+    GetWindowRect(list, &closed);
+    const long reach = dropped.bottom - closed.top;
+    const long wineReach = dropped.bottom - dropped.top + (closed.bottom - closed.top) + S(2);
+    EXPECT_TRUE(reach == S(144) || wineReach == S(144))
+        << "drop " << dropped.top - closed.top << ".." << dropped.bottom - closed.top;
+    PostMessageA(list, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_TRUE(WaitTicks(2));
+    EXPECT_FALSE(IsWindow(list));
+    EXPECT_EQ(fx.Text(effGetParamDisplay, kPingPong), "Dotted");
+
+    Press(editor, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, D(310), D(122));
+    box = EntryBox(editor, "EDIT");
+    ASSERT_NE(box, nullptr);
+    TypeInto(box, "12");
+    ASSERT_EQ(fx.Dispatch(effVendorSpecific, kVendorPreSonus, kVendorContentScale, nullptr,
+                          percent == 200 ? 1.0f : 2.0f),
+              1);
+    EXPECT_FALSE(IsWindow(box));
+    EXPECT_EQ(EntryBox(editor, "EDIT"), nullptr);
+    EXPECT_TRUE(WaitTicks(2));
+    EXPECT_EQ(fx.Text(effGetParamDisplay, kFeedback), "75");
+}
+
 // A host's content scale overrides the system's; the window follows it while open, a
 // host that resizes its windows is told, and a density message no longer moves it.
 TEST_F(HiDpi, AHostsContentScaleOverridesTheSystems) {

@@ -1,10 +1,12 @@
 // The Linux editor at twice the panel's pixels, in a real X server with real input (XTest):
 // sized by a host's content scale, by a host that changes it while the editor is open, and
 // by the X server's Xft.dpi resource as desktops set it.
+#include "x11/choice_list_view.h"
 #include "x11/need_display.h"
 #include "x11/private_server.h"
 #include "x11/x11_test_host.h"
 
+#include "editor/drawn_entry.h"
 #include "plugin/layout/panel_layout.h"
 #include "vst/vendor_codes.h"
 
@@ -17,6 +19,7 @@
 namespace {
 
 constexpr int kWidth = 1060, kHeight = 420;
+constexpr std::uint32_t kEnd = 0xFF57, kReturn = 0xFF0D;
 enum Param { kDelayRate = 0, kHostSync = 2, kPingPong = 3, kPanWidth = 4, kFeedback = 5 };
 
 // A panel point at twice the pixels: the middle of its device pixels.
@@ -165,6 +168,91 @@ TEST_F(X11ScaledEditor, WheelOnASmallKnobEndsItsGestureByItself) {
                                     nullptr, 1.0f),
               1);
     EXPECT_EQ(host->Count(audioMasterBeginEdit, 6), 1);
+}
+
+// The typed-entry field at twice the pixels: centred on the knob at twice its 1x place and
+// size, its frame two pixels wide, its value in type of twice the size; the typed value
+// applies on Enter.
+TEST_F(X11ScaledEditor, TypingIntoAnEntryAtTwiceThePixelsAppliesOnEnter) {
+    // The Feedback knob's field at 1x: 294..326 x 128..144.
+    const IPlugRect field{D(294), D(128), D(326), D(144)};
+    const int middle = (field.top + field.bottom) / 2;
+    const std::string value = X11TestHost::Display(fx, kFeedback);
+    host->Click(editor, D(310), D(122), 3);
+    std::vector<std::uint32_t> shown;
+    const auto at = [&](int x, int y) { return shown[y * kWidth + x]; };
+    ASSERT_TRUE(host->IdleUntil(fx, [&] {
+        shown = host->Pixels(editor, kWidth, kHeight);
+        return at(field.left + 2, middle) == 0xFFFFFF;
+    })) << "the field shows";
+    const auto picture = X11TestHost::Picture(fx);
+    for (int x : {field.left, field.left + 1, field.right - 2, field.right - 1})
+        EXPECT_EQ(at(x, middle), 0x404040u) << x;
+    for (int y : {field.top, field.top + 1, field.bottom - 2, field.bottom - 1})
+        EXPECT_EQ(at(field.left + 4, y), 0x404040u) << y;
+    for (auto [x, y] : {std::pair{field.left - 1, middle},
+                        {field.right, middle},
+                        {field.left + 4, field.top - 1},
+                        {field.left + 4, field.bottom}})
+        EXPECT_EQ(at(x, y), picture[y * kWidth + x]) << x << "," << y;
+    // The value, all selected: the lit run is as wide as the value in 28-pixel type.
+    int lit = 0;
+    for (int x = field.left; x < field.right; ++x)
+        lit += at(x, field.top + 2) == 0x3370CC;
+    EntryFont type;
+    type.size = 28;
+    EXPECT_EQ(lit, entry_look::TextWidth(type, value)) << value;
+
+    host->ClearRequests();
+    host->Type("75");
+    host->Key(kReturn);
+    ASSERT_TRUE(host->IdleUntil(fx, [&] { return host->Count(audioMasterEndEdit, kFeedback); }));
+    EXPECT_EQ(X11TestHost::Display(fx, kFeedback), "75");
+    EXPECT_TRUE(Settled()) << "the field is gone";
+}
+
+// The delay rate's list at twice the pixels: its corner at twice its 1x place (kept on the
+// screen), twice as wide, rows twice as high; the keys pick the last value.
+TEST_F(X11ScaledEditor, TheChoiceListAtTwiceThePixelsPicksTheLastValueWithKeys) {
+    ChoiceListView view(*host, fx, DisplayScale::ForFactor(2.0));
+    const xcb_window_t list = view.Open(editor, D(74), D(124));
+    ASSERT_NE(list, 0u);
+    const X11TestHost::Place at = host->PlaceOf(list), panel = host->PlaceOf(editor);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(host->Connection())).data;
+    const int height = D(20 + 25 * 18);
+    EXPECT_EQ(at.x - panel.x, D(74 - 32));
+    EXPECT_EQ(at.y, std::min(panel.y + D(136), screen->height_in_pixels - height));
+    EXPECT_EQ(at.width, D(64));
+    EXPECT_EQ(at.height, height);
+    EXPECT_EQ(view.LitRows(list).size(), 1u) << "the current value";
+    host->ClearRequests();
+    host->Key(kEnd);
+    EXPECT_TRUE(host->IdleUntil(fx, [&] { return view.LitRows(list) == std::vector<int>{24}; }));
+    host->Key(kReturn);
+    ASSERT_TRUE(host->IdleUntil(fx, [&] { return host->Count(audioMasterEndEdit, kDelayRate); }));
+    EXPECT_EQ(X11TestHost::Display(fx, kDelayRate), "4/1");
+    EXPECT_TRUE(view.Gone());
+    EXPECT_TRUE(Settled()) << "the panel under the list is drawn again";
+}
+
+// A host that changes its content scale with the field open: the field goes unapplied with
+// the old scale, and opens again at the new one.
+TEST_F(X11ScaledEditor, AScaleChangeTakesAnOpenFieldAway) {
+    const float before = Value(kFeedback);
+    host->Click(editor, D(310), D(122), 3);
+    host->Idle(fx, 5);
+    host->Type("12");
+    ASSERT_EQ(ContentScale(fx, 1.0f), 1);
+    EXPECT_TRUE(Settled(530, 210)) << "the panel at 1x without the field";
+    host->Key(kReturn);
+    host->Idle(fx, 5);
+    EXPECT_EQ(Value(kFeedback), before);
+    host->Click(editor, 310, 122, 3);
+    std::vector<std::uint32_t> shown;
+    EXPECT_TRUE(host->IdleUntil(fx, [&] {
+        shown = host->Pixels(editor, 530, 210);
+        return shown[136 * 530 + 296] == 0xFFFFFF;
+    })) << "a field at the 1x place";
 }
 
 // A host that changes its content scale while the editor is open: the window takes the new
