@@ -1,21 +1,25 @@
 # Writes a C++ source holding files as byte arrays, as the span PanelImageData().
-# Run as: cmake -DOUTPUT=file.cpp -DRESOURCES="id=path;id=path" -P embed_resources.cmake
+# Run as: cmake -DOUTPUT=file.cpp -DRESOURCES="id=percent=path;..." -P embed_resources.cmake
+# where percent is the scale the file is drawn for.
 set(body "")
 set(table "")
+set(n 0)
 foreach(entry ${RESOURCES})
-    string(REPLACE "=" ";" pair "${entry}")
-    list(GET pair 0 id)
-    list(GET pair 1 path)
+    string(REPLACE "=" ";" fields "${entry}")
+    list(GET fields 0 id)
+    list(GET fields 1 percent)
+    list(GET fields 2 path)
     if(NOT EXISTS "${path}")
-        message(FATAL_ERROR "resource ${id} is missing: ${path}")
+        message(FATAL_ERROR "resource ${id} at ${percent}% is missing: ${path}")
     endif()
     file(READ "${path}" hex HEX)
     string(LENGTH "${hex}" length)
     math(EXPR size "${length} / 2")
     string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
     string(REGEX REPLACE "((0x..,){24})" "\\1\n" bytes "${bytes}")
-    string(APPEND body "const unsigned char resource_${id}[] = {\n${bytes}\n};\n")
-    string(APPEND table "    {${id}, resource_${id}, ${size}},\n")
+    string(APPEND body "const unsigned char resource_${n}[] = {\n${bytes}\n};\n")
+    string(APPEND table "    {${id}, resource_${n}, ${size}, ${percent}},\n")
+    math(EXPR n "${n} + 1")
 endforeach()
 file(WRITE "${OUTPUT}.tmp" "// Generated from the resource files; do not edit.\n"
     "#include \"panel_images.h\"\n\nnamespace {\n${body}\n"

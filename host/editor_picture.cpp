@@ -9,9 +9,10 @@
 
 namespace vhost {
 
-std::vector<std::uint8_t> editorPictureAsPng(PluginInstance& plugin) {
+std::vector<std::uint8_t> editorPictureAsPng(PluginInstance& plugin, double scale) {
     EditorPicture picture;
-    if (plugin.dispatch(effVendorSpecific, kEditorPictureRequest, 0, &picture) != 1 ||
+    if (plugin.dispatch(effVendorSpecific, kEditorPictureRequest, 0, &picture,
+                        static_cast<float>(scale)) != 1 ||
         !picture.pixels || picture.width <= 0 || picture.height <= 0 || picture.width > 16384 ||
         picture.height > 16384 || picture.rowSpan < picture.width)
         throw HostError("the plug-in gives no picture of its editor");

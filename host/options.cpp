@@ -195,6 +195,11 @@ constexpr OptionRow kOptions[] = {
      [](Parsing& p, const Value& v) {
          p.o.editorPicture = nonEmpty(v, "--editor-png", "a file");
      }},
+    {0, "scale", "F", Kind::Number, Section::State, kMain, 1, 3, kNone,
+     "draw --editor and --editor-png for a screen of F device pixels per pixel of the "
+     "editor's own size, {range} (default: --editor the desktop's, --editor-png 1); the "
+     "plug-in takes the nearest of its own scales",
+     [](Parsing& p, const Value& v) { p.o.editorScale = v.number; }},
 
     {0, "format", "F", Kind::Text, Section::Output, kMain, 0, 0, kNone,
      "wav, rf64, aiff, flac, caf, w64, au, ogg (Vorbis), opus or mp3 (default: from OUTPUT's "
@@ -489,6 +494,8 @@ Options parseOptions(const std::vector<std::string>& args) {
     walk(p, 0, kMain);
     if (o.mode == Mode::Help || o.mode == Mode::Version) return o;
 
+    if (o.editorScale && !o.editor && !o.editorPicture && o.mode != Mode::Demo)
+        throw UsageError("--scale is for --editor, --editor-png or --demo");
     const auto& positional = p.positional;
     if (positional.empty()) throw UsageError("no plug-in given (see --help)");
     o.chain.front().path = positional[0];

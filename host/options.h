@@ -54,6 +54,7 @@ struct Options {
     int timeSigDenominator = 4;
 
     std::optional<std::string> editorPicture; // PNG of the plug-in's editor
+    std::optional<double> editorScale;        // --scale: the editor's pixels per panel pixel
     bool editor = false;                      // open the editor in a window until closed
     std::string format;                       // output container; empty: from the name or INPUT
     std::string encoding;                     // output encoding; empty: the input's

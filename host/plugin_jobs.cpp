@@ -129,7 +129,7 @@ void loadChain(PluginRun& run, LoadedChain& chain, double sampleRate, bool rende
         if (o.editor && k == 0 && o.mode == Mode::Render) {
             // The state file is written with what the user set in the editor.
             run.report.phase("showing its editor");
-            runEditorWindow(plugin, run.report.err());
+            runEditorWindow(plugin, run.report.err(), o.editorScale);
         }
         if (const OutputFile* file = run.outputs.states[k]) saveState(run, plugin, *file);
         if (setup.automation) {
@@ -146,7 +146,7 @@ void drawPicture(PluginRun& run, PluginInstance& plugin) {
     const OutputFile& file = *run.outputs.picture;
     run.report.phase("drawing its editor");
     try {
-        run.write(file, editorPictureAsPng(plugin));
+        run.write(file, editorPictureAsPng(plugin, run.o.editorScale.value_or(1.0)));
     } catch (const HostError& e) {
         if (!run.outputs.pictureOptional) throw;
         if (!run.o.quiet) run.report.err() << "note: " << e.what() << '\n';

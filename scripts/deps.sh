@@ -22,8 +22,9 @@ NATIVE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libb
     libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
     libsndfile1-dev libpixman-1-dev libxcb1-dev libxcb-shm0-dev libxcb-xtest0-dev
     libxkbcommon-dev libxkbcommon-x11-dev lv2-dev liblilv-dev)
-# The X11 editor's tests: a virtual X server to run them in.
-X11_TEST_PACKAGES=(xvfb xauth x11-utils)
+# The X11 editor's tests: a virtual X server to run them in, and xrdb to load a desktop's
+# resource database (Xft.dpi) into one.
+X11_TEST_PACKAGES=(xvfb xauth x11-utils x11-xserver-utils)
 # The LV2 world's tools the bundle is checked with (sordi for lv2_validate), and the JACK
 # server jalv runs on.
 LV2_TEST_PACKAGES=(lilv-utils sordi jalv jackd2)

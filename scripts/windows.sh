@@ -162,6 +162,8 @@ winpath() { echo "Z:${1//\//\\}"; }
 screenshot=$build/editor-wine.png
 rm -f "$screenshot"
 status=0
+# The suite, then its editor tests again on a screen of 192 dpi (LogPixels, as winecfg sets
+# it), where the editor opens at twice the panel's pixels.
 timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     wine wineboot --init >/dev/null 2>&1
     # No window manager here: Wine draws the frames and captions itself.
@@ -170,6 +172,18 @@ timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     wine "$@"
     status=$?
     wineserver -k 2>/dev/null
+    if [ $status -eq 0 ]; then
+        printf "\n== the editor at 192 dpi\n"
+        for key in "HKCU\\Control Panel\\Desktop" "HKCC\\Software\\Fonts"; do
+            wine reg add "$key" /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+        done
+        wineserver -w
+        suite=$1
+        shift
+        wine "$suite" --gtest_filter="HiDpi*" "$@"
+        status=$?
+        wineserver -k 2>/dev/null
+    fi
     exit $status' sh "$suite" "$(winpath "$dll")" "$(winpath "$reference")" \
     "$(winpath "$screenshot")" || status=$?
 rm -rf "$wine_dir"

@@ -37,6 +37,9 @@ if [ "${1:-}" = --lv2-inside-x ]; then
 fi
 
 "$host" "$plugin" --editor-png docs/editor-default.png
+# The same at the scales of high-density screens.
+"$host" "$plugin" --editor-png docs/editor-1.5x.png --scale 1.5
+"$host" "$plugin" --editor-png docs/editor-2x.png --scale 2
 "$host" "$plugin" --param "Host Sync=No" --editor-png docs/editor-sync-off.png
 # The editor in an X window, as a Linux host shows it, on a virtual X server.
 xvfb-run -a -s "-screen 0 1280x1024x24" "$capture" "$plugin" docs/editor-x11.png

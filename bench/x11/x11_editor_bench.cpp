@@ -1,9 +1,10 @@
 // The X11 editor in a real X server: how long one knob turn takes from the input event to
 // its pixels on the screen, and what an open, untouched editor costs a host idling at
-// 50 Hz.
+// 50 Hz, at 1x and at twice the panel's pixels (a host's content scale of 2).
 #include "editor/x11/x11_editor_window.h"
 #include "plugin/velmorande.h"
 #include "vst/aeffect.h"
+#include "vst/vendor_codes.h"
 
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
@@ -28,7 +29,7 @@ struct HostWindow {
         if (xcb_connection_has_error(c)) return;
         screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
         window = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 600, 300, 0,
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1100, 450, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
         xcb_map_window(c, window);
         Sync();
@@ -56,21 +57,23 @@ void KnobTurnToScreen(benchmark::State& state, bool shared) {
     VSTCLASS fx;
     auto* editor = dynamic_cast<X11EditorWindow*>(fx.GetEditor());
     editor->AllowSharedMemory(shared);
+    editor->SetHostScale(static_cast<double>(state.range(0)) / 100.0);
+    const int f = static_cast<int>(state.range(0)) / 100;
     const bool opened =
         editor->OpenEditorWindow(reinterpret_cast<void*>(std::uintptr_t{host.window}));
     if (!opened || editor->UsesSharedMemory() != shared)
         return state.SkipWithError("editor did not open as asked");
     editor->ServiceNow();
-    // Press on the Feedback knob, then move a pixel up and down: each move turns it.
-    host.Input(XCB_MOTION_NOTIFY, 0, 310, 122);
+    // Press on the Feedback knob, then move a panel pixel up and down: each move turns it.
+    host.Input(XCB_MOTION_NOTIFY, 0, 310 * f, 122 * f);
     host.Input(XCB_BUTTON_PRESS, 1);
     editor->ServiceNow();
-    int step = 1;
+    int step = f;
     for (auto _ : state) {
         step = -step;
         // The event reaches the server, the editor takes it, redraws the knob and puts
         // its pixels into the window; the upload waits for the server's answer.
-        host.Input(XCB_MOTION_NOTIFY, 0, 310, 122 + step);
+        host.Input(XCB_MOTION_NOTIFY, 0, 310 * f, 122 * f + step);
         editor->ServiceNow();
     }
     host.Input(XCB_BUTTON_RELEASE, 1);
@@ -85,6 +88,8 @@ void IdleCpu(benchmark::State& state) {
     AEffect* e = fx.Descriptor();
     // Without the editor: what the host's own idling costs, for comparison.
     const bool open = state.range(1) != 0;
+    e->dispatcher(e, effVendorSpecific, kVendorPreSonus, kVendorContentScale, nullptr,
+                  static_cast<float>(state.range(2)) / 100.0f);
     if (open && e->dispatcher(e, effEditOpen, 0, 0,
                               reinterpret_cast<void*>(std::uintptr_t{host.window}), 0) != 1)
         return state.SkipWithError("editor did not open");
@@ -110,11 +115,20 @@ void IdleCpu(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK_CAPTURE(KnobTurnToScreen, shared_memory, true)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(KnobTurnToScreen, plain_images, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(KnobTurnToScreen, shared_memory, true)
+    ->ArgName("percent")
+    ->Arg(100)
+    ->Arg(200)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(KnobTurnToScreen, plain_images, false)
+    ->ArgName("percent")
+    ->Arg(100)
+    ->Arg(200)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(IdleCpu)
-    ->ArgNames({"seconds", "editor_open"})
-    ->Args({10, 1})
-    ->Args({10, 0})
+    ->ArgNames({"seconds", "editor_open", "percent"})
+    ->Args({10, 1, 100})
+    ->Args({10, 1, 200})
+    ->Args({10, 0, 100})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);

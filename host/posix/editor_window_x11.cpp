@@ -2,6 +2,7 @@
 
 #include "host/command_errors.h"
 #include "host/terminal.h"
+#include "vst/vendor_codes.h"
 
 #include <poll.h>
 #include <xcb/xcb.h>
@@ -34,8 +35,11 @@ xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
 
 } // namespace
 
-void runEditorWindow(PluginInstance& plugin, std::ostream& out) {
+void runEditorWindow(PluginInstance& plugin, std::ostream& out, std::optional<double> scale) {
     if (!plugin.hasFlag(effFlagsHasEditor)) throw HostError("the plug-in offers no editor");
+    if (scale)
+        plugin.dispatch(effVendorSpecific, kVendorPreSonus, kVendorContentScale, nullptr,
+                        static_cast<float>(*scale));
     ERect* rect = nullptr;
     if (plugin.dispatch(effEditGetRect, 0, 0, &rect) == 0 || !rect)
         throw HostError("the plug-in gives no editor size");

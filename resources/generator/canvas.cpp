@@ -57,6 +57,14 @@ void Over(PixelBitmap& bitmap, int x, int y, Colour c, float a) {
     Set(bitmap, x, y, {c.r * ks + d.c.r * kd, c.g * ks + d.c.g * kd, c.b * ks + d.c.b * kd}, outA);
 }
 
+void OverRow(Canvas& c, int panelRow, Colour colour, float a) {
+    const int top = std::max(c.Y(static_cast<float>(panelRow)), 0);
+    const int bottom = std::min(c.Y(static_cast<float>(panelRow + 1)), c.bitmap.Height());
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < c.bitmap.Width(); ++x)
+            Over(c.bitmap, x, y, colour, a);
+}
+
 void ClearTo(PixelBitmap& bitmap, Colour c) {
     for (int y = 0; y < bitmap.Height(); ++y)
         for (int x = 0; x < bitmap.Width(); ++x)

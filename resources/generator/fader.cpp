@@ -15,14 +15,14 @@ using namespace layout;
 
 constexpr float kSlotTop = 86.0f, kSlotBottom = 172.0f, kSlotHalf = 3.0f;
 
-void Slot(PixelBitmap& p, float cx) {
+void Slot(Canvas& p, float cx) {
     const float l = cx - kSlotHalf, r = cx + kSlotHalf;
     Shade(p, static_cast<int>(l) - 3, static_cast<int>(kSlotTop) - 3, static_cast<int>(r) + 3,
           static_cast<int>(kSlotBottom) + 3, [&](float x, float y) {
               const float d = RoundRectDistance(x, y, l, kSlotTop, r, kSlotBottom, 3.0f);
               if (d > 0.0f) {
                   // Cut edge: in shadow, except the lip at the lower end that faces the light.
-                  const float lip = Cover(d - 1.0f) * (1.0f - Cover(d));
+                  const float lip = p.Cover(d - 1.0f) * (1.0f - p.Cover(d));
                   return y > kSlotBottom ? Paint{Grey(255), 0.12f * lip}
                                          : Paint{Grey(0), 0.45f * lip};
               }
@@ -30,38 +30,44 @@ void Slot(PixelBitmap& p, float cx) {
               // Deeper at the top and left walls, where the light does not reach.
               v += 10.0f * SmoothStep(l, r, x) * SmoothStep(kSlotTop, kSlotTop + 6.0f, y);
               v -= 5.0f * std::exp(-(y - kSlotTop) / 3.0f);
-              return Paint{Rgb(v * 0.9f, v * 0.96f, v * 1.1f), Cover(d)};
+              return Paint{Rgb(v * 0.9f, v * 0.96f, v * 1.1f), p.Cover(d)};
           });
 }
 
 // Scale between the two faders: a tick at every eighth of the travel (evenly spaced once
 // snapped to pixel rows), on the rows where the handle's centre line lands; longer at the
 // ends and the middle, medium at the quarters.
-void Ticks(PixelBitmap& p) {
+void Ticks(Canvas& p) {
     const float mid = (kFaderX[0] + kFaderX[1]) * 0.5f;
     for (int i = 0; i <= 8; ++i) {
         const float v = static_cast<float>(i) / 8.0f;
-        const int y = static_cast<int>(std::floor(kFaderTop + kTravel * (1.0f - v) + 15.5f));
+        const int y = static_cast<int>(
+            std::floor(kFaderTop + kTravel * (1.0f - v) + (kHandleHeight / 2 + 0.5f)));
         const bool major = i % 4 == 0;
         const int half = major ? 5 : (i % 2 == 0 ? 4 : 2);
-        const int x0 = static_cast<int>(mid) - half, x1 = static_cast<int>(mid) + half - 1;
-        DrawLineSegment(&p, x0, y + 1, x1, y + 1, PackPixel(255, 0, 0, 0), 0.45f, BLEND_COPY,
-                        false);
-        DrawLineSegment(&p, x0, y, x1, y, PackPixel(255, 150, 156, 166), major ? 0.85f : 0.55f,
-                        BLEND_COPY, false);
+        const int x0 = static_cast<int>(mid) - half, x1 = static_cast<int>(mid) + half;
+        // A tick is a panel pixel high, its shadow the row below.
+        const int left = p.X(x0), right = p.X(x1) - 1;
+        const int top = p.Y(y), thick = p.Edge(1.0f);
+        for (int row = top + thick; row < top + 2 * thick; ++row)
+            DrawLineSegment(&p.bitmap, left, row, right, row, PackPixel(255, 0, 0, 0), 0.45f,
+                            BLEND_COPY, false);
+        for (int row = top; row < top + thick; ++row)
+            DrawLineSegment(&p.bitmap, left, row, right, row, PackPixel(255, 150, 156, 166),
+                            major ? 0.85f : 0.55f, BLEND_COPY, false);
     }
 }
 
 } // namespace
 
-void DrawFaderSlots(PixelBitmap& p) {
+void DrawFaderSlots(Canvas& p) {
     Slot(p, kFaderX[0]);
     Slot(p, kFaderX[1]);
     Ticks(p);
 }
 
-void DrawHandle(PixelBitmap& h) {
-    const int w = h.Width(), ht = h.Height();
+void DrawHandle(Canvas& h) {
+    const int w = kHandleWidth, ht = kHandleHeight;
     const float mid = static_cast<float>(ht) * 0.5f;
     Shade(h, 0, 0, w, ht, [&](float x, float y) {
         const float ty = y / static_cast<float>(ht);

@@ -22,24 +22,26 @@ struct KnobShape {
     std::uint32_t seed;
 };
 
-// Dots every 30 degrees over the 300-degree sweep; the two ends slightly larger.
-void Scale(PixelBitmap& p, const KnobShape& k) {
+// Dots every tenth of the sweep; the two ends slightly larger.
+void Scale(Canvas& p, const KnobShape& k) {
     const int r = static_cast<int>(k.dots + 3.0f);
     Shade(p, static_cast<int>(k.cx) - r, static_cast<int>(k.cy) - r, static_cast<int>(k.cx) + r + 1,
           static_cast<int>(k.cy) + r + 1, [&](float x, float y) {
               float best = 1e9f;
               for (int i = 0; i <= 10; ++i) {
-                  const float a = (-150.0f + 30.0f * static_cast<float>(i)) * kPi / 180.0f;
+                  const float a = (-0.5f * panel::kKnobSweep +
+                                   panel::kKnobSweep / 10.0f * static_cast<float>(i)) *
+                                  kPi / 180.0f;
                   const float dx = k.cx + k.dots * std::sin(a), dy = k.cy - k.dots * std::cos(a);
                   const float s = (i == 0 || i == 10) ? k.dot * 1.3f : k.dot;
                   const float d = CircleDistance(x, y, dx, dy, s);
                   best = std::min(best, d);
               }
-              return Paint{Rgb(182, 188, 198), 0.85f * Cover(best)};
+              return Paint{Rgb(182, 188, 198), 0.85f * p.Cover(best)};
           });
 }
 
-void Body(PixelBitmap& p, const KnobShape& k) {
+void Body(Canvas& p, const KnobShape& k) {
     const int r = static_cast<int>(k.skirt + 8.0f);
     const int x0 = static_cast<int>(k.cx) - r, y0 = static_cast<int>(k.cy) - r;
     const int x1 = static_cast<int>(k.cx) + r + 1, y1 = static_cast<int>(k.cy) + r + 3;
@@ -84,13 +86,13 @@ void Body(PixelBitmap& p, const KnobShape& k) {
         const float step = std::fabs(rad - (k.cap + 1.0f));
         v -= 22.0f * (1.0f - SmoothStep(0.0f, 1.2f, step)) * (0.6f + 0.4f * ny);
         v = std::clamp(v, 4.0f, 250.0f);
-        return Paint{Rgb(v * 0.97f, v * 0.99f, v * 1.04f), Cover(d)};
+        return Paint{Rgb(v * 0.97f, v * 0.99f, v * 1.04f), p.Cover(d)};
     });
 }
 
 } // namespace
 
-void DrawKnobBodies(PixelBitmap& p) {
+void DrawKnobBodies(Canvas& p) {
     const KnobShape big{.cx = kBigX,
                         .cy = kBigY,
                         .skirt = 35.0f,
@@ -113,21 +115,23 @@ void DrawKnobBodies(PixelBitmap& p) {
     }
 }
 
-void DrawPointer(PixelBitmap& image, bool large) {
+void DrawPointer(Canvas& image, bool large) {
     // Fully transparent pixels carry black, so bilinear rotation darkens the edge of the
     // mark into its faint shadow rather than into a stray colour.
-    ClearTo(image, Grey(0));
-    const float c = static_cast<float>(image.Width()) * 0.5f;
+    ClearTo(image.bitmap, Grey(0));
+    // The middle of the image as drawn, about which the editor turns it.
+    const float c = static_cast<float>(image.bitmap.Width()) * 0.5f / image.scale;
+    const int size = large ? kBigImage : kSmallImage;
     const float inner = large ? 12.5f : 7.5f, outer = large ? 26.0f : 16.0f;
     const float half = large ? 1.55f : 1.3f;
     // Soft dark halo so the mark reads on the light sheen of the cap.
-    Shade(image, 0, 0, image.Width(), image.Height(), [&](float x, float y) {
+    Shade(image, 0, 0, size, size, [&](float x, float y) {
         const float d = SegmentDistance(x, y, c, c - inner, c, c - outer) - half;
         return Paint{Grey(0), 0.35f * (1.0f - SmoothStep(-0.5f, 1.8f, d))};
     });
-    Shade(image, 0, 0, image.Width(), image.Height(), [&](float x, float y) {
+    Shade(image, 0, 0, size, size, [&](float x, float y) {
         const float d = SegmentDistance(x, y, c, c - inner, c, c - outer) - half;
-        return Paint{Rgb(250, 250, 246), Cover(d)};
+        return Paint{Rgb(250, 250, 246), image.Cover(d)};
     });
 }
 

@@ -1,47 +1,63 @@
 #pragma once
 
-// Where the editor places its controls over the panel, in panel pixels (right and bottom
-// exclusive). Centres are continuous coordinates: the rotated pointer images turn about
-// these points, so the knob bodies are drawn around exactly them.
+#include "plugin/layout/panel_layout.h"
+
+// The panel as the artwork sees it: the positions of the effect's layout table (panel
+// pixels, right and bottom exclusive) in the form the drawing code uses, and the geometry
+// that belongs to the pictures alone. Centres are continuous coordinates: the rotated
+// pointer images turn about these points, so the knob bodies are drawn around exactly them.
 namespace layout {
 
-inline constexpr int kWidth = 530;
-inline constexpr int kHeight = 210;
+inline constexpr int kWidth = panel::kSize.width;
+inline constexpr int kHeight = panel::kSize.height;
 
 // Light aluminium strip holding the version text and the title plate.
 inline constexpr int kHeaderBottom = 59;
 
 // Version text (drawn at run time, translucent black) and the clickable title plate.
-inline constexpr int kVersionLeft = 45, kVersionTop = 12, kVersionRight = 95, kVersionBottom = 30;
-inline constexpr int kPlateLeft = 175, kPlateTop = 6, kPlateRight = 367, kPlateBottom = 53;
+inline constexpr int kVersionLeft = panel::kVersion.left, kVersionTop = panel::kVersion.top,
+                     kVersionRight = panel::kVersion.right;
+inline constexpr int kPlateLeft = panel::kTitlePlate.left, kPlateTop = panel::kTitlePlate.top,
+                     kPlateRight = panel::kTitlePlate.right,
+                     kPlateBottom = panel::kTitlePlate.bottom;
 
-// Large knob: an 81 x 81 pointer image placed at (34, 84) turns about its own centre.
-inline constexpr float kBigX = 74.5f, kBigY = 124.5f;
-inline constexpr int kBigImage = 81;
-inline constexpr int kBigTextLeft = 33, kBigTextTop = 173, kBigTextRight = 115,
-                     kBigTextBottom = 189;
+// Large knob.
+inline constexpr float kBigX = panel::PivotX(panel::kDelayKnob, panel::kDelayKnobImage);
+inline constexpr float kBigY = panel::PivotY(panel::kDelayKnob, panel::kDelayKnobImage);
+inline constexpr int kBigImage = panel::kDelayKnobImage.width;
+inline constexpr IPlugRect kBigText = panel::Readout(panel::kDelayKnob, panel::kDelayKnobImage);
 
-// Small knobs: 50 x 50 images placed at (centre - 25), so they turn about pixel corners.
-inline constexpr float kSmallX[3] = {239.0f, 310.0f, 381.0f};
-inline constexpr float kSmallY = 122.0f;
-inline constexpr int kSmallImage = 50;
-inline constexpr int kSmallTextTop = 160, kSmallTextBottom = 176;
-inline constexpr int kSmallTextLeft[3] = {214, 285, 351};
-inline constexpr int kSmallTextRight[3] = {264, 335, 411};
+// Small knobs.
+inline constexpr float kSmallX[3] = {panel::PivotX(panel::kSmallKnobs[0], panel::kSmallKnobImage),
+                                     panel::PivotX(panel::kSmallKnobs[1], panel::kSmallKnobImage),
+                                     panel::PivotX(panel::kSmallKnobs[2], panel::kSmallKnobImage)};
+inline constexpr float kSmallY = panel::PivotY(panel::kSmallKnobs[0], panel::kSmallKnobImage);
+inline constexpr int kSmallImage = panel::kSmallKnobImage.width;
+inline constexpr IPlugRect kSmallText[3] = {
+    panel::Readout(panel::kSmallKnobs[0], panel::kSmallKnobImage),
+    panel::Readout(panel::kSmallKnobs[1], panel::kSmallKnobImage),
+    panel::Readout(panel::kSmallKnobs[2], panel::kSmallKnobImage)};
 
-// Sync button and the three mode buttons under it, 86 x 20 each.
-inline constexpr int kButtonLeft = 115, kButtonWidth = 86, kButtonHeight = 20;
-inline constexpr int kSyncTop = 83, kModeTop = 103;
+// Sync button and the three mode buttons under it.
+inline constexpr int kButtonLeft = panel::kSyncButton.x;
+inline constexpr int kButtonWidth = panel::kButtonImage.width;
+inline constexpr int kButtonHeight = panel::kButtonImage.height;
+inline constexpr int kSyncTop = panel::kSyncButton.y, kModeTop = panel::kModeButtons.y;
+static_assert(panel::kModeButtons.x == kButtonLeft && kModeTop == kSyncTop + kButtonHeight,
+              "the buttons sit in one tray");
 
-// Faders: handle 14 x 31 travelling 65 pixels down from the track top.
-inline constexpr int kFaderLeft[2] = {424, 461};
-inline constexpr int kFaderRight[2] = {464, 501};
-inline constexpr int kTrackLeft[2] = {437, 474};
-inline constexpr int kFaderTop = 79, kFaderBottom = 191, kTravel = 65;
-inline constexpr int kHandleWidth = 14, kHandleHeight = 31;
-inline constexpr float kFaderX[2] = {444.0f, 481.0f};
-inline constexpr int kFaderTextTop = 175;
+// Faders: the handle travels down from the track top.
+inline constexpr IPlugRect kFader[2] = {panel::kFaders[0], panel::kFaders[1]};
+inline constexpr int kTrackLeft[2] = {panel::Track(kFader[0]).left, panel::Track(kFader[1]).left};
+inline constexpr int kFaderTop = kFader[0].top, kTravel = panel::Travel();
+static_assert(kFader[1].top == kFaderTop, "the faders' tracks start on one row");
+inline constexpr int kHandleWidth = panel::kHandleImage.width;
+inline constexpr int kHandleHeight = panel::kHandleImage.height;
+inline constexpr float kFaderX[2] = {(kFader[0].left + kFader[0].right) * 0.5f,
+                                     (kFader[1].left + kFader[1].right) * 0.5f};
+inline constexpr IPlugRect kFaderText[2] = {panel::FaderReadout(kFader[0]),
+                                            panel::FaderReadout(kFader[1])};
 // The run-time level bar ends here.
-inline constexpr int kBarBottom = 168;
+inline constexpr int kBarBottom = panel::BarBottom(kFader[0]);
 
 } // namespace layout

@@ -1,4 +1,5 @@
-// Draws the editor's panel images and a preview of the assembled editor.
+// Draws the editor's panel images at every scale of the image list, and a preview of the
+// assembled editor.
 // Usage: velmorande-artwork [resources-dir] [--sheet file]
 // The directory defaults to the source tree's resources/. --sheet also writes the editor at
 // three other settings, one above the other, for checking the pointers at other angles.
@@ -11,7 +12,9 @@
 #include "bitmap/pixel_word.h"
 #include "bitmap/png_writer.h"
 
+#include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -26,10 +29,62 @@ bool Save(const PixelBitmap& bitmap, const std::string& path, bool alpha) {
     return ok;
 }
 
+// The scales the images are drawn at besides 1, from the image list.
+constexpr float kScales[] = {VELMORANDE_PANEL_IMAGE_SCALES};
+
+// The file of an image at a scale: bg.png, bg@1.5x.png, bg@2x.png.
+std::string FileAt(const std::string& dir, const char* name, float scale) {
+    if (scale == 1.0f) return dir + name + ".png";
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, "@%gx.png", static_cast<double>(scale));
+    return dir + name + suffix;
+}
+
 // The button area of a panel drawn with every button lit, cut out at the given rows.
-void CutButtons(const PixelBitmap& litPanel, PixelBitmap& into, int top) {
-    BlitBitmapArea(&into, &litPanel, 0, 0, kButtonLeft, top, into.Width(), into.Height(), 1.0f,
-                   BLEND_COPY);
+void CutButtons(const art::Canvas& litPanel, PixelBitmap& into, int top) {
+    BlitBitmapArea(&into, &litPanel.bitmap, 0, 0, litPanel.X(kButtonLeft), litPanel.Y(top),
+                   into.Width(), into.Height(), 1.0f, BLEND_COPY);
+}
+
+// The six images at one scale, drawn by the same code at every scale. A part of the panel
+// covers the device pixels between the edges of its panel rectangle.
+struct Drawn {
+    explicit Drawn(float scale) : scale(scale) {}
+    int Edge(int panel) const {
+        return static_cast<int>(std::floor(static_cast<float>(panel) * scale + 0.5f));
+    }
+    float scale;
+    HeapBitmap bg{Edge(kWidth), Edge(kHeight)};
+    HeapBitmap knob{Edge(kBigImage), Edge(kBigImage)};
+    HeapBitmap knob2{Edge(kSmallImage), Edge(kSmallImage)};
+    HeapBitmap slider{Edge(kHandleWidth), Edge(kHandleHeight)};
+    HeapBitmap radio{Edge(kButtonLeft + kButtonWidth) - Edge(kButtonLeft),
+                     Edge(kModeTop + panel::kModeCount * kButtonHeight) - Edge(kModeTop)};
+    HeapBitmap but{Edge(kButtonLeft + kButtonWidth) - Edge(kButtonLeft),
+                   Edge(kSyncTop + kButtonHeight) - Edge(kSyncTop)};
+};
+
+void DrawImages(Drawn& d) {
+    const float scale = d.scale;
+    FillRectangle(&d.bg, 0, 0, d.bg.Width(), d.bg.Height(), PackPixel(255, 0, 0, 0), 1.0f,
+                  BLEND_COPY);
+    art::Canvas bg{d.bg, scale};
+    art::DrawPanel(bg);
+    art::DrawKnobBodies(bg);
+    art::DrawFaderSlots(bg);
+    // Everything but the buttons is shared by the lit and unlit panels.
+    HeapBitmap litBitmap(d.bg.Width(), d.bg.Height());
+    BlitBitmap(&litBitmap, &d.bg, 0, 0, nullptr, 1.0f, BLEND_COPY);
+    art::Canvas lit{litBitmap, scale};
+    art::DrawButtons(bg, false);
+    art::DrawButtons(lit, true);
+    CutButtons(lit, d.but, kSyncTop);
+    CutButtons(lit, d.radio, kModeTop);
+
+    art::Canvas knob{d.knob, scale}, knob2{d.knob2, scale}, slider{d.slider, scale};
+    art::DrawPointer(knob, true);
+    art::DrawPointer(knob2, false);
+    art::DrawHandle(slider);
 }
 
 // Ends of the sweeps, and one setting in between with sync off and another mode lit.
@@ -86,39 +141,25 @@ int main(int argc, char** argv) {
     }
     const std::string img = root + "/img/";
 
-    HeapBitmap bg(kWidth, kHeight);
-    FillRectangle(&bg, 0, 0, kWidth, kHeight, PackPixel(255, 0, 0, 0), 1.0f, BLEND_COPY);
-    art::DrawPanel(bg);
-    art::DrawKnobBodies(bg);
-    art::DrawFaderSlots(bg);
-    // Everything but the buttons is shared by the lit and unlit panels.
-    HeapBitmap lit(kWidth, kHeight);
-    BlitBitmap(&lit, &bg, 0, 0, nullptr, 1.0f, BLEND_COPY);
-    art::DrawButtons(bg, false);
-    art::DrawButtons(lit, true);
+    bool ok = true;
+    std::unique_ptr<Drawn> one;
+    for (float scale : kScales) {
+        auto d = std::make_unique<Drawn>(scale);
+        DrawImages(*d);
+        ok = Save(d->bg, FileAt(img, "bg", scale), true) && ok;
+        ok = Save(d->knob, FileAt(img, "knob", scale), true) && ok;
+        ok = Save(d->knob2, FileAt(img, "knob2", scale), true) && ok;
+        ok = Save(d->slider, FileAt(img, "slider", scale), false) && ok;
+        ok = Save(d->radio, FileAt(img, "radio", scale), true) && ok;
+        ok = Save(d->but, FileAt(img, "but", scale), false) && ok;
+        if (scale == 1.0f) one = std::move(d);
+    }
+    if (!one) return 1;
 
-    HeapBitmap but(kButtonWidth, kButtonHeight);
-    CutButtons(lit, but, kSyncTop);
-    HeapBitmap radio(kButtonWidth, 3 * kButtonHeight);
-    CutButtons(lit, radio, kModeTop);
-
-    HeapBitmap knob(kBigImage, kBigImage);
-    art::DrawPointer(knob, true);
-    HeapBitmap knob2(kSmallImage, kSmallImage);
-    art::DrawPointer(knob2, false);
-    HeapBitmap slider(kHandleWidth, kHandleHeight);
-    art::DrawHandle(slider);
-
-    bool ok = Save(bg, img + "bg.png", true);
-    ok = Save(knob, img + "knob.png", true) && ok;
-    ok = Save(knob2, img + "knob2.png", true) && ok;
-    ok = Save(slider, img + "slider.png", false) && ok;
-    ok = Save(radio, img + "radio.png", true) && ok;
-    ok = Save(but, img + "but.png", false) && ok;
-
+    const art::Images images{one->bg, one->knob, one->knob2, one->slider, one->radio, one->but};
     HeapBitmap preview(kWidth, kHeight);
-    art::ComposePreview(preview, {bg, knob, knob2, slider, radio, but}, art::Settings{});
+    art::ComposePreview(preview, images, art::Settings{});
     ok = Save(preview, root + "/preview.png", true) && ok;
-    if (!sheet.empty()) ok = SaveSheet({bg, knob, knob2, slider, radio, but}, sheet) && ok;
+    if (!sheet.empty()) ok = SaveSheet(images, sheet) && ok;
     return ok ? 0 : 1;
 }

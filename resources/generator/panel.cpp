@@ -3,12 +3,27 @@
 #include "noise.h"
 
 #include <cmath>
+#include <map>
+#include <memory>
 
 namespace art {
 
-const Fonts& GetFonts() {
-    static const Fonts fonts;
-    return fonts;
+Fonts::Fonts(float scale)
+    : label{"Liberation Sans", "Bold", 11.5f, Typeface::Size::Em, 1.0f, scale},
+      button{"Liberation Sans", "Bold", 10.5f, Typeface::Size::Em, 1.0f, scale},
+      title{"Liberation Sans", "Bold", 26.0f, Typeface::Size::Em, 0.9f, scale},
+      maker{"Liberation Sans", "Bold", 8.5f, Typeface::Size::Em, 1.0f, scale},
+      engraved{"Liberation Sans", "Bold", 8.5f, Typeface::Size::Em, 1.0f, scale},
+      value{"Liberation Sans",    "Regular", static_cast<float>(panel::kValueTextSize),
+            Typeface::Size::Cell, 1.0f,      scale},
+      version{"DejaVu Sans",        "Book", static_cast<float>(panel::kVersionTextSize),
+              Typeface::Size::Cell, 1.0f,   scale} {}
+
+const Fonts& GetFonts(float scale) {
+    static std::map<float, std::unique_ptr<Fonts>> fonts;
+    std::unique_ptr<Fonts>& at = fonts[scale];
+    if (!at) at = std::make_unique<Fonts>(scale);
+    return *at;
 }
 
 namespace {
@@ -27,7 +42,7 @@ Colour Aluminium(float v) {
     return {v * 0.985f, v * 0.995f, v * 1.01f};
 }
 
-void Face(PixelBitmap& p) {
+void Face(Canvas& p) {
     Shade(p, 0, kHeaderBottom, kWidth, kHeight, [](float x, float y) {
         const float t = (y - kHeaderBottom) / static_cast<float>(kHeight - kHeaderBottom);
         float v = 43.0f - 11.0f * t;
@@ -44,7 +59,7 @@ void Face(PixelBitmap& p) {
     });
 }
 
-void Header(PixelBitmap& p) {
+void Header(Canvas& p) {
     Shade(p, 0, 0, kWidth, kHeaderBottom, [](float x, float y) {
         const float t = y / static_cast<float>(kHeaderBottom);
         float v = 216.0f - 26.0f * t;
@@ -58,11 +73,9 @@ void Header(PixelBitmap& p) {
         return Paint{Aluminium(v), 1.0f};
     });
     // Top chamfer catches the light; the bottom one faces away from it.
-    for (int x = 0; x < kWidth; ++x) {
-        Over(p, x, 0, Grey(255), 0.55f);
-        Over(p, x, kHeaderBottom - 2, Grey(120), 0.35f);
-        Over(p, x, kHeaderBottom - 1, Grey(40), 0.75f);
-    }
+    OverRow(p, 0, Grey(255), 0.55f);
+    OverRow(p, kHeaderBottom - 2, Grey(120), 0.35f);
+    OverRow(p, kHeaderBottom - 1, Grey(40), 0.75f);
     // Shadow of the strip on the face below.
     Shade(p, 0, kHeaderBottom, kWidth, kHeaderBottom + 8, [](float, float y) {
         const float d = y - kHeaderBottom;
@@ -70,7 +83,7 @@ void Header(PixelBitmap& p) {
     });
 }
 
-void Screw(PixelBitmap& p, float cx, float cy, float turn) {
+void Screw(Canvas& p, float cx, float cy, float turn) {
     const float r = 5.2f;
     SoftShadow(p, static_cast<int>(cx) - 9, static_cast<int>(cy) - 9, static_cast<int>(cx) + 10,
                static_cast<int>(cy) + 11, 0.55f, 2.2f,
@@ -88,15 +101,15 @@ void Screw(PixelBitmap& p, float cx, float cy, float turn) {
               const float u = (x - cx) * c + (y - cy) * s, w = -(x - cx) * s + (y - cy) * c;
               const float slot = std::min(std::max(std::fabs(u) - 3.2f, std::fabs(w) - 0.65f),
                                           std::max(std::fabs(w) - 3.2f, std::fabs(u) - 0.65f));
-              const float inSlot = Cover(slot);
+              const float inSlot = p.Cover(slot);
               v = v * (1.0f - inSlot) + 35.0f * inSlot;
               // Rim: darker outline all round.
               v *= 1.0f - 0.35f * SmoothStep(-1.6f, 0.0f, d);
-              return Paint{Aluminium(v), Cover(d)};
+              return Paint{Aluminium(v), p.Cover(d)};
           });
 }
 
-void TitlePlate(PixelBitmap& p, const Fonts& f) {
+void TitlePlate(Canvas& p, const Fonts& f) {
     const float l = kPlateLeft + 0.5f, t = kPlateTop + 0.5f;
     const float r = kPlateRight - 0.5f, b = kPlateBottom - 0.5f;
     SoftShadow(
@@ -115,7 +128,7 @@ void TitlePlate(PixelBitmap& p, const Fonts& f) {
               const float lightSide = ty < 0.5f ? 1.0f : -0.6f;
               v += rim * 55.0f * lightSide;
               v = std::max(v, 6.0f);
-              return Paint{Graphite(v), Cover(d)};
+              return Paint{Graphite(v), p.Cover(d)};
           });
 
     // Maker's mark: a blue disc with a T, then the name "Velmorande" and the maker "TALVO".
@@ -128,9 +141,9 @@ void TitlePlate(PixelBitmap& p, const Fonts& f) {
         Colour c = Mix(Rgb(92, 150, 240), Rgb(24, 58, 138), Clamp01(0.5f + 0.5f * ny));
         // Inner ring engraved a pixel inside the edge.
         const float ring = std::fabs(d + 2.6f) - 0.5f;
-        c = Mix(c, Rgb(150, 195, 255), 0.55f * Cover(ring) * (ny < 0 ? 1.0f : 0.5f));
+        c = Mix(c, Rgb(150, 195, 255), 0.55f * p.Cover(ring) * (ny < 0 ? 1.0f : 0.5f));
         c = Mix(c, Rgb(10, 20, 45), 0.6f * SmoothStep(-1.2f, 0.0f, d));
-        return Paint{c, Cover(d)};
+        return Paint{c, p.Cover(d)};
     });
     // The T: bar and stem with a little taper, white with a soft shadow.
     auto tee = [&](float x, float y) {
@@ -140,46 +153,47 @@ void TitlePlate(PixelBitmap& p, const Fonts& f) {
         return std::min(bar, stem);
     };
     Shade(p, 188, 16, 214, 43, [&](float x, float y) {
-        return Paint{Rgb(5, 15, 40), 0.55f * Cover(tee(x - 0.6f, y - 1.0f))};
+        return Paint{Rgb(5, 15, 40), 0.55f * p.Cover(tee(x - 0.6f, y - 1.0f))};
     });
     Shade(p, 188, 16, 214, 43, [&](float x, float y) {
         const float v = 255.0f - 30.0f * Clamp01((y - (ey - 8.0f)) / 17.0f);
-        return Paint{Rgb(v * 0.96f, v * 0.98f, v), Cover(tee(x, y))};
+        return Paint{Rgb(v * 0.96f, v * 0.98f, v), p.Cover(tee(x, y))};
     });
 
     const TextMask title = f.title.Render("Velmorande", -0.4f);
     const int tx = 224, tb = 34;
-    const float capTop = static_cast<float>(tb) - f.title.CapHeight();
-    DrawMaskWith(p, title, tx, tb + 1, [](float, float) { return Paint{Grey(0), 0.7f}; });
-    DrawMaskWith(p, title, tx, tb, [&](float, float y) {
+    const float capTop = static_cast<float>(tb) - f.title.CapHeight() / p.scale;
+    DrawMaskWith(p, title, PenAt(p, tx, tb + 1), [](float, float) { return Paint{Grey(0), 0.7f}; });
+    DrawMaskWith(p, title, PenAt(p, tx, tb), [&](float, float y) {
         const float k = Clamp01((y - capTop) / (static_cast<float>(tb) - capTop));
         const float v = 248.0f - 62.0f * k + 22.0f * SmoothStep(0.55f, 1.0f, k);
         return Paint{Rgb(v * 0.97f, v * 0.985f, v), 1.0f};
     });
     const TextMask maker = f.maker.Render("TALVO", 3.1f);
-    DrawMask(p, maker, tx + 1, 46, Rgb(118, 165, 240));
+    DrawMask(p, maker, PenAt(p, tx + 1, 46), Rgb(118, 165, 240));
     // A fine rule after the maker's name runs to the plate's right margin.
-    const float ruleStart = static_cast<float>(tx + 1) + maker.advance + 6.0f;
+    const float ruleStart = static_cast<float>(tx + 1) + maker.advance / p.scale + 6.0f;
     Shade(p, static_cast<int>(ruleStart), 41, kPlateRight - 8, 44, [&](float x, float y) {
         const float fade = 1.0f - SmoothStep(ruleStart, static_cast<float>(kPlateRight - 10), x);
-        return Paint{Rgb(118, 165, 240), 0.45f * fade * Cover(std::fabs(y - 42.5f) - 0.4f)};
+        return Paint{Rgb(118, 165, 240), 0.45f * fade * p.Cover(std::fabs(y - 42.5f) - 0.4f)};
     });
 }
 
 // Dark letters pressed into the aluminium, with a light lip underneath.
-void Engrave(PixelBitmap& p, const TextMask& m, int x, int y) {
-    DrawMask(p, m, x, y + 1, Grey(255), 0.55f);
-    DrawMask(p, m, x, y, Rgb(70, 74, 80), 0.9f);
+void Engrave(Canvas& p, const TextMask& m, float cx, int baseline) {
+    const Pen pen = CentredPen(p, cx, baseline, m);
+    DrawMask(p, m, {pen.x, p.Edge(baseline + 1)}, Grey(255), 0.55f);
+    DrawMask(p, m, pen, Rgb(70, 74, 80), 0.9f);
 }
 
 // Light print on the dark face, with a shadow that lifts it off the texture.
-void Print(PixelBitmap& p, const TextMask& m, float cx, int baseline) {
-    const int x = CentredStart(cx, m);
-    DrawMask(p, m, x, baseline + 1, Grey(0), 0.6f);
-    DrawMask(p, m, x, baseline, Rgb(206, 210, 216));
+void Print(Canvas& p, const TextMask& m, float cx, int baseline) {
+    const Pen pen = CentredPen(p, cx, baseline, m);
+    DrawMask(p, m, {pen.x, p.Edge(baseline + 1)}, Grey(0), 0.6f);
+    DrawMask(p, m, pen, Rgb(206, 210, 216));
 }
 
-void Divider(PixelBitmap& p, float x) {
+void Divider(Canvas& p, float x) {
     Shade(p, static_cast<int>(x) - 1, 66, static_cast<int>(x) + 2, 204, [&](float px, float py) {
         const float fade = SmoothStep(66.0f, 84.0f, py) * (1.0f - SmoothStep(186.0f, 204.0f, py));
         if (px < x) return Paint{Grey(0), 0.0f};
@@ -189,7 +203,7 @@ void Divider(PixelBitmap& p, float x) {
 }
 
 // Recessed display window that the run-time read-outs are written into.
-void Window(PixelBitmap& p, float l, float t, float r, float b) {
+void Window(Canvas& p, float l, float t, float r, float b) {
     Shade(p, static_cast<int>(l) - 2, static_cast<int>(t) - 2, static_cast<int>(r) + 2,
           static_cast<int>(b) + 2, [&](float x, float y) {
               const float d = RoundRectDistance(x, y, l, t, r, b, 3.5f);
@@ -197,20 +211,20 @@ void Window(PixelBitmap& p, float l, float t, float r, float b) {
               if (d > 0.0f) {
                   // Light falls from above: the lower lip is lit, the upper one and the
                   // sides are in the shadow of the cut.
-                  const float lip = Cover(d - 1.0f) * (1.0f - Cover(d));
+                  const float lip = p.Cover(d - 1.0f) * (1.0f - p.Cover(d));
                   return y > b ? Paint{Grey(255), 0.13f * lip} : Paint{Grey(0), 0.4f * lip};
               }
               float v = 13.0f + 4.0f * Clamp01((y - t) / (b - t));
               // Inner shadow from the top edge.
               v -= 9.0f * std::exp(-(y - t) / 2.0f);
-              return Paint{Rgb(v * 0.9f, v * 0.97f, v * 1.12f), Cover(d)};
+              return Paint{Rgb(v * 0.9f, v * 0.97f, v * 1.12f), p.Cover(d)};
           });
 }
 
 } // namespace
 
-void DrawPanel(PixelBitmap& p) {
-    const Fonts& f = GetFonts();
+void DrawPanel(Canvas& p) {
+    const Fonts& f = GetFonts(p.scale);
     Face(p);
     Header(p);
     Screw(p, 13.0f, 13.0f, 0.35f);
@@ -220,7 +234,7 @@ void DrawPanel(PixelBitmap& p) {
     TitlePlate(p, f);
 
     const TextMask kind = f.engraved.Render("STEREO REVERSE DELAY", 1.2f);
-    Engrave(p, kind, CentredStart(439.0f, kind), 34);
+    Engrave(p, kind, 439.0f, 34);
 
     Divider(p, 206.0f);
     Divider(p, 418.0f);

@@ -67,11 +67,14 @@ int Round(float v) {
 struct Typeface::Face {
     FT_Face face = nullptr;
     float xScale = 1.0f;
+    float scale = 1.0f;
     float pixelsPerUnit = 0.0f;
 };
 
-Typeface::Typeface(const char* family, const char* style, float size, Size kind, float xScale)
+Typeface::Typeface(const char* family, const char* style, float size, Size kind, float xScale,
+                   float scale)
     : face_(std::make_unique<Face>()) {
+    size *= scale;
     int index = 0;
     const std::string file = FindFont(family, style, index);
     if (FT_New_Face(Library(), file.c_str(), index, &face_->face) != 0) {
@@ -87,6 +90,7 @@ Typeface::Typeface(const char* family, const char* style, float size, Size kind,
         em = size * static_cast<float>(f->units_per_EM) / cell;
     }
     face_->xScale = xScale;
+    face_->scale = scale;
     face_->pixelsPerUnit = em / static_cast<float>(f->units_per_EM);
     FT_Set_Char_Size(f, 0, static_cast<FT_F26Dot6>(std::lround(em * 64.0f)), 72, 72);
 }
@@ -111,6 +115,7 @@ float Typeface::CapHeight() const {
 
 TextMask Typeface::Render(std::string_view text, float tracking) const {
     FT_Face f = face_->face;
+    tracking *= face_->scale;
     struct Piece {
         int x, y, w, h;
         std::vector<float> cov;
@@ -181,12 +186,12 @@ TextMask Typeface::Render(std::string_view text, float tracking) const {
     return mask;
 }
 
-void DrawMask(PixelBitmap& bitmap, const TextMask& mask, int x, int y, Colour c, float alpha) {
-    const int ox = x - mask.left, oy = y - mask.baseline;
+void DrawMask(Canvas& c, const TextMask& mask, Pen pen, Colour colour, float alpha) {
+    const int ox = pen.x - c.originX - mask.left, oy = pen.y - c.originY - mask.baseline;
     for (int my = 0; my < mask.height; ++my)
         for (int mx = 0; mx < mask.width; ++mx) {
             const float a = mask.coverage[static_cast<std::size_t>(my) * mask.width + mx];
-            if (a > 0.0f) Over(bitmap, ox + mx, oy + my, c, a * alpha);
+            if (a > 0.0f) Over(c.bitmap, ox + mx, oy + my, colour, a * alpha);
         }
 }
 

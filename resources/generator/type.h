@@ -31,16 +31,19 @@ public:
     enum class Size { Em, Cell };
 
     // family and style as fontconfig knows them ("Liberation Sans", "Bold"); xScale
-    // narrows (< 1) or widens the glyphs. Exits the program when no such font exists.
+    // narrows (< 1) or widens the glyphs; the size is in panel pixels, drawn at `scale`
+    // device pixels each. Exits the program when no such font exists.
     Typeface(const char* family, const char* style, float size, Size kind = Size::Em,
-             float xScale = 1.0f);
+             float xScale = 1.0f, float scale = 1.0f);
     ~Typeface();
     Typeface(const Typeface&) = delete;
     Typeface& operator=(const Typeface&) = delete;
 
-    // Extra space between letters in pixels (tracking) may be negative.
+    // A line in device pixels. Extra space between letters in panel pixels (tracking) may
+    // be negative.
     TextMask Render(std::string_view text, float tracking = 0.0f) const;
-    // Ascent above the baseline as a Windows font reports it (rounded), for run-time text.
+    // Ascent above the baseline as a Windows font reports it (rounded), for run-time text,
+    // and the height of capitals, in device pixels.
     int CellAscent() const;
     float CapHeight() const;
 
@@ -49,15 +52,22 @@ private:
     std::unique_ptr<Face> face_;
 };
 
-// Composites a mask with its pen start at x and its baseline at y.
-void DrawMask(PixelBitmap& bitmap, const TextMask& mask, int x, int y, Colour c,
-              float alpha = 1.0f);
+// Where a line of text goes: pen start and baseline, in device pixels of the whole panel.
+struct Pen {
+    int x = 0, y = 0;
+};
+// The pen at a panel position, and the pen that centres a line on cx.
+inline Pen PenAt(const Canvas& c, float x, float baseline) {
+    return {c.Edge(x), c.Edge(baseline)};
+}
+inline Pen CentredPen(const Canvas& c, float cx, float baseline, const TextMask& mask) {
+    return {static_cast<int>(std::floor(cx * c.scale - mask.advance * 0.5f + 0.5f)),
+            c.Edge(baseline)};
+}
+
+// Composites a mask at a pen.
+void DrawMask(Canvas& c, const TextMask& mask, Pen pen, Colour colour, float alpha = 1.0f);
 // The mask softened by a small Gaussian, grown by `radius` pixels on every side.
 TextMask Blurred(const TextMask& mask, float sigma, int radius);
-
-// Pen start that centres a line of the given advance on cx.
-inline int CentredStart(float cx, const TextMask& mask) {
-    return static_cast<int>(std::floor(cx - mask.advance * 0.5f + 0.5f));
-}
 
 } // namespace art

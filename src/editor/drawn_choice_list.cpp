@@ -1,14 +1,9 @@
 #include "editor/drawn_choice_list.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace {
-
-int Scaled(int units, float scale) {
-    return std::max(1, static_cast<int>(std::lround(units * scale)));
-}
 
 char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -26,10 +21,11 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 using namespace entry_look;
 
 DrawnChoiceList::DrawnChoiceList(std::vector<std::string> choices, int selected, int width,
-                                 int maxHeight, float scale, EntryFont font)
-    : choices_(std::move(choices)), width_(std::max(width, 2)),
-      header_(Scaled(kHeaderHeight, scale)), row_(Scaled(kRowHeight, scale)),
+                                 int maxHeight, DisplayScale scale, EntryFont font)
+    : choices_(std::move(choices)), scale_(scale), line_(scale.ToDevice(1)),
+      header_(scale.ToDevice(kHeaderHeight)), row_(scale.ToDevice(kRowHeight)),
       font_(font.Scaled(scale)) {
+    width_ = std::max(width, 2 * line_);
     const int n = Count();
     chosen_ = highlight_ = selected >= 0 && selected < n ? selected : -1;
     visible_ = n == 0 ? 0 : std::clamp((maxHeight - header_) / row_, 1, n);
@@ -144,26 +140,29 @@ bool DrawnChoiceList::Wheel(int notches) {
 }
 
 void DrawnChoiceList::Render() {
-    const int w = width_, h = Height();
+    const int w = width_, h = Height(), b = line_;
+    const auto at = [this](int panelLength) { return scale_.ToDevice(panelLength); };
     face_->Resize(w, h);
     Fill(*face_, {0, 0, w, h}, kBorder);
-    Fill(*face_, {1, 1, w - 1, header_ - 1}, kHeader);
-    if (chosen_ >= 0) Write(*face_, font_, choices_[chosen_], {4, 1, w - 4, header_ - 1}, kText);
+    Fill(*face_, {b, b, w - b, header_ - b}, kHeader);
+    if (chosen_ >= 0)
+        Write(*face_, font_, choices_[chosen_], {at(4), b, w - at(4), header_ - b}, kText);
     for (int v = 0; v < visible_; ++v) {
         const int i = top_ + v;
-        const IPlugRect row{1, header_ + v * row_, w - 1,
-                            header_ + (v + 1) * row_ - (v + 1 == visible_ ? 1 : 0)};
+        const IPlugRect row{b, header_ + v * row_, w - b,
+                            header_ + (v + 1) * row_ - (v + 1 == visible_ ? b : 0)};
         const bool lit = i == highlight_;
         Fill(*face_, row, lit ? kSelection : kField);
-        Write(*face_, font_, choices_[i], {row.left + 3, row.top, row.right - 3, row.bottom},
+        Write(*face_, font_, choices_[i],
+              {row.left + at(3), row.top, row.right - at(3), row.bottom},
               lit ? kSelectedText : kText);
     }
     const int n = Count();
     if (visible_ < n) {
         // Where the rows shown lie among all of them.
-        const int track = h - 1 - header_;
-        const int thumb = std::max(4, track * visible_ / n);
+        const int track = h - b - header_;
+        const int thumb = std::max(at(4), track * visible_ / n);
         const int y = header_ + (track - thumb) * top_ / (n - visible_);
-        Fill(*face_, {w - 4, y, w - 1, y + thumb}, kScrollThumb);
+        Fill(*face_, {w - b - at(3), y, w - b, y + thumb}, kScrollThumb);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bitmap/heap_bitmap.h"
+#include "editor/display_scale.h"
 #include "editor/drawn_entry.h"
 #include "editor/entry_session.h"
 
@@ -12,20 +13,21 @@
 // A choice list drawn by us, for a popup window of its own: a header showing the chosen
 // value above the rows of every choice, scrolled when not all of them fit. Keys and the
 // pointer move a highlight; Enter or a click on a row chooses (a commit), Escape cancels.
-// Coordinates are the list's own pixels.
+// Coordinates are the list's own device pixels.
 class DrawnChoiceList {
 public:
-    // Panel units, multiplied by the scale.
+    // Panel lengths, drawn at the scale as the panel's are.
     static constexpr int kHeaderHeight = 20;
     static constexpr int kRowHeight = 18;
     // Letters typed within this time of each other spell one prefix.
     static constexpr std::uint32_t kTypeAheadMs = 1000;
     static constexpr int kWheelRows = 3;
 
-    // A list of choices opening on `selected` (-1: none), `width` pixels wide and showing as
-    // many rows as `maxHeight` pixels hold, at least one.
+    // A list of choices opening on `selected` (-1: none), `width` device pixels wide and
+    // showing as many rows as `maxHeight` device pixels hold, at least one; its rows, frame
+    // and font (given in panel units) at the scale.
     DrawnChoiceList(std::vector<std::string> choices, int selected, int width, int maxHeight,
-                    float scale = 1.0f, EntryFont font = {});
+                    DisplayScale scale = {}, EntryFont font = {});
 
     EntryAction Key(EntryKey key, const char* typed, std::uint32_t timeMs);
     // A press at x, y: a row is chosen; elsewhere nothing.
@@ -59,6 +61,8 @@ private:
     int chosen_;
     int highlight_;
     int width_;
+    DisplayScale scale_;
+    int line_; // the frame's width
     int header_;
     int row_;
     int visible_;

@@ -13,10 +13,10 @@ bool IsContinuation(char c) {
 using namespace entry_look;
 
 DrawnTextField::DrawnTextField(const IPlugRect& area, const std::string& text, int align,
-                               EntryFont font, bool readOnly)
+                               EntryFont font, bool readOnly, DisplayScale scale)
     : area_(area), text_(text.substr(0, EntrySession::kMaxText)),
-      caret_(static_cast<int>(text_.size())), align_(align), font_(std::move(font)),
-      readOnly_(readOnly) {
+      caret_(static_cast<int>(text_.size())), align_(align), font_(font.Scaled(scale)),
+      readOnly_(readOnly), line_(scale.ToDevice(1)), inset_(scale.ToDevice(2)) {
     Render();
 }
 
@@ -110,10 +110,10 @@ EntryAction DrawnTextField::Press(int x, int y) {
 }
 
 int DrawnTextField::TextLeft() const {
-    const int spare = area_.W() - 4 - TextWidth(font_, text_);
-    if (align_ == 0) return area_.left + 2;
-    if (align_ == 2) return area_.left + 2 + spare;
-    return area_.left + 2 + spare / 2;
+    const int spare = area_.W() - 2 * inset_ - TextWidth(font_, text_);
+    if (align_ == 0) return area_.left + inset_;
+    if (align_ == 2) return area_.left + inset_ + spare;
+    return area_.left + inset_ + spare / 2;
 }
 
 int DrawnTextField::CaretAt(int x) const {
@@ -132,16 +132,18 @@ void DrawnTextField::Render() {
     face_->Resize(area_.W(), area_.H());
     const int w = area_.W(), h = area_.H();
     if (w <= 0 || h <= 0) return;
+    const int b = line_;
     Fill(*face_, {0, 0, w, h}, kBorder);
-    Fill(*face_, {1, 1, w - 1, h - 1}, kField);
+    Fill(*face_, {b, b, w - b, h - b}, kField);
     const int left = TextLeft() - area_.left;
     const int width = TextWidth(font_, text_);
+    const IPlugRect line{left, 0, left + width + b, h};
     if (allSelected_ && !text_.empty()) {
-        Fill(*face_, {left, 1, left + width, h - 1}, kSelection);
-        Write(*face_, font_, text_, {left, 0, left + width + 1, h}, kSelectedText);
+        Fill(*face_, {left, b, left + width, h - b}, kSelection);
+        Write(*face_, font_, text_, line, kSelectedText);
     } else {
-        Write(*face_, font_, text_, {left, 0, left + width + 1, h}, kText);
+        Write(*face_, font_, text_, line, kText);
         const int caretX = left + TextWidth(font_, text_.substr(0, caret_));
-        Fill(*face_, {caretX, 2, caretX + 1, h - 2}, kText);
+        Fill(*face_, {caretX, inset_, caretX + b, h - inset_}, kText);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "base/geometry.h"
 #include "bitmap/heap_bitmap.h"
+#include "editor/display_scale.h"
 #include "editor/drawn_entry.h"
 #include "editor/entry_session.h"
 
@@ -13,9 +14,10 @@
 // itself into a bitmap of the area's size that the window layer shows.
 class DrawnTextField {
 public:
-    // A field over area (pixels) holding text, all of it selected; align as IPlugText's.
+    // A field over area (device pixels) holding text, all of it selected; align as
+    // IPlugText's. The font, frame, margins and caret are panel lengths drawn at the scale.
     DrawnTextField(const IPlugRect& area, const std::string& text, int align, EntryFont font = {},
-                   bool readOnly = false);
+                   bool readOnly = false, DisplayScale scale = {});
 
     EntryAction Key(EntryKey key, const char* typed);
     EntryAction Press(int x, int y);
@@ -40,5 +42,9 @@ private:
     int align_;
     EntryFont font_;
     bool readOnly_;
+    // In device pixels: the border's width (also the caret's), and the text's and the
+    // caret's distance from the field's edges.
+    int line_;
+    int inset_;
     std::unique_ptr<HeapBitmap> face_ = std::make_unique<HeapBitmap>(0, 0);
 };

@@ -5,12 +5,14 @@
 class PixelBitmap;
 
 // A loaded image: the bitmap belongs to the process-wide image cache. Frames are equal
-// slices, stacked vertically or side by side as the image's user decides.
+// slices, stacked vertically or side by side as the image's user decides. Sizes are panel
+// pixels; an image loaded from a resource (id not -1) has its art at other scales too.
 struct IPlugImage {
     PixelBitmap* bitmap = nullptr;
     int width = 0;
     int height = 0;
     int frames = 1;
+    int resourceId = -1;
 };
 
 struct IPlugBlend {

@@ -6,7 +6,6 @@
 #include "core/plug_param.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -64,15 +63,14 @@ EntryPlan EntryPlan::ForText(const ITextControl& control) {
     return plan;
 }
 
-EntryFont EntryFont::Scaled(float scale) const {
+EntryFont EntryFont::Scaled(DisplayScale scale) const {
     EntryFont font = *this;
-    font.size = static_cast<int>(std::lround(size * scale));
+    font.size = scale.ToDevice(size);
     return font;
 }
 
-IPlugRect EntryPlan::PixelArea(float scale) const {
-    const auto at = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
-    return {at(area.left), at(area.top), at(area.right), at(area.bottom)};
+IPlugRect EntryPlan::PixelArea(DisplayScale scale) const {
+    return scale.ToDevice(area);
 }
 
 IPlugRect KeepInside(const IPlugRect& box, const IPlugRect& bounds) {

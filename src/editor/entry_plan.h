@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/geometry.h"
+#include "editor/display_scale.h"
 
 #include <string>
 #include <vector>
@@ -16,11 +17,13 @@ struct EntryFont {
     bool bold = false;
     bool italic = false;
 
-    EntryFont Scaled(float scale) const;
+    // The same type at a drawing scale: its pixel height scaled as the panel's lengths are.
+    EntryFont Scaled(DisplayScale scale) const;
 };
 
 // What an in-place entry box shows and where: the same rules for every window layer, in panel
-// units (a layer drawing at another scale multiplies them by its factor).
+// units (a layer drawing at another scale takes them to device pixels as it does the
+// controls).
 struct EntryPlan {
     enum class Kind { TextField, ChoiceList };
 
@@ -43,8 +46,8 @@ struct EntryPlan {
     // A field over a text control, in its style.
     static EntryPlan ForText(const ITextControl& control);
 
-    // The area in pixels at a drawing scale.
-    IPlugRect PixelArea(float scale) const;
+    // The area in device pixels at a drawing scale: the edges the control's own lie on.
+    IPlugRect PixelArea(DisplayScale scale) const;
 };
 
 // box moved as little as puts it inside bounds; one larger than bounds keeps its top-left

@@ -59,10 +59,6 @@ public:
     IPlugParam* Param() const { return param_; }
     int GetState() const { return state_; }
 
-    // The drawing scale boxes are laid out at (pixels per panel unit).
-    float Scale() const { return scale_; }
-    void SetScale(float scale) { scale_ = scale > 0.0f ? scale : 1.0f; }
-
 private:
     void Close();
 
@@ -70,5 +66,4 @@ private:
     IControl* control_ = nullptr;
     IPlugParam* param_ = nullptr;
     int state_ = kIdle;
-    float scale_ = 1.0f;
 };

@@ -8,6 +8,7 @@
 namespace {
 struct Entry {
     int id;
+    int scalePercent;
     std::unique_ptr<PixelBitmap> bitmap;
 };
 
@@ -22,21 +23,21 @@ Cache& TheCache() {
 }
 } // namespace
 
-PixelBitmap* image_cache::Find(int id) {
+PixelBitmap* image_cache::Find(int id, int scalePercent) {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     for (const Entry& entry : cache.entries)
-        if (entry.id == id) return entry.bitmap.get();
+        if (entry.id == id && entry.scalePercent == scalePercent) return entry.bitmap.get();
     return nullptr;
 }
 
-PixelBitmap* image_cache::Add(int id, std::unique_ptr<PixelBitmap> bitmap) {
+PixelBitmap* image_cache::Add(int id, std::unique_ptr<PixelBitmap> bitmap, int scalePercent) {
     Cache& cache = TheCache();
     std::lock_guard lock(cache.mutex);
     if (id != -1)
         for (const Entry& entry : cache.entries)
-            if (entry.id == id) return entry.bitmap.get();
+            if (entry.id == id && entry.scalePercent == scalePercent) return entry.bitmap.get();
     PixelBitmap* added = bitmap.get();
-    cache.entries.push_back({id, std::move(bitmap)});
+    cache.entries.push_back({id, scalePercent, std::move(bitmap)});
     return added;
 }

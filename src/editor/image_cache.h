@@ -5,9 +5,11 @@
 class PixelBitmap;
 
 // Decoded images shared by every editor of every instance in the process; they live
-// until the library unloads. Lookups are by resource id, first match.
+// until the library unloads. Lookups are by resource id and the scale (in percent) the
+// image is drawn for, first match.
 namespace image_cache {
-PixelBitmap* Find(int id);
-// Takes ownership; answers the bitmap now cached under the id (an earlier one wins a race).
-PixelBitmap* Add(int id, std::unique_ptr<PixelBitmap> bitmap);
+PixelBitmap* Find(int id, int scalePercent = 100);
+// Takes ownership; answers the bitmap now cached under the id and scale (an earlier one
+// wins a race). Id -1 is never looked up: every such bitmap is kept.
+PixelBitmap* Add(int id, std::unique_ptr<PixelBitmap> bitmap, int scalePercent = 100);
 } // namespace image_cache

@@ -27,14 +27,15 @@ std::unique_ptr<PixelBitmap> IPlugEditor::CreateBitmap(int width, int height) {
     return std::make_unique<HeapBitmap>(width, height, 4);
 }
 
-const EmbeddedResource* IPlugEditor::FindEmbeddedResource(int id) const {
+const EmbeddedResource* IPlugEditor::FindEmbeddedResource(int id, DisplayScale scale) const {
     for (const EmbeddedResource& resource : embedded_)
-        if (resource.id == id) return &resource;
+        if (resource.id == id && resource.scalePercent == scale.Percent()) return &resource;
     return nullptr;
 }
 
-std::unique_ptr<PixelBitmap> IPlugEditor::LoadImageResource(int id, const char*) {
-    const EmbeddedResource* resource = FindEmbeddedResource(id);
+std::unique_ptr<PixelBitmap> IPlugEditor::LoadImageResource(int id, const char*,
+                                                            DisplayScale scale) {
+    const EmbeddedResource* resource = FindEmbeddedResource(id, scale);
     if (!resource) return nullptr;
     return LoadPngMemory(resource->data, resource->size);
 }
@@ -44,7 +45,7 @@ IPlugEditor* EditorOf(const IPlugBase* plug) {
 }
 
 void IPlugEditor::CreateDrawSurface() {
-    bitmap_ = CreateBitmap(width_, height_);
+    bitmap_ = CreateBitmap(WindowWidth(), WindowHeight());
 }
 
 void IPlugEditor::ResizeBitmap(int width, int height) {
@@ -63,11 +64,58 @@ IPlugImage IPlugEditor::LoadImage(int id, const char* name, int frames) {
     if (!bitmap) {
         // A resource that is missing or cannot be decoded gives an empty image that draws
         // nothing, cached like any other so it is not looked for again.
-        std::unique_ptr<PixelBitmap> loaded = LoadImageResource(id, name);
+        std::unique_ptr<PixelBitmap> loaded = LoadImageResource(id, name, DisplayScale());
         if (!loaded) loaded = std::make_unique<HeapBitmap>(0, 0);
         bitmap = image_cache::Add(id, std::move(loaded));
     }
-    return IPlugImage{bitmap, bitmap->Width(), bitmap->Height(), std::max(frames, 1)};
+    return IPlugImage{bitmap, bitmap->Width(), bitmap->Height(), std::max(frames, 1), id};
+}
+
+PixelBitmap* IPlugEditor::ArtOf(const IPlugImage& image) {
+    if (scale_.IsOne()) return image.bitmap;
+    if (image.resourceId == -1) return nullptr;
+    for (const ScaledArt& art : art_)
+        if (art.id == image.resourceId) return art.bitmap;
+    const int percent = scale_.Percent();
+    PixelBitmap* bitmap = image_cache::Find(image.resourceId, percent);
+    if (!bitmap) {
+        // Missing art is cached as an empty bitmap, so it is looked for once.
+        std::unique_ptr<PixelBitmap> loaded = LoadImageResource(image.resourceId, "", scale_);
+        if (!loaded) loaded = std::make_unique<HeapBitmap>(0, 0);
+        bitmap = image_cache::Add(image.resourceId, std::move(loaded), percent);
+    }
+    // Art of another size than the scaled image would not line up with the panel: the 1x
+    // image is resampled instead.
+    if (bitmap->Width() != scale_.ToDevice(image.width) ||
+        bitmap->Height() != scale_.ToDevice(image.height))
+        bitmap = nullptr;
+    art_.push_back({image.resourceId, bitmap});
+    return bitmap;
+}
+
+void IPlugEditor::SetScale(DisplayScale scale) {
+    if (scale == scale_) return;
+    // An open entry box was laid out for the old scale: it goes now, applied only if it
+    // was already committed, else as after a right-click elsewhere.
+    if (entry_.IsOpen()) {
+        if (entry_.GetState() != EntrySession::kCommit) entry_.Cancel();
+        entry_.Advance(*this);
+    }
+    scale_ = scale;
+    art_.clear();
+    ResizeBitmap(WindowWidth(), WindowHeight());
+    MarkAllDirty();
+    ScaleChanged();
+    if (plug_) plug_->OnEditorResized(width_, height_);
+}
+
+void IPlugEditor::SetHostScale(double factor) {
+    hostScale_ = true;
+    SetScale(DisplayScale::ForFactor(factor));
+}
+
+void IPlugEditor::RefreshScale() {
+    if (!hostScale_ && !HasWindow()) SetScale(DetectScale());
 }
 
 int IPlugEditor::AddControl(IControl* control) {
@@ -121,7 +169,7 @@ bool IPlugEditor::FindDirtyArea(IPlugRect& out) {
     bool dirty = false;
     for (int i = 0; i < controls_.Count(); ++i) {
         if (controls_[i]->NeedsDraw()) {
-            out = out.Union(controls_[i]->DrawRect());
+            out = out.Union(scale_.ToDevice(controls_[i]->DrawRect()));
             dirty = true;
         }
     }
@@ -147,12 +195,30 @@ PixelBitmap* IPlugEditor::DrawPicture() {
     return bitmap_.get();
 }
 
+PixelBitmap* IPlugEditor::DrawPicture(DisplayScale scale) {
+    if (scale == scale_) return DrawPicture();
+    const DisplayScale shown = scale_;
+    scale_ = scale;
+    art_.clear();
+    if (!picture_) picture_ = std::make_unique<HeapBitmap>(0, 0, 4);
+    picture_->Resize(WindowWidth(), WindowHeight());
+    std::swap(bitmap_, picture_);
+    PixelBitmap* picture = DrawPicture();
+    std::swap(bitmap_, picture_);
+    scale_ = shown;
+    art_.clear();
+    // The window's own bitmap was not drawn: it shows everything again on its next tick.
+    MarkAllDirty();
+    return picture;
+}
+
 void IPlugEditor::PaintControls(const IPlugRect& rect) {
     updateRect_ = rect;
+    const IPlugRect panelArea = scale_.PanelCover(rect);
     for (int i = 0; i < controls_.Count(); ++i) {
         IControl* control = controls_[i];
         const IPlugRect& r = control->DrawRect();
-        if (!control->IsHidden() && !r.Empty() && !updateRect_.Empty() && r.Overlaps(updateRect_))
+        if (!control->IsHidden() && !r.Empty() && !panelArea.Empty() && r.Overlaps(panelArea))
             control->Draw(*this);
         control->MarkDrawn();
     }
@@ -187,6 +253,8 @@ int IPlugEditor::ControlAt(int x, int y) const {
 }
 
 void IPlugEditor::MouseDown(int x, int y, const MouseKeys& mod) {
+    x = scale_.ToPanel(x);
+    y = scale_.ToPanel(y);
     ResetMouse();
     const int index = ControlAt(x, y);
     if (index < 0) return;
@@ -199,6 +267,8 @@ void IPlugEditor::MouseDown(int x, int y, const MouseKeys& mod) {
 }
 
 void IPlugEditor::MouseUp(int x, int y, const MouseKeys& mod) {
+    x = scale_.ToPanel(x);
+    y = scale_.ToPanel(y);
     const int index = ControlAt(x, y);
     ResetMouse();
     if (index < 0) return;
@@ -208,6 +278,8 @@ void IPlugEditor::MouseUp(int x, int y, const MouseKeys& mod) {
 }
 
 void IPlugEditor::MouseDrag(int x, int y, const MouseKeys& mod) {
+    x = scale_.ToPanel(x);
+    y = scale_.ToPanel(y);
     if (captureIndex_ < 0 || (x == lastX_ && y == lastY_)) return;
     controls_[captureIndex_]->MouseDrag(x, y, x - lastX_, y - lastY_, mod);
     lastX_ = x;
@@ -215,6 +287,8 @@ void IPlugEditor::MouseDrag(int x, int y, const MouseKeys& mod) {
 }
 
 bool IPlugEditor::MouseDoubleClick(int x, int y, const MouseKeys& mod) {
+    x = scale_.ToPanel(x);
+    y = scale_.ToPanel(y);
     ResetMouse();
     const int index = ControlAt(x, y);
     if (index < 0) return false;
@@ -232,6 +306,8 @@ bool IPlugEditor::MouseDoubleClick(int x, int y, const MouseKeys& mod) {
 }
 
 void IPlugEditor::MouseWheel(int x, int y, const MouseKeys& mod, int notches) {
+    x = scale_.ToPanel(x);
+    y = scale_.ToPanel(y);
     const int index = ControlAt(x, y);
     if (index < 0) return;
     IControl* control = controls_[index];
@@ -243,6 +319,8 @@ void IPlugEditor::MouseWheel(int x, int y, const MouseKeys& mod, int notches) {
 
 bool IPlugEditor::MouseOver(int x, int y, const MouseKeys& mod) {
     if (!mouseOverHandling_) return false;
+    x = scale_.ToPanel(x);
+    y = scale_.ToPanel(y);
     const int index = ControlAt(x, y);
     if (index < 0) return true;
     lastX_ = x;
@@ -261,6 +339,8 @@ void IPlugEditor::MouseOut() {
 }
 
 void IPlugEditor::KeyDown(int x, int y, int key) {
+    x = scale_.ToPanel(x);
+    y = scale_.ToPanel(y);
     const int index = ControlAt(x, y);
     if (index >= 0) controls_[index]->KeyDown(x, y, key);
 }
@@ -298,14 +378,32 @@ void IPlugEditor::Resize(int width, int height) {
     plug_->OnEditorResized(width, height);
 }
 
+void IPlugEditor::BlitArt(const IPlugImage& image, const IPlugRect& dest, double sourceX,
+                          double sourceY, const IPlugBlend* blend) {
+    const IPlugRect clip = dest.Intersect(updateRect_);
+    if (clip.Empty()) return;
+    const IPlugBlend b = blend ? *blend : IPlugBlend{};
+    const double x = sourceX + (clip.left - dest.left), y = sourceY + (clip.top - dest.top);
+    if (PixelBitmap* art = ArtOf(image)) {
+        BlitBitmapArea(bitmap_.get(), art, clip.left, clip.top, static_cast<int>(x),
+                       static_cast<int>(y), clip.W(), clip.H(), b.weight, b.Mode());
+        return;
+    }
+    // No art of this scale: the 1x image, resampled, within the part it is taken from.
+    const double f = scale_.Factor();
+    BlitRotated(bitmap_.get(), image.bitmap, clip.left, clip.top, clip.W(), clip.H(),
+                static_cast<float>(x / f), static_cast<float>(y / f),
+                static_cast<float>(clip.W() / f), static_cast<float>(clip.H() / f), 0.0f, true,
+                b.weight, b.Mode() | BLEND_BILINEAR);
+}
+
 bool IPlugEditor::DrawImageArea(const IPlugImage& image, const IPlugRect& rect, int sourceX,
                                 int sourceY, const IPlugBlend* blend) {
-    const IPlugRect clip = rect.Intersect(updateRect_);
-    if (clip.Empty()) return true;
-    const IPlugBlend b = blend ? *blend : IPlugBlend{};
-    BlitBitmapArea(bitmap_.get(), image.bitmap, clip.left, clip.top,
-                   sourceX + clip.left - rect.left, sourceY + clip.top - rect.top, clip.W(),
-                   clip.H(), b.weight, b.Mode());
+    // The image's first pixel lies at (rect.left - sourceX, rect.top - sourceY) of the panel:
+    // its art starts at that point's device pixel.
+    const int x = scale_.ToDevice(rect.left) - scale_.ToDevice(rect.left - sourceX);
+    const int y = scale_.ToDevice(rect.top) - scale_.ToDevice(rect.top - sourceY);
+    BlitArt(image, scale_.ToDevice(rect), x, y, blend);
     return true;
 }
 
@@ -314,11 +412,18 @@ bool IPlugEditor::DrawImageFrame(const IPlugImage& image, const IPlugRect& rect,
     int sourceX = 0, sourceY = 0;
     const int n = image.frames;
     if (n >= 2 && frame >= 2) {
-        const int size = framesVertical ? image.height : image.width;
-        const int offset = RoundHalfAway(static_cast<double>(size) * (frame - 1) / n);
+        // Frames are equal slices of the art at every scale.
+        const PixelBitmap* art = ArtOf(image);
+        const int panelSize = framesVertical ? image.height : image.width;
+        const int size = scale_.IsOne() || !art ? panelSize
+                         : framesVertical       ? art->Height()
+                                                : art->Width();
+        int offset = RoundHalfAway(static_cast<double>(size) * (frame - 1) / n);
+        if (!scale_.IsOne() && !art) offset = RoundHalfAway(offset * scale_.Factor());
         (framesVertical ? sourceY : sourceX) = offset;
     }
-    return DrawImageArea(image, rect, sourceX, sourceY, blend);
+    BlitArt(image, scale_.ToDevice(rect), sourceX, sourceY, blend);
+    return true;
 }
 
 bool IPlugEditor::DrawImageRotated(const IPlugImage& image, int centreX, int centreY, double angle,
@@ -327,17 +432,43 @@ bool IPlugEditor::DrawImageRotated(const IPlugImage& image, int centreX, int cen
     const IPlugBlend b = blend ? *blend : IPlugBlend{};
     const int x = static_cast<int>(centreX - image.width / 2.0);
     const int y = static_cast<int>(centreY - image.height / 2.0);
-    BlitRotated(bitmap_.get(), image.bitmap, x, y, image.width, image.height, sourceOffsetX,
-                sourceOffsetY, static_cast<float>(image.width), static_cast<float>(image.height),
-                static_cast<float>(angle), false, b.weight, b.Mode() | BLEND_BILINEAR);
+    if (scale_.IsOne()) {
+        BlitRotated(bitmap_.get(), image.bitmap, x, y, image.width, image.height, sourceOffsetX,
+                    sourceOffsetY, static_cast<float>(image.width),
+                    static_cast<float>(image.height), static_cast<float>(angle), false, b.weight,
+                    b.Mode() | BLEND_BILINEAR);
+        return true;
+    }
+    // The same turn about the same panel point, of the image's art or, without art, of
+    // the 1x image resampled. The blit turns about the middle of its destination in pixel
+    // indices; that is a device pixel boundary at most, so the source is shifted by what
+    // remains, turned, to put the panel point exactly where it is at 1x.
+    const double f = scale_.Factor();
+    PixelBitmap* art = ArtOf(image);
+    const double m = art ? f : 1.0; // source pixels per panel pixel
+    const double k = m / f;         // source pixels per device pixel
+    const int w = scale_.ToDevice(image.width), h = scale_.ToDevice(image.height);
+    const double px = (x + image.width / 2.0 + 0.5) * f, py = (y + image.height / 2.0 + 0.5) * f;
+    const int left = static_cast<int>(std::floor(px - w / 2.0 - 0.5));
+    const int top = static_cast<int>(std::floor(py - h / 2.0 - 0.5));
+    const double ex = px - (left + w / 2.0 + 0.5), ey = py - (top + h / 2.0 + 0.5);
+    const float turn = static_cast<float>(angle);
+    const double c = std::cos(turn), s = std::sin(turn);
+    const double sx =
+        m * (image.width / 2.0 + sourceOffsetX + 0.5) - w * k / 2.0 - 0.5 - k * (c * ex + s * ey);
+    const double sy =
+        m * (image.height / 2.0 + sourceOffsetY + 0.5) - h * k / 2.0 - 0.5 - k * (c * ey - s * ex);
+    BlitRotated(bitmap_.get(), art ? art : image.bitmap, left, top, w, h, static_cast<float>(sx),
+                static_cast<float>(sy), static_cast<float>(w * k), static_cast<float>(h * k), turn,
+                false, b.weight, b.Mode() | BLEND_BILINEAR);
     return true;
 }
 
 bool IPlugEditor::DrawFilledRect(const IPlugColor& colour, const IPlugRect& rect,
                                  const IPlugBlend* blend) {
     const IPlugBlend b = blend ? *blend : IPlugBlend{};
-    FillRectangle(bitmap_.get(), rect.left, rect.top, rect.W(), rect.H(), colour.Word(), b.weight,
-                  b.Mode());
+    const IPlugRect r = scale_.ToDevice(rect);
+    FillRectangle(bitmap_.get(), r.left, r.top, r.W(), r.H(), colour.Word(), b.weight, b.Mode());
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "base/geometry.h"
 #include "core/editor_link.h"
 #include "core/pointer_list.h"
+#include "editor/display_scale.h"
 #include "editor/editor_types.h"
 #include "editor/embedded_resources.h"
 #include "editor/entry_session.h"
@@ -10,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 class IControl;
 class IPlugBase;
@@ -24,6 +26,10 @@ struct IPlugText;
 // the host's edit gestures, runs the redraw tick with its typed entry and end-of-edit
 // countdown, and loads images through the process-wide cache. A window layer derives from
 // it and supplies the platform operations.
+//
+// The controls and the layout are in panel pixels (Width() x Height()); the off-screen
+// bitmap, the window, redraw rectangles and the input from the window layer are in device
+// pixels, Scale() of them for each panel pixel, drawn with the images' art of that scale.
 class IPlugEditor : public IEditorLink {
 public:
     IPlugEditor(IPlugBase* plug, int width, int height, int framesPerSecond);
@@ -55,15 +61,27 @@ public:
     // The host's idle call while the window is open; window layers that have no event
     // loop of the host's own handle their events here.
     virtual void Idle() {}
-    // Decodes an image; the embedded one by default.
-    virtual std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name);
+    // The image of a resource id drawn for a scale, null when there is none; the embedded
+    // one by default.
+    virtual std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name,
+                                                           DisplayScale scale);
+
+    // The scale. A host that gives one overrides the platform's for good; otherwise the
+    // platform's is looked up again by RefreshScale (while no window is open) and followed
+    // by the window layer.
+    DisplayScale Scale() const { return scale_; }
+    void SetHostScale(double factor);
+    bool HasHostScale() const { return hostScale_; }
+    void RefreshScale();
+    int WindowWidth() const { return scale_.ToDevice(width_); }
+    int WindowHeight() const { return scale_.ToDevice(height_); }
 
     // Set-up, by the effect's constructor. The embedded images serve platforms whose
     // libraries carry no resources.
     void SetEmbeddedResources(std::span<const EmbeddedResource> resources) {
         embedded_ = resources;
     }
-    const EmbeddedResource* FindEmbeddedResource(int id) const;
+    const EmbeddedResource* FindEmbeddedResource(int id, DisplayScale scale) const;
     void SetBackgroundImage(int id, const char* name);
     IPlugImage LoadImage(int id, const char* name, int frames);
     int AddControl(IControl* control);
@@ -82,11 +100,14 @@ public:
     void Tick();
     // Draws everything once, as a freshly opened window does on its first tick.
     void DrawAll();
+    // Input and areas from the window layer are in device pixels.
     bool FindDirtyArea(IPlugRect& out);
     bool DrawArea(const IPlugRect& rect);
     // Everything drawn as a freshly opened window shows it after its first tick; the
-    // picture stays in the off-screen bitmap.
+    // picture stays in the off-screen bitmap. At another scale than the editor's it is drawn
+    // into a bitmap of its own, kept until the next picture, and the window is left alone.
     PixelBitmap* DrawPicture();
+    PixelBitmap* DrawPicture(DisplayScale scale);
     void MouseDown(int x, int y, const MouseKeys& mod);
     void MouseUp(int x, int y, const MouseKeys& mod);
     void MouseDrag(int x, int y, const MouseKeys& mod);
@@ -97,7 +118,7 @@ public:
     void KeyDown(int x, int y, int key);
     void ApplyTypedText(IControl* control, IPlugParam* param, const char* text);
 
-    // Drawing, for the controls.
+    // Drawing, for the controls, in panel pixels.
     bool DrawImageFrame(const IPlugImage& image, const IPlugRect& rect, int frame,
                         const IPlugBlend* blend, bool framesVertical);
     bool DrawImageArea(const IPlugImage& image, const IPlugRect& rect, int sourceX, int sourceY,
@@ -116,6 +137,7 @@ public:
     int NControls() const { return controls_.Count(); }
     IControl* GetControl(int index) const { return controls_.Get(index); }
     PixelBitmap* DrawBitmap() const { return bitmap_.get(); }
+    // The area being redrawn, in device pixels.
     const IPlugRect& UpdateRect() const { return updateRect_; }
     int CaptureIndex() const { return captureIndex_; }
     bool ShowControlBounds() const { return showControlBounds_; }
@@ -141,16 +163,36 @@ protected:
     // The off-screen bitmap; a window layer may provide one that is also a drawing surface.
     virtual std::unique_ptr<PixelBitmap> CreateBitmap(int width, int height);
     void ResizeBitmap(int width, int height);
+    // The scale the platform asks for where the editor is shown; none of its own here.
+    virtual DisplayScale DetectScale() { return scale_; }
+    // After the scale changed (bitmap resized, everything marked dirty): the window
+    // layer resizes its window.
+    virtual void ScaleChanged() {}
+    void SetScale(DisplayScale scale);
 
 private:
+    struct ScaledArt {
+        int id;
+        PixelBitmap* bitmap; // null: no art of the scale, the 1x image is resampled
+    };
+
     void PaintControls(const IPlugRect& rect);
     void DrawControlBounds();
+    // The image's art at the current scale, or null when it has none of the right size.
+    PixelBitmap* ArtOf(const IPlugImage& image);
+    // Draws the art under a device rectangle, from (sourceX, sourceY) of the art.
+    void BlitArt(const IPlugImage& image, const IPlugRect& dest, double sourceX, double sourceY,
+                 const IPlugBlend* blend);
 
     IPlugBase* plug_;
     OwnedList<IControl> controls_;
     IPlugRect updateRect_;
     std::span<const EmbeddedResource> embedded_;
     std::unique_ptr<PixelBitmap> bitmap_;
+    std::unique_ptr<PixelBitmap> picture_;
+    DisplayScale scale_;
+    bool hostScale_ = false;
+    std::vector<ScaledArt> art_;
     int width_, height_;
     int framesPerSecond_;
     int captureIndex_ = -1;

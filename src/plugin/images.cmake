@@ -9,3 +9,6 @@ set(VELMORANDE_PANEL_IMAGES
     kModeButtons  104 radio.png
     kSyncButton   105 but.png)
 set(VELMORANDE_PANEL_IMAGE_DIR ${PROJECT_SOURCE_DIR}/resources/img)
+# The scales each image is drawn at, for screens of more pixels per panel pixel: the file of
+# X.png at scale S is X@Sx.png (bg@1.5x.png, bg@2x.png).
+set(VELMORANDE_PANEL_IMAGE_SCALES 1 1.5 2)

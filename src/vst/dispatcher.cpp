@@ -128,10 +128,16 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
 
     case effEditGetRect:
         if (!ptr || !editor) return 0;
+        // Sized for the screen it is going to: the desktop's scale may have changed since.
+        editor->RefreshScale();
+        hostRect_ = editorRect_;
         *static_cast<ERect**>(ptr) = &editorRect_;
         return 1;
     case effEditOpen:
-        return OpenEditor(ptr) ? 1 : 0;
+        if (!OpenEditor(ptr)) return 0;
+        // The window may have found its screen of another scale than the host was told.
+        TellHostEditorSize();
+        return 1;
     case effEditClose:
         return CloseEditor() ? 1 : 0;
     case effEditIdle:
@@ -228,7 +234,15 @@ VstIntPtr IPlugVST::DispatchVendorSpecific(VstInt32 index, VstIntPtr value, void
         return kVendorHandled;
     }
     case kEditorPictureRequest:
-        return DrawEditorPicture(static_cast<EditorPicture*>(ptr));
+        return DrawEditorPicture(static_cast<EditorPicture*>(ptr), opt);
+    case kVendorPreSonus:
+        // A host's content scale overrides the desktop's for the rest of the instance.
+        if (IPlugEditor* editor = EditorOf(this);
+            value == kVendorContentScale && editor && std::isfinite(opt) && opt > 0.0f) {
+            editor->SetHostScale(opt);
+            return 1;
+        }
+        return 0;
     case kVendorHostWheel:
         if (IPlugEditor* editor = EditorOf(this); value == kVendorHostWheelValue && editor)
             return editor->HostWheel(opt);
@@ -298,10 +312,11 @@ void IPlugVST::ProcessEvents(const VstEvents* events) {
     }
 }
 
-VstIntPtr IPlugVST::DrawEditorPicture(EditorPicture* picture) {
+VstIntPtr IPlugVST::DrawEditorPicture(EditorPicture* picture, float scale) {
     IPlugEditor* editor = EditorOf(this);
-    if (!picture || !editor) return 0;
-    const PixelBitmap* bitmap = editor->DrawPicture();
+    if (!picture || !editor || !std::isfinite(scale) || scale < 0.0f) return 0;
+    const PixelBitmap* bitmap =
+        scale == 0.0f ? editor->DrawPicture() : editor->DrawPicture(DisplayScale::ForFactor(scale));
     if (!bitmap || !bitmap->Bits() || bitmap->IsFlipped()) return 0;
     picture->width = bitmap->Width();
     picture->height = bitmap->Height();

@@ -7,7 +7,9 @@
 // A request of Velmorande's own over the binary interface: effVendorSpecific with this
 // index and ptr pointing at an EditorPicture asks the plug-in to draw its editor as a
 // freshly opened window would show it, and to describe the pixels. They stay valid until
-// the next request to the plug-in. The answer is 1 when a picture was drawn.
+// the next request to the plug-in. opt is the scale to draw at (device pixels per panel
+// pixel; the editor takes the largest of its scales not above it), 0 for the editor's own.
+// The answer is 1 when a picture was drawn.
 inline constexpr std::int32_t kEditorPictureRequest = FourCharCode("VlmE");
 
 struct EditorPicture {

@@ -69,14 +69,25 @@ void IPlugVST::AttachEditor(IEditorLink* link) {
     if (!editor) return;
     // Hosts offer an editor only where one can open; elsewhere they show their own.
     if (editor->CanOpenWindow()) effect_.flags |= effFlagsHasEditor;
-    editorRect_ = ERect{0, 0, static_cast<VstInt16>(editor->Height()),
-                        static_cast<VstInt16>(editor->Width())};
+    OnEditorResized(editor->Width(), editor->Height());
 }
 
 void IPlugVST::OnEditorResized(int, int) {
-    if (IPlugEditor* editor = EditorOf(this))
-        editorRect_ = ERect{0, 0, static_cast<VstInt16>(editor->Height()),
-                            static_cast<VstInt16>(editor->Width())};
+    // Also from the window's own messages (a change of screen density), outside any request.
+    PlugMutex::Guard lock(Mutex());
+    IPlugEditor* editor = EditorOf(this);
+    if (!editor) return;
+    // The window's size: the panel at the editor's scale.
+    editorRect_ = ERect{0, 0, static_cast<VstInt16>(editor->WindowHeight()),
+                        static_cast<VstInt16>(editor->WindowWidth())};
+    if (editor->HasWindow()) TellHostEditorSize();
+}
+
+void IPlugVST::TellHostEditorSize() {
+    if (editorRect_.right == hostRect_.right && editorRect_.bottom == hostRect_.bottom) return;
+    hostRect_ = editorRect_;
+    if (CallHost(audioMasterCanDo, 0, 0, const_cast<char*>("sizeWindow")) > 0)
+        CallHost(audioMasterSizeWindow, editorRect_.right, editorRect_.bottom);
 }
 
 void IPlugVST::SetLatency(int samples) {

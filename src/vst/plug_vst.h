@@ -56,12 +56,16 @@ private:
     VstIntPtr DispatchParameter(VstInt32 opcode, VstInt32 index, void* ptr);
     VstIntPtr DispatchVendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt);
     VstIntPtr CanDo(const char* question);
-    VstIntPtr DrawEditorPicture(struct EditorPicture* picture);
+    VstIntPtr DrawEditorPicture(struct EditorPicture* picture, float scale);
+    // Tells a host that can resize its window a size of the editor it has not seen.
+    void TellHostEditorSize();
     VstIntPtr PinProperties(bool isInput, VstInt32 index, void* ptr);
     void SetSpeakerArrangement(const VstSpeakerArrangement* in, const VstSpeakerArrangement* out);
     void ProcessEvents(const VstEvents* events);
 
     ERect editorRect_{};
+    // The editor's size as the host last learnt it.
+    ERect hostRect_{};
     audioMasterCallback host_;
     VstSpeakerArrangement inputArrangement_{};
     VstSpeakerArrangement outputArrangement_{};

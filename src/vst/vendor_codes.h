@@ -17,6 +17,10 @@ inline constexpr VstInt32 kVendorTextValue = 27;   // normalised value of the te
 // A wheel movement the host forwards: index 'stCA', value 'Whee', opt the notches.
 inline constexpr VstInt32 kVendorHostWheel = FourCharCode("stCA");
 inline constexpr VstIntPtr kVendorHostWheelValue = FourCharCode("Whee");
+// A content scale some hosts give their plug-in editors (PreSonus, Bitwig): index 'PreS',
+// value 'AeCs', opt the factor.
+inline constexpr VstInt32 kVendorPreSonus = FourCharCode("PreS");
+inline constexpr VstIntPtr kVendorContentScale = FourCharCode("AeCs");
 // What the extensions answer when they handled a request, and a capability they know.
 inline constexpr VstIntPtr kVendorHandled = 0xBEEF;
 inline constexpr VstIntPtr kVendorCanDo = 0xBEEF0000;

@@ -112,7 +112,7 @@ TEST(DrawnChoiceList, ShowsEveryValueThatFitsAndScrollsTheRest) {
     EXPECT_EQ(tiny.Text(), "");
 
     // Twice the scale, twice the rows' height.
-    DrawnChoiceList big({"a", "b"}, 0, 128, 1000, 2.0f);
+    DrawnChoiceList big({"a", "b"}, 0, 128, 1000, DisplayScale::ForFactor(2.0));
     EXPECT_EQ(big.Height(), 2 * (kHeader + 2 * kRow));
 }
 
@@ -218,3 +218,80 @@ TEST(DrawnChoiceList, DrawsTheChoiceAboveTheRowsWithTheHighlightLit) {
 }
 
 } // namespace
+
+// At 1.5x and 2x the boxes are the 1x boxes drawn at the scale: frame, margins, caret, rows,
+// scroll thumb and type, each at the panel length's device pixels; input comes in the same
+// device pixels.
+TEST(DrawnEntry, DrawsAndHitsAtTheScale) {
+    for (double factor : {1.0, 1.5, 2.0}) {
+        const DisplayScale s = DisplayScale::ForFactor(factor);
+        SCOPED_TRACE(s.Percent());
+        const int b = s.ToDevice(1), inset = s.ToDevice(2);
+        const auto at = [](const HeapBitmap& face, int x, int y) {
+            return face.Bits()[y * face.RowSpan() + x];
+        };
+
+        // An empty field: its frame, then the caret at the text's left margin.
+        DrawnTextField empty(s.ToDevice(IPlugRect{100, 50, 140, 66}), "", 0, {}, false, s);
+        const HeapBitmap& blank = empty.Face();
+        ASSERT_EQ(blank.Width(), s.ToDevice(40));
+        ASSERT_EQ(blank.Height(), s.ToDevice(16));
+        const int h = blank.Height();
+        EXPECT_EQ(at(blank, b - 1, h / 2), entry_look::kBorder);
+        EXPECT_EQ(at(blank, b, h / 2 + 2), entry_look::kField);
+        EXPECT_EQ(at(blank, blank.Width() - b, h / 2 + 2), entry_look::kBorder);
+        EXPECT_EQ(at(blank, inset + b - 1, inset), entry_look::kText) << "the caret";
+        EXPECT_EQ(at(blank, inset + b - 1, h - inset - 1), entry_look::kText);
+        EXPECT_EQ(at(blank, inset + b, h / 2), entry_look::kField) << "the caret's width";
+        EXPECT_EQ(at(blank, inset, inset - 1), entry_look::kField);
+
+        // A field holding a value: its type is the scaled size, its caret found in device
+        // pixels.
+        const IPlugRect area = s.ToDevice(IPlugRect{100, 50, 160, 66});
+        DrawnTextField field(area, "1234", 0, {}, false, s);
+        field.Key(EntryKey::End, "");
+        // Rows of dark type left of the caret, which stands after the text.
+        const int textWidth = entry_look::TextWidth(EntryFont{}.Scaled(s), "1234");
+        int inked = 0;
+        for (int y = b; y < field.Face().Height() - b; ++y) {
+            bool ink = false;
+            for (int x = inset; x < inset + textWidth; ++x)
+                ink = ink || (at(field.Face(), x, y) & 0xFF) < 0x80;
+            inked += ink;
+        }
+        EXPECT_NEAR(inked, 10 * factor, 1 + factor) << "rows of the digits' type";
+        EXPECT_EQ(at(field.Face(), inset + textWidth, inset), entry_look::kText) << "the caret";
+        EXPECT_EQ(field.Press(area.left - 1, area.top + 2), Action::None);
+        EXPECT_EQ(field.Press(area.right - b - 1, area.top + 2), Action::Typing);
+        EXPECT_EQ(field.Caret(), 4);
+        EXPECT_EQ(field.Press(area.left + b, area.top + 2), Action::Typing);
+        EXPECT_EQ(field.Caret(), 0);
+
+        // Five of 25 rows shown, the second lit: header, rows and thumb at the scale.
+        const int header = s.ToDevice(kHeader), row = s.ToDevice(kRow);
+        DrawnChoiceList list(NoteValues(), 1, s.ToDevice(64), s.ToDevice(kHeader + 5 * kRow), s);
+        const HeapBitmap& face = list.Face();
+        EXPECT_EQ(list.VisibleRows(), 5);
+        EXPECT_EQ(list.Height(), header + 5 * row);
+        const int w = face.Width();
+        EXPECT_EQ(at(face, b - 1, b - 1), entry_look::kBorder);
+        EXPECT_EQ(at(face, b, b), entry_look::kHeader);
+        EXPECT_EQ(at(face, b, header - b - 1), entry_look::kHeader);
+        EXPECT_EQ(at(face, b, header + b), entry_look::kField);
+        EXPECT_EQ(at(face, b, header + row), entry_look::kSelection);
+        EXPECT_EQ(at(face, b, header + 2 * row - 1), entry_look::kSelection);
+        EXPECT_EQ(at(face, b, header + 2 * row), entry_look::kField);
+        EXPECT_EQ(at(face, w - b - 1, header + 1), entry_look::kScrollThumb);
+        EXPECT_EQ(at(face, w - b - s.ToDevice(3), header + 1), entry_look::kScrollThumb);
+        EXPECT_EQ(at(face, w - b - s.ToDevice(3) - 1, header + 1), entry_look::kField);
+        EXPECT_EQ(at(face, w - b, header + 1), entry_look::kBorder);
+        EXPECT_EQ(list.RowAt(b, header - 1), -1) << "the header";
+        EXPECT_EQ(list.RowAt(b, header + 3 * row + row - 1), 3);
+        EXPECT_TRUE(list.Hover(w / 2, header + 4 * row));
+        EXPECT_EQ(list.Highlighted(), 4);
+        EXPECT_TRUE(list.Wheel(-1));
+        EXPECT_EQ(list.Top(), 3) << "three rows a notch at every scale";
+        EXPECT_EQ(list.Press(w / 2, list.Height() - 1), Action::Commit);
+        EXPECT_EQ(list.Text(), "1/8T") << "the last row shown, the eighth value";
+    }
+}

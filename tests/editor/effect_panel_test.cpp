@@ -1,6 +1,8 @@
 // The effect's own panel, driven through the editor's entry points.
 #include "controls/control.h"
+#include "controls/slider.h"
 #include "editor/plug_editor.h"
+#include "plugin/layout/panel_layout.h"
 #include "support/effect_fixture.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +42,24 @@ TEST_F(Panel, ControlsAtTheirPlaces) {
     EXPECT_EQ(editor->Width(), 530);
     EXPECT_EQ(editor->Height(), 210);
     EXPECT_EQ(editor->FramesPerSecond(), 24);
+}
+
+// The artwork is drawn to the layout table's derived places: they are where the controls are.
+TEST_F(Panel, TheArtworksPlacesAreTheControls) {
+    const auto readout = [&](int i) {
+        const IPlugRect& r = Control(i)->DrawRect();
+        return IPlugRect{r.left, r.bottom - panel::kValueTextSize, r.right, r.bottom};
+    };
+    EXPECT_EQ(readout(3), panel::Readout(panel::kDelayKnob, panel::kDelayKnobImage));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(readout(7 + i), panel::Readout(panel::kSmallKnobs[i], panel::kSmallKnobImage));
+    for (int i = 0; i < 2; ++i) {
+        const auto* fader = dynamic_cast<ISliderImg*>(Control(10 + i));
+        ASSERT_NE(fader, nullptr);
+        EXPECT_EQ(fader->Track(), panel::Track(panel::kFaders[i]));
+        EXPECT_EQ(fader->Travel(), panel::Travel());
+        EXPECT_EQ(readout(10 + i), panel::FaderReadout(panel::kFaders[i]));
+    }
 }
 
 TEST_F(Panel, KnobDragIsGearedAndBracketed) {

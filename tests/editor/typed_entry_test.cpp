@@ -148,13 +148,22 @@ TEST(EntryPlanTest, PlacesAndSizesEachKindOfBox) {
         EXPECT_EQ(plan.choices.size(), c.choices);
         EXPECT_EQ(plan.font.face, "Arial");
         EXPECT_EQ(plan.font.size, 14);
-        EXPECT_EQ(plan.PixelArea(1.0f), c.area);
+        EXPECT_EQ(plan.PixelArea(DisplayScale()), c.area);
+        EXPECT_EQ(plan.font.Scaled(DisplayScale()).size, 14);
     }
-    // The panel's units scale as one.
+    // The panel's units scale as one, to the device edges the controls' own lie on.
     const EntryPlan field = EntryPlan::ForParameter(knob, *plug.GetParam(kLevel));
-    EXPECT_EQ(field.PixelArea(2.0f), (IPlugRect{588, 256, 652, 288}));
-    EXPECT_EQ(field.PixelArea(1.5f), (IPlugRect{441, 192, 489, 216}));
-    EXPECT_EQ(field.font.Scaled(1.5f).size, 21);
+    const DisplayScale x2 = DisplayScale::ForFactor(2.0), x15 = DisplayScale::ForFactor(1.5);
+    EXPECT_EQ(field.PixelArea(x2), (IPlugRect{588, 256, 652, 288}));
+    EXPECT_EQ(field.PixelArea(x15), (IPlugRect{441, 192, 489, 216}));
+    EXPECT_EQ(field.font.Scaled(x15).size, 21);
+    EXPECT_EQ(field.font.Scaled(x2).size, 28);
+    // A box reaching past the panel's left edge keeps its width there too.
+    Blank edge(&plug, {0, 97, 11, 176}, kLevel);
+    const EntryPlan past = EntryPlan::ForParameter(edge, *plug.GetParam(kLevel));
+    ASSERT_EQ(past.area.left, 5 - 16);
+    for (const DisplayScale s : {x15, x2})
+        EXPECT_EQ(past.PixelArea(s).W(), s.ToDevice(32)) << s.Percent();
 
     // A current value that is none of the texts selects nothing.
     plug.GetParam(kPlainChoice)->AddValueText(1, "One");
@@ -397,6 +406,37 @@ TEST_F(TypedEntry, AClosingWindowForgetsTheBoxUnapplied) {
     EXPECT_TRUE(plug.events.empty());
     EXPECT_EQ(Entry().Control(), nullptr);
     EXPECT_EQ(Entry().GetState(), EntrySession::kIdle);
+}
+
+// A box is laid out for one scale: a change of scale takes it away at once, unapplied unless
+// Enter was already pressed; boxes opened after it are laid out at the new scale.
+TEST_F(TypedEntry, AScaleChangeTakesAnOpenBoxAway) {
+    RightClick(level);
+    editor->box->text_ = "12";
+    Entry().Typing();
+    editor->SetHostScale(2.0);
+    EXPECT_FALSE(Entry().IsOpen());
+    EXPECT_EQ(editor->log, "started;closed;");
+    EXPECT_EQ(plug.GetParam(kLevel)->Value(), 60.0);
+
+    editor->SetHostScale(1.0);
+    RightClick(level);
+    editor->box->text_ = "12";
+    Entry().Commit();
+    editor->SetHostScale(1.5);
+    EXPECT_FALSE(Entry().IsOpen());
+    EXPECT_EQ(plug.GetParam(kLevel)->Value(), 12.0);
+
+    // The same scale again is no change: the box stays.
+    MouseKeys right;
+    right.right = true;
+    const IPlugRect at = editor->Scale().ToDevice(level->DrawRect());
+    editor->MouseDown(at.left + 2, at.top + 2, right);
+    editor->MouseUp(at.left + 2, at.top + 2, right);
+    ASSERT_TRUE(Entry().IsOpen());
+    editor->SetHostScale(1.6);
+    EXPECT_TRUE(Entry().IsOpen());
+    Entry().Forget(); // while the box's log lives
 }
 
 TEST(EditorKeys, OneTableForEveryWindowLayer) {

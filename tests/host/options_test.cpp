@@ -104,6 +104,17 @@ TEST(Options, StateOnlyNeedsSave) {
     EXPECT_THROW(parse({"fx.so"}), UsageError);
 }
 
+TEST(Options, EditorScale) {
+    EXPECT_EQ(parse({"fx.so", "--editor-png", "p.png", "--scale", "2"}).editorScale, 2.0);
+    EXPECT_EQ(parse({"--editor", "fx.so", "--scale=1.5"}).editorScale, 1.5);
+    EXPECT_EQ(parse({"--demo", "d", "--scale", "1", "fx.so"}).editorScale, 1.0);
+    EXPECT_FALSE(parse({"fx.so", "--editor-png", "p.png"}).editorScale);
+    for (const char* bad : {"0.5", "3.5", "-2", "nan", "inf", "big"})
+        EXPECT_THROW(parse({"fx.so", "--editor-png", "p.png", "--scale", bad}), UsageError) << bad;
+    EXPECT_THROW(parse({"fx.so", "in.wav", "out.wav", "--scale", "2"}), UsageError)
+        << "no editor to scale";
+}
+
 TEST(Options, HelpStopsParsing) {
     EXPECT_EQ(parse({"-h", "--bogus"}).mode, Mode::Help);
     EXPECT_EQ(parse({"--version"}).mode, Mode::Version);

@@ -125,6 +125,24 @@ TEST_F(VelmorandePlugin, PicturesItsEditorForTheCurrentState) {
     EXPECT_NE(pixelAt(*off, 122, 93), lit);
 }
 
+// At a scale the picture is the editor at that many pixels per panel pixel: the plug-in's
+// nearest scale not above it.
+TEST_F(VelmorandePlugin, PicturesItsEditorAtAScale) {
+    test::TempDir dir;
+    const struct {
+        double scale;
+        int width, height;
+    } cases[] = {{1.0, 530, 210}, {1.5, 795, 315}, {2.0, 1060, 420}, {2.5, 1060, 420}};
+    for (const auto& c : cases) {
+        const auto file = dir / "editor.png";
+        test::writeBytes(file, editorPictureAsPng(*plugin, c.scale));
+        auto picture = LoadPngFile(file.string().c_str());
+        ASSERT_NE(picture, nullptr) << c.scale;
+        EXPECT_EQ(picture->Width(), c.width) << c.scale;
+        EXPECT_EQ(picture->Height(), c.height) << c.scale;
+    }
+}
+
 TEST(EditorPicture, RefusedByPluginsWithoutOne) {
     HostCallback host;
     auto plugin = PluginInstance::load(FIXTURE_GAIN, host);

@@ -1,3 +1,4 @@
+#include "vst/editor_picture.h"
 #include "vst/loaded_plugin.h"
 #include "vst/vendor_codes.h"
 
@@ -259,6 +260,63 @@ TEST_F(Dispatcher, EditorOfferedButNotOpenedWithoutAParent) {
     EXPECT_EQ(Do(effEditGetRect), 0);
     EXPECT_EQ(Do(effEditOpen, 0, 0, nullptr), 0);
     EXPECT_EQ(Do(effEditClose), 1);
+}
+
+// A host's content scale (PreSonus' and Bitwig's 'PreS' 'AeCs') sizes the editor: the
+// rectangle the host holds answers the window's size, the panel at the largest scale not
+// above the factor. Factors that are no scale change nothing.
+TEST_F(Dispatcher, AHostsContentScaleSizesTheEditor) {
+    ERect* rect = nullptr;
+    ASSERT_EQ(Do(effEditGetRect, 0, 0, &rect), 1);
+    ERect* const held = rect;
+    const float nan = std::nanf("");
+    for (float bad : {0.0f, -2.0f, nan, INFINITY})
+        EXPECT_EQ(Do(effVendorSpecific, kVendorPreSonus, kVendorContentScale, nullptr, bad), 0)
+            << bad;
+    EXPECT_EQ(Do(effVendorSpecific, kVendorPreSonus, FourCharCode("Whee"), nullptr, 2.0f), 0);
+    const struct {
+        float factor;
+        int width, height;
+    } cases[] = {{2.0f, 1060, 420}, {1.75f, 795, 315}, {1.5f, 795, 315},
+                 {3.0f, 1060, 420}, {1.25f, 530, 210}, {1.0f, 530, 210}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.factor);
+        EXPECT_EQ(Do(effVendorSpecific, kVendorPreSonus, kVendorContentScale, nullptr, c.factor),
+                  1);
+        EXPECT_EQ(held->right - held->left, c.width) << "the rectangle the host holds";
+        ASSERT_EQ(Do(effEditGetRect, 0, 0, &rect), 1);
+        EXPECT_EQ(rect, held);
+        EXPECT_EQ(rect->right, c.width);
+        EXPECT_EQ(rect->bottom, c.height);
+        EditorPicture picture;
+        ASSERT_EQ(Do(effVendorSpecific, kEditorPictureRequest, 0, &picture), 1);
+        EXPECT_EQ(picture.width, c.width) << "the picture of the editor as it is";
+    }
+    EXPECT_EQ(plugin.Count(audioMasterSizeWindow), 0) << "no window is open to resize";
+}
+
+// Pictures at a scale: the editor at that scale, whatever its own; 0 is its own.
+TEST_F(Dispatcher, PicturesAtAScale) {
+    const struct {
+        float scale;
+        VstIntPtr answer;
+        int width, height;
+    } cases[] = {{0.0f, 1, 530, 210},  {1.0f, 1, 530, 210},      {1.5f, 1, 795, 315},
+                 {2.0f, 1, 1060, 420}, {2.9f, 1, 1060, 420},     {0.5f, 1, 530, 210},
+                 {-1.0f, 0, 0, 0},     {std::nanf(""), 0, 0, 0}, {-INFINITY, 0, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scale);
+        EditorPicture picture;
+        ASSERT_EQ(Do(effVendorSpecific, kEditorPictureRequest, 0, &picture, c.scale), c.answer);
+        EXPECT_EQ(picture.width, c.width);
+        EXPECT_EQ(picture.height, c.height);
+        if (c.answer) {
+            EXPECT_GE(picture.rowSpan, picture.width);
+        }
+    }
+    ERect* rect = nullptr;
+    ASSERT_EQ(Do(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right, 530) << "pictures leave the editor's own scale";
 }
 
 // A sample rate that is not a positive number leaves the effect exactly as it was: it plays

@@ -11,7 +11,12 @@
 class EditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        frame = MakeFrame("Velmorande", 40, 40);
+        // A frame of the size the editor asks for, as hosts make.
+        ERect* rect = nullptr;
+        ASSERT_EQ(fx.Dispatch(effEditGetRect, 0, 0, &rect), 1);
+        width = rect->right - rect->left;
+        height = rect->bottom - rect->top;
+        frame = MakeFrame("Velmorande", 40, 40, width, height);
         ASSERT_NE(frame, nullptr);
         EXPECT_FALSE(ClassRegistered(Suite().Module()));
         ASSERT_NE(fx.Dispatch(effEditOpen, 0, 0, frame), 0);
@@ -25,18 +30,25 @@ protected:
         Pump(50);
     }
 
-    // The window's pixels and the screen's both match the editor's off-screen bitmap.
-    void CheckShownPixels(const char* when) {
+    // The window's pixels and the screen's both match the editor's off-screen bitmap, of the
+    // size the editor asked for unless another is given.
+    void CheckShownPixels(const char* when, int w = 0, int h = 0) {
+        if (!w) w = width;
+        if (!h) h = height;
         // A change is drawn on the next two ticks.
         EXPECT_TRUE(WaitTicks(3));
+        RECT client{};
+        GetClientRect(editor, &client);
+        EXPECT_EQ(client.right, w) << when;
+        EXPECT_EQ(client.bottom, h) << when;
         const Pixels shown = CaptureWindow(editor);
         RECT screen{};
         GetWindowRect(editor, &screen);
         const Pixels onScreen = CaptureScreen(screen);
         EditorPicture picture;
         ASSERT_TRUE(Picture(fx, picture));
-        EXPECT_EQ(picture.width, 530);
-        EXPECT_EQ(picture.height, 210);
+        EXPECT_EQ(picture.width, w) << when;
+        EXPECT_EQ(picture.height, h) << when;
         const int windowDiff = ColourDifferences(*shown, picture);
         const int screenDiff = ColourDifferences(*onScreen, picture);
         std::printf("   %s: %d window pixels and %d screen pixels differ from the bitmap\n", when,
@@ -47,6 +59,7 @@ protected:
     }
 
     Effect fx{Suite().entry};
+    int width = 0, height = 0;
     HWND frame = nullptr;
     HWND editor = nullptr;
 };

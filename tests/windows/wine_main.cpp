@@ -15,6 +15,16 @@ namespace {
 
 WineRun run;
 
+// As hosts that scale their own windows are: the system then gives the editor the screen's
+// density instead of enlarging a 96 dpi picture of it.
+void BeAwareOfDensities() {
+    using SetContext = BOOL(WINAPI*)(HANDLE);
+    FARPROC proc = GetProcAddress(GetModuleHandleA("user32.dll"), "SetProcessDpiAwarenessContext");
+    const auto set = reinterpret_cast<SetContext>(reinterpret_cast<void*>(proc));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    if (!set || !set(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4)))) SetProcessDPIAware();
+}
+
 // Through void*: FARPROC and the entry point's type are unrelated function types.
 VstPluginEntryProc Export(const char* name) {
     return reinterpret_cast<VstPluginEntryProc>(run.dll->symbol(name));
@@ -33,6 +43,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     setvbuf(stdout, nullptr, _IONBF, 0);
+    BeAwareOfDensities();
     run.dllPath = argv[1];
     run.referencePath = argv[2];
     run.screenshotPath = argv[3];

@@ -159,7 +159,7 @@ bool Picture(Effect& effect, EditorPicture& picture) {
            picture.pixels != nullptr;
 }
 
-HWND MakeFrame(const char* title, int x, int y) {
+HWND MakeFrame(const char* title, int x, int y, int width, int height) {
     static bool registered = false;
     if (!registered) {
         WNDCLASSA wc{};
@@ -170,7 +170,7 @@ HWND MakeFrame(const char* title, int x, int y) {
         wc.lpszClassName = "VelmorandeTestFrame";
         registered = RegisterClassA(&wc) != 0;
     }
-    RECT r{0, 0, 530, 210};
+    RECT r{0, 0, width, height};
     // A caption without buttons: the prefix has no symbol font to draw them with.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION;
     AdjustWindowRect(&r, style, FALSE);

@@ -67,8 +67,8 @@ int DistinctColours(const PixelBitmap& bitmap);
 // The editor's off-screen bitmap, through the plug-in's own request.
 bool Picture(Effect& effect, EditorPicture& picture);
 
-// A top-level window of the host whose client area fits the editor.
-HWND MakeFrame(const char* title, int x, int y);
+// A top-level window of the host whose client area fits the editor (530 x 210 unless given).
+HWND MakeFrame(const char* title, int x, int y, int width = 530, int height = 210);
 // The editor window inside a host window, if any.
 HWND EditorIn(HWND frame);
 // A child of the editor of a window class ("EDIT", "COMBOBOX").

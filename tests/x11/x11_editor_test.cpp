@@ -1,7 +1,11 @@
 // The Linux editor in a real X server (Xvfb in the test command), driven through the
 // plug-in's binary interface and real input (XTest), as a Linux host would.
+#include "x11/choice_list_view.h"
 #include "x11/need_display.h"
+#include "x11/private_server.h"
 #include "x11/x11_test_host.h"
+
+#include "vst/vendor_codes.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -25,8 +29,6 @@ extern char** environ;
 namespace {
 
 constexpr int kWidth = 530, kHeight = 210;
-// The drawn choice list's frame, header and lit row.
-constexpr std::uint32_t kListFrame = 0x404040, kListHeader = 0xE4E4E4, kListLit = 0x3370CC;
 constexpr std::uint32_t kEnd = 0xFF57, kReturn = 0xFF0D, kEscape = 0xFF1B;
 enum Param { kDelayRate = 0, kHostSync = 2, kPingPong = 3, kPanWidth = 4, kFeedback = 5 };
 
@@ -57,35 +59,11 @@ protected:
 
     float Value(int index) { return fx->getParameter(fx, index); }
 
-    // Right-clicks the control at x, y and idles until its choice list is shown in a popup of
-    // its own, drawn: a dark frame around a light header. 0 if none comes.
-    xcb_window_t OpenList(int x, int y) {
-        host->Click(editor, x, y, 3);
-        xcb_window_t popup = 0;
-        host->IdleUntil(fx, [&] {
-            popup = host->Popup();
-            return popup && ListDrawn(popup);
-        });
-        return host->Popup() == popup ? popup : 0;
-    }
-    bool ListDrawn(xcb_window_t popup) {
-        const X11TestHost::Place at = host->PlaceOf(popup);
-        const auto shown = host->Pixels(popup, at.width, at.height);
-        return shown.size() > std::size_t{3} * at.width && shown[0] == kListFrame &&
-               shown[2 * at.width + 2] == kListHeader && shown.back() == kListFrame;
-    }
-    // The rows of a list whose highlight is lit.
-    std::vector<int> LitRows(xcb_window_t popup) {
-        const X11TestHost::Place at = host->PlaceOf(popup);
-        const auto shown = host->Pixels(popup, at.width, at.height);
-        std::vector<int> lit;
-        for (int row = 0; 20 + row * 18 < at.height; ++row)
-            if (shown[(20 + row * 18 + 9) * at.width + 2] == kListLit) lit.push_back(row);
-        return lit;
-    }
-    bool ListGone() {
-        return host->IdleUntil(fx, [&] { return host->Popup() == 0; });
-    }
+    // The delay rate's and the modes' choice list, in its popup.
+    ChoiceListView List() { return ChoiceListView(*host, fx); }
+    xcb_window_t OpenList(int x, int y) { return List().Open(editor, x, y); }
+    std::vector<int> LitRows(xcb_window_t popup) { return List().LitRows(popup); }
+    bool ListGone() { return List().Gone(); }
 
     // The requests for one parameter, in order, as opcodes.
     std::vector<VstInt32> Gesture(int index) {
@@ -504,6 +482,39 @@ xcb_window_t FindTopLevel(xcb_connection_t* c, const std::string& title) {
     return found;
 }
 
+// The host's window once the editor is in it (5 s at most), or 0.
+xcb_window_t HostWindowWithEditor(X11TestHost& host) {
+    for (int i = 0; i < 500; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const xcb_window_t top = FindTopLevel(host.Connection(), "velmorande-host: Velmorande");
+        if (top && host.EditorOf(top)) return top;
+    }
+    return 0;
+}
+
+// --editor --scale 2: the host gives the plug-in the scale as a content scale and sizes its
+// window to the editor at twice the pixels.
+TEST(HostEditorWindow, OpensTheEditorAtTheScaleGiven) {
+    NeedDisplay();
+    if (IsSkipped() || HasFatalFailure()) return;
+    X11TestHost host; // for its connection
+    pid_t pid = 0;
+    ASSERT_EQ(RunHost({"--editor", VELMORANDE_PLUGIN_PATH, "-q", "--scale", "2"}, &pid), 0);
+    xcb_connection_t* c = host.Connection();
+    const xcb_window_t top = HostWindowWithEditor(host);
+    EXPECT_NE(top, 0u);
+    for (const xcb_window_t w : {top, top ? host.EditorOf(top) : 0}) {
+        auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
+        ASSERT_NE(g, nullptr);
+        EXPECT_EQ(g->width, 2 * kWidth);
+        EXPECT_EQ(g->height, 2 * kHeight);
+        std::free(g);
+    }
+    kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+}
+
 TEST(HostEditorWindow, ASoundSetByHandIsSavedWhenTheWindowCloses) {
     NeedDisplay();
     if (IsSkipped() || HasFatalFailure()) return;
@@ -515,12 +526,7 @@ TEST(HostEditorWindow, ASoundSetByHandIsSavedWhenTheWindowCloses) {
     pid_t pid = 0;
     ASSERT_EQ(RunHost({"--editor", VELMORANDE_PLUGIN_PATH, "-q", "--save", edited}, &pid), 0);
     xcb_connection_t* c = host.Connection();
-    xcb_window_t top = 0;
-    for (int i = 0; i < 500 && !top; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        top = FindTopLevel(c, "velmorande-host: Velmorande");
-        if (top && !host.EditorOf(top)) top = 0;
-    }
+    const xcb_window_t top = HostWindowWithEditor(host);
     ASSERT_NE(top, 0u);
     const xcb_window_t editorWindow = host.EditorOf(top);
     std::vector<std::uint32_t> before;
@@ -565,82 +571,9 @@ TEST(HostEditorWindow, ASoundSetByHandIsSavedWhenTheWindowCloses) {
 
 namespace {
 
-// An X server of the test's own, to be killed under the editor. Xvfb picks a free display
-// itself (-displayfd), so stale sockets of servers killed before never stand in the way.
-class PrivateServer {
-public:
-    explicit PrivateServer(const std::string& screen = "800x600x24") {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            error_ = std::string("pipe: ") + std::strerror(errno);
-            return;
-        }
-        const std::string fd = std::to_string(fds[1]);
-        std::vector<std::string> args{"/usr/bin/Xvfb", "-displayfd", fd,   "-screen", "0",
-                                      screen,          "-nolisten",  "tcp"};
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        // A busy machine may refuse a process for a moment; that is not the editor's fault.
-        int spawned = EAGAIN;
-        for (int attempt = 0; attempt < 20 && (spawned == EAGAIN || spawned == ENOMEM); ++attempt) {
-            if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (spawned != 0) {
-            pid_ = 0;
-            error_ = std::string("posix_spawn Xvfb: ") + std::strerror(spawned);
-            close(fds[0]);
-            return;
-        }
-        // The display number, then a newline, once the server listens.
-        std::string number;
-        pollfd ready{fds[0], POLLIN, 0};
-        while (number.find('\n') == std::string::npos && poll(&ready, 1, 10000) > 0) {
-            char buffer[16];
-            const ssize_t n = read(fds[0], buffer, sizeof buffer);
-            if (n <= 0) break;
-            number.append(buffer, static_cast<std::size_t>(n));
-        }
-        close(fds[0]);
-        if (number.find('\n') == std::string::npos) {
-            error_ = "Xvfb did not report a display";
-            Kill();
-            return;
-        }
-        number.pop_back();
-        display_ = ":" + number;
-    }
-    ~PrivateServer() { Kill(); }
-    const std::string& Display() const { return display_; }
-    bool Running() const { return pid_ != 0; }
-    const std::string& Error() const { return error_; }
-    // Abruptly, as a crashed server goes; then the files it could not remove.
-    void Kill() {
-        if (!pid_) return;
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = 0;
-        if (display_.empty()) return;
-        const std::string number = display_.substr(1);
-        unlink(("/tmp/.X11-unix/X" + number).c_str());
-        unlink(("/tmp/.X" + number + "-lock").c_str());
-    }
-
-private:
-    pid_t pid_ = 0;
-    std::string display_;
-    std::string error_;
-};
-
 // The plug-in loaded by a test host on an X server of the test's own, with its editor open
-// in a window there; DISPLAY names that server meanwhile.
+// in a window there (at the content scale given, if any); DISPLAY names that server
+// meanwhile.
 struct PrivateEditor {
     PrivateServer& server;
     X11TestHost& host;
@@ -648,7 +581,8 @@ struct PrivateEditor {
     xcb_window_t parent;
 };
 
-void OnPrivateServer(const std::string& screen, const std::function<void(PrivateEditor&)>& body) {
+void OnPrivateServer(const std::string& screen, const std::function<void(PrivateEditor&)>& body,
+                     float contentScale = 0.0f) {
     if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb of our own";
     PrivateServer server(screen);
     ASSERT_TRUE(server.Running()) << server.Error();
@@ -659,6 +593,11 @@ void OnPrivateServer(const std::string& screen, const std::function<void(Private
     setenv("DISPLAY", server.Display().c_str(), 1);
     X11TestHost host;
     PrivateEditor editor{server, host, host.Open(), host.MakeParent()};
+    if (contentScale > 0.0f) {
+        ASSERT_EQ(X11TestHost::Dispatch(editor.fx, effVendorSpecific, kVendorPreSonus,
+                                        kVendorContentScale, nullptr, contentScale),
+                  1);
+    }
     ASSERT_TRUE(host.OpenEditor(editor.fx, editor.parent));
     host.Idle(editor.fx, 5);
     body(editor);
@@ -686,30 +625,44 @@ TEST(X11EditorServerGone, TheHostLivesOnAndClosesTheEditor) {
 
 namespace {
 
+// A screen too short for the 25 delay rates, at 1x and at 2x: 15 rows fit below the header.
 TEST(X11EditorShortScreen, TheListScrollsWithTheWheelToTheLastValue) {
     NeedDisplay();
     if (IsSkipped() || HasFatalFailure()) return;
-    // A screen too short for the 25 delay rates: 15 rows fit below the header.
-    OnPrivateServer("800x300x24", [](PrivateEditor& e) {
-        X11TestHost& host = e.host;
-        host.Click(host.EditorOf(e.parent), 74, 124, 3);
-        xcb_window_t list = 0;
-        ASSERT_TRUE(host.IdleUntil(e.fx, [&] { return (list = host.Popup()) != 0; }));
-        const X11TestHost::Place at = host.PlaceOf(list);
-        EXPECT_EQ(at.height, 20 + 15 * 18);
-        EXPECT_EQ(at.y + at.height, 300) << "kept on the screen";
-        host.MoveTo(list, 30, at.height / 2);
-        for (int notch = 0; notch < 5; ++notch) { // three rows a notch, ten to go
-            host.Press(5);
-            host.Release(5);
-        }
-        host.ClearRequests();
-        host.Click(list, 30, at.height - 9); // the last row
-        ASSERT_TRUE(
-            host.IdleUntil(e.fx, [&] { return host.Count(audioMasterEndEdit, kDelayRate); }));
-        EXPECT_EQ(X11TestHost::Display(e.fx, kDelayRate), "4/1");
-        EXPECT_TRUE(host.IdleUntil(e.fx, [&] { return host.Popup() == 0; }));
-    });
+    const struct {
+        float scale;
+        const char* screen;
+        int height;
+    } cases[] = {{1.0f, "800x300x24", 300}, {2.0f, "800x600x24", 600}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scale);
+        const DisplayScale scale = DisplayScale::ForFactor(c.scale);
+        OnPrivateServer(
+            c.screen,
+            [&](PrivateEditor& e) {
+                X11TestHost& host = e.host;
+                ChoiceListView view(host, e.fx, scale);
+                host.Click(host.EditorOf(e.parent), scale.ToDevice(74), scale.ToDevice(124), 3);
+                xcb_window_t list = 0;
+                ASSERT_TRUE(host.IdleUntil(e.fx, [&] { return (list = host.Popup()) != 0; }));
+                const X11TestHost::Place at = host.PlaceOf(list);
+                EXPECT_EQ(at.height, view.HeaderHeight() + 15 * view.RowHeight());
+                EXPECT_EQ(at.y + at.height, c.height) << "kept on the screen";
+                host.MoveTo(list, scale.ToDevice(30), at.height / 2);
+                for (int notch = 0; notch < 5; ++notch) { // three rows a notch, ten to go
+                    host.Press(5);
+                    host.Release(5);
+                }
+                host.ClearRequests();
+                host.Click(list, scale.ToDevice(30),
+                           at.height - view.RowHeight() / 2); // the last row
+                ASSERT_TRUE(host.IdleUntil(
+                    e.fx, [&] { return host.Count(audioMasterEndEdit, kDelayRate); }));
+                EXPECT_EQ(X11TestHost::Display(e.fx, kDelayRate), "4/1");
+                EXPECT_TRUE(view.Gone());
+            },
+            c.scale);
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "x11/x11_test_host.h"
 
+#include "support/window_sizing_hook.h"
 #include "vst/editor_picture.h"
 
 #include <xcb/xtest.h>
@@ -247,14 +248,18 @@ std::vector<std::uint32_t> X11TestHost::Pixels(xcb_window_t window, int width, i
     return pixels;
 }
 
-std::vector<std::uint32_t> X11TestHost::Picture(AEffect* e) {
+std::vector<std::uint32_t> X11TestHost::Picture(AEffect* e, float scale) {
     EditorPicture picture;
-    if (Dispatch(e, effVendorSpecific, kEditorPictureRequest, 0, &picture) != 1) return {};
+    if (Dispatch(e, effVendorSpecific, kEditorPictureRequest, 0, &picture, scale) != 1) return {};
     std::vector<std::uint32_t> pixels;
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x)
             pixels.push_back(picture.pixels[y * picture.rowSpan + x] & 0xFFFFFF);
     return pixels;
+}
+
+void X11TestHost::ResizeWindowsOnRequest() {
+    host_.setHook(WindowSizingHook());
 }
 
 int X11TestHost::Count(VstInt32 opcode, VstInt32 index) {

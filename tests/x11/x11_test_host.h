@@ -66,8 +66,11 @@ public:
 
     // The window's pixels, 0x00RRGGBB, row by row.
     std::vector<std::uint32_t> Pixels(xcb_window_t window, int width, int height);
-    // The plug-in's own picture of its editor, 0x00RRGGBB.
-    static std::vector<std::uint32_t> Picture(AEffect* e);
+    // The plug-in's own picture of its editor, 0x00RRGGBB, at a scale (0: its own).
+    static std::vector<std::uint32_t> Picture(AEffect* e, float scale = 0.0f);
+
+    // Answers as a host that resizes its windows for the plug-in (canDo "sizeWindow").
+    void ResizeWindowsOnRequest();
 
     int Count(VstInt32 opcode, VstInt32 index = -1);
     std::vector<HostRequest> Requests();

@@ -5,8 +5,8 @@
 namespace {
 
 // The resource's bytes, or null when it is missing or too short to be a PNG.
-const void* FindPng(HINSTANCE module, int id, DWORD& size) {
-    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), "PNG");
+const void* FindPng(HINSTANCE module, int id, const char* type, DWORD& size) {
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), type);
     if (!resource) return nullptr;
     size = SizeofResource(module, resource);
     if (size < 8) return nullptr;
@@ -16,14 +16,14 @@ const void* FindPng(HINSTANCE module, int id, DWORD& size) {
 
 } // namespace
 
-std::unique_ptr<PixelBitmap> LoadPngResource(HINSTANCE module, int id) {
+std::unique_ptr<PixelBitmap> LoadPngResource(HINSTANCE module, int id, const char* type) {
     DWORD size = 0;
-    const void* data = FindPng(module, id, size);
+    const void* data = FindPng(module, id, type, size);
     return data ? LoadPngMemory(data, size) : nullptr;
 }
 
 bool LoadPngResource(HINSTANCE module, int id, PixelBitmap& into) {
     DWORD size = 0;
-    const void* data = FindPng(module, id, size);
+    const void* data = FindPng(module, id, "PNG", size);
     return data && LoadPngMemory(data, size, into);
 }

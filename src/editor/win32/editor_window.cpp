@@ -5,8 +5,11 @@
 #include "bitmap/win32/png_resource.h"
 #include "controls/control.h"
 #include "core/plug_base.h"
+#include "editor/win32/window_dpi.h"
 
 #include <commctrl.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -34,13 +37,29 @@ std::unique_ptr<PixelBitmap> IEditorWindow::CreateBitmap(int width, int height) 
     return std::make_unique<HeapBitmap>(width, height, 4);
 }
 
-std::unique_ptr<PixelBitmap> IEditorWindow::LoadImageResource(int id, const char*) {
-    return LoadPngResource(module_, id);
+std::unique_ptr<PixelBitmap> IEditorWindow::LoadImageResource(int id, const char*,
+                                                              DisplayScale scale) {
+    // The art of each scale is a resource type of its own: "PNG", "PNG150", "PNG200".
+    char type[16] = "PNG";
+    if (!scale.IsOne()) std::snprintf(type, sizeof type, "PNG%d", scale.Percent());
+    return LoadPngResource(module_, id, type);
+}
+
+DisplayScale IEditorWindow::DetectScale() {
+    return DisplayScale::ForDpi(window_ ? WindowDpi(window_) : SystemDpi());
+}
+
+void IEditorWindow::ScaleChanged() {
+    if (!window_) return;
+    SetWindowPos(window_, nullptr, 0, 0, WindowWidth(), WindowHeight(),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window_, nullptr, FALSE);
 }
 
 void* IEditorWindow::OpenEditorWindow(void* parentHandle) {
     HWND parent = static_cast<HWND>(parentHandle);
-    int x = 0, y = 0, w = Width(), h = Height();
+    bool reopened = false;
+    int x = 0, y = 0, w = 0, h = 0;
     if (window_) {
         // Re-opened while open: the same size, and the same place within the parent's
         // client area (measured in the current parent, so that a new parent elsewhere on
@@ -52,7 +71,14 @@ void* IEditorWindow::OpenEditorWindow(void* parentHandle) {
         y = mine.top;
         w = mine.right - mine.left;
         h = mine.bottom - mine.top;
+        reopened = true;
         CloseEditorWindow();
+    }
+    if (!reopened) {
+        // Drawn for the density of the host's window, unless the host gave a scale.
+        if (!HasHostScale()) SetScale(DisplayScale::ForDpi(WindowDpi(parent)));
+        w = WindowWidth();
+        h = WindowHeight();
     }
 
     if (openWindows == 0) {
@@ -127,12 +153,12 @@ bool IEditorWindow::CopyToScreen(const IPlugRect& rect) {
 }
 
 void IEditorWindow::Resize(int width, int height) {
-    const int oldWidth = Width(), oldHeight = Height();
+    const int oldWidth = WindowWidth(), oldHeight = WindowHeight();
     IPlugEditor::Resize(width, height);
-    ResizeBitmap(width, height);
+    ResizeBitmap(WindowWidth(), WindowHeight());
     if (!window_) return;
 
-    const int dw = width - oldWidth, dh = height - oldHeight;
+    const int dw = WindowWidth() - oldWidth, dh = WindowHeight() - oldHeight;
     auto isPlainChild = [](HWND hwnd) {
         return (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) &&
                !(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD);

@@ -33,7 +33,8 @@ public:
     void CloseEditorWindow() override;
     void* EditorWindowHandle() const override { return window_; }
     void ApplyTooltipSwitch() override;
-    std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name) override;
+    std::unique_ptr<PixelBitmap> LoadImageResource(int id, const char* name,
+                                                   DisplayScale scale) override;
 
     void SetModule(HINSTANCE module) { module_ = module; }
     HINSTANCE Module() const { return module_; }
@@ -48,6 +49,9 @@ protected:
     std::unique_ptr<PixelBitmap> CreateBitmap(int width, int height) override;
     std::unique_ptr<EntryBox> OpenEntryBox(const EntryPlan& plan) override;
     void RedrawDirty(const IPlugRect& area) override;
+    // The window's density, or before one exists the system's.
+    DisplayScale DetectScale() override;
+    void ScaleChanged() override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -23,7 +23,7 @@ DWORD FieldStyle(const EntryPlan& plan) {
 } // namespace
 
 std::unique_ptr<NativeEntryBox> NativeEntryBox::Create(HWND parent, HINSTANCE module,
-                                                       const EntryPlan& plan, float scale,
+                                                       const EntryPlan& plan, DisplayScale scale,
                                                        WNDPROC entryProc) {
     const IPlugRect r = plan.PixelArea(scale);
     const HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEntryId));
@@ -69,7 +69,7 @@ std::string NativeEntryBox::Text() const {
 
 std::unique_ptr<EntryBox> IEditorWindow::OpenEntryBox(const EntryPlan& plan) {
     if (!window_) return nullptr;
-    return NativeEntryBox::Create(window_, module_, plan, Entry().Scale(), &EntryProc);
+    return NativeEntryBox::Create(window_, module_, plan, Scale(), &EntryProc);
 }
 
 HWND IEditorWindow::EntryWindow() const {

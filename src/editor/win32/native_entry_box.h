@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/win32/win32_api.h"
+#include "editor/display_scale.h"
 #include "editor/entry_session.h"
 
 struct EntryPlan;
@@ -11,9 +12,11 @@ class NativeEntryBox final : public EntryBox {
 public:
     static constexpr int kEntryId = 99;
 
-    // The box for a plan, created but not yet shown with the focus; none if it cannot be.
-    static std::unique_ptr<NativeEntryBox>
-    Create(HWND parent, HINSTANCE module, const EntryPlan& plan, float scale, WNDPROC entryProc);
+    // The box for a plan at the editor's scale, in device pixels with a font of the scaled
+    // size, created but not yet shown with the focus; none if it cannot be.
+    static std::unique_ptr<NativeEntryBox> Create(HWND parent, HINSTANCE module,
+                                                  const EntryPlan& plan, DisplayScale scale,
+                                                  WNDPROC entryProc);
     ~NativeEntryBox() override;
 
     // Gives the box the focus, then puts the entry procedure in front of its own and gives

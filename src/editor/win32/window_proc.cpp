@@ -4,11 +4,18 @@
 #include "core/plug_base.h"
 #include "editor/key_codes.h"
 #include "editor/win32/editor_window.h"
+#include "editor/win32/window_dpi.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 namespace {
+
+// The density of a window changed: a top-level window hears WM_DPICHANGED, a child of a
+// host aware of each monitor's density WM_DPICHANGED_AFTERPARENT (Windows 10 1703 and
+// later).
+constexpr UINT kDpiChanged = 0x02E0;
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
 
 // Acoustica gives its plug-in windows no focus.
 constexpr int kHostNeedingFocus = kHostAcoustica;
@@ -132,6 +139,11 @@ LRESULT IEditorWindow::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     case WM_MOUSELEAVE:
         TakeDownTooltip();
         MouseOut();
+        return 0;
+    case kDpiChanged:
+    case kDpiChangedAfterParent:
+        // Moved to a screen of another density: drawn for it, and the host told the size.
+        if (!HasHostScale()) SetScale(DisplayScale::ForDpi(WindowDpi(hwnd)));
         return 0;
     case WM_COMMAND:
         // The choice list tells its parent about a pick; the box's own procedure may not

@@ -29,7 +29,7 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
 } // namespace
 
 std::unique_ptr<X11ChoicePopup> X11ChoicePopup::Create(X11EditorWindow& window,
-                                                       const EntryPlan& plan, float scale) {
+                                                       const EntryPlan& plan, DisplayScale scale) {
     xcb_connection_t* c = window.connection_;
     xcb_translate_coordinates_reply_t* at = xcb_translate_coordinates_reply(
         c, xcb_translate_coordinates(c, window.window_, window.root_, 0, 0), nullptr);
@@ -40,8 +40,8 @@ std::unique_ptr<X11ChoicePopup> X11ChoicePopup::Create(X11EditorWindow& window,
         std::free(root);
         return nullptr;
     }
-    const IPlugRect editor{at->dst_x, at->dst_y, at->dst_x + window.Width(),
-                           at->dst_y + window.Height()};
+    const IPlugRect editor{at->dst_x, at->dst_y, at->dst_x + window.WindowWidth(),
+                           at->dst_y + window.WindowHeight()};
     const IPlugRect screen{0, 0, root->width, root->height};
     std::free(at);
     std::free(root);

@@ -1,6 +1,7 @@
 #include "editor/x11/x11_editor_window.h"
 
 #include "core/plug_base.h"
+#include "editor/x11/desktop_scale.h"
 #include "editor/x11/x11_entry_box.h"
 
 #include <xcb/xcb.h>
@@ -146,13 +147,7 @@ bool X11EditorWindow::CreateWindow(std::uint32_t parent, int x, int y, int w, in
     if (xembedAtom)
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, xembedAtom, xembedAtom, 32,
                             2, xembedInfo);
-    // Size hints: a fixed size (position and size given, minimum = maximum = base).
-    std::uint32_t hints[18] = {};
-    hints[0] = (1u << 3) | (1u << 4) | (1u << 5) | (1u << 8);
-    hints[3] = hints[5] = hints[7] = hints[15] = static_cast<std::uint32_t>(w);
-    hints[4] = hints[6] = hints[8] = hints[16] = static_cast<std::uint32_t>(h);
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NORMAL_HINTS,
-                        XCB_ATOM_WM_SIZE_HINTS, 32, 18, hints);
+    SetSizeHints(w, h);
     const char name[] = "Velmorande";
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME,
                         XCB_ATOM_STRING, 8, sizeof name - 1, name);
@@ -184,9 +179,48 @@ bool X11EditorWindow::CreateWindow(std::uint32_t parent, int x, int y, int w, in
     return true;
 }
 
+void X11EditorWindow::SetSizeHints(int w, int h) {
+    // A fixed size: position and size given, minimum = maximum = base.
+    std::uint32_t hints[18] = {};
+    hints[0] = (1u << 3) | (1u << 4) | (1u << 5) | (1u << 8);
+    hints[3] = hints[5] = hints[7] = hints[15] = static_cast<std::uint32_t>(w);
+    hints[4] = hints[6] = hints[8] = hints[16] = static_cast<std::uint32_t>(h);
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NORMAL_HINTS,
+                        XCB_ATOM_WM_SIZE_HINTS, 32, 18, hints);
+}
+
+DisplayScale X11EditorWindow::DetectScale() {
+    if (connection_) return DisplayScale::ForFactor(desktop_scale::Factor(connection_));
+    // Asked for the size before a window exists: a look at the server, unless the
+    // environment answers first. Without a display the scale stays.
+    if (const auto f = desktop_scale::FromEnvironment(std::getenv("GDK_SCALE"),
+                                                      std::getenv("QT_SCALE_FACTOR")))
+        return DisplayScale::ForFactor(*f);
+    if (!std::getenv("DISPLAY")) return Scale();
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const DisplayScale scale =
+        xcb_connection_has_error(c) ? Scale() : DisplayScale::ForFactor(desktop_scale::Factor(c));
+    xcb_disconnect(c);
+    return scale;
+}
+
+void X11EditorWindow::ScaleChanged() {
+    if (!window_ || windowGone_ || !connection_) return;
+    // Our own window only: the host sizes its windows itself, told by the plug-in.
+    const int w = WindowWidth(), h = WindowHeight();
+    const std::uint32_t size[] = {static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)};
+    SetSizeHints(w, h);
+    xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                         size);
+    surface_.reset();
+    surface_ = X11Surface::Create(connection_, w, h, depth_, swapBytes_, allowShared_);
+    xcb_flush(connection_);
+}
+
 void* X11EditorWindow::OpenEditorWindow(void* parentHandle) {
     const auto parent = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(parentHandle));
-    int x = 0, y = 0, w = Width(), h = Height();
+    bool reopened = false;
+    int x = 0, y = 0, w = 0, h = 0;
     if (window_) {
         // Re-opened while open: the same size and place within the parent.
         if (!windowGone_) {
@@ -197,12 +231,19 @@ void* X11EditorWindow::OpenEditorWindow(void* parentHandle) {
                 y = g->y;
                 w = g->width;
                 h = g->height;
+                reopened = true;
                 std::free(g);
             }
         }
         CloseEditorWindow();
     }
     if (parent == 0 || !Connect()) return nullptr;
+    if (!reopened) {
+        // The desktop's scale, unless the host gave one.
+        if (!HasHostScale()) SetScale(DetectScale());
+        w = WindowWidth();
+        h = WindowHeight();
+    }
     if (!CreateWindow(parent, x, y, w, h)) {
         Disconnect();
         return nullptr;
@@ -250,20 +291,12 @@ bool X11EditorWindow::CopyToScreen(const IPlugRect& rect) {
 
 void X11EditorWindow::Resize(int width, int height) {
     IPlugEditor::Resize(width, height);
-    ResizeBitmap(width, height);
-    if (!window_ || windowGone_ || !connection_) return;
-    // Our own window only: the host sizes its windows itself.
-    const std::uint32_t size[] = {static_cast<std::uint32_t>(width),
-                                  static_cast<std::uint32_t>(height)};
-    xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
-                         size);
-    surface_.reset();
-    surface_ = X11Surface::Create(connection_, width, height, depth_, swapBytes_, allowShared_);
-    xcb_flush(connection_);
+    ResizeBitmap(WindowWidth(), WindowHeight());
+    ScaleChanged();
 }
 
 void X11EditorWindow::Repaint(const IPlugRect& rect) {
-    const IPlugRect r = rect.Intersect({0, 0, Width(), Height()});
+    const IPlugRect r = rect.Intersect({0, 0, WindowWidth(), WindowHeight()});
     if (!r.Empty()) DrawArea(r);
 }
 

@@ -64,6 +64,8 @@ public:
 
 protected:
     std::unique_ptr<EntryBox> OpenEntryBox(const EntryPlan& plan) override;
+    DisplayScale DetectScale() override;
+    void ScaleChanged() override;
 
 private:
     friend class X11TextFieldBox;
@@ -73,6 +75,7 @@ private:
     bool Connect();
     void Disconnect();
     bool CreateWindow(std::uint32_t parent, int x, int y, int w, int h);
+    void SetSizeHints(int w, int h);
     void Service(bool forceTick);
     void HandleEvent(const xcb_generic_event_t* event);
     bool HandleEntryEvent(const xcb_generic_event_t* event);

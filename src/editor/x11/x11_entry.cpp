@@ -13,9 +13,9 @@
 
 std::unique_ptr<EntryBox> X11EditorWindow::OpenEntryBox(const EntryPlan& plan) {
     if (!Live()) return nullptr;
-    const float scale = Entry().Scale();
-    if (plan.kind == EntryPlan::Kind::ChoiceList) return X11ChoicePopup::Create(*this, plan, scale);
-    return std::make_unique<X11TextFieldBox>(*this, plan, scale);
+    if (plan.kind == EntryPlan::Kind::ChoiceList)
+        return X11ChoicePopup::Create(*this, plan, Scale());
+    return std::make_unique<X11TextFieldBox>(*this, plan, Scale());
 }
 
 X11EntryBox* X11EditorWindow::OpenBox() const {
@@ -47,10 +47,9 @@ void X11EditorWindow::GiveBackFocus() {
     focusBefore_ = 0;
 }
 
-X11TextFieldBox::X11TextFieldBox(X11EditorWindow& window, const EntryPlan& plan, float scale)
+X11TextFieldBox::X11TextFieldBox(X11EditorWindow& window, const EntryPlan& plan, DisplayScale scale)
     : window_(window),
-      field_(plan.PixelArea(scale), plan.text, plan.align, plan.font.Scaled(scale), plan.readOnly) {
-}
+      field_(plan.PixelArea(scale), plan.text, plan.align, plan.font, plan.readOnly, scale) {}
 
 X11TextFieldBox::~X11TextFieldBox() {
     window_.pressInEntry_ = false;

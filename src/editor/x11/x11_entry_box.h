@@ -2,7 +2,8 @@
 
 // The entry boxes of the X11 layer, drawn by us: a text field over the editor window's
 // picture, at the place and size of the Win32 layer's native field, and a choice list in an
-// override-redirect popup window of its own, which the panel does not clip.
+// override-redirect popup window of its own, which the panel does not clip. Both are laid
+// out and drawn at the editor's scale, in device pixels as the window's events are.
 #include "editor/drawn_choice_list.h"
 #include "editor/drawn_text_field.h"
 #include "editor/entry_session.h"
@@ -34,7 +35,7 @@ public:
 
 class X11TextFieldBox final : public X11EntryBox {
 public:
-    X11TextFieldBox(X11EditorWindow& window, const EntryPlan& plan, float scale);
+    X11TextFieldBox(X11EditorWindow& window, const EntryPlan& plan, DisplayScale scale);
     ~X11TextFieldBox() override;
 
     void Start() override;
@@ -57,7 +58,7 @@ class X11ChoicePopup final : public X11EntryBox {
 public:
     // The popup for a plan, or none when the window cannot have one.
     static std::unique_ptr<X11ChoicePopup> Create(X11EditorWindow& window, const EntryPlan& plan,
-                                                  float scale);
+                                                  DisplayScale scale);
     ~X11ChoicePopup() override;
 
     void Start() override;

@@ -155,8 +155,8 @@ int X11EditorWindow::HostWheel(float notches) {
     xcb_query_pointer_reply_t* p =
         xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, window_), nullptr);
     if (!p) return 0;
-    const bool inside = p->same_screen && p->win_x >= 0 && p->win_y >= 0 && p->win_x < Width() &&
-                        p->win_y < Height();
+    const bool inside = p->same_screen && p->win_x >= 0 && p->win_y >= 0 &&
+                        p->win_x < WindowWidth() && p->win_y < WindowHeight();
     const int x = p->win_x, y = p->win_y;
     const std::uint16_t state = p->mask;
     std::free(p);

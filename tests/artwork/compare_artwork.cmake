@@ -1,0 +1,23 @@
+# Draws the artwork into OUT and compares every image and the preview with the committed
+# ones in COMMITTED, byte for byte.
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT}/img)
+execute_process(COMMAND ${GENERATOR} ${OUT} RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "the generator failed: ${status}")
+endif()
+file(GLOB drawn RELATIVE ${OUT} ${OUT}/img/*.png ${OUT}/preview.png)
+file(GLOB committed RELATIVE ${COMMITTED} ${COMMITTED}/img/*.png ${COMMITTED}/preview.png)
+list(SORT drawn)
+list(SORT committed)
+if(NOT drawn STREQUAL committed)
+    message(FATAL_ERROR "drawn: ${drawn}\ncommitted: ${committed}")
+endif()
+foreach(name ${drawn})
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${name}
+        ${COMMITTED}/${name} RESULT_VARIABLE differs)
+    if(NOT differs EQUAL 0)
+        message(SEND_ERROR "${name} differs from what the generator draws")
+    endif()
+endforeach()
+file(REMOVE_RECURSE ${OUT})
