@@ -5,10 +5,15 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace vhost::validate {
 
-enum class Outcome { Pass, Fail, Skip };
+// Warn: passed, with something a host may stumble over; it does not fail the run.
+// NotRun: a group left out because one it depends on could not run.
+enum class Outcome { Pass, Warn, Fail, Skip, NotRun };
+
+const char* outcomeWord(Outcome outcome) noexcept;
 
 struct TestFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -32,11 +37,15 @@ public:
 
     // The body returns a note for a pass; it fails by throwing anything but TestSkipped.
     void test(const std::string& name, const std::function<std::string()>& body);
+    // Called inside a test's body: a test that passes with warnings ends as Outcome::Warn,
+    // its note naming the first few.
+    void warn(const std::string& text) { warnings_.push_back(text); }
     const std::string& group() const noexcept { return group_; }
 
 private:
     std::string group_;
     Sink sink_;
+    std::vector<std::string> warnings_;
 };
 
 // The wire format between a group's child process and the report.
