@@ -45,9 +45,7 @@ template <typename Body> std::thread worker(Shared& shared, Body body) {
 } // namespace
 
 void threadsGroup(const Settings& settings, Probe& probe) {
-    const double seconds = settings.threadSeconds.value_or(settings.level >= 8   ? 10.0
-                                                           : settings.level >= 4 ? 4.0
-                                                                                 : 1.5);
+    const double seconds = threadsSeconds(settings);
     const int instances = settings.level >= 5 ? 3 : 2;
 
     probe.test("threads: user interface, audio and state restore on " + std::to_string(instances) +
@@ -84,12 +82,12 @@ void threadsGroup(const Settings& settings, Probe& probe) {
                                std::uniform_real_distribution<float> value(0.0f, 1.0f);
                                for (VstInt32 k = 0; k < p.numParams(); ++k) {
                                    p.setParameter(k, value(rng));
-                                   guardedText(p, effGetParamDisplay, k, "display");
-                                   guardedText(p, effGetParamName, k, "name");
+                                   guardedText(p, effGetParamDisplay, k);
+                                   guardedText(p, effGetParamName, k);
                                }
                                if (p.numPrograms() > 0) {
                                    p.setProgram(static_cast<VstInt32>(rng() % p.numPrograms()));
-                                   guardedText(p, effGetProgramName, 0, "program name");
+                                   guardedText(p, effGetProgramName);
                                }
                                if (p.hasFlag(effFlagsProgramChunks)) p.getChunk(rng() % 2 == 0);
                                ++shared.uiCalls;

@@ -10,6 +10,33 @@
 #include <filesystem>
 
 namespace vhost::validate {
+namespace {
+
+bool selected(const Settings& settings, const Group& group) {
+    return settings.groups.empty() || std::find(settings.groups.begin(), settings.groups.end(),
+                                                group.name) != settings.groups.end();
+}
+
+// Why the groups that need an opened plug-in cannot run, when the open group showed it.
+std::optional<std::string> cannotOpen(const std::optional<std::string>& abnormalEnd,
+                                      const std::vector<TestRecord>& openRecords) {
+    if (abnormalEnd) return "the open group ended with " + *abnormalEnd;
+    for (const TestRecord& r : openRecords)
+        if (r.name == kColdOpenTest && r.outcome == Outcome::Fail)
+            return "the plug-in could not be opened: " + r.note;
+    return std::nullopt;
+}
+
+TestRecord notRun(const Group& group, const std::string& reason) {
+    TestRecord r;
+    r.group = group.name;
+    r.name = std::string(group.name) + ": group";
+    r.outcome = Outcome::NotRun;
+    r.note = reason;
+    return r;
+}
+
+} // namespace
 
 int runValidate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Settings settings;
@@ -27,32 +54,46 @@ int runValidate(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velmorande-host: " << e.what() << '\n' << kValidateUsage;
         return 2;
     }
-    if (!std::filesystem::exists(settings.plugin)) {
-        err << "velmorande-host: no such plug-in: " << settings.plugin.string() << '\n';
+    const std::string shownName = settings.plugin.string();
+    std::error_code ec;
+    if (!std::filesystem::exists(settings.plugin, ec)) {
+        err << "velmorande-host: no such plug-in: " << shownName << '\n';
         return 1;
     }
+    if (std::filesystem::is_directory(settings.plugin, ec)) {
+        err << "velmorande-host: " << shownName << " is a directory, not a plug-in library\n";
+        return 1;
+    }
+    // Every group loads the library by this path in a process of its own; the loader
+    // would look for a bare name on its search path, not here.
+    if (auto absolute = std::filesystem::absolute(settings.plugin, ec); !ec)
+        settings.plugin = absolute;
 
     const auto start = std::chrono::steady_clock::now();
     std::vector<TestRecord> records;
-    if (!settings.json)
-        out << "validating " << settings.plugin.string() << " at level " << settings.level << "\n";
+    auto keep = [&](const TestRecord& record) {
+        records.push_back(record);
+        if (!settings.json) printRecord(record, out);
+    };
+    if (!settings.json) out << "validating " << shownName << " at level " << settings.level << "\n";
+    std::optional<std::string> unopenable;
     for (const Group& group : allGroups()) {
-        if (!settings.groups.empty() && std::find(settings.groups.begin(), settings.groups.end(),
-                                                  group.name) == settings.groups.end())
+        if (!selected(settings, group)) continue;
+        if (group.needsOpenedPlugin && unopenable) {
+            keep(notRun(group, *unopenable));
             continue;
-        double timeout = settings.timeoutSeconds;
-        if (std::string(group.name) == "threads" && settings.threadSeconds)
-            timeout = std::max(timeout, *settings.threadSeconds + 120.0);
-        runIsolated(
-            group.name, [&](Probe& probe) { group.run(settings, probe); }, timeout,
-            [&](const TestRecord& record) {
-                records.push_back(record);
-                if (!settings.json) printRecord(record, out);
-            });
+        }
+        const std::size_t first = records.size();
+        std::optional<std::string> abnormal = runIsolated(
+            group.name, [&](Probe& probe) { group.run(settings, probe); },
+            groupTimeout(settings, group.name), keep);
+        if (!group.needsOpenedPlugin)
+            unopenable =
+                cannotOpen(abnormal, {records.begin() + static_cast<long>(first), records.end()});
     }
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     if (settings.json)
-        printJson(settings.plugin.string(), settings.level, records, took.count(), out);
+        printJson(shownName, settings.level, records, took.count(), out);
     else
         printSummary(records, took.count(), out);
     return allPassed(records) ? 0 : 1;
