@@ -34,7 +34,7 @@ public:
             p_.dispatch(effGetProgram);
             return "effGetProgram";
         case 2:
-            guardedText(p_, effGetProgramName, 0, "effGetProgramName");
+            guardedText(p_, effGetProgramName);
             return "effGetProgramName";
         case 3: {
             char name[kVstMaxProgNameLen];
@@ -43,13 +43,13 @@ public:
             return "effSetProgramName";
         }
         case 4:
-            if (params > 0) guardedText(p_, effGetParamLabel, param(), "effGetParamLabel");
+            if (params > 0) guardedText(p_, effGetParamLabel, param());
             return "effGetParamLabel";
         case 5:
-            if (params > 0) guardedText(p_, effGetParamDisplay, param(), "effGetParamDisplay");
+            if (params > 0) guardedText(p_, effGetParamDisplay, param());
             return "effGetParamDisplay";
         case 6:
-            if (params > 0) guardedText(p_, effGetParamName, param(), "effGetParamName");
+            if (params > 0) guardedText(p_, effGetParamName, param());
             return "effGetParamName";
         case 7:
             if (params > 0) p_.dispatch(effCanBeAutomated, param());
@@ -64,11 +64,10 @@ public:
             }
             return "effString2Parameter";
         case 9:
-            if (programs > 0)
-                guardedText(p_, effGetProgramNameIndexed, program(), "effGetProgramNameIndexed");
+            if (programs > 0) guardedText(p_, effGetProgramNameIndexed, program());
             return "effGetProgramNameIndexed";
         case 10:
-            guardedText(p_, kNameQueries[rng_() % std::size(kNameQueries)], 0, "name query");
+            guardedText(p_, kNameQueries[rng_() % std::size(kNameQueries)]);
             return "name query";
         case 11:
             p_.dispatch(effCanDo, 0, 0,
