@@ -23,6 +23,7 @@ private:
     std::size_t errBytes_ = 0;
     std::string firstLine_; // the first line that is not blank, as far as it has come
     bool firstLineDone_ = false;
+    enum class Escape { None, Started, Sequence } escape_ = Escape::None; // terminal colours
 };
 
 } // namespace vhost::validate

@@ -333,14 +333,15 @@ TEST(ValidateIsolation, WhatThePluginPrintsIsCountedPerStream) {
         << records[1].note;
 }
 
-TEST(ValidateChatter, FirstLineIsTheFirstWithWords) {
+TEST(ValidateChatter, FirstLineIsTheFirstWithWordsWithoutTerminalCodes) {
     Chatter chatter;
     EXPECT_FALSE(chatter.record("g"));
-    chatter.add(true, " \nbuffer", 8);
-    chatter.add(false, "Size >= 2\nnext\n", 15);
+    const std::string err = " \t\r\n\x1b[31mbuffer", out = "Size >= 2\x1b[0m\r\nnext\n";
+    chatter.add(true, err.data(), err.size());
+    chatter.add(false, out.data(), out.size());
     auto record = chatter.record("g");
     ASSERT_TRUE(record);
-    EXPECT_EQ(chatter.errBytes(), 8u);
-    EXPECT_EQ(chatter.outBytes(), 15u);
+    EXPECT_EQ(chatter.errBytes(), err.size());
+    EXPECT_EQ(chatter.outBytes(), out.size());
     EXPECT_NE(record->note.find("first: 'bufferSize >= 2'"), std::string::npos) << record->note;
 }
