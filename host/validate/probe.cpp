@@ -46,6 +46,10 @@ std::string beginLine(const std::string& name) {
     return "begin\t" + flat(name) + "\n";
 }
 
+std::string stepLine(const std::string& what) {
+    return "step\t" + flat(what) + "\n";
+}
+
 std::string endLine(Outcome outcome, double seconds, const std::string& name,
                     const std::string& note) {
     std::ostringstream s;

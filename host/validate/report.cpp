@@ -36,6 +36,11 @@ std::optional<TestRecord> GroupLog::feed(const std::string& line) {
         fields(!line.empty() && line.back() == '\n' ? line.substr(0, line.size() - 1) : line);
     if (f.size() == 2 && f[0] == "begin") {
         open_ = f[1];
+        lastStep_.reset();
+        return std::nullopt;
+    }
+    if (f.size() == 2 && f[0] == "step") {
+        lastStep_ = f[1];
         return std::nullopt;
     }
     if (f.size() == 5 && f[0] == "end") {
@@ -57,7 +62,7 @@ TestRecord GroupLog::abandon(const std::string& reason, double secondsSinceBegin
     r.name = open_ ? *open_ : group_ + ": group";
     r.outcome = Outcome::Fail;
     r.seconds = secondsSinceBegin;
-    r.note = reason;
+    r.note = reason + (open_ && lastStep_ ? ", in " + *lastStep_ : "");
     return r;
 }
 

@@ -1,6 +1,7 @@
 // What a validation run was asked to do, from the command line after `validate`.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -18,6 +19,8 @@ struct Settings {
     // Per group: level 10 on Velmorande needs about 10 s in its longest group.
     double timeoutSeconds = 60.0;
     std::uint32_t seed = 20261209;
+    // When the group being run started: loops sized by the level stop at half its timeout.
+    std::chrono::steady_clock::time_point groupStarted = std::chrono::steady_clock::now();
 };
 
 // Throws UsageError on a malformed command line.

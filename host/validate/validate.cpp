@@ -84,6 +84,7 @@ int runValidate(const std::vector<std::string>& args, std::ostream& out, std::os
             continue;
         }
         const std::size_t first = records.size();
+        settings.groupStarted = std::chrono::steady_clock::now();
         std::optional<std::string> abnormal = runIsolated(
             group.name, [&](Probe& probe) { group.run(settings, probe); },
             groupTimeout(settings, group.name), keep);

@@ -96,6 +96,13 @@ TEST(ValidateReport, LinesBecomeRecords) {
     EXPECT_EQ(died.name, "g: third");
     EXPECT_EQ(died.outcome, Outcome::Fail);
     EXPECT_EQ(died.note, "signal 11");
+    // The last step a test announced is where it died; a new test starts with none.
+    log.feed(stepLine("call 1: effIdle"));
+    log.feed(stepLine("call 2: effSetSampleRate 22050,\teffSetBlockSize 1"));
+    EXPECT_EQ(log.abandon("signal 8", 0).note,
+              "signal 8, in call 2: effSetSampleRate 22050, effSetBlockSize 1");
+    log.feed(beginLine("g: fourth"));
+    EXPECT_EQ(log.abandon("timeout", 0).note, "timeout");
 }
 
 TEST(ValidateReport, EveryOutcomeCrossesTheLineProtocol) {

@@ -16,6 +16,9 @@
 //   FIXTURE_CHATTY      prints to standard output when opened, to standard error when
 //                       switched on or off
 //   FIXTURE_HANGS_IN_OPEN  never returns from effOpen
+//   FIXTURE_LEAKS       leaks 100 bytes on every effOpen
+//   FIXTURE_SLOW        takes 20 ms to open and to switch on or off, as a convolution
+//                       reverb loading its impulse does
 #include "fixture_trace.h"
 
 #include <algorithm>
@@ -246,6 +249,12 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
 #ifdef FIXTURE_CHATTY
         std::printf("fixture: opened\n");
 #endif
+#ifdef FIXTURE_SLOW
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+#endif
+#ifdef FIXTURE_LEAKS
+        trace.leaked = std::malloc(100);
+#endif
         askHost(f);
         return 0;
     case effClose:
@@ -310,6 +319,9 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
         f->on = value != 0;
 #ifdef FIXTURE_CHATTY
         std::fprintf(stderr, "fixture: bufferSize >= 2\n");
+#endif
+#ifdef FIXTURE_SLOW
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
 #endif
         return 0;
     case effGetEffectName:
