@@ -142,7 +142,7 @@ std::optional<std::string> judgeLoudLevel(Session& session, Runner<T>& runner, c
             at += n;
             done += n;
         }
-    // Another thread changing parameters meanwhile (the threads group) leaves no verdict.
+    // Parameters that changed meanwhile (the plug-in's own doing) leave no verdict.
     if (keepsGrowing(peaks) && parameterValues(p) == held)
         return what + "it kept growing to " + decibels(peaks.back()) + " in " +
                std::to_string(kJudgeWindows * window) + " frames" + parametersInForce(p);
@@ -171,7 +171,7 @@ std::optional<std::string> run(Session& session, const AudioRun& job, std::mt199
             }
         done += n;
         // A level judged steady is looked into again only when it rises well above it.
-        if (peak > std::max(kLoudLevel, 4.0 * session.steadyLoudLevel()))
+        if (job.judgeLoudness && peak > std::max(kLoudLevel, 4.0 * session.steadyLoudLevel()))
             if (auto fault = judgeLoudLevel(session, runner, job, job.startFrame + done, peak, rng))
                 return fault;
     }

@@ -46,6 +46,9 @@ struct AudioRun {
     // Called before each call with the frame it starts at (parameter changes, tempo).
     std::function<void(std::int64_t frame)> beforeBlock;
     bool countAllocations = false; // inside the callbacks, see alloc_counter.h
+    // Whether a loud level is followed to see if it keeps growing. Not where other threads
+    // change the parameters by design: there is no holding them.
+    bool judgeLoudness = true;
 };
 
 // Runs a signal through the running session; returns the first fault found, naming the

@@ -30,6 +30,7 @@ std::string describeDescriptor(PluginInstance& p) {
 } // namespace
 
 const char* const kColdOpenTest = "open: cold (load, create, open, close)";
+const char* const kWarmOpenTest = "open: warm (create, open, close)";
 
 void openGroup(const Settings& settings, Probe& probe) {
     using Clock = std::chrono::steady_clock;
@@ -40,7 +41,7 @@ void openGroup(const Settings& settings, Probe& probe) {
         { Session session(library); }
         return millis(Clock::now() - start);
     });
-    probe.test("open: warm (create, open, close)", [&] {
+    probe.test(kWarmOpenTest, [&] {
         require(library != nullptr, "the library did not load");
         auto start = Clock::now();
         { Session session(library); }

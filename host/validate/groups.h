@@ -17,8 +17,9 @@ struct Group {
 
 const std::vector<Group>& allGroups();
 
-// The open group's first test: when it fails, nothing else can open the plug-in either.
+// The open group's opening tests: unless both pass, nothing else can open the plug-in.
 extern const char* const kColdOpenTest;
+extern const char* const kWarmOpenTest;
 
 void openGroup(const Settings& settings, Probe& probe);
 void queriesGroup(const Settings& settings, Probe& probe);
