@@ -125,13 +125,15 @@ void restoreBank(PluginInstance& plugin, const FxBank& bank, std::vector<std::st
         plugin.setProgram(i);
         writeParameters(plugin, bank.programs[static_cast<std::size_t>(i)], warnings);
     }
+    // A plug-in with no programs has no current one to select.
+    if (plugin.numPrograms() <= 0) return;
     VstInt32 current = bank.version >= 2 ? bank.currentProgram : 0;
     if (current < 0 || current >= plugin.numPrograms()) {
         warnings.push_back("the bank's current program " + std::to_string(current) +
                            " is out of range; selected program 0");
         current = 0;
     }
-    if (plugin.numPrograms() > 0) plugin.setProgram(current);
+    plugin.setProgram(current);
 }
 
 std::string loadStateFile(PluginInstance& plugin, const std::filesystem::path& path,

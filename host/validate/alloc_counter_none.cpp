@@ -11,6 +11,10 @@ std::uint64_t allocationsCounted() noexcept {
     return 0;
 }
 
+std::int64_t liveHeapBytes() noexcept {
+    return 0;
+}
+
 AllocationScope::AllocationScope() noexcept = default;
 AllocationScope::~AllocationScope() = default;
 

@@ -3,7 +3,9 @@
 #include "alloc_counter.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -28,57 +30,150 @@ double source(Signal signal, std::int64_t frame, int channel, double rate, std::
     return 0.0;
 }
 
+std::string decibels(double level) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.3g (%+.1f dBFS)", level, 20.0 * std::log10(level));
+    return text;
+}
+
+// The parameters as the plug-in shows them, for telling a fault from a loud setting.
+std::string parametersInForce(PluginInstance& p) {
+    constexpr VstInt32 kShown = 64;
+    if (p.numParams() <= 0) return "";
+    std::string list = "; parameters in force: ";
+    for (VstInt32 i = 0; i < p.numParams() && i < kShown; ++i) {
+        std::string label = p.paramLabel(i);
+        list += (i ? ", " : "") + p.paramName(i) + " " + p.paramDisplay(i) +
+                (label.empty() ? "" : " " + label);
+    }
+    if (p.numParams() > kShown) list += ", and " + std::to_string(p.numParams() - kShown) + " more";
+    return list;
+}
+
+std::vector<float> parameterValues(PluginInstance& p) {
+    std::vector<float> values;
+    for (VstInt32 i = 0; i < p.numParams(); ++i)
+        values.push_back(p.getParameter(i));
+    return values;
+}
+
+// The buffers of one run and its calls into the plug-in.
+template <typename T> class Runner {
+public:
+    Runner(Session& session, const AudioRun& job)
+        : session_(session), p_(session.plugin()), job_(job), rate_(session.host().sampleRate()) {
+        const int nIn = p_.numInputs(), nOut = p_.numOutputs();
+        const std::size_t block = static_cast<std::size_t>(job.block);
+        const int nShared = std::max(nIn, nOut);
+        in_.assign(job.inPlace ? nShared : nIn, std::vector<T>(block));
+        outStore_.assign(job.inPlace ? 0 : nOut, std::vector<T>(block));
+        for (int c = 0; c < nIn; ++c)
+            inPtr_.push_back(in_[c].data());
+        for (int c = 0; c < nOut; ++c)
+            outPtr_.push_back(out()[c].data());
+        // A zero-channel side still gets a valid table.
+        inPtr_.push_back(nullptr);
+        outPtr_.push_back(nullptr);
+    }
+
+    // One call of n frames of the job's signal starting at `frame`.
+    void call(VstInt32 n, std::int64_t frame, std::mt19937& rng, bool countAllocations) {
+        const bool accumulate = job_.mode == ProcessMode::Accumulating;
+        for (int c = 0; c < static_cast<int>(in_.size()); ++c)
+            for (VstInt32 i = 0; i < n; ++i)
+                in_[c][i] = c < p_.numInputs()
+                                ? static_cast<T>(source(job_.signal, frame + i, c, rate_, rng))
+                                : T(0);
+        if (!job_.inPlace)
+            for (auto& channel : outStore_)
+                std::fill(channel.begin(), channel.end(),
+                          accumulate ? T(0) : std::numeric_limits<T>::quiet_NaN());
+        session_.host().setPosition(frame, true);
+        std::optional<AllocationScope> counting;
+        if (countAllocations) counting.emplace();
+        if constexpr (std::is_same_v<T, double>)
+            p_.processDoubleReplacing(inPtr_.data(), outPtr_.data(), n);
+        else if (accumulate)
+            p_.processAccumulating(inPtr_.data(), outPtr_.data(), n);
+        else
+            p_.processReplacing(inPtr_.data(), outPtr_.data(), n);
+    }
+
+    int outputs() const { return p_.numOutputs(); }
+    double sample(int channel, VstInt32 i) const { return out()[channel][i]; }
+
+private:
+    std::vector<std::vector<T>>& out() { return job_.inPlace ? in_ : outStore_; }
+    const std::vector<std::vector<T>>& out() const { return job_.inPlace ? in_ : outStore_; }
+
+    Session& session_;
+    PluginInstance& p_;
+    const AudioRun& job_;
+    double rate_;
+    std::vector<std::vector<T>> in_, outStore_;
+    std::vector<T*> inPtr_, outPtr_;
+};
+
+// The output got loud: runs on with parameters and input held, and fails when the level
+// keeps growing or ends in NaN or infinity. `at` is the frame to go on from.
+template <typename T>
+std::optional<std::string> judgeLoudLevel(Session& session, Runner<T>& runner, const AudioRun& job,
+                                          std::int64_t at, double loud, std::mt19937& rng) {
+    PluginInstance& p = session.plugin();
+    const auto window = std::max<std::int64_t>(
+        job.block, static_cast<std::int64_t>(kJudgeWindowSeconds * session.host().sampleRate()));
+    const std::vector<float> held = parameterValues(p);
+    const std::string what = "the level reached " + decibels(loud) + " (" + describe(job) +
+                             "), then with its input and parameters held ";
+    std::array<double, kJudgeWindows> peaks{};
+    for (int w = 0; w < kJudgeWindows; ++w)
+        for (std::int64_t done = 0; done < window;) {
+            const auto n = static_cast<VstInt32>(std::min<std::int64_t>(job.block, window - done));
+            runner.call(n, at, rng, false);
+            for (int c = 0; c < runner.outputs(); ++c)
+                for (VstInt32 i = 0; i < n; ++i) {
+                    const double v = runner.sample(c, i);
+                    if (!std::isfinite(v))
+                        return what + "it became " + (std::isnan(v) ? "NaN" : "infinite") +
+                               " after " + std::to_string(w * window + done + i) + " frames" +
+                               parametersInForce(p);
+                    peaks[w] = std::max(peaks[w], std::fabs(v));
+                }
+            at += n;
+            done += n;
+        }
+    // Parameters that changed meanwhile (the plug-in's own doing) leave no verdict.
+    if (keepsGrowing(peaks) && parameterValues(p) == held)
+        return what + "it kept growing to " + decibels(peaks.back()) + " in " +
+               std::to_string(kJudgeWindows * window) + " frames" + parametersInForce(p);
+    session.steadyLoudLevel() =
+        std::max({session.steadyLoudLevel(), loud, *std::max_element(peaks.begin(), peaks.end())});
+    return std::nullopt;
+}
+
 template <typename T>
 std::optional<std::string> run(Session& session, const AudioRun& job, std::mt19937& rng) {
-    PluginInstance& plugin = session.plugin();
-    const int nIn = plugin.numInputs();
-    const int nOut = plugin.numOutputs();
-    const bool accumulate = job.mode == ProcessMode::Accumulating;
-    const std::size_t block = static_cast<std::size_t>(job.block);
-    const double rate = session.host().sampleRate();
-    const int nShared = std::max(nIn, nOut);
-    std::vector<std::vector<T>> in(job.inPlace ? nShared : nIn, std::vector<T>(block));
-    std::vector<std::vector<T>> outStore(job.inPlace ? 0 : nOut, std::vector<T>(block));
-    std::vector<std::vector<T>>& out = job.inPlace ? in : outStore;
-    std::vector<T*> inPtr, outPtr;
-    for (int c = 0; c < nIn; ++c)
-        inPtr.push_back(in[c].data());
-    for (int c = 0; c < nOut; ++c)
-        outPtr.push_back(out[c].data());
-    // A zero-channel side still gets a valid table.
-    inPtr.push_back(nullptr);
-    outPtr.push_back(nullptr);
-
+    Runner<T> runner(session, job);
     for (std::int64_t done = 0; done < job.frames;) {
         const VstInt32 n =
             static_cast<VstInt32>(std::min<std::int64_t>(job.block, job.frames - done));
-        for (int c = 0; c < static_cast<int>(in.size()); ++c)
-            for (VstInt32 i = 0; i < n; ++i)
-                in[c][i] = c < nIn ? static_cast<T>(source(job.signal, job.startFrame + done + i, c,
-                                                           rate, rng))
-                                   : T(0);
-        if (!job.inPlace)
-            for (auto& channel : out)
-                std::fill(channel.begin(), channel.end(),
-                          accumulate ? T(0) : std::numeric_limits<T>::quiet_NaN());
         if (job.beforeBlock) job.beforeBlock(job.startFrame + done);
-        session.host().setPosition(job.startFrame + done, true);
-        {
-            std::optional<AllocationScope> counting;
-            if (job.countAllocations) counting.emplace();
-            if constexpr (std::is_same_v<T, double>)
-                plugin.processDoubleReplacing(inPtr.data(), outPtr.data(), n);
-            else if (accumulate)
-                plugin.processAccumulating(inPtr.data(), outPtr.data(), n);
-            else
-                plugin.processReplacing(inPtr.data(), outPtr.data(), n);
-        }
-        for (int c = 0; c < nOut; ++c)
-            for (VstInt32 i = 0; i < n; ++i)
-                if (auto fault = sampleFault(out[c][i], std::is_same_v<T, float>))
+        runner.call(n, job.startFrame + done, rng, job.countAllocations);
+        double peak = 0.0;
+        for (int c = 0; c < runner.outputs(); ++c)
+            for (VstInt32 i = 0; i < n; ++i) {
+                const double v = runner.sample(c, i);
+                if (auto fault = sampleFault(v, std::is_same_v<T, float>))
                     return *fault + " at frame " + std::to_string(done + i) + ", channel " +
-                           std::to_string(c) + " (" + describe(job) + ")";
+                           std::to_string(c) + " (" + describe(job) + ")" +
+                           parametersInForce(session.plugin());
+                peak = std::max(peak, std::fabs(v));
+            }
         done += n;
+        // A level judged steady is looked into again only when it rises well above it.
+        if (job.judgeLoudness && peak > std::max(kLoudLevel, 4.0 * session.steadyLoudLevel()))
+            if (auto fault = judgeLoudLevel(session, runner, job, job.startFrame + done, peak, rng))
+                return fault;
     }
     return std::nullopt;
 }
@@ -108,8 +203,16 @@ std::optional<std::string> sampleFault(double value, bool singlePrecision) {
                               ? std::fpclassify(static_cast<float>(value)) == FP_SUBNORMAL
                               : std::fpclassify(value) == FP_SUBNORMAL;
     if (denormal) return "denormal in the output";
-    if (std::fabs(value) > kAbsurdLevel) return "absurd level " + std::to_string(value);
     return std::nullopt;
+}
+
+bool keepsGrowing(std::span<const double> peaks) {
+    if (peaks.size() < 3) return false;
+    for (std::size_t i = 1; i < peaks.size(); ++i)
+        if (peaks[i] < 0.95 * peaks[i - 1]) return false;
+    const std::size_t last = peaks.size() - 1;
+    const double early = peaks[2] - peaks[0], late = peaks[last] - peaks[last - 2];
+    return peaks[last] > 0.0 && peaks[last] >= 2.0 * peaks[0] && late >= 0.7 * early;
 }
 
 std::string describe(const AudioRun& job) {

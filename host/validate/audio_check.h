@@ -1,5 +1,5 @@
 // Test signals, and running them through a plug-in's audio callbacks while every output
-// sample is checked for NaN, infinity, denormals and absurd levels.
+// sample is checked for NaN, infinity and denormals, and a loud level for growth.
 #pragma once
 
 #include "session.h"
@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 
 namespace vhost::validate {
@@ -17,11 +18,21 @@ inline constexpr Signal kSignals[] = {Signal::Noise, Signal::Sine, Signal::Impul
                                       Signal::Silence, Signal::DC};
 const char* signalName(Signal signal) noexcept;
 
-// Above this an output level is absurd (+60 dBFS).
-constexpr double kAbsurdLevel = 1000.0;
+// A level above +60 dBFS is looked into: the plug-in runs on with its parameters and input
+// held for kJudgeWindows windows of kJudgeWindowSeconds. A level that keeps growing there
+// (an unstable filter, feedback above unity) is a fault; a level that holds, however loud,
+// is what the settings asked for (gains of +20, +20 and +60 dB exist in real plug-ins).
+constexpr double kLoudLevel = 1000.0;
+constexpr int kJudgeWindows = 8;
+constexpr double kJudgeWindowSeconds = 0.25;
 
-// What is wrong with one output sample, if anything.
+// What is wrong with one output sample, if anything: NaN, infinity, a denormal.
 std::optional<std::string> sampleFault(double value, bool singlePrecision);
+
+// Whether the peaks of successive windows of steady input show a level that keeps
+// growing: never falling back, at least doubled, and rising at the end about as fast as at
+// the start (a build-up towards a steady level, as a long reverb's, slows down).
+bool keepsGrowing(std::span<const double> windowPeaks);
 
 struct AudioRun {
     AudioRun(ProcessMode m, bool place, Signal s, VstInt32 b, std::int64_t n)
@@ -35,11 +46,14 @@ struct AudioRun {
     // Called before each call with the frame it starts at (parameter changes, tempo).
     std::function<void(std::int64_t frame)> beforeBlock;
     bool countAllocations = false; // inside the callbacks, see alloc_counter.h
+    // Whether a loud level is followed to see if it keeps growing. Not where other threads
+    // change the parameters by design: there is no holding them.
+    bool judgeLoudness = true;
 };
 
 // Runs a signal through the running session; returns the first fault found, naming the
-// frame and channel, or nullopt. Replacing outputs start as NaN, so samples the plug-in
-// leaves unwritten are caught too.
+// frame, the channel and the parameters in force, or nullopt. Replacing outputs start as
+// NaN, so samples the plug-in leaves unwritten are caught too.
 std::optional<std::string> runSignal(Session& session, const AudioRun& job, std::mt19937& rng);
 
 // Describes a run for messages: "replacing, in place, noise".

@@ -66,8 +66,10 @@ void automationGroup(const Settings& settings, Probe& probe) {
         for (int i = 0; i < changes; ++i) {
             const double rate = rates[i % 6];
             const VstInt32 block = blocks[(i * 5 + i / 6) % 6];
-            session.start(rate, block);
             AudioRun job{firstMode(p), false, kSignals[i % 5], block, 4LL * block};
+            probe.step("switch on at " + std::to_string(static_cast<int>(rate)) + " Hz, block " +
+                       std::to_string(block) + ", then " + describe(job));
+            session.start(rate, block);
             job.startFrame = position;
             position += job.frames;
             auto fault = runSignal(session, job, rng);

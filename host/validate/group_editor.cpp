@@ -5,6 +5,7 @@
 #include "editor_parent.h"
 #include "groups.h"
 #include "session.h"
+#include "time_budget.h"
 #include "vst/editor_picture.h"
 
 #include <atomic>
@@ -80,8 +81,11 @@ void editorGroup(const Settings& settings, Probe& probe) {
         });
         bool shown = true;
         std::exception_ptr error;
+        const TimeBudget budget(settings);
+        const int showings = 2 + settings.level;
+        int done = 0;
         try {
-            for (int i = 0; i < 2 + settings.level && shown; ++i)
+            for (; done < showings && shown && !budget.spent(); ++done)
                 shown = showEditor(p, parent.get());
         } catch (...) {
             error = std::current_exception();
@@ -91,6 +95,7 @@ void editorGroup(const Settings& settings, Probe& probe) {
         if (error) std::rethrow_exception(error);
         if (!shown) skipTest(noEditor(p));
         require(!fault, fault.value_or(""));
+        if (done < showings) probe.warn(budget.stopped(done, showings, "showings"));
         return where;
     });
 }

@@ -29,16 +29,19 @@ std::string describeDescriptor(PluginInstance& p) {
 
 } // namespace
 
+const char* const kColdOpenTest = "open: cold (load, create, open, close)";
+const char* const kWarmOpenTest = "open: warm (create, open, close)";
+
 void openGroup(const Settings& settings, Probe& probe) {
     using Clock = std::chrono::steady_clock;
     std::shared_ptr<DynamicLibrary> library;
-    probe.test("open: cold (load, create, open, close)", [&] {
+    probe.test(kColdOpenTest, [&] {
         auto start = Clock::now();
         library = std::make_shared<DynamicLibrary>(settings.plugin);
         { Session session(library); }
         return millis(Clock::now() - start);
     });
-    probe.test("open: warm (create, open, close)", [&] {
+    probe.test(kWarmOpenTest, [&] {
         require(library != nullptr, "the library did not load");
         auto start = Clock::now();
         { Session session(library); }

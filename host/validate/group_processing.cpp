@@ -3,6 +3,7 @@
 #include "audio_check.h"
 #include "groups.h"
 #include "session.h"
+#include "time_budget.h"
 
 #include <sstream>
 
@@ -17,19 +18,27 @@ std::vector<ProcessMode> offeredModes(PluginInstance& p) {
     return modes;
 }
 
-// Every offered callback, in place and not, over every signal; returns the first fault.
+// Every offered callback, in place and not, over every signal, unless the group's time
+// runs out; returns the first fault.
 std::string runAll(Session& session, VstInt32 block, std::int64_t frames, std::mt19937& rng,
-                   int& runs) {
+                   Probe& probe, const TimeBudget& budget) {
+    int runs = 0, planned = 0;
+    std::string fault;
     for (ProcessMode mode : offeredModes(session.plugin()))
         for (bool inPlace : {false, true}) {
             if (inPlace && mode == ProcessMode::Accumulating) continue;
             for (Signal signal : kSignals) {
+                ++planned;
+                if (!fault.empty() || budget.spent()) continue;
                 AudioRun job{mode, inPlace, signal, block, frames};
-                if (auto fault = runSignal(session, job, rng)) return *fault;
+                probe.step(describe(job));
+                if (auto found = runSignal(session, job, rng)) fault = *found;
                 ++runs;
             }
         }
-    return {};
+    require(fault.empty(), fault);
+    if (runs < planned) probe.warn(budget.stopped(runs, planned, "runs"));
+    return std::to_string(runs) + " runs clean";
 }
 
 } // namespace
@@ -43,6 +52,7 @@ void processingGroup(const Settings& settings, Probe& probe) {
     // Long enough at the strict levels for echoes of long delays to come back.
     const double seconds = settings.level >= 8 ? 2.0 : settings.level >= 5 ? 0.25 : 0.05;
     std::mt19937 rng(settings.seed);
+    const TimeBudget budget(settings);
 
     for (double rate : rates) {
         Session session(settings.plugin);
@@ -51,23 +61,17 @@ void processingGroup(const Settings& settings, Probe& probe) {
             name << "processing: " << rate << " Hz, block " << block;
             probe.test(name.str(), [&] {
                 session.start(rate, block);
-                int runs = 0;
-                std::string fault = runAll(
+                return runAll(
                     session, block,
                     std::max<std::int64_t>(static_cast<std::int64_t>(seconds * rate), 2 * block),
-                    rng, runs);
-                require(fault.empty(), fault);
-                return std::to_string(runs) + " runs clean";
+                    rng, probe, budget);
             });
         }
     }
     probe.test("processing: blocks of twice the announced size", [&] {
         Session session(settings.plugin);
         session.start(48000, 512);
-        int runs = 0;
-        std::string fault = runAll(session, 1024, 8192, rng, runs);
-        require(fault.empty(), fault);
-        return std::to_string(runs) + " runs clean";
+        return runAll(session, 1024, 8192, rng, probe, budget);
     });
     probe.test("processing: calls with no frames", [&] {
         Session session(settings.plugin);

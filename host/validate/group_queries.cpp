@@ -55,7 +55,7 @@ std::string roundTrip(PluginInstance& p, VstInt32 index, int steps, int& refused
     for (int k = 0; k < steps; ++k) {
         const float value = steps == 1 ? 0.5f : static_cast<float>(k) / (steps - 1);
         p.setParameter(index, value);
-        const std::string shown = guardedText(p, effGetParamDisplay, index, "display");
+        const std::string shown = guardedText(p, effGetParamDisplay, index);
         p.setParameter(index, 1.0f - value);
         VstIntPtr taken = 0;
         {
@@ -70,7 +70,7 @@ std::string roundTrip(PluginInstance& p, VstInt32 index, int steps, int& refused
             continue;
         }
         ++checked;
-        const std::string again = guardedText(p, effGetParamDisplay, index, "display");
+        const std::string again = guardedText(p, effGetParamDisplay, index);
         if (again != shown)
             return "parameter " + std::to_string(index) + " shows '" + shown +
                    "', typed back it shows '" + again + "'";
@@ -83,11 +83,12 @@ std::string roundTrip(PluginInstance& p, VstInt32 index, int steps, int& refused
 void queriesGroup(const Settings& settings, Probe& probe) {
     Session session(settings.plugin);
     PluginInstance& p = session.plugin();
+    Probe* strict = settings.level >= kStrictTextLevel ? &probe : nullptr;
 
     probe.test("queries: effect, vendor and product names", [&] {
-        std::string name = guardedText(p, effGetEffectName, 0, "effGetEffectName");
-        std::string vendor = guardedText(p, effGetVendorString, 0, "effGetVendorString");
-        std::string product = guardedText(p, effGetProductString, 0, "effGetProductString");
+        std::string name = guardedText(p, effGetEffectName, 0, nullptr, strict);
+        std::string vendor = guardedText(p, effGetVendorString, 0, nullptr, strict);
+        std::string product = guardedText(p, effGetProductString, 0, nullptr, strict);
         return "'" + name + "' by '" + vendor + "', product '" + product + "'";
     });
     probe.test("queries: versions, category, tail size, identity", [&] {
@@ -139,10 +140,9 @@ void queriesGroup(const Settings& settings, Probe& probe) {
         require(p.numParams() >= 0, "negative parameter count");
         std::vector<int> notAutomatable;
         for (VstInt32 i = 0; i < p.numParams(); ++i) {
-            const std::string at = "parameter " + std::to_string(i);
-            guardedText(p, effGetParamName, i, at + " name");
-            guardedText(p, effGetParamLabel, i, at + " label");
-            guardedText(p, effGetParamDisplay, i, at + " display");
+            guardedText(p, effGetParamName, i, nullptr, strict);
+            guardedText(p, effGetParamLabel, i, nullptr, strict);
+            guardedText(p, effGetParamDisplay, i, nullptr, strict);
             if (!p.dispatch(effCanBeAutomated, i)) notAutomatable.push_back(i);
         }
         return std::to_string(p.numParams()) + " parameters" +

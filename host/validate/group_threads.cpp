@@ -1,5 +1,8 @@
-// Threads: on several instances at once, a user-interface thread (parameters, texts,
-// programs, chunks), the audio thread and a thread restoring state, for a set time.
+// Threads, as a host has them, on several instances at once for a set time: an audio thread
+// per instance processing and automating the parameters the plug-in calls automatable, and
+// the host's main thread: on each instance a user-interface round (parameters, texts,
+// programs, chunks) and state restores, from threads of their own that take turns, as a
+// host's single main thread does them one after the other.
 #include "audio_check.h"
 #include "groups.h"
 #include "guarded_buffer.h"
@@ -17,6 +20,7 @@ namespace {
 
 struct Shared {
     std::atomic<bool> stop{false};
+    std::mutex mainThread; // held for each round of main-thread work
     std::mutex mutex;
     std::string fault;
     std::atomic<std::uint64_t> blocks{0}, uiCalls{0}, restores{0};
@@ -45,13 +49,11 @@ template <typename Body> std::thread worker(Shared& shared, Body body) {
 } // namespace
 
 void threadsGroup(const Settings& settings, Probe& probe) {
-    const double seconds = settings.threadSeconds.value_or(settings.level >= 8   ? 10.0
-                                                           : settings.level >= 4 ? 4.0
-                                                                                 : 1.5);
+    const double seconds = threadsSeconds(settings);
     const int instances = settings.level >= 5 ? 3 : 2;
 
-    probe.test("threads: user interface, audio and state restore on " + std::to_string(instances) +
-                   " instances",
+    probe.test("threads: audio with automation, user interface and state restores on " +
+                   std::to_string(instances) + " instances",
                [&] {
                    std::vector<std::unique_ptr<Session>> sessions;
                    std::vector<std::vector<std::uint8_t>> banks;
@@ -62,41 +64,55 @@ void threadsGroup(const Settings& settings, Probe& probe) {
                    }
                    Shared shared;
                    std::vector<std::thread> threads;
+                   std::vector<std::vector<VstInt32>> automatable(instances);
+                   for (int i = 0; i < instances; ++i)
+                       for (VstInt32 k = 0; k < sessions[i]->plugin().numParams(); ++k)
+                           if (sessions[i]->plugin().dispatch(effCanBeAutomated, k))
+                               automatable[i].push_back(k);
                    for (int i = 0; i < instances; ++i) {
                        Session& s = *sessions[i];
                        PluginInstance& p = s.plugin();
                        const std::vector<std::uint8_t>& bank = banks[i];
+                       const std::vector<VstInt32>& automated = automatable[i];
                        const std::uint32_t seed = settings.seed + static_cast<std::uint32_t>(i);
-                       threads.push_back(
-                           worker(shared, [&s, &p, &shared, seed, rng = std::mt19937(seed),
-                                           at = std::int64_t{0}]() mutable {
-                               const ProcessMode mode = p.supports(ProcessMode::Replacing)
-                                                            ? ProcessMode::Replacing
-                                                            : ProcessMode::Accumulating;
-                               AudioRun job{mode, false, Signal::Noise, 256, 256};
-                               job.startFrame = at;
-                               at += 256;
-                               if (auto fault = runSignal(s, job, rng)) shared.fail(*fault);
-                               ++shared.blocks;
-                           }));
+                       threads.push_back(worker(shared, [&s, &p, &shared, &automated, seed,
+                                                         rng = std::mt19937(seed),
+                                                         at = std::int64_t{0}]() mutable {
+                           const ProcessMode mode = p.supports(ProcessMode::Replacing)
+                                                        ? ProcessMode::Replacing
+                                                        : ProcessMode::Accumulating;
+                           if (!automated.empty())
+                               p.setParameter(automated[rng() % automated.size()],
+                                              std::uniform_real_distribution<float>(0, 1)(rng));
+                           AudioRun job{mode, false, Signal::Noise, 256, 256};
+                           job.judgeLoudness = false;
+                           job.startFrame = at;
+                           at += 256;
+                           if (auto fault = runSignal(s, job, rng)) shared.fail(*fault);
+                           ++shared.blocks;
+                       }));
                        threads.push_back(
                            worker(shared, [&p, &shared, rng = std::mt19937(seed * 7)]() mutable {
+                               std::lock_guard mainThread(shared.mainThread);
                                std::uniform_real_distribution<float> value(0.0f, 1.0f);
                                for (VstInt32 k = 0; k < p.numParams(); ++k) {
                                    p.setParameter(k, value(rng));
-                                   guardedText(p, effGetParamDisplay, k, "display");
-                                   guardedText(p, effGetParamName, k, "name");
+                                   guardedText(p, effGetParamDisplay, k);
+                                   guardedText(p, effGetParamName, k);
                                }
                                if (p.numPrograms() > 0) {
                                    p.setProgram(static_cast<VstInt32>(rng() % p.numPrograms()));
-                                   guardedText(p, effGetProgramName, 0, "program name");
+                                   guardedText(p, effGetProgramName);
                                }
                                if (p.hasFlag(effFlagsProgramChunks)) p.getChunk(rng() % 2 == 0);
                                ++shared.uiCalls;
                            }));
                        threads.push_back(worker(shared, [&p, &shared, &bank] {
-                           std::vector<std::string> warnings;
-                           restoreBank(p, decodeBank(bank), warnings);
+                           {
+                               std::lock_guard mainThread(shared.mainThread);
+                               std::vector<std::string> warnings;
+                               restoreBank(p, decodeBank(bank), warnings);
+                           }
                            ++shared.restores;
                            std::this_thread::sleep_for(std::chrono::milliseconds(2));
                        }));

@@ -4,7 +4,7 @@ namespace vhost::validate {
 
 const std::vector<Group>& allGroups() {
     static const std::vector<Group> groups = {
-        {"open", openGroup},
+        {"open", openGroup, false},
         {"queries", queriesGroup},
         {"programs", programsGroup},
         {"state", stateGroup},

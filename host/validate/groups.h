@@ -11,9 +11,15 @@ namespace vhost::validate {
 struct Group {
     const char* name;
     void (*run)(const Settings& settings, Probe& probe);
+    // Not run when the open group found that the plug-in cannot be opened.
+    bool needsOpenedPlugin = true;
 };
 
 const std::vector<Group>& allGroups();
+
+// The open group's opening tests: unless both pass, nothing else can open the plug-in.
+extern const char* const kColdOpenTest;
+extern const char* const kWarmOpenTest;
 
 void openGroup(const Settings& settings, Probe& probe);
 void queriesGroup(const Settings& settings, Probe& probe);

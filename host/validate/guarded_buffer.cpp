@@ -1,10 +1,35 @@
 #include "guarded_buffer.h"
 
-#include "probe.h"
-
 #include <cstring>
 
 namespace vhost::validate {
+namespace {
+
+// "effGetParamName (parameter 3)" and the like, for messages.
+std::string queryName(VstInt32 opcode, VstInt32 index) {
+    switch (opcode) {
+    case effGetParamLabel:
+        return "effGetParamLabel (parameter " + std::to_string(index) + ")";
+    case effGetParamDisplay:
+        return "effGetParamDisplay (parameter " + std::to_string(index) + ")";
+    case effGetParamName:
+        return "effGetParamName (parameter " + std::to_string(index) + ")";
+    case effGetProgramNameIndexed:
+        return "effGetProgramNameIndexed (program " + std::to_string(index) + ")";
+    case effGetProgramName:
+        return "effGetProgramName";
+    case effGetEffectName:
+        return "effGetEffectName";
+    case effGetVendorString:
+        return "effGetVendorString";
+    case effGetProductString:
+        return "effGetProductString";
+    default:
+        return "text query " + std::to_string(opcode);
+    }
+}
+
+} // namespace
 
 GuardedBuffer::GuardedBuffer(std::size_t size)
     : size_(size), bytes_(size + 2 * kGuardBytes, kPattern) {}
@@ -20,6 +45,12 @@ std::string GuardedBuffer::damage() const {
     return {};
 }
 
+std::size_t GuardedBuffer::writtenBytes() const {
+    for (std::size_t n = size_; n > 0; --n)
+        if (bytes_[kGuardBytes + n - 1] != kPattern) return n;
+    return 0;
+}
+
 std::string GuardedBuffer::text() const {
     const char* start = reinterpret_cast<const char*>(bytes_.data() + kGuardBytes);
     const void* end = std::memchr(start, '\0', size_);
@@ -28,15 +59,40 @@ std::string GuardedBuffer::text() const {
     return std::string(start, static_cast<const char*>(end));
 }
 
-std::string guardedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index,
-                        const std::string& what, VstIntPtr* answer) {
+std::size_t nominalTextBytes(VstInt32 opcode) noexcept {
+    switch (opcode) {
+    case effGetParamLabel:
+    case effGetParamDisplay:
+    case effGetParamName:
+        return 8;
+    case effGetProgramName:
+    case effGetProgramNameIndexed:
+        return 24;
+    case effGetEffectName:
+        return 32;
+    default:
+        return 64;
+    }
+}
+
+std::string guardedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index, VstIntPtr* answer,
+                        Probe* strict) {
     GuardedBuffer buffer(kTextBufferBytes);
     std::memset(buffer.data(), 0, 1); // an effect that writes nothing leaves ""
     VstIntPtr result = plugin.dispatch(opcode, index, 0, buffer.data());
     if (answer) *answer = result;
     std::string damage = buffer.damage();
-    require(damage.empty(), what + ": " + damage);
-    return buffer.text();
+    require(damage.empty(), queryName(opcode, index) + ": " + damage);
+    const std::size_t written = buffer.writtenBytes();
+    require(written <= kHostTextBytes,
+            queryName(opcode, index) + " wrote " + std::to_string(written) + " bytes, past the " +
+                std::to_string(kHostTextBytes) + " a host commonly gives");
+    std::string text = buffer.text();
+    if (strict && written > nominalTextBytes(opcode))
+        strict->warn(queryName(opcode, index) + " wrote " + std::to_string(written) + " bytes ('" +
+                     text + "'), the interface's size is " +
+                     std::to_string(nominalTextBytes(opcode)));
+    return text;
 }
 
 } // namespace vhost::validate

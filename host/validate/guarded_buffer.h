@@ -1,6 +1,8 @@
-// Host buffers with guard bytes before and after, to catch a plug-in writing outside them.
+// Host buffers with guard bytes before and after, to catch a plug-in writing outside them,
+// and text queries through them.
 #pragma once
 
+#include "probe.h"
 #include "vsthost/plugin_instance.h"
 
 #include <cstddef>
@@ -19,6 +21,9 @@ public:
     std::size_t size() const noexcept { return size_; }
     // What the plug-in damaged outside the buffer, or "" when both guards are intact.
     std::string damage() const;
+    // How far into the buffer anything was written: the end of the last byte that no
+    // longer holds the fill pattern, 0 when none changed.
+    std::size_t writtenBytes() const;
     // The text written into the buffer; throws TestFailure when it has no terminator.
     std::string text() const;
 
@@ -27,13 +32,23 @@ private:
     std::vector<unsigned char> bytes_;
 };
 
-// The host's text buffer size: the interface's nominal lengths are far smaller, but hosts
-// hand larger buffers and plug-ins rely on it.
+// Many hosts hand every text query a buffer of this size: writing past it corrupts them.
+constexpr std::size_t kHostTextBytes = 64;
+// The buffer the validator hands is larger, so that a longer text is measured, not suffered.
 constexpr std::size_t kTextBufferBytes = 256;
+// From this level on, a text longer than the interface's own size for its query is a
+// warning: hosts that give exactly that size cut it or are overrun.
+constexpr int kStrictTextLevel = 5;
 
-// One text request (effGetParamName and the like) through a guarded buffer; throws
-// TestFailure naming `what` when the plug-in writes outside it or leaves it unterminated.
-std::string guardedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index,
-                        const std::string& what, VstIntPtr* answer = nullptr);
+// The interface's own size of a text query's buffer: 8 bytes for parameter texts, 24 for
+// program names, 32 for the effect name, 64 for vendor and product strings.
+std::size_t nominalTextBytes(VstInt32 opcode) noexcept;
+
+// One text query (effGetParamName and the like) through a guarded buffer; throws
+// TestFailure naming the query when the plug-in writes outside the buffer, past
+// kHostTextBytes, or leaves no terminator. With `strict`, a text past the interface's own
+// size is a warning on that probe.
+std::string guardedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index = 0,
+                        VstIntPtr* answer = nullptr, Probe* strict = nullptr);
 
 } // namespace vhost::validate

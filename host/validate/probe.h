@@ -5,10 +5,15 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace vhost::validate {
 
-enum class Outcome { Pass, Fail, Skip };
+// Warn: passed, with something a host may stumble over; it does not fail the run.
+// NotRun: a group left out because one it depends on could not run.
+enum class Outcome { Pass, Warn, Fail, Skip, NotRun };
+
+const char* outcomeWord(Outcome outcome) noexcept;
 
 struct TestFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -25,6 +30,12 @@ inline void require(bool ok, const std::string& why) {
     throw TestSkipped(why);
 }
 
+// The wire format between a group's child process and the report.
+std::string beginLine(const std::string& name);
+std::string stepLine(const std::string& what);
+std::string endLine(Outcome outcome, double seconds, const std::string& name,
+                    const std::string& note);
+
 class Probe {
 public:
     using Sink = std::function<void(const std::string& line)>;
@@ -32,16 +43,18 @@ public:
 
     // The body returns a note for a pass; it fails by throwing anything but TestSkipped.
     void test(const std::string& name, const std::function<std::string()>& body);
+    // Called inside a test's body: a test that passes with warnings ends as Outcome::Warn,
+    // its note naming the first few.
+    void warn(const std::string& text) { warnings_.push_back(text); }
+    // Called inside a test's body before a call into the plug-in that may crash or hang:
+    // the report of a crash or hang names the last step announced.
+    void step(const std::string& what) { sink_(stepLine(what)); }
     const std::string& group() const noexcept { return group_; }
 
 private:
     std::string group_;
     Sink sink_;
+    std::vector<std::string> warnings_;
 };
-
-// The wire format between a group's child process and the report.
-std::string beginLine(const std::string& name);
-std::string endLine(Outcome outcome, double seconds, const std::string& name,
-                    const std::string& note);
 
 } // namespace vhost::validate

@@ -18,8 +18,15 @@ std::vector<std::string> fields(const std::string& line) {
     return out;
 }
 
+// Failures and groups left out stand out in the text report.
 const char* word(Outcome o) {
-    return o == Outcome::Pass ? "pass" : o == Outcome::Skip ? "skip" : "FAIL";
+    return o == Outcome::Fail ? "FAIL" : o == Outcome::NotRun ? "NOT RUN" : outcomeWord(o);
+}
+
+Outcome fromWord(const std::string& text) {
+    for (Outcome o : {Outcome::Pass, Outcome::Warn, Outcome::Skip, Outcome::NotRun})
+        if (text == outcomeWord(o)) return o;
+    return Outcome::Fail;
 }
 
 } // namespace
@@ -29,12 +36,17 @@ std::optional<TestRecord> GroupLog::feed(const std::string& line) {
         fields(!line.empty() && line.back() == '\n' ? line.substr(0, line.size() - 1) : line);
     if (f.size() == 2 && f[0] == "begin") {
         open_ = f[1];
+        lastStep_.reset();
+        return std::nullopt;
+    }
+    if (f.size() == 2 && f[0] == "step") {
+        lastStep_ = f[1];
         return std::nullopt;
     }
     if (f.size() == 5 && f[0] == "end") {
         TestRecord r;
         r.group = group_;
-        r.outcome = f[1] == "pass" ? Outcome::Pass : f[1] == "skip" ? Outcome::Skip : Outcome::Fail;
+        r.outcome = fromWord(f[1]);
         r.seconds = std::strtod(f[2].c_str(), nullptr);
         r.name = f[3];
         r.note = f[4];
@@ -50,7 +62,7 @@ TestRecord GroupLog::abandon(const std::string& reason, double secondsSinceBegin
     r.name = open_ ? *open_ : group_ + ": group";
     r.outcome = Outcome::Fail;
     r.seconds = secondsSinceBegin;
-    r.note = reason;
+    r.note = reason + (open_ && lastStep_ ? ", in " + *lastStep_ : "");
     return r;
 }
 
@@ -70,11 +82,15 @@ bool allPassed(const std::vector<TestRecord>& records) {
 }
 
 void printSummary(const std::vector<TestRecord>& records, double seconds, std::ostream& out) {
-    int passed = 0, failed = 0, skipped = 0;
+    int count[5] = {};
     for (const TestRecord& r : records)
-        (r.outcome == Outcome::Pass ? passed : r.outcome == Outcome::Fail ? failed : skipped)++;
-    out << passed << " passed, " << failed << " failed, " << skipped << " skipped in " << std::fixed
-        << std::setprecision(1) << seconds << " s\n";
+        ++count[static_cast<int>(r.outcome)];
+    auto of = [&](Outcome o) { return count[static_cast<int>(o)]; };
+    out << of(Outcome::Pass) << " passed, ";
+    if (of(Outcome::Warn)) out << of(Outcome::Warn) << " with warnings, ";
+    out << of(Outcome::Fail) << " failed, " << of(Outcome::Skip) << " skipped";
+    if (of(Outcome::NotRun)) out << ", " << of(Outcome::NotRun) << " groups not run";
+    out << " in " << std::fixed << std::setprecision(1) << seconds << " s\n";
 }
 
 void printJson(const std::string& plugin, int level, const std::vector<TestRecord>& records,
@@ -85,10 +101,7 @@ void printJson(const std::string& plugin, int level, const std::vector<TestRecor
     for (std::size_t i = 0; i < records.size(); ++i) {
         const TestRecord& r = records[i];
         out << (i ? "," : "") << "\n    {\"group\": " << jsonQuoted(r.group)
-            << ", \"name\": " << jsonQuoted(r.name) << ", \"result\": \""
-            << (r.outcome == Outcome::Pass   ? "pass"
-                : r.outcome == Outcome::Skip ? "skip"
-                                             : "fail")
+            << ", \"name\": " << jsonQuoted(r.name) << ", \"result\": \"" << outcomeWord(r.outcome)
             << "\", \"seconds\": " << r.seconds << ", \"note\": " << jsonQuoted(r.note) << "}";
     }
     out << "\n  ]\n}\n";

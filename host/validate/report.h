@@ -26,13 +26,14 @@ public:
     // Returns the record a line completes, if any.
     std::optional<TestRecord> feed(const std::string& line);
     // The group ended abnormally (signal, timeout, exit code): the open test, or the group
-    // itself when none was open, fails with this reason.
+    // itself when none was open, fails with this reason and the test's last step.
     TestRecord abandon(const std::string& reason, double secondsSinceBegin) const;
     bool testOpen() const noexcept { return open_.has_value(); }
 
 private:
     std::string group_;
     std::optional<std::string> open_;
+    std::optional<std::string> lastStep_; // of the open test
 };
 
 void printRecord(const TestRecord& record, std::ostream& out);

@@ -26,8 +26,13 @@ public:
     void start(double sampleRate, VstInt32 blockSize);
     void stop();
 
+    // The loudest level this instance was found to hold steady (see audio_check.h), so
+    // that a loud level is looked into again only when it rises well above it.
+    double& steadyLoudLevel() noexcept { return steadyLoudLevel_; }
+
 private:
     HostCallback host_; // outlives the instance
+    double steadyLoudLevel_ = 0.0;
     std::unique_ptr<PluginInstance> plugin_;
 };
 

@@ -10,13 +10,23 @@ namespace vhost::validate {
 const char* const kValidateUsage =
     "usage: velmorande-host validate PLUGIN [--level 1..10] [--json] [--group NAME]...\n"
     "                                [--seconds S] [--timeout S] [--seed N]\n"
-    "  --level    how thorough: 1 is quick, 10 runs every case at full length (default 5)\n"
+    "  --level    how thorough: 1 is quick, 10 runs every case at full length (default 5);\n"
+    "             from 5 on, texts longer than the interface's own sizes are warnings\n"
     "  --json     one JSON document instead of a line per test\n"
     "  --group    run only this group (repeatable): open, queries, programs, state,\n"
     "             processing, automation, editor, threads, calls, lifecycle, allocations\n"
     "  --seconds  how long the threads group runs\n"
-    "  --timeout  seconds a group may take before it counts as hung (default 300)\n"
-    "  --seed     seed of the random cases\n";
+    "  --timeout  seconds a group may run (default 60; the threads group has its running\n"
+    "             time on top). A group still running then counts as hung: its process is\n"
+    "             ended, the test it was in fails with \"timeout\" and the last call it\n"
+    "             announced, the rest of the group does not run. Loops sized by the level\n"
+    "             stop at half the timeout with a warning, so a slow plug-in is not taken\n"
+    "             for a hung one. When the open group cannot open the plug-in (it hangs,\n"
+    "             crashes or fails), the other groups are reported as not run.\n"
+    "  --seed     seed of the random cases\n"
+    "Each test passes, warns, fails or is skipped; warnings (texts past the interface's\n"
+    "sizes, output the plug-in prints) do not change the exit code: 0 when nothing failed,\n"
+    "1 when something did, 2 on a usage error.\n";
 
 namespace {
 
@@ -31,6 +41,16 @@ double number(const std::string& option, const std::string& text, double low, do
 }
 
 } // namespace
+
+double threadsSeconds(const Settings& settings) {
+    return settings.threadSeconds.value_or(settings.level >= 8   ? 10.0
+                                           : settings.level >= 4 ? 4.0
+                                                                 : 1.5);
+}
+
+double groupTimeout(const Settings& settings, const std::string& group) {
+    return settings.timeoutSeconds + (group == "threads" ? threadsSeconds(settings) : 0.0);
+}
 
 Settings parseSettings(const std::vector<std::string>& args) {
     Settings s;

@@ -1,6 +1,7 @@
 // What a validation run was asked to do, from the command line after `validate`.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -15,12 +16,20 @@ struct Settings {
     bool json = false;
     std::vector<std::string> groups; // empty: every group
     std::optional<double> threadSeconds;
-    double timeoutSeconds = 300.0; // per group
+    // Per group: level 10 on Velmorande needs about 10 s in its longest group.
+    double timeoutSeconds = 60.0;
     std::uint32_t seed = 20261209;
+    // When the group being run started: loops sized by the level stop at half its timeout.
+    std::chrono::steady_clock::time_point groupStarted = std::chrono::steady_clock::now();
 };
 
 // Throws UsageError on a malformed command line.
 Settings parseSettings(const std::vector<std::string>& args);
+
+// How long the threads group runs: --seconds, or a time growing with the level.
+double threadsSeconds(const Settings& settings);
+// How long a group may take before it counts as hung.
+double groupTimeout(const Settings& settings, const std::string& group);
 
 extern const char* const kValidateUsage;
 

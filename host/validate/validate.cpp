@@ -10,6 +10,41 @@
 #include <filesystem>
 
 namespace vhost::validate {
+namespace {
+
+bool selected(const Settings& settings, const Group& group) {
+    return settings.groups.empty() || std::find(settings.groups.begin(), settings.groups.end(),
+                                                group.name) != settings.groups.end();
+}
+
+// Why the groups that need an opened plug-in cannot run, when the open group showed it: its
+// opening tests did not both pass (a plug-in that only crashes when closed unopened, say,
+// still gets every other group).
+std::optional<std::string> cannotOpen(const std::optional<std::string>& abnormalEnd,
+                                      const std::vector<TestRecord>& openRecords) {
+    int opened = 0;
+    for (const TestRecord& r : openRecords) {
+        if (r.name != kColdOpenTest && r.name != kWarmOpenTest) continue;
+        if (r.outcome != Outcome::Pass)
+            return abnormalEnd
+                       ? "the open group ended with " + *abnormalEnd + " in '" + r.name + "'"
+                       : "the plug-in could not be opened: " + r.note;
+        ++opened;
+    }
+    if (opened == 2) return std::nullopt;
+    return "the open group ended " + abnormalEnd.value_or("early") + " before opening twice";
+}
+
+TestRecord notRun(const Group& group, const std::string& reason) {
+    TestRecord r;
+    r.group = group.name;
+    r.name = std::string(group.name) + ": group";
+    r.outcome = Outcome::NotRun;
+    r.note = reason;
+    return r;
+}
+
+} // namespace
 
 int runValidate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Settings settings;
@@ -27,32 +62,47 @@ int runValidate(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velmorande-host: " << e.what() << '\n' << kValidateUsage;
         return 2;
     }
-    if (!std::filesystem::exists(settings.plugin)) {
-        err << "velmorande-host: no such plug-in: " << settings.plugin.string() << '\n';
+    const std::string shownName = settings.plugin.string();
+    std::error_code ec;
+    if (!std::filesystem::exists(settings.plugin, ec)) {
+        err << "velmorande-host: no such plug-in: " << shownName << '\n';
         return 1;
     }
+    if (std::filesystem::is_directory(settings.plugin, ec)) {
+        err << "velmorande-host: " << shownName << " is a directory, not a plug-in library\n";
+        return 1;
+    }
+    // Every group loads the library by this path in a process of its own; the loader
+    // would look for a bare name on its search path, not here.
+    if (auto absolute = std::filesystem::absolute(settings.plugin, ec); !ec)
+        settings.plugin = absolute;
 
     const auto start = std::chrono::steady_clock::now();
     std::vector<TestRecord> records;
-    if (!settings.json)
-        out << "validating " << settings.plugin.string() << " at level " << settings.level << "\n";
+    auto keep = [&](const TestRecord& record) {
+        records.push_back(record);
+        if (!settings.json) printRecord(record, out);
+    };
+    if (!settings.json) out << "validating " << shownName << " at level " << settings.level << "\n";
+    std::optional<std::string> unopenable;
     for (const Group& group : allGroups()) {
-        if (!settings.groups.empty() && std::find(settings.groups.begin(), settings.groups.end(),
-                                                  group.name) == settings.groups.end())
+        if (!selected(settings, group)) continue;
+        if (group.needsOpenedPlugin && unopenable) {
+            keep(notRun(group, *unopenable));
             continue;
-        double timeout = settings.timeoutSeconds;
-        if (std::string(group.name) == "threads" && settings.threadSeconds)
-            timeout = std::max(timeout, *settings.threadSeconds + 120.0);
-        runIsolated(
-            group.name, [&](Probe& probe) { group.run(settings, probe); }, timeout,
-            [&](const TestRecord& record) {
-                records.push_back(record);
-                if (!settings.json) printRecord(record, out);
-            });
+        }
+        const std::size_t first = records.size();
+        settings.groupStarted = std::chrono::steady_clock::now();
+        std::optional<std::string> abnormal = runIsolated(
+            group.name, [&](Probe& probe) { group.run(settings, probe); },
+            groupTimeout(settings, group.name), keep);
+        if (!group.needsOpenedPlugin)
+            unopenable =
+                cannotOpen(abnormal, {records.begin() + static_cast<long>(first), records.end()});
     }
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     if (settings.json)
-        printJson(settings.plugin.string(), settings.level, records, took.count(), out);
+        printJson(shownName, settings.level, records, took.count(), out);
     else
         printSummary(records, took.count(), out);
     return allPassed(records) ? 0 : 1;

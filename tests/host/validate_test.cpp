@@ -1,6 +1,9 @@
 // The validator's own parts: its command line, the line protocol between a group's process
-// and the report, sample checks, and groups that crash, hang or exit early.
+// and the report, guarded buffers, sample and level checks, and groups that crash, hang,
+// exit early or print.
 #include "audio_check.h"
+#include "chatter.h"
+#include "guarded_buffer.h"
 #include "host/command_errors.h"
 #include "isolated_group.h"
 #include "settings.h"
@@ -10,7 +13,10 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -39,6 +45,15 @@ TEST(ValidateSettings, ParsesOptions) {
         EXPECT_EQ(s.groups.size(), row.groups);
         EXPECT_EQ(s.threadSeconds.value_or(0), row.seconds);
     }
+}
+
+TEST(ValidateSettings, TimeoutsPerGroup) {
+    Settings s = parseSettings({"p.so", "--level", "10"});
+    EXPECT_EQ(groupTimeout(s, "processing"), 60.0);
+    EXPECT_EQ(groupTimeout(s, "threads"), 70.0); // its 10 s of running on top
+    s = parseSettings({"p.so", "--timeout", "5", "--seconds", "30"});
+    EXPECT_EQ(groupTimeout(s, "open"), 5.0);
+    EXPECT_EQ(groupTimeout(s, "threads"), 35.0);
 }
 
 TEST(ValidateSettings, RejectsMalformedCommandLines) {
@@ -81,14 +96,102 @@ TEST(ValidateReport, LinesBecomeRecords) {
     EXPECT_EQ(died.name, "g: third");
     EXPECT_EQ(died.outcome, Outcome::Fail);
     EXPECT_EQ(died.note, "signal 11");
+    // The last step a test announced is where it died; a new test starts with none.
+    log.feed(stepLine("call 1: effIdle"));
+    log.feed(stepLine("call 2: effSetSampleRate 22050,\teffSetBlockSize 1"));
+    EXPECT_EQ(log.abandon("signal 8", 0).note,
+              "signal 8, in call 2: effSetSampleRate 22050, effSetBlockSize 1");
+    log.feed(beginLine("g: fourth"));
+    EXPECT_EQ(log.abandon("timeout", 0).note, "timeout");
+}
+
+TEST(ValidateReport, EveryOutcomeCrossesTheLineProtocol) {
+    for (Outcome o :
+         {Outcome::Pass, Outcome::Warn, Outcome::Fail, Outcome::Skip, Outcome::NotRun}) {
+        GroupLog log("g");
+        auto record = log.feed(endLine(o, 0, "g: t", "n"));
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->outcome, o) << outcomeWord(o);
+    }
 }
 
 TEST(ValidateReport, OnlyFailuresFailARun) {
     TestRecord pass{"g", "a", Outcome::Pass, 0, ""}, skip{"g", "b", Outcome::Skip, 0, ""},
-        fail{"g", "c", Outcome::Fail, 0, ""};
+        fail{"g", "c", Outcome::Fail, 0, ""}, warn{"g", "d", Outcome::Warn, 0, "long"},
+        notRun{"h", "h: group", Outcome::NotRun, 0, "not run: no"};
     EXPECT_TRUE(allPassed({pass, skip}));
+    EXPECT_TRUE(allPassed({pass, warn}));
     EXPECT_FALSE(allPassed({pass, fail, skip}));
     EXPECT_FALSE(allPassed({})); // nothing ran
+    const std::vector<TestRecord> all{pass, warn, fail, skip, notRun};
+    std::ostringstream text;
+    printSummary(all, 1.0, text);
+    EXPECT_EQ(text.str(),
+              "1 passed, 1 with warnings, 1 failed, 1 skipped, 1 groups not run in 1.0 s\n");
+    std::ostringstream json;
+    printJson("p.so", 5, all, 1.0, json);
+    for (const char* word : {"\"pass\"", "\"warn\"", "\"fail\"", "\"skip\"", "\"not run\""})
+        EXPECT_NE(json.str().find(std::string("\"result\": ") + word), std::string::npos) << word;
+    std::ostringstream line;
+    printRecord(notRun, line);
+    EXPECT_EQ(line.str().rfind("NOT RUN h: group", 0), 0u) << line.str();
+}
+
+TEST(ValidateGuardedBuffer, EveryWriteOutsideIsCaughtAndMeasured) {
+    constexpr std::size_t kSize = 24;
+    for (std::size_t over = 1; over <= GuardedBuffer::kGuardBytes; ++over) {
+        GuardedBuffer past(kSize);
+        static_cast<char*>(past.data())[kSize + over - 1] = 'x';
+        EXPECT_EQ(past.damage(), "wrote " + std::to_string(over) + " bytes past the end of a " +
+                                     std::to_string(kSize) + "-byte buffer");
+        GuardedBuffer before(kSize);
+        static_cast<char*>(before.data())[-static_cast<std::ptrdiff_t>(over)] = 'x';
+        EXPECT_EQ(before.damage(), "wrote " + std::to_string(over) + " bytes before the buffer");
+    }
+    GuardedBuffer inside(kSize);
+    EXPECT_EQ(inside.writtenBytes(), 0u);
+    for (std::size_t at = 0; at < kSize; ++at) {
+        static_cast<char*>(inside.data())[at] = 'x';
+        EXPECT_EQ(inside.damage(), "");
+        EXPECT_EQ(inside.writtenBytes(), at + 1);
+    }
+    EXPECT_THROW(inside.text(), TestFailure); // no terminator anywhere
+}
+
+TEST(ValidateGuardedBuffer, TheInterfaceOwnTextSizes) {
+    const std::pair<VstInt32, std::size_t> rows[] = {
+        {effGetParamName, 8},     {effGetParamLabel, 8},          {effGetParamDisplay, 8},
+        {effGetProgramName, 24},  {effGetProgramNameIndexed, 24}, {effGetEffectName, 32},
+        {effGetVendorString, 64}, {effGetProductString, 64},
+    };
+    for (auto [opcode, bytes] : rows)
+        EXPECT_EQ(nominalTextBytes(opcode), bytes) << opcode;
+    EXPECT_LE(kHostTextBytes, kTextBufferBytes - 64); // room to measure an overrun
+}
+
+TEST(ValidateProbe, WarningsMakeAPassAWarnAndNothingElse) {
+    std::vector<std::string> lines;
+    Probe probe("g", [&](const std::string& line) { lines.push_back(line); });
+    probe.test("g: warns", [&] {
+        for (int i = 0; i < 5; ++i)
+            probe.warn("w" + std::to_string(i));
+        return std::string("note");
+    });
+    probe.test("g: fails anyway", [&]() -> std::string {
+        probe.warn("w");
+        throw TestFailure("broken");
+    });
+    probe.test("g: clean", [&] { return std::string(); });
+    GroupLog log("g");
+    std::vector<TestRecord> records;
+    for (const std::string& line : lines)
+        if (auto r = log.feed(line)) records.push_back(*r);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].outcome, Outcome::Warn);
+    EXPECT_EQ(records[0].note, "w0; w1; w2; and 2 more (note)");
+    EXPECT_EQ(records[1].outcome, Outcome::Fail);
+    EXPECT_EQ(records[1].note, "broken");
+    EXPECT_EQ(records[2].outcome, Outcome::Pass);
 }
 
 TEST(ValidateAudio, SampleFaults) {
@@ -102,7 +205,7 @@ TEST(ValidateAudio, SampleFaults) {
     const Row rows[] = {
         {0.0, true, ""},           {-0.0, true, ""},
         {0.5, true, ""},           {-1000.0, true, ""},
-        {1000.5, true, "absurd"},  {-1e6, false, "absurd"},
+        {1000.5, true, ""},        {-1e30, false, ""}, // loud is judged over time, not here
         {nan, true, "NaN"},        {nan, false, "NaN"},
         {inf, true, "infinity"},   {-inf, false, "infinity"},
         {1e-40, true, "denormal"}, {-1e-42, true, "denormal"},
@@ -118,10 +221,41 @@ TEST(ValidateAudio, SampleFaults) {
     }
 }
 
+// Window peaks of a run on held input: growth that keeps on is a fault, a level that holds
+// or settles is not.
+TEST(ValidateAudio, LevelsThatKeepGrowing) {
+    struct Row {
+        const char* what;
+        double (*level)(int window);
+        bool grows;
+    };
+    const Row rows[] = {
+        {"exponential", [](int w) { return 1000.0 * std::pow(3.0, w); }, true},
+        {"linear, as an integrator of DC", [](int w) { return 1000.0 + 6000.0 * w; }, true},
+        {"slow exponential", [](int w) { return 1000.0 * std::pow(1.15, w); }, true},
+        {"steady loud", [](int w) { return 10323.0 * (w % 2 ? 0.97 : 1.0); }, false},
+        {"a long reverb building up",
+         [](int w) { return 2000.0 * std::sqrt(1.0 - std::exp(-0.465 * 0.25 * (w + 1))); }, false},
+        {"a gain ramp that ends", [](int w) { return 1000.0 * std::pow(2.0, std::min(w, 3)); },
+         false},
+        {"a burst, then silence", [](int) { return 0.0; }, false},
+        {"growing, then falling back", [](int w) { return w == 6 ? 900.0 : 1000.0 * (w + 1); },
+         false},
+    };
+    for (const Row& row : rows) {
+        std::vector<double> peaks;
+        for (int w = 0; w < kJudgeWindows; ++w)
+            peaks.push_back(row.level(w));
+        EXPECT_EQ(keepsGrowing(peaks), row.grows) << row.what;
+    }
+}
+
 namespace {
-std::vector<TestRecord> runGroup(const GroupBody& body, double timeout = 30.0) {
+std::vector<TestRecord> runGroup(const GroupBody& body, double timeout = 30.0,
+                                 std::optional<std::string>* abnormal = nullptr) {
     std::vector<TestRecord> records;
-    runIsolated("g", body, timeout, [&](const TestRecord& r) { records.push_back(r); });
+    auto end = runIsolated("g", body, timeout, [&](const TestRecord& r) { records.push_back(r); });
+    if (abnormal) *abnormal = end;
     return records;
 }
 } // namespace
@@ -133,7 +267,7 @@ TEST(ValidateIsolation, OutcomesOfTestsThatReturn) {
         probe.test("g: skips", []() -> std::string { skipTest("nothing to do"); });
         probe.test("g: throws", []() -> std::string { throw std::runtime_error("odd"); });
     });
-    ASSERT_EQ(records.size(), 4u);
+    ASSERT_EQ(records.size(), 4u); // nothing printed: no warning about output
     EXPECT_EQ(records[0].outcome, Outcome::Pass);
     EXPECT_EQ(records[0].note, "note");
     EXPECT_EQ(records[1].outcome, Outcome::Fail);
@@ -144,15 +278,20 @@ TEST(ValidateIsolation, OutcomesOfTestsThatReturn) {
 }
 
 TEST(ValidateIsolation, ACrashFailsTheTestItHappenedIn) {
-    auto records = runGroup([](Probe& probe) {
-        probe.test("g: before", [] { return std::string(); });
-        probe.test("g: dies", []() -> std::string {
-            std::raise(SIGTERM);
-            return {};
-        });
-        probe.test("g: never runs", [] { return std::string(); });
-    });
+    std::optional<std::string> abnormal;
+    auto records = runGroup(
+        [](Probe& probe) {
+            probe.test("g: before", [] { return std::string(); });
+            probe.test("g: dies", []() -> std::string {
+                std::raise(SIGTERM);
+                return {};
+            });
+            probe.test("g: never runs", [] { return std::string(); });
+        },
+        30.0, &abnormal);
     ASSERT_EQ(records.size(), 2u);
+    ASSERT_TRUE(abnormal);
+    EXPECT_EQ(abnormal->rfind("signal 15", 0), 0u) << *abnormal;
     EXPECT_EQ(records[0].outcome, Outcome::Pass);
     EXPECT_EQ(records[1].name, "g: dies");
     EXPECT_EQ(records[1].outcome, Outcome::Fail);
@@ -178,4 +317,38 @@ TEST(ValidateIsolation, AnEarlyExitFailsTheGroup) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].name, "g: group");
     EXPECT_EQ(records[0].note, "the process exited with code 3");
+}
+
+TEST(ValidateIsolation, WhatThePluginPrintsIsCountedPerStream) {
+    std::optional<std::string> abnormal{"unset"};
+    auto records = runGroup(
+        [](Probe& probe) {
+            probe.test("g: prints", [] {
+                std::printf("\n  \nfirst words\nmore\n");  // 21 bytes, buffered until the end
+                std::fputs("to standard error\n", stderr); // 18 bytes
+                return std::string();
+            });
+        },
+        30.0, &abnormal);
+    EXPECT_FALSE(abnormal);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].outcome, Outcome::Pass);
+    EXPECT_EQ(records[1].name, "g: the plug-in's own output");
+    EXPECT_EQ(records[1].outcome, Outcome::Warn);
+    EXPECT_NE(records[1].note.find("wrote 21 bytes to standard output and 18 to standard error"),
+              std::string::npos)
+        << records[1].note;
+}
+
+TEST(ValidateChatter, FirstLineIsTheFirstWithWordsWithoutTerminalCodes) {
+    Chatter chatter;
+    EXPECT_FALSE(chatter.record("g"));
+    const std::string err = " \t\r\n\x1b[31mbuffer", out = "Size >= 2\x1b[0m\r\nnext\n";
+    chatter.add(true, err.data(), err.size());
+    chatter.add(false, out.data(), out.size());
+    auto record = chatter.record("g");
+    ASSERT_TRUE(record);
+    EXPECT_EQ(chatter.errBytes(), err.size());
+    EXPECT_EQ(chatter.outBytes(), out.size());
+    EXPECT_NE(record->note.find("first: 'bufferSize >= 2'"), std::string::npos) << record->note;
 }

@@ -8,6 +8,17 @@
 //   FIXTURE_SYNTH       the synth flag and instrument category
 //   FIXTURE_WRITES_NAN  one sample of every block longer than 8 frames is NaN
 //   FIXTURE_CRASHES     crashes when asked for its vendor string
+//   FIXTURE_PROGRAMS=n  n programs (default 3, at most 3)
+//   FIXTURE_NO_PROGRAM_NAMES  every program name is "" and renaming is ignored
+//   FIXTURE_GAIN_DB=g   g dB more gain on the output, held steady
+//   FIXTURE_UNSTABLE    an unstable one-pole filter on the output: the level keeps growing
+//   FIXTURE_LONG_NAME   writes a 200-byte parameter name
+//   FIXTURE_CHATTY      prints to standard output when opened, to standard error when
+//                       switched on or off
+//   FIXTURE_HANGS_IN_OPEN  never returns from effOpen
+//   FIXTURE_LEAKS       leaks 100 bytes on every effOpen
+//   FIXTURE_SLOW        takes 20 ms to open and to switch on or off, as a convolution
+//                       reverb loading its impulse does
 #include "fixture_trace.h"
 
 #include <algorithm>
@@ -19,6 +30,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -27,7 +39,15 @@ namespace {
 #endif
 constexpr int kNumInputs = FIXTURE_INPUTS;
 constexpr int kNumParams = 2;
-constexpr int kNumPrograms = 3;
+#ifndef FIXTURE_PROGRAMS
+#define FIXTURE_PROGRAMS 3
+#endif
+constexpr int kNumPrograms = FIXTURE_PROGRAMS;
+constexpr int kStoredPrograms = 3; // the parameters live in a program even with none announced
+static_assert(kNumPrograms >= 0 && kNumPrograms <= kStoredPrograms);
+#ifndef FIXTURE_GAIN_DB
+#define FIXTURE_GAIN_DB 0
+#endif
 constexpr VstInt32 kChunkMagic = 0x46584331; // 'FXC1'
 constexpr VstInt32 kBankMagic = 0x46584231;  // 'FXB1'
 
@@ -41,12 +61,13 @@ struct Program {
 struct Fixture {
     AEffect effect{};
     audioMasterCallback host = nullptr;
-    Program programs[kNumPrograms] = {
+    Program programs[kStoredPrograms] = {
         {"Unity", {0.5f, 0.0f}}, {"Half", {0.25f, 0.0f}}, {"Inverted", {0.5f, 1.0f}}};
     int current = 0;
     bool on = false;
     VstIntPtr blockSize = 1024;
-    unsigned char chunk[4 + 4 + kNumPrograms * sizeof(Program)] = {};
+    double feedback[2] = {}; // FIXTURE_UNSTABLE's filter state
+    unsigned char chunk[4 + 4 + kStoredPrograms * sizeof(Program)] = {};
 };
 
 Fixture* self(AEffect* e) {
@@ -54,7 +75,8 @@ Fixture* self(AEffect* e) {
 }
 
 float gainOf(const Program& p) {
-    return p.values[0] * 2.0f * (p.values[1] >= 0.5f ? -1.0f : 1.0f);
+    const float extra = FIXTURE_GAIN_DB == 0 ? 1.0f : std::pow(10.0f, FIXTURE_GAIN_DB / 20.0f);
+    return extra * p.values[0] * 2.0f * (p.values[1] >= 0.5f ? -1.0f : 1.0f);
 }
 
 void copy(void* ptr, const std::string& text) {
@@ -90,6 +112,12 @@ template <typename T> void run(AEffect* e, T** in, T** out, VstInt32 frames, boo
     }
 #ifdef FIXTURE_WRITES_NAN
     if (frames > 8) out[1][frames / 2] = std::numeric_limits<T>::quiet_NaN();
+#endif
+#ifdef FIXTURE_UNSTABLE
+    // A pole just outside the unit circle: slow enough to stay finite for seconds.
+    for (int c = 0; c < 2; ++c)
+        for (VstInt32 i = 0; i < frames; ++i)
+            out[c][i] = static_cast<T>(f->feedback[c] = out[c][i] + 1.0005 * f->feedback[c]);
 #endif
 }
 
@@ -214,6 +242,19 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
     Program& p = f->programs[f->current];
     switch (op) {
     case effOpen:
+#ifdef FIXTURE_HANGS_IN_OPEN
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+#endif
+#ifdef FIXTURE_CHATTY
+        std::printf("fixture: opened\n");
+#endif
+#ifdef FIXTURE_SLOW
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+#endif
+#ifdef FIXTURE_LEAKS
+        trace.leaked = std::malloc(100);
+#endif
         askHost(f);
         return 0;
     case effClose:
@@ -225,22 +266,40 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
         return 0;
     case effGetProgram:
         return f->current;
+#ifdef FIXTURE_NO_PROGRAM_NAMES
+    case effGetProgramName:
+        copy(ptr, "");
+        return 0;
+#else
     case effSetProgramName:
         if (ptr) std::snprintf(p.name, sizeof p.name, "%s", static_cast<const char*>(ptr));
         return 0;
     case effGetProgramName:
         copy(ptr, p.name);
         return 0;
+#endif
 #ifndef FIXTURE_LEGACY
     case effGetProgramNameIndexed:
         if (index < 0 || index >= kNumPrograms) return 0;
+#ifdef FIXTURE_NO_PROGRAM_NAMES
+        copy(ptr, "");
+        return 0;
+#else
         copy(ptr, f->programs[index].name);
         return 1;
+#endif
     case effString2Parameter:
         return index >= 0 && index < kNumParams && ptr &&
                parse(p, index, static_cast<const char*>(ptr));
 #endif
     case effGetParamName:
+#ifdef FIXTURE_LONG_NAME
+        if (ptr) {
+            std::memset(ptr, 'G', 199);
+            static_cast<char*>(ptr)[199] = '\0';
+            return 0;
+        }
+#endif
         if (index >= 0 && index < kNumParams) copy(ptr, index == 0 ? "Gain" : "Invert");
         return 0;
     case effGetParamLabel:
@@ -258,6 +317,12 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
         return 0;
     case effMainsChanged:
         f->on = value != 0;
+#ifdef FIXTURE_CHATTY
+        std::fprintf(stderr, "fixture: bufferSize >= 2\n");
+#endif
+#ifdef FIXTURE_SLOW
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+#endif
         return 0;
     case effGetEffectName:
         copy(ptr, "Fixture Gain");

@@ -36,6 +36,7 @@ struct FixtureTrace {
     double blockPositions[kFixtureMaxOpcodes];
     int numBlockPositions;
     int instancesAlive;
+    void* leaked; // the last block FIXTURE_LEAKS lost track of
 };
 
 extern "C" {
