@@ -97,16 +97,16 @@ public:
 
     // The options interface: ui:scaleFactor only, answered as the factor the panel draws at.
     std::uint32_t GetOptions(LV2_Options_Option* options) {
+        {
+            PlugMutex::Guard lock(plug_->Mutex());
+            const IPlugEditor* editor = EditorOf(plug_.get());
+            shownFactor_ = editor ? static_cast<float>(editor->Scale().Factor()) : 1.0f;
+        }
         std::uint32_t status = LV2_OPTIONS_SUCCESS;
         for (LV2_Options_Option* o = options; o && o->key != 0; ++o) {
             if (!scale_.Is(*o)) {
                 status |= LV2_OPTIONS_ERR_BAD_KEY;
                 continue;
-            }
-            {
-                PlugMutex::Guard lock(plug_->Mutex());
-                const IPlugEditor* editor = EditorOf(plug_.get());
-                shownFactor_ = editor ? static_cast<float>(editor->Scale().Factor()) : 1.0f;
             }
             o->size = sizeof shownFactor_;
             o->type = scale_.FloatType();
@@ -254,7 +254,12 @@ std::uint32_t GetOptions(LV2UI_Handle handle, LV2_Options_Option* options) {
 }
 
 std::uint32_t SetOptions(LV2UI_Handle handle, const LV2_Options_Option* options) {
-    return Self(handle)->SetOptions(options);
+    // A new scale allocates the editor's bitmap; nothing thrown may reach the host.
+    try {
+        return Self(handle)->SetOptions(options);
+    } catch (...) {
+        return LV2_OPTIONS_ERR_UNKNOWN;
+    }
 }
 
 const void* ExtensionData(const char* uri) {
