@@ -629,12 +629,8 @@ protected:
         return {static_cast<int>(kWidth * factor), static_cast<int>(kHeight * factor)};
     }
     std::pair<int, int> Geometry(xcb_window_t window) {
-        xcb_connection_t* c = host->Connection();
-        auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
-        if (!g) return {0, 0};
-        const std::pair<int, int> size{g->width, g->height};
-        std::free(g);
-        return size;
+        const X11TestHost::Place at = host->PlaceOf(window);
+        return {at.width, at.height};
     }
     // Idles until the window shows the VST editor's picture at the factor.
     bool Shows(Panel& p, float factor) {
