@@ -2,6 +2,7 @@
 
 #include "core/host_ids.h"
 #include "core/plug_creation.h"
+#include "editor/plug_editor.h"
 #include "lv2/plugin_factory.h"
 
 #include <cstring>
@@ -49,8 +50,10 @@ void IPlugLV2::HostTimeSignature(int& numerator, int& denominator) {
     denominator = time_.beatUnit;
 }
 
-void IPlugLV2::OnEditorResized(int width, int height) {
-    if (host_) host_->EditorResized(width, height);
+void IPlugLV2::OnEditorResized(int, int) {
+    // The host sizes the panel's window: the panel at the editor's scale.
+    const IPlugEditor* editor = EditorOf(this);
+    if (host_ && editor) host_->EditorResized(editor->WindowWidth(), editor->WindowHeight());
 }
 
 void IPlugLV2::InitForHost() {

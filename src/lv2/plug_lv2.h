@@ -17,6 +17,7 @@ public:
     virtual void Automated(int /*paramIndex*/, double /*normalized*/) {}
     virtual void EditBegun(int /*paramIndex*/) {}
     virtual void EditEnded(int /*paramIndex*/) {}
+    // The editor's window took a size of another scale or layout, in device pixels.
     virtual void EditorResized(int /*width*/, int /*height*/) {}
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lv2/atom_number.h"
 #include "lv2/host_time.h"
 
 #include <lv2/atom/atom.h>
@@ -7,10 +8,9 @@
 
 // The parts of an LV2 host's time:Position the effect can use: tempo, time signature,
 // transport state and position.
-struct TimeUrids {
+struct TimeUrids : NumberUrids {
     LV2_URID object = 0, blank = 0, frameTime = 0;
     LV2_URID position = 0, bpm = 0, speed = 0, frame = 0, beatsPerBar = 0, beatUnit = 0;
-    LV2_URID atomFloat = 0, atomDouble = 0, atomInt = 0, atomLong = 0;
 
     explicit TimeUrids(const LV2_URID_Map* map = nullptr);
     bool Mapped() const { return position != 0; }

@@ -194,7 +194,8 @@ TurtleFiles DescribeBundle(IPlugBase& plug, const BundleNames& names) {
       << "    lv2:binary " << binary << " ;\n"
       << "    lv2:requiredFeature ui:parent ;\n"
       << "    lv2:optionalFeature ui:resize , ui:touch , ui:noUserResize , ui:idleInterface ;\n"
-      << "    lv2:extensionData ui:idleInterface .\n";
+      << "    opts:supportedOption ui:scaleFactor ;\n"
+      << "    lv2:extensionData ui:idleInterface , opts:interface .\n";
     files.plugin = p.str();
 
     std::ostringstream m, s;

@@ -9,14 +9,17 @@
 #include <gtest/gtest.h>
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/presets/presets.h>
 #include <lv2/time/time.h>
+#include <lv2/ui/ui.h>
 #include <lv2/units/units.h>
 
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace {
 class Bundle : public ::testing::Test {
@@ -199,6 +202,15 @@ TEST_F(Bundle, ThePanelIsAnX11Ui) {
     EXPECT_STREQ(lilv_node_as_uri(lilv_nodes_get_first(required)),
                  "http://lv2plug.in/ns/extensions/ui#parent");
     lilv_nodes_free(required);
+    // The host's scale is taken at instantiation and later through the options interface.
+    const std::pair<const char*, const char*> statements[] = {
+        {LV2_OPTIONS__supportedOption, LV2_UI__scaleFactor},
+        {LV2_CORE__extensionData, LV2_OPTIONS__interface},
+        {LV2_CORE__extensionData, LV2_UI__idleInterface},
+    };
+    for (const auto& [predicate, object] : statements)
+        EXPECT_TRUE(lilv_world_ask(world_, lilv_ui_get_uri(ui), Uri(predicate), Uri(object)))
+            << predicate << " " << object;
     lilv_uis_free(uis);
 }
 } // namespace

@@ -6,7 +6,10 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <chrono>
 #include <cmath>
@@ -15,6 +18,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -49,6 +53,17 @@ const LV2UI_Descriptor* Descriptor(std::uint32_t index = 0) {
     using Entry = const LV2UI_Descriptor* (*)(std::uint32_t);
     auto entry = reinterpret_cast<Entry>(dlsym(module, "lv2ui_descriptor"));
     return entry ? entry(index) : nullptr;
+}
+
+// The host's URID map, one for the process as a host has.
+LV2_URID MapUri(LV2_URID_Map_Handle, const char* uri) {
+    static std::mutex mutex;
+    static std::map<std::string, LV2_URID> urids;
+    std::lock_guard lock(mutex);
+    return urids.emplace(uri, static_cast<LV2_URID>(urids.size() + 1)).first->second;
+}
+LV2_URID Urid(const char* uri) {
+    return MapUri(nullptr, uri);
 }
 
 std::string BundlePath() {
@@ -123,27 +138,37 @@ struct HostSide {
     const std::thread::id thread = std::this_thread::get_id();
 };
 
-// The features a host may offer.
-enum Offer : unsigned { kParent = 1, kResize = 2, kTouch = 4, kAll = 7, kNoList = 8 };
+// The features a host may offer. The URID map is always there, but may be one of no data.
+enum Offer : unsigned { kParent = 1, kResize = 2, kTouch = 4, kAll = 7, kNoList = 8, kNoMap = 16 };
+
+// One option for the host's options feature, and the list's zeroed end.
+struct HostOptions {
+    HostOptions(const char* key, const char* type, std::uint32_t size, const void* value)
+        : list{{LV2_OPTIONS_INSTANCE, 0, Urid(key), size, type ? Urid(type) : 0, value}, {}} {}
+    LV2_Options_Option list[2];
+};
 
 // One instance of the panel, as a host holds it.
 class Panel {
 public:
-    Panel(std::uintptr_t parent, unsigned offers = kAll)
-        : descriptor_(Descriptor()), resize_{&side, HostSide::Resize},
-          touch_{&side, HostSide::Touch} {
+    Panel(std::uintptr_t parent, unsigned offers = kAll, const HostOptions* options = nullptr)
+        : descriptor_(Descriptor()), resize_{&side, HostSide::Resize}, touch_{&side,
+                                                                              HostSide::Touch} {
         LV2_Feature parentFeature{LV2_UI__parent, reinterpret_cast<void*>(parent)};
         LV2_Feature resizeFeature{LV2_UI__resize, &resize_};
         LV2_Feature touchFeature{LV2_UI__touch, &touch_};
-        LV2_Feature other{"http://lv2plug.in/ns/ext/urid#map", nullptr};
-        std::vector<const LV2_Feature*> features{&other};
+        LV2_Feature map{LV2_URID__map, offers & kNoMap ? nullptr : &map_};
+        LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(
+                                                             options ? options->list : nullptr)};
+        std::vector<const LV2_Feature*> features{&map};
         if (offers & kParent) features.push_back(&parentFeature);
         if (offers & kResize) features.push_back(&resizeFeature);
         if (offers & kTouch) features.push_back(&touchFeature);
+        if (options) features.push_back(&optionsFeature);
         features.push_back(nullptr);
-        handle = descriptor_->instantiate(descriptor_, kPluginUri, BundlePath().c_str(),
-                                          HostSide::Write, &side, &widget,
-                                          offers & kNoList ? nullptr : features.data());
+        handle =
+            descriptor_->instantiate(descriptor_, kPluginUri, BundlePath().c_str(), HostSide::Write,
+                                     &side, &widget, offers & kNoList ? nullptr : features.data());
         const auto* idle = static_cast<const LV2UI_Idle_Interface*>(
             descriptor_->extension_data(LV2_UI__idleInterface));
         idle_ = idle ? idle->idle : nullptr;
@@ -182,6 +207,23 @@ public:
     }
     void Send(std::uint32_t port, float value) { PortEvent(port, sizeof value, 0, &value); }
 
+    // Through the options interface, as a host changes its scale.
+    std::uint32_t SetOption(const HostOptions& options) {
+        const auto* i = static_cast<const LV2_Options_Interface*>(
+            descriptor_->extension_data(LV2_OPTIONS__interface));
+        return i ? i->set(handle, options.list) : ~0u;
+    }
+    // The scale the panel says it draws at, or 0.
+    float ScaleFactor() {
+        const auto* i = static_cast<const LV2_Options_Interface*>(
+            descriptor_->extension_data(LV2_OPTIONS__interface));
+        HostOptions asked(LV2_UI__scaleFactor, nullptr, 0, nullptr);
+        if (!i || i->get(handle, asked.list) != LV2_OPTIONS_SUCCESS) return 0.0f;
+        const LV2_Options_Option& o = asked.list[0];
+        if (o.type != Urid(LV2_ATOM__Float) || o.size != sizeof(float) || !o.value) return 0.0f;
+        return *static_cast<const float*>(o.value);
+    }
+
     HostSide side;
     LV2UI_Handle handle = nullptr;
     LV2UI_Widget widget = nullptr;
@@ -190,6 +232,7 @@ private:
     const LV2UI_Descriptor* descriptor_;
     LV2UI_Resize resize_;
     LV2UI_Touch touch_;
+    LV2_URID_Map map_{nullptr, MapUri};
     int (*idle_)(LV2UI_Handle) = nullptr;
 };
 
@@ -224,7 +267,9 @@ protected:
         return panel;
     }
 
-    std::vector<std::uint32_t> Pixels(Panel& p) { return host->Pixels(p.Window(), kWidth, kHeight); }
+    std::vector<std::uint32_t> Pixels(Panel& p) {
+        return host->Pixels(p.Window(), kWidth, kHeight);
+    }
 
     // Idles until the window shows a picture that holds still, or gives nothing.
     std::vector<std::uint32_t> Settled(Panel& p) {
@@ -260,6 +305,7 @@ TEST_F(Lv2Panel, InstantiatesOnlyIntoAWindowTheHostGives) {
     EXPECT_STREQ(d->URI, (std::string(kPluginUri) + "#panel").c_str());
     EXPECT_EQ(Descriptor(1), nullptr);
     EXPECT_NE(d->extension_data(LV2_UI__idleInterface), nullptr);
+    EXPECT_NE(d->extension_data(LV2_OPTIONS__interface), nullptr);
     for (const char* uri : {LV2_UI__showInterface, LV2_UI__resize, ""})
         EXPECT_EQ(d->extension_data(uri), nullptr) << uri;
 
@@ -350,7 +396,7 @@ TEST_F(Lv2Panel, DraggingAControlWritesItsOwnPortWithinItsRange) {
         int x, y, dy;
         float before, min, max;
     } controls[] = {
-        {kDelayRate, 74, 124, -40, 9, 0, 24}, {kPanWidth, 239, 122, 40, 90, -100, 100},
+        {kDelayRate, 74, 124, -40, 9, 0, 24},  {kPanWidth, 239, 122, 40, 90, -100, 100},
         {kFeedback, 310, 122, -40, 60, 0, 99}, {kFreq, 381, 122, -40, 6000, 100, 20000},
         {kDryMix, 444, 90, 60, 100, 0, 100},   {kWetMix, 481, 160, -40, 50, 0, 100},
     };
@@ -386,8 +432,8 @@ TEST_F(Lv2Panel, HostValuesRedrawThePanelAndAreNeverSentBack) {
     auto panel = Open(parent);
     // In this order: the millisecond knob shows once Host Sync is off.
     const std::pair<Port, float> values[] = {
-        {kFeedback, 0},  {kPanWidth, -100}, {kFreq, 20000}, {kDryMix, 0},      {kWetMix, 100},
-        {kPingPong, 0},  {kDelayRate, 0},   {kHostSync, 0}, {kDelayTime, 1000}, {kFeedback, 99},
+        {kFeedback, 0}, {kPanWidth, -100}, {kFreq, 20000}, {kDryMix, 0},       {kWetMix, 100},
+        {kPingPong, 0}, {kDelayRate, 0},   {kHostSync, 0}, {kDelayTime, 1000}, {kFeedback, 99},
     };
     for (const auto& [port, value] : values) {
         SCOPED_TRACE(port);
@@ -438,16 +484,11 @@ TEST_F(Lv2Panel, PortEventsThatAreNoParameterValueAreIgnored) {
         std::uint32_t port, size, format;
         const void* buffer;
     } events[] = {
-        {"another format", kFeedback, 4, urid, &zero},
-        {"a double", kFeedback, 8, 0, &wide},
-        {"two bytes", kFeedback, 2, 0, &zero},
-        {"no bytes", kFeedback, 0, 0, nullptr},
-        {"no buffer", kFeedback, 4, 0, nullptr},
-        {"not a number", kFeedback, 4, 0, &nan},
-        {"audio in", kAudioIn, 4, 0, &zero},
-        {"audio out", kAudioOut + 1, 4, 0, &zero},
-        {"the event input", kEvents, 4, urid, &zero},
-        {"past the ports", kEvents + 1, 4, 0, &zero},
+        {"another format", kFeedback, 4, urid, &zero}, {"a double", kFeedback, 8, 0, &wide},
+        {"two bytes", kFeedback, 2, 0, &zero},         {"no bytes", kFeedback, 0, 0, nullptr},
+        {"no buffer", kFeedback, 4, 0, nullptr},       {"not a number", kFeedback, 4, 0, &nan},
+        {"audio in", kAudioIn, 4, 0, &zero},           {"audio out", kAudioOut + 1, 4, 0, &zero},
+        {"the event input", kEvents, 4, urid, &zero},  {"past the ports", kEvents + 1, 4, 0, &zero},
         {"the last index", ~0u, 4, 0, &zero},
     };
     const auto before = Settled(*panel);
@@ -548,6 +589,147 @@ TEST_F(Lv2Panel, TwoPanelsAtOnceKeepToThemselves) {
     host->Click(first->Window(), 158, 93);
     ASSERT_TRUE(first->IdleUntil([&] { return first->side.Released(kHostSync); }));
     EXPECT_EQ(first->side.Writes(kHostSync), std::vector<float>{0.0f});
+}
+
+// The desktop's scale for the length of a test: Qt's variable, with GTK's (read first) unset.
+class DesktopScale {
+public:
+    explicit DesktopScale(const char* factor) {
+        for (const char* name : {"GDK_SCALE", "QT_SCALE_FACTOR"})
+            if (const char* value = std::getenv(name)) saved_[name] = value;
+        setenv("GDK_SCALE", "", 1);
+        setenv("QT_SCALE_FACTOR", factor, 1);
+    }
+    ~DesktopScale() {
+        for (const char* name : {"GDK_SCALE", "QT_SCALE_FACTOR"}) {
+            const auto it = saved_.find(name);
+            if (it == saved_.end())
+                unsetenv(name);
+            else
+                setenv(name, it->second.c_str(), 1);
+        }
+    }
+
+private:
+    std::map<std::string, std::string> saved_;
+};
+
+// The panel at a scale shows the VST editor's picture at that scale, at its size.
+class Lv2ScaledPanel : public Lv2Panel {
+protected:
+    void SetUp() override {
+        Lv2Panel::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        fx = host->Open();
+        ASSERT_NE(fx, nullptr);
+        parent = host->MakeParent(0, 0, 1200, 500);
+    }
+
+    static std::pair<int, int> SizeAt(float factor) {
+        return {static_cast<int>(kWidth * factor), static_cast<int>(kHeight * factor)};
+    }
+    std::pair<int, int> Geometry(xcb_window_t window) {
+        const X11TestHost::Place at = host->PlaceOf(window);
+        return {at.width, at.height};
+    }
+    // Idles until the window shows the VST editor's picture at the factor.
+    bool Shows(Panel& p, float factor) {
+        const auto [w, h] = SizeAt(factor);
+        const auto picture = X11TestHost::Picture(fx, factor);
+        return p.IdleUntil([&] { return host->Pixels(p.Window(), w, h) == picture; });
+    }
+
+    AEffect* fx = nullptr;
+};
+
+TEST_F(Lv2ScaledPanel, TheHostsScaleFactorOverridesTheDesktopsWhenItIsUsable) {
+    const DesktopScale desktop("1.5");
+    const float two = 2.0f, half = 1.5f, one = 1.0f, zero = 0.0f, negative = -2.0f,
+                nan = std::numeric_limits<float>::quiet_NaN(),
+                inf = std::numeric_limits<float>::infinity();
+    const double twoWide = 2.0;
+    const std::int32_t twoWhole = 2;
+    const char text[] = "2";
+    const char* const kFloat = LV2_ATOM__Float;
+    const struct {
+        const char* what;
+        const char* type;
+        std::uint32_t size;
+        const void* value;
+        float shown;
+        unsigned offers = kAll;
+    } cases[] = {
+        {"2", kFloat, 4, &two, 2.0f},
+        {"1.5", kFloat, 4, &half, 1.5f},
+        {"1, below the desktop's", kFloat, 4, &one, 1.0f},
+        {"2 as a double", LV2_ATOM__Double, 8, &twoWide, 2.0f},
+        {"2 as an integer", LV2_ATOM__Int, 4, &twoWhole, 2.0f},
+        // The desktop's scale for what is not a usable factor.
+        {"0", kFloat, 4, &zero, 1.5f},
+        {"-2", kFloat, 4, &negative, 1.5f},
+        {"not a number", kFloat, 4, &nan, 1.5f},
+        {"infinity", kFloat, 4, &inf, 1.5f},
+        {"a string", LV2_ATOM__String, sizeof text, text, 1.5f},
+        {"a float of no bytes", kFloat, 0, &two, 1.5f},
+        {"a float of no value", kFloat, 4, nullptr, 1.5f},
+        {"2 without a map to read it with", kFloat, 4, &two, 1.5f, kAll | kNoMap},
+        {"no option", nullptr, 0, nullptr, 1.5f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const HostOptions options(LV2_UI__scaleFactor, c.type, c.size, c.value);
+        Panel panel(parent, c.offers, c.type ? &options : nullptr);
+        ASSERT_NE(panel.handle, nullptr);
+        EXPECT_EQ(Geometry(panel.Window()), SizeAt(c.shown));
+        EXPECT_TRUE(Shows(panel, c.shown));
+        EXPECT_EQ(panel.side.Resizes(), std::vector{SizeAt(c.shown)}) << "told once, in pixels";
+    }
+}
+
+TEST_F(Lv2ScaledPanel, AScaleSetLaterRedrawsAndResizesThroughTheHost) {
+    const DesktopScale desktop("1");
+    Panel panel(parent);
+    ASSERT_NE(panel.handle, nullptr);
+    ASSERT_TRUE(Shows(panel, 1.0f));
+    EXPECT_EQ(panel.ScaleFactor(), 1.0f);
+    const float two = 2.0f, half = 1.5f, one = 1.0f, zero = 0.0f,
+                nan = std::numeric_limits<float>::quiet_NaN();
+    const char text[] = "2";
+    const struct {
+        const char* what;
+        HostOptions options;
+        std::uint32_t status;
+        float shown;
+    } steps[] = {
+        {"2", {LV2_UI__scaleFactor, LV2_ATOM__Float, 4, &two}, LV2_OPTIONS_SUCCESS, 2.0f},
+        {"0", {LV2_UI__scaleFactor, LV2_ATOM__Float, 4, &zero}, LV2_OPTIONS_ERR_BAD_VALUE, 2.0f},
+        {"not a number",
+         {LV2_UI__scaleFactor, LV2_ATOM__Float, 4, &nan},
+         LV2_OPTIONS_ERR_BAD_VALUE,
+         2.0f},
+        {"a string",
+         {LV2_UI__scaleFactor, LV2_ATOM__String, 2, text},
+         LV2_OPTIONS_ERR_BAD_VALUE,
+         2.0f},
+        {"another key",
+         {LV2_UI__updateRate, LV2_ATOM__Float, 4, &one},
+         LV2_OPTIONS_ERR_BAD_KEY,
+         2.0f},
+        {"1.5", {LV2_UI__scaleFactor, LV2_ATOM__Float, 4, &half}, LV2_OPTIONS_SUCCESS, 1.5f},
+        {"1", {LV2_UI__scaleFactor, LV2_ATOM__Float, 4, &one}, LV2_OPTIONS_SUCCESS, 1.0f},
+    };
+    auto told = panel.side.Resizes();
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.what);
+        EXPECT_EQ(panel.SetOption(s.options), s.status);
+        // The host hears of a new size before set() returns, and of no size twice.
+        if (told.back() != SizeAt(s.shown)) told.push_back(SizeAt(s.shown));
+        EXPECT_EQ(panel.side.Resizes(), told);
+        host->Sync();
+        EXPECT_EQ(Geometry(panel.Window()), SizeAt(s.shown));
+        EXPECT_TRUE(Shows(panel, s.shown));
+        EXPECT_EQ(panel.ScaleFactor(), s.shown);
+    }
 }
 
 } // namespace
