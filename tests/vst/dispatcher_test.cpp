@@ -1,5 +1,5 @@
+#include "support/test_host.h"
 #include "vst/editor_picture.h"
-#include "vst/loaded_plugin.h"
 #include "vst/vendor_codes.h"
 
 #include <gtest/gtest.h>
@@ -7,20 +7,21 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <vector>
 
 namespace {
 struct Dispatcher : ::testing::Test {
-    LoadedPlugin plugin;
+    TestHost host{VELMORANDE_PLUGIN_PATH};
     AEffect* e = nullptr;
-    void SetUp() override { e = plugin.Open(); }
+    void SetUp() override { e = host.Open(); }
     VstIntPtr Do(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                  float opt = 0.0f) {
-        return LoadedPlugin::Dispatch(e, opcode, index, value, ptr, opt);
+        return TestHost::Dispatch(e, opcode, index, value, ptr, opt);
     }
     std::string Text(VstInt32 opcode, VstInt32 index = 0) {
-        return LoadedPlugin::Text(e, opcode, index);
+        return TestHost::Text(e, opcode, index);
     }
 };
 } // namespace
@@ -81,7 +82,7 @@ TEST_F(Dispatcher, StringToParameter) {
     EXPECT_EQ(Do(effString2Parameter, 3), 1) << "without text nothing changes";
     EXPECT_EQ(Text(effGetParamDisplay, 3), "Triplet");
     EXPECT_EQ(Do(effString2Parameter, 9, 0, word), 0);
-    EXPECT_EQ(plugin.Count(audioMasterAutomate), 0) << "host-typed values are not reported back";
+    EXPECT_EQ(host.Count(audioMasterAutomate), 0) << "host-typed values are not reported back";
 }
 
 TEST_F(Dispatcher, Programs) {
@@ -144,20 +145,20 @@ TEST_F(Dispatcher, Chunks) {
                                    static_cast<std::uint8_t*>(data) + bankSize);
     EXPECT_EQ(Do(effGetChunk, 1), 0) << "no pointer";
 
-    AEffect* other = plugin.Open();
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 0, bankSize, bank.data()), 1);
-    EXPECT_EQ(LoadedPlugin::Text(other, effGetParamDisplay, 4), "-50");
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, size, program.data()), 1);
+    AEffect* other = host.Open();
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 0, bankSize, bank.data()), 1);
+    EXPECT_EQ(TestHost::Text(other, effGetParamDisplay, 4), "-50");
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, size, program.data()), 1);
 
     // Wrong magic: read from byte 0 as bare values.
     std::vector<std::uint8_t> bare(program.begin() + 8, program.end());
     bare[4 * 8 + 6] = 0x59; // pan width 100.0 (0x4059000000000000)
     bare[4 * 8 + 7] = 0x40;
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 72, bare.data()), 1);
-    EXPECT_EQ(LoadedPlugin::Text(other, effGetParamDisplay, 4), "100");
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 40, bare.data()), 0) << "short";
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, -4, bare.data()), 0);
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 72, nullptr), 0);
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 72, bare.data()), 1);
+    EXPECT_EQ(TestHost::Text(other, effGetParamDisplay, 4), "100");
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 40, bare.data()), 0) << "short";
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, -4, bare.data()), 0);
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 72, nullptr), 0);
 }
 
 TEST_F(Dispatcher, Capabilities) {
@@ -292,7 +293,7 @@ TEST_F(Dispatcher, AHostsContentScaleSizesTheEditor) {
         ASSERT_EQ(Do(effVendorSpecific, kEditorPictureRequest, 0, &picture), 1);
         EXPECT_EQ(picture.width, c.width) << "the picture of the editor as it is";
     }
-    EXPECT_EQ(plugin.Count(audioMasterSizeWindow), 0) << "no window is open to resize";
+    EXPECT_EQ(host.Count(audioMasterSizeWindow), 0) << "no window is open to resize";
 }
 
 // Pictures at a scale: the editor at that scale, whatever its own; 0 is its own.
@@ -325,14 +326,14 @@ TEST(DispatcherSampleRate, RatesThatAreNotPositiveNumbersAreIgnored) {
     const float inf = std::numeric_limits<float>::infinity();
     for (float rate : {-1.0f, NAN, 0.0f, inf, -inf}) {
         SCOPED_TRACE(rate);
-        LoadedPlugin plugin;
-        SetTempo(plugin, 120.0);
-        AEffect* told = plugin.Open();
-        AEffect* same = plugin.Open();
+        TestHost host(VELMORANDE_PLUGIN_PATH);
+        host.setTempo(120.0);
+        AEffect* told = host.Open();
+        AEffect* same = host.Open();
         for (AEffect* e : {told, same})
             e->setParameter(e, 0, 0.0f); // 1/64: echoes within the block
-        LoadedPlugin::Dispatch(told, effSetSampleRate, 0, 0, nullptr, rate);
-        LoadedPlugin::Dispatch(same, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        TestHost::Dispatch(told, effSetSampleRate, 0, 0, nullptr, rate);
+        TestHost::Dispatch(same, effSetSampleRate, 0, 0, nullptr, 44100.0f);
         std::vector<float> outs[2];
         for (int k = 0; k < 2; ++k) {
             AEffect* e = k == 0 ? told : same;
