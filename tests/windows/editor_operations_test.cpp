@@ -248,7 +248,7 @@ TEST_F(EditorOperations, ATextControlsFieldIsReadOnly) {
 TEST_F(EditorOperations, WhatEachMessageHandsTheControl) {
     OpenWindow();
     std::vector<RecordingControl::Event> events;
-    editor->AddControl(new RecordingControl(plug, events));
+    editor->AddControl(new RecordingControl(plug.get(), events));
     POINT inside{200, 50};
     ClientToScreen(window, &inside);
     SetCursorPos(inside.x, inside.y);
