@@ -32,19 +32,12 @@ void Exercise(InProcessEffect& fx, const std::uint8_t* data, std::size_t size, b
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static InProcessEffect* fx = [] {
-        auto* effect = new InProcessEffect();
-        effect->host.setRecording(false); // runs for hours: no log of its requests
-        OpenEffect(*effect, 44100.0);
-        return effect;
-    }();
+    static InProcessEffect* fx = NewUnloggedEffect(44100.0);
     if (size > 1 << 16) return 0;
     // A fresh instance now and then, so state left by one input cannot hide another's.
     if (size > 0 && data[0] == 0xFF) {
         delete fx;
-        fx = new InProcessEffect();
-        fx->host.setRecording(false);
-        OpenEffect(*fx, 44100.0);
+        fx = NewUnloggedEffect(44100.0);
     }
     Exercise(*fx, data, size, false);
     Exercise(*fx, data, size, true);

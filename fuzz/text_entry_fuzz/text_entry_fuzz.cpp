@@ -26,12 +26,7 @@ void CheckParams(InProcessEffect& fx) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static InProcessEffect* fx = [] {
-        auto* effect = new InProcessEffect();
-        effect->host.setRecording(false); // runs for hours: no log of its requests
-        OpenEffect(*effect, 44100.0);
-        return effect;
-    }();
+    static InProcessEffect* fx = NewUnloggedEffect(44100.0);
     if (size < 1 || size > 512) return 0;
     const int index = data[0] % fx->NParams();
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);

@@ -6,22 +6,17 @@
 #include "controls/text_control.h"
 #include "core/plug_base.h"
 #include "editor/offscreen_editor.h"
-#include "support/in_process_plug.h"
+#include "support/test_plug.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 namespace {
-class TestPlug : public IPlugVST {
-public:
-    explicit TestPlug(audioMasterCallback host)
-        : IPlugVST(host, 2, "2-2", 1, "Test", "", "Maker", 0x10000, 1, 2, 0, 0, false, false) {
-        GetParam(0)->DefineInteger("Level", 0, 0, 100, "%");
-        GetParam(1)->DefineChoice("Mode", 0, 3, "");
-    }
+// Level starts at 0 here.
+struct Plug : InProcessTwoParamPlug {
+    Plug() : InProcessTwoParamPlug(0) {}
 };
-using Plug = InProcessPlug<TestPlug>;
 
 // A control with no drawing of its own, to reach the base behaviour.
 class Plain : public IControl {

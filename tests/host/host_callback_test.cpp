@@ -122,18 +122,16 @@ TEST_F(HostCallbackTest, IdentityCanBeChosen) {
     EXPECT_EQ(call(audioMasterGetVendorVersion), 50201);
 }
 
+// Off, on, off again: only a host that resizes its windows says so and grants the request.
 TEST_F(HostCallbackTest, ResizesWindowsOnlyWhenSetTo) {
-    char question[] = "sizeWindow";
-    EXPECT_EQ(call(audioMasterCanDo, 0, 0, question), -1);
-    EXPECT_EQ(call(audioMasterSizeWindow, 600, 300), 0);
-    host.setResizesWindows(true);
-    EXPECT_EQ(call(audioMasterCanDo, 0, 0, question), 1);
-    EXPECT_EQ(call(audioMasterSizeWindow, 600, 300), 1);
-    char other[] = "offline";
-    EXPECT_EQ(call(audioMasterCanDo, 0, 0, other), -1) << "other answers as before";
-    host.setResizesWindows(false);
-    EXPECT_EQ(call(audioMasterCanDo, 0, 0, question), -1);
-    EXPECT_EQ(call(audioMasterSizeWindow, 600, 300), 0);
+    char question[] = "sizeWindow", other[] = "offline";
+    for (bool resizes : {false, true, false}) {
+        SCOPED_TRACE(resizes);
+        host.setResizesWindows(resizes);
+        EXPECT_EQ(call(audioMasterCanDo, 0, 0, question), resizes ? 1 : -1);
+        EXPECT_EQ(call(audioMasterSizeWindow, 600, 300), resizes ? 1 : 0);
+        EXPECT_EQ(call(audioMasterCanDo, 0, 0, other), -1) << "other answers as before";
+    }
     EXPECT_EQ(host.count(audioMasterSizeWindow), 3u);
 }
 

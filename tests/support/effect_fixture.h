@@ -16,6 +16,14 @@ inline void OpenEffect(InProcessEffect& fx, double sampleRate, double tempo = 12
     fx.OnReset();
 }
 
+// An opened effect whose host keeps no log of the requests, for runs of hours (the fuzzers).
+inline InProcessEffect* NewUnloggedEffect(double sampleRate) {
+    auto* effect = new InProcessEffect();
+    effect->host.setRecording(false);
+    OpenEffect(*effect, sampleRate);
+    return effect;
+}
+
 inline void SetPlain(InProcessEffect& fx, int index, double value) {
     fx.SetParameterFromHost(index, static_cast<float>(fx.GetParam(index)->ToNormalized(value)));
 }

@@ -4,21 +4,22 @@
 
 #include <vector>
 
+// The host is identified once, however often the effect is opened; a host without a name
+// is not asked its version.
 TEST(HostServices, IdentifiesTheHostOnceOnOpen) {
-    TestHost host(VELMORANDE_PLUGIN_PATH, "REAPER");
-    AEffect* e = host.Create();
-    TestHost::Dispatch(e, effOpen);
-    TestHost::Dispatch(e, effOpen);
-    EXPECT_EQ(host.Count(audioMasterGetProductString), 1);
-    EXPECT_EQ(host.Count(audioMasterGetVendorVersion), 1);
-}
-
-TEST(HostServices, NamelessHostIsNotAskedItsVersion) {
-    TestHost host(VELMORANDE_PLUGIN_PATH, "");
-    AEffect* e = host.Create();
-    TestHost::Dispatch(e, effOpen);
-    EXPECT_EQ(host.Count(audioMasterGetProductString), 1);
-    EXPECT_EQ(host.Count(audioMasterGetVendorVersion), 0);
+    const struct {
+        const char* product;
+        int opens, productAsks, versionAsks;
+    } rows[] = {{"REAPER", 2, 1, 1}, {"", 1, 1, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.product);
+        TestHost host(VELMORANDE_PLUGIN_PATH, row.product);
+        AEffect* e = host.Create();
+        for (int i = 0; i < row.opens; ++i)
+            TestHost::Dispatch(e, effOpen);
+        EXPECT_EQ(host.Count(audioMasterGetProductString), row.productAsks);
+        EXPECT_EQ(host.Count(audioMasterGetVendorVersion), row.versionAsks);
+    }
 }
 
 TEST(HostServices, TempoIsAskedEveryBlock) {
