@@ -51,7 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             editor->ApplyTypedText(control, nullptr, text.c_str());
     }
     CheckParams(*fx);
-    fx->events.clear();
 
     StereoBlock block(32, 0.25);
     block.Process(*fx);
