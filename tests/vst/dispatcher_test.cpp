@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 namespace {
@@ -40,14 +41,17 @@ TEST_F(Dispatcher, FixedAnswers) {
 }
 
 TEST_F(Dispatcher, Names) {
-    char buffer[64];
-    EXPECT_EQ(Do(effGetEffectName, 0, 0, buffer), 1);
-    EXPECT_STREQ(buffer, "Velmorande");
-    EXPECT_EQ(Do(effGetVendorString, 0, 0, buffer), 1);
-    EXPECT_STREQ(buffer, "Talvo");
-    std::snprintf(buffer, sizeof buffer, "junk");
-    EXPECT_EQ(Do(effGetProductString, 0, 0, buffer), 1);
-    EXPECT_STREQ(buffer, "");
+    const struct {
+        VstInt32 opcode;
+        const char* name;
+    } rows[] = {
+        {effGetEffectName, "Velmorande"}, {effGetVendorString, "Talvo"}, {effGetProductString, ""}};
+    for (const auto& row : rows) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "junk");
+        EXPECT_EQ(Do(row.opcode, 0, 0, buffer), 1) << row.opcode;
+        EXPECT_STREQ(buffer, row.name);
+    }
     EXPECT_EQ(Do(effGetEffectName), 0) << "no buffer";
 }
 
@@ -69,19 +73,24 @@ TEST_F(Dispatcher, ParameterTexts) {
 }
 
 TEST_F(Dispatcher, StringToParameter) {
-    char text[] = "1/4";
-    EXPECT_EQ(Do(effString2Parameter, 0, 0, text), 1);
-    EXPECT_EQ(Text(effGetParamDisplay, 0), "1/4");
-    char tooHigh[] = "150";
-    EXPECT_EQ(Do(effString2Parameter, 5, 0, tooHigh), 1);
-    EXPECT_EQ(Text(effGetParamDisplay, 5), "99") << "clamped";
-    EXPECT_FLOAT_EQ(e->getParameter(e, 5), 1.0f);
-    char word[] = "Triplet";
-    EXPECT_EQ(Do(effString2Parameter, 3, 0, word), 1);
-    EXPECT_EQ(Text(effGetParamDisplay, 3), "Triplet");
-    EXPECT_EQ(Do(effString2Parameter, 3), 1) << "without text nothing changes";
-    EXPECT_EQ(Text(effGetParamDisplay, 3), "Triplet");
-    EXPECT_EQ(Do(effString2Parameter, 9, 0, word), 0);
+    const struct {
+        VstInt32 index;
+        const char* text; // null: no text given
+        VstIntPtr answer;
+        const char* display; // null: no such parameter
+    } rows[] = {
+        {0, "1/4", 1, "1/4"},         {5, "150", 1, "99"},        // clamped
+        {3, "Triplet", 1, "Triplet"}, {3, nullptr, 1, "Triplet"}, // without text nothing changes
+        {9, "Triplet", 0, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.index << " " << (row.text ? row.text : "-"));
+        std::string text = row.text ? row.text : "";
+        EXPECT_EQ(Do(effString2Parameter, row.index, 0, row.text ? text.data() : nullptr),
+                  row.answer);
+        if (row.display) EXPECT_EQ(Text(effGetParamDisplay, row.index), row.display);
+    }
+    EXPECT_FLOAT_EQ(e->getParameter(e, 5), 1.0f) << "clamped";
     EXPECT_EQ(host.Count(audioMasterAutomate), 0) << "host-typed values are not reported back";
 }
 

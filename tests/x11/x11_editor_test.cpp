@@ -49,12 +49,7 @@ protected:
 
     // Idles until the window shows what the editor draws.
     bool Settled(AEffect* e, xcb_window_t window) {
-        return host->IdleUntil(e, [&] {
-            // Two idles first: a change is drawn on two ticks, and the picture request
-            // would take the second one's marks.
-            host->Idle(e, 10);
-            return host->Pixels(window, kWidth, kHeight) == X11TestHost::Picture(e);
-        });
+        return host->IdleUntilShown(e, window, kWidth, kHeight);
     }
 
     float Value(int index) { return fx->getParameter(fx, index); }

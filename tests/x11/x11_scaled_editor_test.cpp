@@ -61,10 +61,7 @@ protected:
     }
 
     bool Settled(int width = kWidth, int height = kHeight) {
-        return host->IdleUntil(fx, [&] {
-            host->Idle(fx, 10);
-            return host->Pixels(editor, width, height) == X11TestHost::Picture(fx);
-        });
+        return host->IdleUntilShown(fx, editor, width, height);
     }
 
     float Value(int index) { return fx->getParameter(fx, index); }

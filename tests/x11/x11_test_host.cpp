@@ -132,6 +132,15 @@ bool X11TestHost::IdleUntil(AEffect* e, const std::function<bool()>& done) {
     return done();
 }
 
+bool X11TestHost::IdleUntilShown(AEffect* e, xcb_window_t window, int width, int height) {
+    return IdleUntil(e, [&] {
+        // Idles first: a change is drawn over two ticks, and the picture request would take
+        // the second one's marks.
+        Idle(e, 10);
+        return Pixels(window, width, height) == Picture(e);
+    });
+}
+
 void X11TestHost::Sync() {
     std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }

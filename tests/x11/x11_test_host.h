@@ -40,6 +40,8 @@ public:
     bool IdleUntil(AEffect* e, const std::function<bool()>& done);
     // Idles n times, 10 ms apart.
     void Idle(AEffect* e, int n);
+    // Idles until the window shows what the editor draws.
+    bool IdleUntilShown(AEffect* e, xcb_window_t window, int width, int height);
 
     // Real input through the server, at editor coordinates of window.
     void MoveTo(xcb_window_t window, int x, int y);
