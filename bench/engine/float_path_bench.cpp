@@ -1,6 +1,7 @@
 // The VST 2.x audio callbacks against the engine they wrap, paired in one run: the same
 // effect at 44.1 kHz and 120 bpm, feedback 60 % and a loud input, per block length. The
 // ratio is the callback's throughput over the engine's own.
+#include "engine/time_only_host.h"
 #include "paired_blocks.h"
 #include "plugin/velmorande.h"
 #include "vst/plugin_factory.h"
@@ -9,22 +10,12 @@
 #include <vector>
 
 namespace {
-constexpr double kRate = 44100.0;
-
-VstIntPtr VSTCALLBACK Host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    static VstTimeInfo time = [] {
-        VstTimeInfo t{};
-        t.sampleRate = kRate;
-        t.tempo = 120.0;
-        t.flags = kVstTempoValid;
-        return t;
-    }();
-    return opcode == audioMasterGetTime ? reinterpret_cast<VstIntPtr>(&time) : 0;
-}
+using bench::kRate;
+using bench::TimeOnlyHost;
 
 // One opened instance, as a host runs it.
 struct Instance {
-    explicit Instance(int block) : plug(CreatePlugin(Host)) {
+    explicit Instance(int block) : plug(CreatePlugin(TimeOnlyHost)) {
         AEffect* e = Effect();
         e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
         e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRate));

@@ -10,7 +10,7 @@
 #include <cstring>
 
 namespace {
-void Exercise(Effect& fx, const std::uint8_t* data, std::size_t size, bool isBank) {
+void Exercise(InProcessEffect& fx, const std::uint8_t* data, std::size_t size, bool isBank) {
     StateChunk buffer;
     fx.ReadHostChunk(buffer, data, static_cast<int>(size), isBank);
     for (int i = 0; i < fx.NParams(); ++i) {
@@ -32,17 +32,12 @@ void Exercise(Effect& fx, const std::uint8_t* data, std::size_t size, bool isBan
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static Effect* fx = [] {
-        auto* effect = new Effect();
-        OpenEffect(*effect, 44100.0);
-        return effect;
-    }();
+    static InProcessEffect* fx = NewUnloggedEffect(44100.0);
     if (size > 1 << 16) return 0;
     // A fresh instance now and then, so state left by one input cannot hide another's.
     if (size > 0 && data[0] == 0xFF) {
         delete fx;
-        fx = new Effect();
-        OpenEffect(*fx, 44100.0);
+        fx = NewUnloggedEffect(44100.0);
     }
     Exercise(*fx, data, size, false);
     Exercise(*fx, data, size, true);

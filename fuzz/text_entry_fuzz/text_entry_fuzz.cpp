@@ -16,7 +16,7 @@
 #include <string>
 
 namespace {
-void CheckParams(Effect& fx) {
+void CheckParams(InProcessEffect& fx) {
     for (int i = 0; i < fx.NParams(); ++i) {
         const IPlugParam& p = *fx.GetParam(i);
         Check(std::isfinite(p.Value()));
@@ -26,11 +26,7 @@ void CheckParams(Effect& fx) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static Effect* fx = [] {
-        auto* effect = new Effect();
-        OpenEffect(*effect, 44100.0);
-        return effect;
-    }();
+    static InProcessEffect* fx = NewUnloggedEffect(44100.0);
     if (size < 1 || size > 512) return 0;
     const int index = data[0] % fx->NParams();
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
@@ -55,7 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             editor->ApplyTypedText(control, nullptr, text.c_str());
     }
     CheckParams(*fx);
-    fx->events.clear();
 
     StereoBlock block(32, 0.25);
     block.Process(*fx);

@@ -139,8 +139,8 @@ void HostCallback::setTimeInfoAvailable(bool available) {
     timeAvailable_ = available;
 }
 
-void HostCallback::setHook(Hook hook) {
-    hook_ = std::move(hook);
+void HostCallback::setResizesWindows(bool resizes) {
+    resizesWindows_ = resizes;
 }
 
 void HostCallback::updateMusicalPosition() {
@@ -213,8 +213,8 @@ VstIntPtr HostCallback::canDo(const char* question) noexcept {
     return 0;
 }
 
-VstIntPtr HostCallback::handle(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                               void* ptr, float opt) noexcept {
+VstIntPtr HostCallback::handle(AEffect* /*effect*/, VstInt32 opcode, VstInt32 index,
+                               VstIntPtr value, void* ptr, float opt) noexcept {
     try {
         {
             std::lock_guard lock(logMutex_);
@@ -227,9 +227,6 @@ VstIntPtr HostCallback::handle(AEffect* effect, VstInt32 opcode, VstInt32 index,
                 log_.push_back(std::move(request));
             }
         }
-        if (hook_)
-            if (std::optional<VstIntPtr> answer = hook_(effect, opcode, index, value, ptr, opt))
-                return *answer;
         switch (opcode) {
         case audioMasterVersion:
             return kVstVersion;
@@ -251,7 +248,12 @@ VstIntPtr HostCallback::handle(AEffect* effect, VstInt32 opcode, VstInt32 index,
         case audioMasterGetVendorVersion:
             return vendorVersion_;
         case audioMasterCanDo:
+            if (resizesWindows_ && ptr &&
+                std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0)
+                return 1;
             return canDo(static_cast<const char*>(ptr));
+        case audioMasterSizeWindow:
+            return resizesWindows_ ? 1 : 0;
         case audioMasterProcessEvents:
             // Taken and dropped: nothing downstream of an offline render plays MIDI.
             return ptr ? 1 : 0;

@@ -1,15 +1,13 @@
 // The host's side of the callback a plug-in calls (audioMasterXxx requests): transport and
-// time information, host identity, capability answers, a log of what the plug-in asked and
-// reported, and a hook for answers of the caller's own.
+// time information, host identity, capability answers (whether it resizes windows for an
+// editor is the caller's choice), and a log of what the plug-in asked and reported.
 #pragma once
 
 #include "vst/aeffect.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,10 +35,6 @@ struct EditEvent {
 
 class HostCallback {
 public:
-    // Answers a request before the built-in answers do; nullopt leaves it to them.
-    using Hook = std::function<std::optional<VstIntPtr>(
-        AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)>;
-
     HostCallback();
     ~HostCallback();
     HostCallback(const HostCallback&) = delete;
@@ -82,13 +76,13 @@ public:
     void withholdTimeFlags(VstInt32 flags);
     // Whether audioMasterGetTime answers with time information at all (on by default).
     void setTimeInfoAvailable(bool available);
+    // Whether the host says it can do "sizeWindow" and grants audioMasterSizeWindow (off by
+    // default: this host puts no window around a plug-in's editor that it would resize).
+    void setResizesWindows(bool resizes);
 
     double sampleRate() const noexcept { return time_.sampleRate; }
     VstInt32 blockSize() const noexcept { return blockSize_; }
     const VstTimeInfo& timeInfo() const noexcept { return time_; }
-
-    // Set before the plug-in makes requests; an empty hook removes it.
-    void setHook(Hook hook);
 
     // Logging every request is off by default: a long render asks for the time per block.
     void setRecording(bool on);
@@ -119,9 +113,9 @@ private:
     VstInt32 flags_ = 0; // before withholding
     VstInt32 withheldFlags_ = 0;
     bool timeAvailable_ = true;
+    bool resizesWindows_ = false;
     std::string product_ = kHostProductString;
     VstIntPtr vendorVersion_;
-    Hook hook_;
 
     mutable std::mutex logMutex_;
     bool recording_ = false;

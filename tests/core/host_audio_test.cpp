@@ -9,7 +9,7 @@
 #include <vector>
 
 namespace {
-class WatchedPlug : public RecordingPlug {
+class WatchedPlug : public InProcessTwoParamPlug {
 public:
     WatchedPlug() {
         ConnectInputs(0, NInputs(), true);

@@ -1,6 +1,7 @@
+#include "core/host_ids.h"
 #include "core/plug_base.h"
 #include "support/fake_editor.h"
-#include "support/recording_host.h"
+#include "support/in_process_plug.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +10,11 @@
 
 namespace {
 // A plug-in with the base's own hooks, counting how often the change hook runs.
-class CountingPlug : public IPlugBase {
+class CountingPlug : public IPlugVST {
 public:
-    CountingPlug(const char* channels, int nParams = 3, int nPresets = 2)
-        : IPlugBase(nParams, channels, nPresets, "Effect", "Product", "Maker", 0x00010203,
-                    0x61626364, 0x6D6B7220, 0, 0, false, false) {
+    CountingPlug(audioMasterCallback host, const char* channels, int nParams = 3, int nPresets = 2)
+        : IPlugVST(host, nParams, channels, nPresets, "Effect", "Product", "Maker", 0x00010203,
+                   0x61626364, 0x6D6B7220, 0, 0, false, false) {
         for (int i = 0; i < nParams; ++i)
             GetParam(i)->DefineInteger("P", 0, 0, 100, "");
     }
@@ -25,7 +26,7 @@ public:
     double** Inputs() { return InputTable(); }
     double** Outputs() { return OutputTable(); }
 };
-using Plug = RecordingHost<CountingPlug>;
+using Plug = InProcessPlug<CountingPlug>;
 } // namespace
 
 TEST(IPlugBase, ParsesChannelConfigurations) {
@@ -63,7 +64,8 @@ TEST(IPlugBase, IdentityAndVersion) {
     char text[16];
     plug.VersionText(text, sizeof text);
     EXPECT_STREQ(text, "v1.02");
-    EXPECT_EQ(plug.HostId(), -1);
+    EXPECT_EQ(plug.IPlugBase::HostId(), kHostNotIdentified) << "nothing asked yet";
+    EXPECT_EQ(plug.HostId(), kHostUnknown) << "the tests' host is no host it knows";
     EXPECT_EQ(plug.GetSampleRate(), 44100.0);
     EXPECT_STREQ(plug.PresetName(1), "- 2 -");
     EXPECT_STREQ(plug.PresetName(2), "");
@@ -80,7 +82,8 @@ TEST(IPlugBase, HostParameterIndexBounds) {
     EXPECT_EQ(plug.GetParam(1)->Value(), 25.0);
     EXPECT_EQ(plug.changes, std::vector<int>{1});
     EXPECT_FLOAT_EQ(plug.GetParameterForHost(1), 0.25f);
-    EXPECT_TRUE(plug.events.empty()) << "host changes are not reported back as automation";
+    EXPECT_TRUE(plug.host.editEvents().empty())
+        << "host changes are not reported back as automation";
 }
 
 TEST(IPlugBase, HostChangesReachTheEditorFirst) {
@@ -109,8 +112,8 @@ TEST(IPlugBase, HostChangesReachTheEditorFirst) {
 TEST(IPlugBase, EditorChangeIsAutomatedBeforeTheHookRuns) {
     Plug plug("2-2");
     plug.SetParameterFromEditor(2, 0.3);
-    ASSERT_EQ(plug.events.size(), 1u);
-    EXPECT_EQ(plug.events[0], (HostEvent{HostEvent::Automate, 2, 0.3}));
+    ASSERT_EQ(plug.host.editEvents().size(), 1u);
+    EXPECT_EQ(plug.host.editEvents()[0], (EditEvent{EditEvent::Automate, 2, 0.3}));
     EXPECT_EQ(plug.GetParam(2)->Value(), 30.0);
     EXPECT_EQ(plug.changes, std::vector<int>{2});
 }
@@ -127,24 +130,24 @@ TEST(IPlugBase, WheelNotchesFormOneGestureEndingOnCountdown) {
         plug.EndEditLater(1);
     }
     EXPECT_EQ(editor->EndEditCountdown(), 12) << "half of 24 frames per second";
-    EXPECT_EQ(plug.Count(HostEvent::Begin), 1);
-    EXPECT_EQ(plug.Count(HostEvent::Automate), 3);
-    EXPECT_EQ(plug.Count(HostEvent::End), 0);
+    EXPECT_EQ(plug.host.EditCount(EditEvent::Begin), 1);
+    EXPECT_EQ(plug.host.EditCount(EditEvent::Automate), 3);
+    EXPECT_EQ(plug.host.EditCount(EditEvent::End), 0);
 
     // A notch on another parameter first ends the pending gesture.
     plug.HostBeginEditUnlessPending(2);
-    ASSERT_EQ(plug.events.size(), 6u);
-    EXPECT_EQ(plug.events[4], (HostEvent{HostEvent::End, 1, 0.0}));
-    EXPECT_EQ(plug.events[5], (HostEvent{HostEvent::Begin, 2, 0.0}));
+    ASSERT_EQ(plug.host.editEvents().size(), 6u);
+    EXPECT_EQ(plug.host.editEvents()[4], (EditEvent{EditEvent::End, 1, 0.0}));
+    EXPECT_EQ(plug.host.editEvents()[5], (EditEvent{EditEvent::Begin, 2, 0.0}));
     plug.EndEditLater(2);
 
     // The timer running out (or the window closing) ends it.
     plug.EndPendingEdit();
-    EXPECT_EQ(plug.events.back(), (HostEvent{HostEvent::End, 2, 0.0}));
+    EXPECT_EQ(plug.host.editEvents().back(), (EditEvent{EditEvent::End, 2, 0.0}));
     EXPECT_EQ(plug.PendingEdit(), -1);
     EXPECT_EQ(editor->EndEditCountdown(), 0);
     plug.EndPendingEdit();
-    EXPECT_EQ(plug.Count(HostEvent::End), 2) << "nothing pending, nothing sent";
+    EXPECT_EQ(plug.host.EditCount(EditEvent::End), 2) << "nothing pending, nothing sent";
 }
 
 TEST(IPlugBase, EndEditLaterWithSlowOrNoEditor) {
@@ -157,7 +160,7 @@ TEST(IPlugBase, EndEditLaterWithSlowOrNoEditor) {
     Plug plug("2-2");
     plug.HostBeginEditUnlessPending(0);
     plug.EndEditLater(0);
-    EXPECT_EQ(plug.Count(HostEvent::End, 0), 1) << "without an editor it ends at once";
+    EXPECT_EQ(plug.host.EditCount(EditEvent::End, 0), 1) << "without an editor it ends at once";
     EXPECT_EQ(plug.PendingEdit(), -1);
 }
 
@@ -165,9 +168,10 @@ TEST(IPlugBase, BlockSizeResizesAndZeroesScratch) {
     Plug plug("2-2");
     plug.ConnectInputs(0, 2, true);
     plug.ConnectOutputs(0, 1, true);
+    plug.ConnectOutputs(1, 1, false);
     plug.SetBlockSize(64);
     ASSERT_EQ(plug.GetBlockSize(), 64);
-    // Output 1 stayed unconnected: its entry points at its scratch.
+    // Output 1 is unconnected: its entry points at its scratch.
     double* scratch = plug.Outputs()[1];
     ASSERT_NE(scratch, nullptr);
     scratch[5] = 3.0;

@@ -68,13 +68,13 @@ struct Bench {
         }
         editor->AddControl(control);
         plug.AttachEditor(editor);
-        plug.events.clear();
+        plug.host.clearRequests();
     }
     void Click(int x, int y, const MouseKeys& mod = {}) {
         editor->MouseDown(x, y, mod);
         editor->MouseUp(x, y, mod);
     }
-    RecordingPlug plug;
+    InProcessTwoParamPlug plug;
     PromptingEditor* editor;
     IControl* control;
 };
@@ -122,10 +122,10 @@ TEST(ControlInput, KnobDragsAlongItsDirection) {
         bench.editor->MouseUp(50 + row.dX, 50 + row.dY, row.mod);
         EXPECT_DOUBLE_EQ(bench.control->Value(), row.value);
         EXPECT_EQ(bench.plug.GetParam(0)->Value(), std::floor(row.value * 100 + 0.5));
-        EXPECT_EQ(bench.plug.Count(HostEvent::Begin, 0), 1);
-        EXPECT_EQ(bench.plug.Count(HostEvent::End, 0), 1);
+        EXPECT_EQ(bench.plug.host.EditCount(EditEvent::Begin, 0), 1);
+        EXPECT_EQ(bench.plug.host.EditCount(EditEvent::End, 0), 1);
         const bool moved = row.dX != 0 || row.dY != 0;
-        EXPECT_EQ(bench.plug.Count(HostEvent::Automate, 0), moved ? 1 : 0);
+        EXPECT_EQ(bench.plug.host.EditCount(EditEvent::Automate, 0), moved ? 1 : 0);
     }
 }
 
@@ -153,7 +153,7 @@ TEST(ControlInput, SliderJumpsToThePointer) {
         bench.control->SetValue(0.3);
         bench.Click(row.x, row.y);
         EXPECT_NEAR(bench.control->Value(), row.value < 0 ? 0.3 : row.value, 1e-12);
-        EXPECT_EQ(bench.plug.Count(HostEvent::Automate, 0), row.value < 0 ? 0 : 1);
+        EXPECT_EQ(bench.plug.host.EditCount(EditEvent::Automate, 0), row.value < 0 ? 0 : 1);
     }
     // Dragging follows the same rule: out of the track sideways, the handle stays.
     Bench bench(SliderV);
@@ -190,8 +190,9 @@ TEST(ControlInput, ButtonsToggleAndRadioButtonsSelect) {
         bench.Click(row.x, row.y, mod);
         EXPECT_EQ(bench.control->Value(), row.after);
         const int param = bench.control->ParamIndex();
-        EXPECT_EQ(bench.plug.Count(HostEvent::Automate, param), 1) << "pushed even unchanged";
-        EXPECT_EQ(bench.plug.events.back(), (HostEvent{HostEvent::End, param, 0.0}));
+        EXPECT_EQ(bench.plug.host.EditCount(EditEvent::Automate, param), 1)
+            << "pushed even unchanged";
+        EXPECT_EQ(bench.plug.host.editEvents().back(), (EditEvent{EditEvent::End, param, 0.0}));
     }
 }
 
@@ -223,7 +224,7 @@ TEST(ControlInput, RightClickEntryPrompt) {
             EXPECT_EQ(bench.editor->prompted[0], bench.control);
         }
         EXPECT_EQ(bench.control->Value(), before);
-        EXPECT_EQ(bench.plug.Count(HostEvent::Automate), row.pushes);
+        EXPECT_EQ(bench.plug.host.EditCount(EditEvent::Automate), row.pushes);
     }
 }
 
@@ -245,10 +246,10 @@ TEST(ControlInput, TypedValues) {
         bench.editor->ApplyTypedText(bench.control, bench.plug.GetParam(param), row.text);
         EXPECT_DOUBLE_EQ(bench.control->Value(), row.value);
         EXPECT_DOUBLE_EQ(bench.plug.GetParam(param)->NormalizedValue(), row.value);
-        ASSERT_EQ(bench.plug.events.size(), 3u);
-        EXPECT_EQ(bench.plug.events[0], (HostEvent{HostEvent::Begin, param, 0.0}));
-        EXPECT_EQ(bench.plug.events[1].kind, HostEvent::Automate);
-        EXPECT_EQ(bench.plug.events[2], (HostEvent{HostEvent::End, param, 0.0}));
+        ASSERT_EQ(bench.plug.host.editEvents().size(), 3u);
+        EXPECT_EQ(bench.plug.host.editEvents()[0], (EditEvent{EditEvent::Begin, param, 0.0}));
+        EXPECT_EQ(bench.plug.host.editEvents()[1].kind, EditEvent::Automate);
+        EXPECT_EQ(bench.plug.host.editEvents()[2], (EditEvent{EditEvent::End, param, 0.0}));
     }
     Bench bench(Text);
     auto* text = static_cast<ITextControl*>(bench.control);
@@ -259,7 +260,7 @@ TEST(ControlInput, TypedValues) {
     bench.editor->ApplyTypedText(text, nullptr, "typed");
     EXPECT_STREQ(text->Text(), "typed");
     EXPECT_TRUE(text->NeedsDraw());
-    EXPECT_TRUE(bench.plug.events.empty());
+    EXPECT_TRUE(bench.plug.host.editEvents().empty());
 }
 
 // Radio buttons light the button nearest to (n - 1) x value, as the part of the whole-group
@@ -272,7 +273,7 @@ TEST(ControlInput, RadioButtonsLightTheSelectedButton) {
     for (auto [value, lit] :
          {std::pair{0.0, 1}, {0.24, 1}, {0.26, 2}, {0.5, 2}, {0.74, 2}, {0.76, 3}, {1.0, 3}}) {
         SCOPED_TRACE(value);
-        RecordingPlug plug;
+        InProcessTwoParamPlug plug;
         OffscreenEditor editor(&plug, 30, 60, 0);
         auto* group =
             new IRadioButtons(&plug, 1, 0, 0, IPlugImage{&picture, 30, 60, 3}, true, 0, 0, 0, 0);

@@ -6,21 +6,17 @@
 #include "controls/text_control.h"
 #include "core/plug_base.h"
 #include "editor/offscreen_editor.h"
-#include "support/recording_host.h"
+#include "support/test_plug.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 namespace {
-class TestPlug : public IPlugBase {
-public:
-    TestPlug() : IPlugBase(2, "2-2", 1, "Test", "", "Maker", 0x10000, 1, 2, 0, 0, false, false) {
-        GetParam(0)->DefineInteger("Level", 0, 0, 100, "%");
-        GetParam(1)->DefineChoice("Mode", 0, 3, "");
-    }
+// Level starts at 0 here.
+struct Plug : InProcessTwoParamPlug {
+    Plug() : InProcessTwoParamPlug(0) {}
 };
-using Plug = RecordingHost<TestPlug>;
 
 // A control with no drawing of its own, to reach the base behaviour.
 class Plain : public IControl {
@@ -58,11 +54,11 @@ TEST(IControl, WheelClamps) {
     Plug plug;
     Plain c(&plug, {0, 0, 10, 10}, 0);
     c.SetValue(1.0);
-    plug.events.clear();
+    plug.host.clearRequests();
     c.MouseWheel(0, 0, {}, 1);
     EXPECT_EQ(c.Value(), 1.0);
-    ASSERT_EQ(plug.events.size(), 1u);
-    EXPECT_EQ(plug.events[0].value, 1.0) << "pushed even at the clamp";
+    ASSERT_EQ(plug.host.editEvents().size(), 1u);
+    EXPECT_EQ(plug.host.editEvents()[0].value, 1.0) << "pushed even at the clamp";
     c.SetValue(std::nan(""));
     c.MarkDirty(false);
     EXPECT_EQ(c.Value(), 0.0);
@@ -73,7 +69,7 @@ TEST(IControl, UserValueIsPushedEvenWhenUnchanged) {
     Plain c(&plug, {0, 0, 10, 10}, 0);
     c.ApplyUserValue(0.0);
     c.ApplyUserValue(0.0);
-    EXPECT_EQ(plug.Count(HostEvent::Automate, 0), 2);
+    EXPECT_EQ(plug.host.EditCount(EditEvent::Automate, 0), 2);
 }
 
 TEST(IImageControl, FrameFollowsTheValue) {
@@ -127,7 +123,7 @@ TEST(IButtonClick, RaisesItsFlagOnEveryClick) {
     clicked = false;
     MouseKeys right;
     right.right = true;
-    plug.events.clear();
+    plug.host.clearRequests();
     button.MouseDown(120, 90, right);
     EXPECT_EQ(button.Value(), 0.0) << "a right click does not toggle";
     EXPECT_TRUE(clicked) << "but still raises the flag";

@@ -2,21 +2,22 @@
 #include "controls/control.h"
 #include "core/plug_base.h"
 #include "editor/offscreen_editor.h"
-#include "support/recording_host.h"
+#include "support/in_process_plug.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
-class TestPlug : public IPlugBase {
+class TestPlug : public IPlugVST {
 public:
-    TestPlug() : IPlugBase(3, "2-2", 1, "Test", "", "Maker", 0x10000, 1, 2, 0, 0, false, false) {
+    explicit TestPlug(audioMasterCallback host)
+        : IPlugVST(host, 3, "2-2", 1, "Test", "", "Maker", 0x10000, 1, 2, 0, 0, false, false) {
         for (int i = 0; i < 3; ++i)
             GetParam(i)->DefineInteger("P", 50, 0, 100, "%");
     }
 };
-using Plug = RecordingHost<TestPlug>;
+using Plug = InProcessPlug<TestPlug>;
 
 // Records what reaches it and draws nothing.
 class Probe : public IControl {
@@ -51,7 +52,7 @@ struct Dispatch : ::testing::Test {
         editor->AddControl(above);
         editor->AddControl(unbound);
         plug.AttachEditor(editor);
-        plug.events.clear();
+        plug.host.clearRequests();
     }
 };
 } // namespace
@@ -67,16 +68,16 @@ TEST_F(Dispatch, CapturedControlGetsDragsAndReleaseAndTheGestureEnds) {
     EXPECT_EQ(below->drags[0], std::make_pair(100, 10)) << "measured from the press";
     EXPECT_EQ(below->drags[1], std::make_pair(70, 60));
     EXPECT_EQ(unbound->log, "");
-    ASSERT_EQ(plug.events.size(), 2u);
-    EXPECT_EQ(plug.events[0], (HostEvent{HostEvent::Begin, 0, 0.0}));
-    EXPECT_EQ(plug.events[1], (HostEvent{HostEvent::End, 0, 0.0}));
+    ASSERT_EQ(plug.host.editEvents().size(), 2u);
+    EXPECT_EQ(plug.host.editEvents()[0], (EditEvent{EditEvent::Begin, 0, 0.0}));
+    EXPECT_EQ(plug.host.editEvents()[1], (EditEvent{EditEvent::End, 0, 0.0}));
 }
 
 TEST_F(Dispatch, UnboundControlsHaveNoGesture) {
     editor->MouseDown(170, 20, {});
     editor->MouseUp(170, 20, {});
     editor->MouseWheel(170, 20, {}, 2);
-    EXPECT_TRUE(plug.events.empty());
+    EXPECT_TRUE(plug.host.editEvents().empty());
 }
 
 TEST_F(Dispatch, WheelGestureEndsTwelveTicksAfterTheLastNotch) {
@@ -84,20 +85,20 @@ TEST_F(Dispatch, WheelGestureEndsTwelveTicksAfterTheLastNotch) {
         if (i > 0) editor->Tick();
         editor->MouseWheel(20, 20, {}, 1);
     }
-    EXPECT_EQ(plug.Count(HostEvent::Begin), 1);
-    EXPECT_EQ(plug.Count(HostEvent::Automate), 3);
+    EXPECT_EQ(plug.host.EditCount(EditEvent::Begin), 1);
+    EXPECT_EQ(plug.host.EditCount(EditEvent::Automate), 3);
     for (int tick = 1; tick < 12; ++tick)
         editor->Tick();
-    EXPECT_EQ(plug.Count(HostEvent::End), 0);
+    EXPECT_EQ(plug.host.EditCount(EditEvent::End), 0);
     editor->Tick();
-    EXPECT_EQ(plug.Count(HostEvent::End, 0), 1);
-    EXPECT_DOUBLE_EQ(plug.events[3].value, 0.53);
+    EXPECT_EQ(plug.host.EditCount(EditEvent::End, 0), 1);
+    EXPECT_FLOAT_EQ(plug.host.editEvents()[3].value, 0.53f);
 }
 
 TEST_F(Dispatch, ClosingDuringAWheelCountdownEndsTheGesture) {
     editor->MouseWheel(20, 20, {}, -1);
     editor->CloseEditorWindow();
-    EXPECT_EQ(plug.Count(HostEvent::End, 0), 1);
+    EXPECT_EQ(plug.host.EditCount(EditEvent::End, 0), 1);
     EXPECT_EQ(editor->EndEditCountdown(), 0);
 }
 
@@ -122,7 +123,7 @@ TEST_F(Dispatch, RedrawCycleDrawsDirtyControlsOnlyWhereTheyMeetTheArea) {
     EXPECT_EQ(editor->ScreenCopies(), 4);
     editor->Tick();
     EXPECT_EQ(editor->ScreenCopies(), 4);
-    EXPECT_TRUE(plug.events.empty());
+    EXPECT_TRUE(plug.host.editEvents().empty());
 }
 
 TEST_F(Dispatch, BackgroundGoesToIndexZero) {
@@ -152,7 +153,7 @@ TEST_F(Dispatch, PressAndReleaseGoToTheTopmostVisibleControl) {
         EXPECT_EQ(above->Blend().weight, row.above == Grayed ? 0.25f : 1.0f);
         for (Probe* p : {below, above, unbound})
             p->log.clear();
-        plug.events.clear();
+        plug.host.clearRequests();
 
         editor->MouseDown(row.x, row.y, {});
         editor->MouseUp(row.x, row.y, {});
@@ -162,10 +163,11 @@ TEST_F(Dispatch, PressAndReleaseGoToTheTopmostVisibleControl) {
         EXPECT_EQ(editor->CaptureIndex(), -1) << "released";
         const int param = row.receiver == 'b' ? 0 : row.receiver == 'a' ? 1 : -1;
         if (param < 0) {
-            EXPECT_TRUE(plug.events.empty());
+            EXPECT_TRUE(plug.host.editEvents().empty());
         } else {
-            EXPECT_EQ(plug.events, (std::vector<HostEvent>{{HostEvent::Begin, param, 0.0},
-                                                           {HostEvent::End, param, 0.0}}));
+            EXPECT_EQ(plug.host.editEvents(),
+                      (std::vector<EditEvent>{{EditEvent::Begin, param, 0.0},
+                                              {EditEvent::End, param, 0.0}}));
         }
     }
 }
@@ -189,16 +191,16 @@ TEST_F(Dispatch, WheelStepsWithModifiers) {
     for (const auto& row : table) {
         SCOPED_TRACE(testing::Message() << row.name << " " << row.notches);
         below->SetValue(0.5);
-        plug.events.clear();
+        plug.host.clearRequests();
         editor->MouseWheel(20, 20, row.mod, row.notches);
         EXPECT_NEAR(below->Value(), 0.5 + row.step, 1e-12);
-        ASSERT_FALSE(plug.events.empty());
-        EXPECT_EQ(plug.events.back().kind, HostEvent::Automate);
-        EXPECT_EQ(plug.events.back().index, 0);
-        EXPECT_NEAR(plug.events.back().value, 0.5 + row.step, 1e-12);
+        ASSERT_FALSE(plug.host.editEvents().empty());
+        EXPECT_EQ(plug.host.editEvents().back().kind, EditEvent::Automate);
+        EXPECT_EQ(plug.host.editEvents().back().index, 0);
+        EXPECT_FLOAT_EQ(plug.host.editEvents().back().value, static_cast<float>(0.5 + row.step));
         EXPECT_EQ(above->Value(), 0.5) << "only the control under the pointer";
-        EXPECT_EQ(plug.Count(HostEvent::End), 0);
-        begins += plug.Count(HostEvent::Begin);
+        EXPECT_EQ(plug.host.EditCount(EditEvent::End), 0);
+        begins += plug.host.EditCount(EditEvent::Begin);
     }
     EXPECT_EQ(begins, 1) << "one gesture for the whole run";
 }
@@ -219,18 +221,18 @@ TEST_F(Dispatch, DoubleClickRestoresOnlyAnExistingDefault) {
     for (const auto& row : table) {
         SCOPED_TRACE(testing::Message() << row.x << "," << row.y);
         if (row.control) row.control->SetValue(row.before);
-        plug.events.clear();
+        plug.host.clearRequests();
         EXPECT_FALSE(editor->MouseDoubleClick(row.x, row.y, {})) << "no capture";
         editor->MouseUp(row.x, row.y, {});
         if (row.control) {
             EXPECT_DOUBLE_EQ(row.control->Value(), row.after);
         }
         const int param = row.control ? row.control->ParamIndex() : -1;
-        EXPECT_EQ(plug.Count(HostEvent::Automate), row.pushes);
-        EXPECT_EQ(plug.Count(HostEvent::Begin), param >= 0 ? 1 : 0);
-        EXPECT_EQ(plug.Count(HostEvent::End), param >= 0 ? 1 : 0) << "from the release";
+        EXPECT_EQ(plug.host.EditCount(EditEvent::Automate), row.pushes);
+        EXPECT_EQ(plug.host.EditCount(EditEvent::Begin), param >= 0 ? 1 : 0);
+        EXPECT_EQ(plug.host.EditCount(EditEvent::End), param >= 0 ? 1 : 0) << "from the release";
         if (param >= 0) {
-            EXPECT_EQ(plug.events.front().index, param);
+            EXPECT_EQ(plug.host.editEvents().front().index, param);
         }
     }
 }
@@ -291,20 +293,20 @@ TEST(WheelGesture, EndsAfterHalfASecondOfTicks) {
         EXPECT_EQ(editor->EndEditCountdown(), ticks);
         for (int t = 1; t < ticks; ++t)
             editor->Tick();
-        EXPECT_EQ(plug.Count(HostEvent::End), 0);
+        EXPECT_EQ(plug.host.EditCount(EditEvent::End), 0);
         editor->Tick();
-        EXPECT_EQ(plug.Count(HostEvent::End, 0), 1);
+        EXPECT_EQ(plug.host.EditCount(EditEvent::End, 0), 1);
         editor->Tick();
-        EXPECT_EQ(plug.Count(HostEvent::End), 1);
+        EXPECT_EQ(plug.host.EditCount(EditEvent::End), 1);
     }
 }
 
 TEST_F(Dispatch, AnotherGestureEndsAPendingWheelGestureFirst) {
-    using E = HostEvent;
+    using E = EditEvent;
     const struct {
         const char* name;
         void (*act)(OffscreenEditor&);
-        std::vector<HostEvent> events;
+        std::vector<EditEvent> events;
     } table[] = {
         {"wheel elsewhere",
          [](OffscreenEditor& e) { e.MouseWheel(120, 20, {}, 1); },
@@ -332,14 +334,14 @@ TEST_F(Dispatch, AnotherGestureEndsAPendingWheelGestureFirst) {
         below->SetValue(0.5);
         above->SetValue(0.5);
         plug.EndPendingEdit();
-        plug.events.clear();
+        plug.host.clearRequests();
         editor->MouseWheel(20, 20, {}, 1);
         row.act(*editor);
-        ASSERT_EQ(plug.events.size(), row.events.size());
+        ASSERT_EQ(plug.host.editEvents().size(), row.events.size());
         for (std::size_t i = 0; i < row.events.size(); ++i) {
-            EXPECT_EQ(plug.events[i].kind, row.events[i].kind) << i;
-            EXPECT_EQ(plug.events[i].index, row.events[i].index) << i;
-            EXPECT_NEAR(plug.events[i].value, row.events[i].value, 1e-12) << i;
+            EXPECT_EQ(plug.host.editEvents()[i].kind, row.events[i].kind) << i;
+            EXPECT_EQ(plug.host.editEvents()[i].index, row.events[i].index) << i;
+            EXPECT_FLOAT_EQ(plug.host.editEvents()[i].value, row.events[i].value) << i;
         }
     }
 }

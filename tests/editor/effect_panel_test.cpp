@@ -9,7 +9,7 @@
 
 namespace {
 struct Panel : ::testing::Test {
-    Effect fx;
+    InProcessEffect fx;
     IPlugEditor* editor = nullptr;
     void SetUp() override {
         editor = EditorOf(&fx);
@@ -18,7 +18,7 @@ struct Panel : ::testing::Test {
         StereoBlock(64).Process(fx);
         editor->DrawAll();
         editor->Tick(); // the second pass of the values given on attaching
-        fx.events.clear();
+        fx.host.clearRequests();
     }
     IControl* Control(int index) { return editor->GetControl(index); }
     void Click(int x, int y, const MouseKeys& mod = {}) {
@@ -71,11 +71,11 @@ TEST_F(Panel, KnobDragIsGearedAndBracketed) {
     editor->MouseUp(310, 43, {});
     EXPECT_DOUBLE_EQ(feedback->Value(), before + 0.25);
     EXPECT_EQ(fx.GetParam(kFeedback)->Value(), 85.0);
-    ASSERT_EQ(fx.events.size(), 3u);
-    EXPECT_EQ(fx.events[0], (HostEvent{HostEvent::Begin, kFeedback, 0.0}));
-    EXPECT_EQ(fx.events[1].kind, HostEvent::Automate);
-    EXPECT_DOUBLE_EQ(fx.events[1].value, before + 0.25);
-    EXPECT_EQ(fx.events[2], (HostEvent{HostEvent::End, kFeedback, 0.0}));
+    ASSERT_EQ(fx.host.editEvents().size(), 3u);
+    EXPECT_EQ(fx.host.editEvents()[0], (EditEvent{EditEvent::Begin, kFeedback, 0.0}));
+    EXPECT_EQ(fx.host.editEvents()[1].kind, EditEvent::Automate);
+    EXPECT_FLOAT_EQ(fx.host.editEvents()[1].value, static_cast<float>(before + 0.25));
+    EXPECT_EQ(fx.host.editEvents()[2], (EditEvent{EditEvent::End, kFeedback, 0.0}));
     EXPECT_EQ(fx.Feedback(), 85 * 0.01f);
 
     editor->MouseDoubleClick(310, 122, {});
@@ -86,13 +86,13 @@ TEST_F(Panel, KnobDragIsGearedAndBracketed) {
 TEST_F(Panel, WheelOnAKnobIsOneGesture) {
     for (int i = 0; i < 3; ++i)
         editor->MouseWheel(239, 122, {}, 1);
-    EXPECT_EQ(fx.Count(HostEvent::Begin, kPanWidth), 1);
-    EXPECT_EQ(fx.Count(HostEvent::Automate, kPanWidth), 3);
+    EXPECT_EQ(fx.host.EditCount(EditEvent::Begin, kPanWidth), 1);
+    EXPECT_EQ(fx.host.EditCount(EditEvent::Automate, kPanWidth), 3);
     for (int i = 0; i < 11; ++i)
         editor->Tick();
-    EXPECT_EQ(fx.Count(HostEvent::End, kPanWidth), 0);
+    EXPECT_EQ(fx.host.EditCount(EditEvent::End, kPanWidth), 0);
     editor->Tick();
-    EXPECT_EQ(fx.Count(HostEvent::End, kPanWidth), 1);
+    EXPECT_EQ(fx.host.EditCount(EditEvent::End, kPanWidth), 1);
     EXPECT_EQ(fx.GetParam(kPanWidth)->Value(), 96.0) << "95% of the range plus three notches";
 }
 
@@ -101,8 +101,8 @@ TEST_F(Panel, FaderJumpsAndIgnoresDragsOutsideTheTrack) {
     editor->MouseDrag(470, 100, {});
     editor->MouseUp(470, 100, {});
     EXPECT_EQ(fx.GetParam(kDryMix)->Value(), 1.0) << "0.77 % rounds to 1";
-    EXPECT_EQ(fx.Count(HostEvent::Automate, kDryMix), 1);
-    EXPECT_EQ(fx.Count(HostEvent::End, kDryMix), 1);
+    EXPECT_EQ(fx.host.EditCount(EditEvent::Automate, kDryMix), 1);
+    EXPECT_EQ(fx.host.EditCount(EditEvent::End, kDryMix), 1);
 }
 
 TEST_F(Panel, ModeButtonsSelect) {
@@ -123,7 +123,7 @@ TEST_F(Panel, SyncButtonConvertsTheDelay) {
     EXPECT_FALSE(Control(4)->IsHidden());
     EXPECT_EQ(fx.GetParam(kDelayTime)->Value(), 250.0) << "1/8 at 120 bpm";
     EXPECT_EQ(fx.Period(), 22050u);
-    EXPECT_EQ(fx.Count(HostEvent::Automate, kDelayTime), 1);
+    EXPECT_EQ(fx.host.EditCount(EditEvent::Automate, kDelayTime), 1);
 
     editor->MouseWheel(74, 124, {}, 10); // the millisecond knob now takes the mouse
     EXPECT_GT(fx.GetParam(kDelayTime)->Value(), 250.0);
@@ -146,7 +146,7 @@ TEST_F(Panel, HostChangesRedrawBoundControlsTwice) {
         EXPECT_EQ(editor->UpdateRect(), Control(11)->DrawRect()) << pass;
     }
     EXPECT_FALSE(editor->FindDirtyArea(dirty));
-    EXPECT_TRUE(fx.events.empty());
+    EXPECT_TRUE(fx.host.editEvents().empty());
 }
 
 TEST_F(Panel, HiddenKnobFollowsItsParameter) {
@@ -161,11 +161,11 @@ TEST_F(Panel, VersionTextAndLinkHaveNoParameter) {
     MouseKeys right;
     right.right = true;
     Click(60, 20, right);
-    EXPECT_TRUE(fx.events.empty());
+    EXPECT_TRUE(fx.host.editEvents().empty());
 }
 
 TEST_F(Panel, ImagesAreSharedAcrossInstances) {
-    Effect other;
+    InProcessEffect other;
     IPlugEditor* otherEditor = EditorOf(&other);
     ASSERT_NE(otherEditor, nullptr);
     IPlugImage a = editor->LoadImage(101, "img/knob.png", 1);

@@ -59,8 +59,8 @@ int MaxDifference(const PixelBitmap& a, const PixelBitmap& b) {
     return worst;
 }
 // Draws a knob at (50, 50) of a 100 x 100 editor, on the ground, at the editor's scale.
-void DrawKnob(OffscreenEditor& editor, RecordingPlug& plug, const IPlugImage& image, int range,
-              double value) {
+void DrawKnob(OffscreenEditor& editor, InProcessTwoParamPlug& plug, const IPlugImage& image,
+              int range, double value) {
     IPlugText noText;
     noText.size = 0;
     auto* knob = new IKnobRotVal(&plug, 0, 50, 50, image, noText, 0, range, 4.0, 0, 0, 1.0f, false);
@@ -80,7 +80,7 @@ TEST(IKnobRotVal, DrawsAtTheAngleOfItsValue) {
             for (double value : {0.0, 0.1, 0.3, 0.5, 0.7, 0.9, 1.0}) {
                 SCOPED_TRACE(testing::Message()
                              << frames << " frames, range " << range << ", value " << value);
-                RecordingPlug plug;
+                InProcessTwoParamPlug plug;
                 const IPlugImage image{&Dial(frames), frames * kSize, kSize, frames};
                 OffscreenEditor knobEditor(&plug, 100, 100, 0);
                 DrawKnob(knobEditor, plug, image, range, value);
@@ -163,7 +163,7 @@ TEST(IKnobRotVal, DrawsAtTheAngleOfItsValueAtEveryScale) {
             for (double value : {0.0, 0.2, 0.5, 0.8, 1.0}) {
                 SCOPED_TRACE(testing::Message()
                              << factor << "x, art id " << id << ", value " << value);
-                RecordingPlug plug;
+                InProcessTwoParamPlug plug;
                 const IPlugImage image{&Dial(1), kSize, kSize, 1, id};
                 OffscreenEditor editor(&plug, 100, 100, 0);
                 editor.SetHostScale(factor);

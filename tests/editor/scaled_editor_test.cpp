@@ -81,7 +81,7 @@ std::vector<std::uint32_t> Copy(const PixelBitmap& b) {
 }
 
 struct ScaledPanel : ::testing::TestWithParam<double> {
-    Effect fx;
+    InProcessEffect fx;
     IPlugEditor* editor = nullptr;
     DisplayScale scale;
 
@@ -94,7 +94,7 @@ struct ScaledPanel : ::testing::TestWithParam<double> {
         editor->SetHostScale(GetParam());
         editor->DrawAll();
         editor->Tick();
-        fx.events.clear();
+        fx.host.clearRequests();
     }
     IControl* Control(int index) { return editor->GetControl(index); }
     // The device pixel at the middle of a panel point's device pixels.
@@ -132,7 +132,7 @@ TEST_P(ScaledPanel, ShowsTheArtOfItsScale) {
 
 // The picture at the scale, made as small as 1x again, is the 1x picture but for edges.
 TEST_P(ScaledPanel, ShowsTheSamePanelAsAt1x) {
-    Effect one;
+    InProcessEffect one;
     IPlugEditor* small = EditorOf(&one);
     OpenEffect(one, 44100.0);
     const PixelBitmap& ref = *small->DrawPicture();
@@ -155,15 +155,15 @@ TEST_P(ScaledPanel, ShowsTheSamePanelAsAt1x) {
 // Every device pixel takes the mouse to the control that its panel pixel takes it to at
 // 1x: the hit areas scale, with the controls that lie on top staying on top.
 TEST_P(ScaledPanel, EveryDevicePixelHitsTheControlOfItsPanelPixel) {
-    Effect one;
+    InProcessEffect one;
     IPlugEditor* small = EditorOf(&one);
     OpenEffect(one, 44100.0);
     // The control that a wheel there reaches, by the parameter it begins an edit of.
-    const auto reached = [](Effect& e, IPlugEditor& ed, int x, int y) {
-        e.events.clear();
+    const auto reached = [](InProcessEffect& e, IPlugEditor& ed, int x, int y) {
+        e.host.clearRequests();
         ed.MouseWheel(x, y, {}, 1);
         e.EndPendingEdit();
-        return e.events.empty() ? -1 : e.events.front().index;
+        return e.host.editEvents().empty() ? -1 : e.host.editEvents().front().index;
     };
     std::vector<std::pair<int, int>> points;
     for (int y = 0; y < editor->WindowHeight(); y += 5)
@@ -198,7 +198,7 @@ TEST_P(ScaledPanel, DragsTurnKnobsAsFarAsAt1x) {
         editor->MouseDrag(x, y - dy, {});
     editor->MouseUp(x, y - r.H(), {});
     EXPECT_NEAR(feedback->Value(), before + 0.25, 0.25 / feedback->DrawRect().H());
-    EXPECT_EQ(fx.Count(HostEvent::End, kFeedback), 1);
+    EXPECT_EQ(fx.host.EditCount(EditEvent::End, kFeedback), 1);
 }
 
 // Redraws cover the changed control's device pixels; its read-out is drawn with the font of
@@ -219,7 +219,7 @@ TEST_P(ScaledPanel, RedrawsTheChangedControlWithScaledText) {
         }
         return rows;
     };
-    Effect one;
+    InProcessEffect one;
     IPlugEditor* small = EditorOf(&one);
     OpenEffect(one, 44100.0);
     const IPlugRect text = panel::Readout(panel::kSmallKnobs[1], panel::kSmallKnobImage);

@@ -6,7 +6,7 @@
 #include "editor/entry_plan.h"
 #include "editor/key_codes.h"
 #include "editor/offscreen_editor.h"
-#include "support/recording_host.h"
+#include "support/in_process_plug.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +19,10 @@ namespace {
 
 enum Param { kLevel, kMode, kPlainChoice, kWide };
 
-class EntryPlug : public IPlugBase {
+class EntryPlug : public IPlugVST {
 public:
-    EntryPlug() : IPlugBase(4, "2-2", 1, "Test", "", "Maker", 0x10000, 1, 2, 0, 0, false, false) {
+    explicit EntryPlug(audioMasterCallback host)
+        : IPlugVST(host, 4, "2-2", 1, "Test", "", "Maker", 0x10000, 1, 2, 0, 0, false, false) {
         GetParam(kLevel)->DefineReal("Level", 60.0, 0.0, 99.0, 1.0, "");
         GetParam(kMode)->DefineChoice("Mode", 2, 3, "");
         const char* modes[] = {"Triplet", "Dotted", "Normal"};
@@ -31,7 +32,7 @@ public:
         GetParam(kWide)->DefineReal("Wide", 0.0, 0.0, 20000.0, 0.5, "");
     }
 };
-using Plug = RecordingHost<EntryPlug>;
+using Plug = InProcessPlug<EntryPlug>;
 
 class Blank : public IControl {
 public:
@@ -81,7 +82,7 @@ struct TypedEntry : ::testing::Test {
         plug.AttachEditor(editor);
         editor->DrawAll();
         editor->Tick();
-        plug.events.clear();
+        plug.host.clearRequests();
     }
     EntrySession& Entry() { return editor->Entry(); }
     void RightClick(IControl* control) {
@@ -90,7 +91,7 @@ struct TypedEntry : ::testing::Test {
         const IPlugRect& r = control->DrawRect();
         editor->MouseDown(r.left + 1, r.top + 1, right);
         editor->MouseUp(r.left + 1, r.top + 1, right);
-        plug.events.clear();
+        plug.host.clearRequests();
     }
 };
 
@@ -312,28 +313,30 @@ TEST_F(TypedEntry, TheTickActsOnWhatTheBoxAndTheEditorReported) {
         ASSERT_TRUE(Entry().IsOpen());
         editor->box->text_ = "75";
         EXPECT_EQ(c.report(Entry()), c.goesOn);
-        EXPECT_TRUE(plug.events.empty()) << "nothing before the tick";
+        EXPECT_TRUE(plug.host.editEvents().empty()) << "nothing before the tick";
         editor->Tick();
         EXPECT_EQ(!Entry().IsOpen(), c.closed);
         EXPECT_EQ(editor->log, c.closed ? "started;closed;" : "started;");
         EXPECT_EQ(plug.GetParam(kLevel)->Value(), c.applied ? 75.0 : 60.0);
         if (c.applied) {
             // Applied as a user edit; then the closing box pushes the value once more.
-            const double v = plug.GetParam(kLevel)->NormalizedValue();
-            EXPECT_EQ(plug.events, (std::vector<HostEvent>{{HostEvent::Begin, kLevel, 0},
-                                                           {HostEvent::Automate, kLevel, v},
-                                                           {HostEvent::End, kLevel, 0},
-                                                           {HostEvent::Automate, kLevel, v}}));
+            const auto v = static_cast<float>(plug.GetParam(kLevel)->NormalizedValue());
+            EXPECT_EQ(plug.host.editEvents(),
+                      (std::vector<EditEvent>{{EditEvent::Begin, kLevel, 0},
+                                              {EditEvent::Automate, kLevel, v},
+                                              {EditEvent::End, kLevel, 0},
+                                              {EditEvent::Automate, kLevel, v}}));
         } else if (c.closed) {
-            EXPECT_EQ(plug.events,
-                      (std::vector<HostEvent>{{HostEvent::Automate, kLevel,
-                                               plug.GetParam(kLevel)->NormalizedValue()}}));
+            EXPECT_EQ(plug.host.editEvents(),
+                      (std::vector<EditEvent>{
+                          {EditEvent::Automate, kLevel,
+                           static_cast<float>(plug.GetParam(kLevel)->NormalizedValue())}}));
         } else {
-            EXPECT_TRUE(plug.events.empty());
+            EXPECT_TRUE(plug.host.editEvents().empty());
             EXPECT_EQ(Entry().GetState(), EntrySession::kIdle) << "typing settles";
             Entry().Forget();
         }
-        plug.events.clear();
+        plug.host.clearRequests();
     }
 }
 
@@ -391,7 +394,7 @@ TEST_F(TypedEntry, ATextControlsEntryReplacesItsTextOnlyWhenEditable) {
         editor->Tick();
         EXPECT_STREQ(text->Text(), editable ? "after" : "before");
     }
-    EXPECT_TRUE(plug.events.empty());
+    EXPECT_TRUE(plug.host.editEvents().empty());
 }
 
 TEST_F(TypedEntry, AClosingWindowForgetsTheBoxUnapplied) {
@@ -403,7 +406,7 @@ TEST_F(TypedEntry, AClosingWindowForgetsTheBoxUnapplied) {
     EXPECT_EQ(editor->log, "started;closed;");
     editor->Tick();
     EXPECT_EQ(plug.GetParam(kLevel)->Value(), 60.0);
-    EXPECT_TRUE(plug.events.empty());
+    EXPECT_TRUE(plug.host.editEvents().empty());
     EXPECT_EQ(Entry().Control(), nullptr);
     EXPECT_EQ(Entry().GetState(), EntrySession::kIdle);
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <optional>
 #include <vector>
 
 namespace vhost {
@@ -14,51 +13,53 @@ VstIntPtr call(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr v
     return HostCallback::function()(effect, opcode, index, value, ptr, opt);
 }
 
-TEST(HostCallback, IdentifiesItself) {
+// A host with one effect attached, its requests made through the callback function.
+class HostCallbackTest : public ::testing::Test {
+protected:
+    HostCallbackTest() {
+        effect.uniqueID = 0x1234;
+        host.attach(&effect);
+    }
+    VstIntPtr call(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                   float opt = 0.0f) {
+        return vhost::call(&effect, opcode, index, value, ptr, opt);
+    }
+
     HostCallback host;
     AEffect effect{};
-    effect.uniqueID = 0x1234;
-    host.attach(&effect);
-    EXPECT_EQ(call(&effect, audioMasterVersion), 2400);
-    EXPECT_EQ(call(&effect, audioMasterCurrentId), 0x1234);
+};
+
+TEST_F(HostCallbackTest, IdentifiesItself) {
+    EXPECT_EQ(call(audioMasterVersion), 2400);
+    EXPECT_EQ(call(audioMasterCurrentId), 0x1234);
     char product[256];
     std::memset(product, 'x', sizeof product);
-    EXPECT_EQ(call(&effect, audioMasterGetProductString, 0, 0, product), 1);
+    EXPECT_EQ(call(audioMasterGetProductString, 0, 0, product), 1);
     EXPECT_STREQ(product, "velmorande-host");
     char vendor[256] = {};
-    call(&effect, audioMasterGetVendorString, 0, 0, vendor);
+    call(audioMasterGetVendorString, 0, 0, vendor);
     EXPECT_STREQ(vendor, kHostVendorString);
-    VstIntPtr version = call(&effect, audioMasterGetVendorVersion);
+    VstIntPtr version = call(audioMasterGetVendorVersion);
     EXPECT_GE(version, 10000); // major * 10000 + minor * 100 + patch with major >= 1
 }
 
-TEST(HostCallback, TextRequestsWithoutABufferAreSafe) {
-    HostCallback host;
-    AEffect effect{};
-    host.attach(&effect);
-    EXPECT_EQ(call(&effect, audioMasterGetProductString), 1);
-    EXPECT_EQ(call(&effect, audioMasterCanDo), 0);
+TEST_F(HostCallbackTest, TextRequestsWithoutABufferAreSafe) {
+    EXPECT_EQ(call(audioMasterGetProductString), 1);
+    EXPECT_EQ(call(audioMasterCanDo), 0);
 }
 
-TEST(HostCallback, ReportsRateAndBlockSize) {
-    HostCallback host;
-    AEffect effect{};
-    host.attach(&effect);
+TEST_F(HostCallbackTest, ReportsRateAndBlockSize) {
     host.setSampleRate(48000.0);
     host.setBlockSize(256);
-    EXPECT_EQ(call(&effect, audioMasterGetSampleRate), 48000);
-    EXPECT_EQ(call(&effect, audioMasterGetBlockSize), 256);
+    EXPECT_EQ(call(audioMasterGetSampleRate), 48000);
+    EXPECT_EQ(call(audioMasterGetBlockSize), 256);
 }
 
-TEST(HostCallback, TimeInfoFollowsThePosition) {
-    HostCallback host;
-    AEffect effect{};
-    host.attach(&effect);
+TEST_F(HostCallbackTest, TimeInfoFollowsThePosition) {
     host.setSampleRate(44100.0);
     host.setTempo(120.0);
     host.setPosition(0, true);
-    auto* first =
-        reinterpret_cast<VstTimeInfo*>(call(&effect, audioMasterGetTime, 0, kVstTempoValid));
+    auto* first = reinterpret_cast<VstTimeInfo*>(call(audioMasterGetTime, 0, kVstTempoValid));
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->tempo, 120.0);
     EXPECT_EQ(first->sampleRate, 44100.0);
@@ -73,7 +74,7 @@ TEST(HostCallback, TimeInfoFollowsThePosition) {
 
     // 5.25 s at 120 bpm: 10.5 quarter notes, in the third bar (which starts at quarter 8).
     host.setPosition(231525, true);
-    auto* later = reinterpret_cast<VstTimeInfo*>(call(&effect, audioMasterGetTime));
+    auto* later = reinterpret_cast<VstTimeInfo*>(call(audioMasterGetTime));
     EXPECT_EQ(later->samplePos, 231525.0);
     EXPECT_DOUBLE_EQ(later->ppqPos, 10.5);
     EXPECT_DOUBLE_EQ(later->barStartPos, 8.0);
@@ -89,25 +90,19 @@ TEST(HostCallback, TimeInfoFollowsThePosition) {
     EXPECT_TRUE(later->flags & kVstTransportChanged);
 }
 
-TEST(HostCallback, TimeSignatureSetsTheBarLength) {
-    HostCallback host;
-    AEffect effect{};
-    host.attach(&effect);
+TEST_F(HostCallbackTest, TimeSignatureSetsTheBarLength) {
     host.setTimeSignature(6, 8);    // three quarter notes to the bar
     host.setPosition(231525, true); // quarter 10.5 at 120 bpm
-    auto* time = reinterpret_cast<VstTimeInfo*>(call(&effect, audioMasterGetTime));
+    auto* time = reinterpret_cast<VstTimeInfo*>(call(audioMasterGetTime));
     ASSERT_NE(time, nullptr);
     EXPECT_EQ(time->timeSigNumerator, 6);
     EXPECT_EQ(time->timeSigDenominator, 8);
     EXPECT_DOUBLE_EQ(time->barStartPos, 9.0);
 }
 
-TEST(HostCallback, TimeInformationCanBeWithheld) {
-    HostCallback host;
-    AEffect effect{};
-    host.attach(&effect);
+TEST_F(HostCallbackTest, TimeInformationCanBeWithheld) {
     host.withholdTimeFlags(kVstTempoValid);
-    auto* time = reinterpret_cast<VstTimeInfo*>(call(&effect, audioMasterGetTime));
+    auto* time = reinterpret_cast<VstTimeInfo*>(call(audioMasterGetTime));
     ASSERT_NE(time, nullptr);
     EXPECT_FALSE(time->flags & kVstTempoValid);
     EXPECT_TRUE(time->flags & kVstTimeSigValid);
@@ -116,48 +111,37 @@ TEST(HostCallback, TimeInformationCanBeWithheld) {
     host.withholdTimeFlags(0);
     EXPECT_TRUE(time->flags & kVstTempoValid);
     host.setTimeInfoAvailable(false);
-    EXPECT_EQ(call(&effect, audioMasterGetTime), 0);
+    EXPECT_EQ(call(audioMasterGetTime), 0);
 }
 
-TEST(HostCallback, IdentityCanBeChosen) {
-    HostCallback host;
-    AEffect effect{};
-    host.attach(&effect);
+TEST_F(HostCallbackTest, IdentityCanBeChosen) {
     host.setIdentity("REAPER", 50201);
     char product[256] = {};
-    call(&effect, audioMasterGetProductString, 0, 0, product);
+    call(audioMasterGetProductString, 0, 0, product);
     EXPECT_STREQ(product, "REAPER");
-    EXPECT_EQ(call(&effect, audioMasterGetVendorVersion), 50201);
+    EXPECT_EQ(call(audioMasterGetVendorVersion), 50201);
 }
 
-TEST(HostCallback, AHookAnswersFirstAndRequestsAreStillLogged) {
-    HostCallback host;
-    AEffect effect{};
-    host.attach(&effect);
-    host.setRecording(true);
-    host.setHook([&](AEffect* e, VstInt32 opcode, VstInt32, VstIntPtr, void*,
-                     float) -> std::optional<VstIntPtr> {
-        EXPECT_EQ(e, &effect);
-        if (opcode == audioMasterGetVendorVersion) return 7;
-        return std::nullopt;
-    });
-    EXPECT_EQ(call(&effect, audioMasterGetVendorVersion), 7);
-    EXPECT_EQ(call(&effect, audioMasterVersion), 2400) << "the rest as before";
-    EXPECT_EQ(host.requests().size(), 2u);
-    host.setHook({});
-    EXPECT_NE(call(&effect, audioMasterGetVendorVersion), 7);
+// Off, on, off again: only a host that resizes its windows says so and grants the request.
+TEST_F(HostCallbackTest, ResizesWindowsOnlyWhenSetTo) {
+    char question[] = "sizeWindow", other[] = "offline";
+    for (bool resizes : {false, true, false}) {
+        SCOPED_TRACE(resizes);
+        host.setResizesWindows(resizes);
+        EXPECT_EQ(call(audioMasterCanDo, 0, 0, question), resizes ? 1 : -1);
+        EXPECT_EQ(call(audioMasterSizeWindow, 600, 300), resizes ? 1 : 0);
+        EXPECT_EQ(call(audioMasterCanDo, 0, 0, other), -1) << "other answers as before";
+    }
+    EXPECT_EQ(host.count(audioMasterSizeWindow), 3u);
 }
 
-TEST(HostCallback, EditGesturesAreRecordedInOrder) {
-    HostCallback host;
-    AEffect effect{};
-    host.attach(&effect);
+TEST_F(HostCallbackTest, EditGesturesAreRecordedInOrder) {
     host.setRecording(true);
-    call(&effect, audioMasterBeginEdit, 4);
-    call(&effect, audioMasterGetTime);
-    call(&effect, audioMasterAutomate, 4, 0, nullptr, 0.5f);
-    call(&effect, audioMasterAutomate, 2, 0, nullptr, 0.25f);
-    call(&effect, audioMasterEndEdit, 4);
+    call(audioMasterBeginEdit, 4);
+    call(audioMasterGetTime);
+    call(audioMasterAutomate, 4, 0, nullptr, 0.5f);
+    call(audioMasterAutomate, 2, 0, nullptr, 0.25f);
+    call(audioMasterEndEdit, 4);
     const std::vector<EditEvent> expected{{EditEvent::Begin, 4, 0.0f},
                                           {EditEvent::Automate, 4, 0.5f},
                                           {EditEvent::Automate, 2, 0.25f},
@@ -178,36 +162,30 @@ TEST(HostCallback, CanDoAnswers) {
     EXPECT_EQ(HostCallback::canDo(nullptr), 0);
 }
 
-TEST(HostCallback, AcceptsNotificationsAndEvents) {
-    HostCallback host;
-    AEffect effect{};
-    host.attach(&effect);
-    EXPECT_EQ(call(&effect, audioMasterAutomate, 3, 0, nullptr, 0.5f), 1);
-    EXPECT_EQ(call(&effect, audioMasterBeginEdit, 3), 1);
-    EXPECT_EQ(call(&effect, audioMasterEndEdit, 3), 1);
-    EXPECT_EQ(call(&effect, audioMasterUpdateDisplay), 1);
-    EXPECT_EQ(call(&effect, audioMasterWantMidi), 1);
+TEST_F(HostCallbackTest, AcceptsNotificationsAndEvents) {
+    EXPECT_EQ(call(audioMasterAutomate, 3, 0, nullptr, 0.5f), 1);
+    EXPECT_EQ(call(audioMasterBeginEdit, 3), 1);
+    EXPECT_EQ(call(audioMasterEndEdit, 3), 1);
+    EXPECT_EQ(call(audioMasterUpdateDisplay), 1);
+    EXPECT_EQ(call(audioMasterWantMidi), 1);
     VstMidiEvent midi{};
     midi.type = kVstMidiType;
     midi.byteSize = sizeof midi;
     VstEvents events{};
     events.numEvents = 1;
     events.events[0] = reinterpret_cast<VstEvent*>(&midi);
-    EXPECT_EQ(call(&effect, audioMasterProcessEvents, 0, 0, &events), 1);
-    EXPECT_EQ(call(&effect, 9999), 0);
+    EXPECT_EQ(call(audioMasterProcessEvents, 0, 0, &events), 1);
+    EXPECT_EQ(call(9999), 0);
     EXPECT_EQ(host.count(audioMasterAutomate), 1u);
     EXPECT_EQ(host.count(audioMasterProcessEvents), 1u);
 }
 
-TEST(HostCallback, RecordsRequestsWhenAsked) {
-    HostCallback host;
-    AEffect effect{};
-    host.attach(&effect);
-    call(&effect, audioMasterAutomate, 1, 0, nullptr, 0.25f);
+TEST_F(HostCallbackTest, RecordsRequestsWhenAsked) {
+    call(audioMasterAutomate, 1, 0, nullptr, 0.25f);
     EXPECT_TRUE(host.requests().empty());
     host.setRecording(true);
-    call(&effect, audioMasterAutomate, 2, 0, nullptr, 0.75f);
-    call(&effect, audioMasterCanDo, 0, 0, const_cast<char*>("sendVstTimeInfo"));
+    call(audioMasterAutomate, 2, 0, nullptr, 0.75f);
+    call(audioMasterCanDo, 0, 0, const_cast<char*>("sendVstTimeInfo"));
     auto log = host.requests();
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].opcode, audioMasterAutomate);

@@ -1,15 +1,13 @@
 #include "plugin/velmorande.h"
-#include "support/recording_host.h"
+#include "support/effect_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-using Effect = RecordingHost<VSTCLASS>;
-
 TEST(EffectDefinition, Identity) {
-    Effect fx;
+    InProcessEffect fx;
     EXPECT_EQ(fx.NParams(), 9);
     EXPECT_EQ(fx.NPresets(), 25);
     EXPECT_EQ(fx.UniqueId(), 0x717A766E);
@@ -31,7 +29,7 @@ TEST(EffectDefinition, Identity) {
 
 // The one check of the parameter table; the note-value texts have their own test.
 TEST(EffectDefinition, Parameters) {
-    Effect fx;
+    InProcessEffect fx;
     struct Expected {
         const char* name;
         ParamType type;
@@ -68,7 +66,7 @@ TEST(EffectDefinition, Parameters) {
 }
 
 TEST(EffectDefinition, CurvesMapNormalisedValues) {
-    Effect fx;
+    InProcessEffect fx;
     IPlugParam& freq = *fx.GetParam(kFreq);
     freq.SetFromNormalized(0.5);
     EXPECT_EQ(freq.Value(), 5075.0);
@@ -81,7 +79,7 @@ TEST(EffectDefinition, CurvesMapNormalisedValues) {
 }
 
 TEST(EffectDefinition, ConstructorReportsNothing) {
-    Effect fx;
-    EXPECT_TRUE(fx.events.empty());
+    InProcessEffect fx;
+    EXPECT_TRUE(fx.host.editEvents().empty());
     EXPECT_FALSE(fx.GateOpen());
 }

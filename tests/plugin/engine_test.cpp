@@ -8,7 +8,7 @@
 
 namespace {
 // The taps alone, filtered at `freq`: tap 1 on the left, tap 2 on the right, no feedback.
-void TapsOnly(Effect& fx, double freq) {
+void TapsOnly(InProcessEffect& fx, double freq) {
     SetPlain(fx, kFeedback, 0);
     SetPlain(fx, kFreq, freq);
     SetPlain(fx, kPanWidth, 100);
@@ -18,7 +18,7 @@ void TapsOnly(Effect& fx, double freq) {
 
 // 4 Hz and 1.875 bpm give 512 samples per whole note, so "1/64" is a cycle of 16 samples;
 // at that rate the crossfade is 0 samples long and the top "Freq" filters nothing.
-void OpenRampExample(Effect& fx) {
+void OpenRampExample(InProcessEffect& fx) {
     OpenEffect(fx, 4.0, 1.875);
     SetPlain(fx, kDelayRate, 0);
     TapsOnly(fx, 20000);
@@ -35,7 +35,7 @@ double ReversedRamp(int offset, int period, int frame) {
 } // namespace
 
 TEST(Engine, ClosedGateLeavesOutputsUntouched) {
-    Effect fx;
+    InProcessEffect fx;
     StereoBlock block(32, 1.0);
     std::fill(block.outL.begin(), block.outL.end(), 7.0);
     std::fill(block.outR.begin(), block.outR.end(), 7.0);
@@ -59,7 +59,7 @@ TEST(Engine, RampIsPlayedBackReversedInEveryTapMode) {
     // Tap 1 sits at two thirds, three quarters and the whole of the 16-sample cycle.
     for (auto [mode, tap1] : {std::pair{kTapTriplet, 11}, {kTapDotted, 12}, {kTapNormal, 15}}) {
         SCOPED_TRACE(mode);
-        Effect fx;
+        InProcessEffect fx;
         OpenRampExample(fx);
         SetPlain(fx, kPingPong, mode);
         StereoBlock block(56);
@@ -78,7 +78,7 @@ TEST(Engine, RampIsPlayedBackReversedInEveryTapMode) {
 }
 
 TEST(Engine, FeedbackReinjectsOneCycleLater) {
-    Effect fx;
+    InProcessEffect fx;
     OpenRampExample(fx);
     SetPlain(fx, kFeedback, 50);
     StereoBlock block(48);
@@ -95,7 +95,7 @@ TEST(Engine, FeedbackReinjectsOneCycleLater) {
 }
 
 TEST(Engine, DryAndMonoSum) {
-    Effect fx;
+    InProcessEffect fx;
     OpenRampExample(fx);
     SetPlain(fx, kDryMix, 50);
     StereoBlock block(16);
@@ -113,7 +113,7 @@ TEST(Engine, DryAndMonoSum) {
 // signal is what the taps read in the cleared line with a steady input of 1: 0 while a tap
 // reads cells not yet written again, 1 once it does.
 TEST(Engine, CrossfadeFadesTheNewSignalInLinearly) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 8000.0);
     SetPlain(fx, kDelayRate, 0); // 1/64 at 120 bpm: a cycle of 500 samples
     TapsOnly(fx, 20000);
@@ -142,7 +142,7 @@ TEST(Engine, CrossfadeFadesTheNewSignalInLinearly) {
 // With a slow filter the output at the change is far from the new signal (silence): the
 // crossfade starts at that held value and lets it go no faster than linearly.
 TEST(Engine, CrossfadeStartsFromTheHeldValue) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     TapsOnly(fx, 100);
     StereoBlock fill(40000, 1.0);
@@ -161,7 +161,7 @@ TEST(Engine, CrossfadeStartsFromTheHeldValue) {
 }
 
 TEST(Engine, InPlaceEqualsSeparateBuffers) {
-    Effect separate, inPlace;
+    InProcessEffect separate, inPlace;
     OpenEffect(separate, 48000.0);
     OpenEffect(inPlace, 48000.0);
     std::vector<double> l(3000), r(3000);
@@ -183,12 +183,12 @@ TEST(Engine, InPlaceEqualsSeparateBuffers) {
 }
 
 TEST(Engine, TempoChangeReallocatesWithinTheBlock) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     StereoBlock block(64, 0.5);
     block.Process(fx);
     ASSERT_EQ(fx.Period(), 22050u);
-    fx.tempo = 60.0;
+    fx.host.setTempo(60.0);
     block.Process(fx);
     EXPECT_EQ(fx.SamplesPerWholeNote(), 176400.0);
     EXPECT_EQ(fx.Capacity(), 1411200);
@@ -197,7 +197,7 @@ TEST(Engine, TempoChangeReallocatesWithinTheBlock) {
 }
 
 TEST(Engine, NoTempoPassesTheDrySignal) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0, 0.0);
     SetPlain(fx, kDryMix, 70);
     StereoBlock block(256, 0.5);
@@ -208,15 +208,15 @@ TEST(Engine, NoTempoPassesTheDrySignal) {
         ASSERT_EQ(block.outR[i], 0.5 * double(0.7f));
     }
     // Tempo disappearing after it was there: back to dry, nothing out of bounds.
-    fx.tempo = 120.0;
+    fx.host.setTempo(120.0);
     block.Process(fx);
-    fx.tempo = 0.0;
+    fx.host.setTempo(0.0);
     block.Process(fx);
     EXPECT_EQ(block.outL[100], 0.5 * double(0.7f));
 }
 
 TEST(Engine, LongDelayTimeGrowsTheLine) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     StereoBlock block(512, 0.25);
     block.Process(fx);
@@ -232,7 +232,7 @@ TEST(Engine, LongDelayTimeGrowsTheLine) {
 }
 
 TEST(Engine, SampleRateIncreaseWithSyncOffStaysInsideTheLine) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     SetPlain(fx, kHostSync, 0);
     StereoBlock block(512, 0.25);
@@ -247,7 +247,7 @@ TEST(Engine, SampleRateIncreaseWithSyncOffStaysInsideTheLine) {
 
 TEST(Engine, TinyPeriodsKeepTapsInsideTheCycle) {
     for (double tempo : {165375.0, 330750.0, 1e9}) {
-        Effect fx;
+        InProcessEffect fx;
         OpenEffect(fx, 44100.0, tempo);
         for (int mode : {0, 1, 2}) {
             SetPlain(fx, kPingPong, mode);
@@ -264,7 +264,7 @@ TEST(Engine, TinyPeriodsKeepTapsInsideTheCycle) {
 }
 
 TEST(Engine, ZeroAndNegativeFrameCountsProcessNothing) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     StereoBlock block(8, 1.0);
     std::fill(block.outL.begin(), block.outL.end(), 3.0);
@@ -285,8 +285,8 @@ TEST(Engine, NonFiniteInputIsHeardAsSilence) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     for (bool wet : {true, false}) {
         SCOPED_TRACE(wet ? "delay line" : "dry path (no tempo)");
-        Effect poisoned, clean;
-        for (Effect* fx : {&poisoned, &clean}) {
+        InProcessEffect poisoned, clean;
+        for (InProcessEffect* fx : {&poisoned, &clean}) {
             OpenEffect(*fx, 44100.0, wet ? 120.0 : 0.0);
             SetPlain(*fx, kFeedback, 90);
             SetPlain(*fx, kDryMix, 50);

@@ -40,7 +40,7 @@ NoteValue Expected(int index) {
 } // namespace
 
 TEST(NoteValues, TextsAndLengthsFollowTheMusicalNames) {
-    Effect fx;
+    InProcessEffect fx;
     const IPlugParam& rate = *fx.GetParam(kDelayRate);
     ASSERT_EQ(rate.ValueTextCount(), kNoteValueCount);
     ASSERT_EQ(kNoteValueCount, 25);
@@ -65,7 +65,7 @@ TEST(NoteValues, TextsAndLengthsFollowTheMusicalNames) {
 // every note value is a whole number of samples and the period is exactly twice that.
 TEST(NoteValues, EveryRateSetsTwiceItsLengthAsThePeriod) {
     constexpr int kWhole = 15360;
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 38400.0, 600.0);
     StereoBlock(16).Process(fx);
     ASSERT_EQ(fx.SamplesPerWholeNote(), kWhole);

@@ -5,7 +5,7 @@
 #include <cmath>
 
 TEST(ParamChanges, GateOpensWhenAllNineAreReported) {
-    Effect fx;
+    InProcessEffect fx;
     for (int i = 0; i < 8; ++i)
         fx.OnParamChanged(i);
     EXPECT_FALSE(fx.GateOpen());
@@ -14,10 +14,10 @@ TEST(ParamChanges, GateOpensWhenAllNineAreReported) {
 }
 
 TEST(ParamChanges, GateIsSharedButAnInstanceThatSawAllNineOpens) {
-    Effect first;
+    InProcessEffect first;
     for (int i = 0; i < 5; ++i)
         first.OnParamChanged(i);
-    Effect second; // a new instance starts the shared count again
+    InProcessEffect second; // a new instance starts the shared count again
     for (int i = 5; i < 9; ++i)
         first.OnParamChanged(i);
     EXPECT_TRUE(first.GateOpen()) << "it reported all nine itself";
@@ -26,8 +26,8 @@ TEST(ParamChanges, GateIsSharedButAnInstanceThatSawAllNineOpens) {
 }
 
 TEST(ParamChanges, GateIsProcessWideOnceCountedDown) {
-    Effect a;
-    Effect b;
+    InProcessEffect a;
+    InProcessEffect b;
     b.OnParamChanged(0);
     a.NotifyAllParams();
     EXPECT_TRUE(a.GateOpen());
@@ -37,7 +37,7 @@ TEST(ParamChanges, GateIsProcessWideOnceCountedDown) {
 }
 
 TEST(ParamChanges, DerivedSettings) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     EXPECT_NEAR(fx.FilterCoefficient(), std::exp(-0.85486), 1e-5);
     EXPECT_NEAR(fx.FilterCoefficient(), 0.42534, 1e-5);
@@ -61,7 +61,7 @@ TEST(ParamChanges, DerivedSettings) {
 }
 
 TEST(ParamChanges, PeriodsAndTaps) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     StereoBlock block(16);
     block.Process(fx);
@@ -79,7 +79,7 @@ TEST(ParamChanges, PeriodsAndTaps) {
 }
 
 TEST(ParamChanges, TapModesAtPeriod1000) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 50000.0, 0.0); // no tempo: the delay time alone sets the period
     SetPlain(fx, kHostSync, 0);
     SetPlain(fx, kDelayTime, 10);
@@ -94,7 +94,7 @@ TEST(ParamChanges, TapModesAtPeriod1000) {
 }
 
 TEST(ParamChanges, SameRoundedValueTwiceIsHandledOnce) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     SetPlain(fx, kFeedback, 40);
     ASSERT_EQ(fx.Feedback(), 40 * 0.01f);
@@ -105,7 +105,7 @@ TEST(ParamChanges, SameRoundedValueTwiceIsHandledOnce) {
 }
 
 TEST(ParamChanges, DelayTimeAt44100) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0, 0.0);
     SetPlain(fx, kHostSync, 0);
     SetPlain(fx, kDelayTime, 400);
@@ -114,7 +114,7 @@ TEST(ParamChanges, DelayTimeAt44100) {
 }
 
 TEST(ParamChanges, RerangeFitsDelayTimeToTempo) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     StereoBlock(16).Process(fx);
     fx.RerangeDelayTime(false);
@@ -123,11 +123,11 @@ TEST(ParamChanges, RerangeFitsDelayTimeToTempo) {
     EXPECT_EQ(time.Max(), 8000.0);
     EXPECT_EQ(time.Value(), 250.0) << "reset to an eighth note";
     EXPECT_EQ(time.Curve(), 3.0);
-    EXPECT_TRUE(fx.events.empty()) << "without keeping the position nothing is reported";
+    EXPECT_TRUE(fx.host.editEvents().empty()) << "without keeping the position nothing is reported";
 }
 
 TEST(ParamChanges, NearestNoteIndex) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     StereoBlock(16).Process(fx);
     EXPECT_EQ(fx.NearestNoteIndex(44100), 12);
@@ -142,11 +142,11 @@ TEST(ParamChanges, NearestNoteIndex) {
 namespace {
 // Opened at 120 bpm and 44100 Hz with one block processed, so the Sync button converts.
 struct Started : ::testing::Test {
-    Effect fx;
+    InProcessEffect fx;
     void SetUp() override {
         OpenEffect(fx, 44100.0);
         StereoBlock(64).Process(fx);
-        fx.events.clear();
+        fx.host.clearRequests();
     }
     void PressSync(int value) {
         fx.SetSyncButtonPressed();
@@ -159,7 +159,7 @@ struct Started : ::testing::Test {
 
 TEST_F(Started, SyncOffConvertsToMilliseconds) {
     SetPlain(fx, kDelayRate, 12); // 1/4: period 44100
-    fx.events.clear();
+    fx.host.clearRequests();
     PressSync(0);
     EXPECT_FALSE(fx.HostSync());
     const IPlugParam& time = *fx.GetParam(kDelayTime);
@@ -167,9 +167,9 @@ TEST_F(Started, SyncOffConvertsToMilliseconds) {
     EXPECT_EQ(time.Max(), 8000.0) << "re-ranged to the tempo";
     EXPECT_EQ(fx.Period(), 44100u);
     // The conversion is a host-visible edit of "Delay Time" inside the button's gesture.
-    EXPECT_EQ(fx.Count(HostEvent::Begin, kDelayTime), 1);
-    EXPECT_EQ(fx.Count(HostEvent::Automate, kDelayTime), 1);
-    EXPECT_EQ(fx.Count(HostEvent::End, kDelayTime), 1);
+    EXPECT_EQ(fx.host.EditCount(EditEvent::Begin, kDelayTime), 1);
+    EXPECT_EQ(fx.host.EditCount(EditEvent::Automate, kDelayTime), 1);
+    EXPECT_EQ(fx.host.EditCount(EditEvent::End, kDelayTime), 1);
 }
 
 TEST_F(Started, SyncOnPicksTheNearestNoteValue) {
@@ -205,7 +205,7 @@ TEST_F(Started, SyncByAutomationOnlySwapsTheKnob) {
 }
 
 TEST(ParamChanges, SyncButtonBeforeTheFirstBlockOnlySwaps) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     fx.SetSyncButtonPressed();
     fx.SetParameterFromEditor(kHostSync, 0.0);
@@ -226,7 +226,7 @@ TEST_F(Started, TempoChangeKeepsTheMillisecondPosition) {
     SetPlain(fx, kHostSync, 0);
     fx.RerangeDelayTime(false);
     SetPlain(fx, kDelayTime, 500);
-    fx.tempo = 60.0;
+    fx.host.setTempo(60.0);
     StereoBlock(64).Process(fx);
     const IPlugParam& time = *fx.GetParam(kDelayTime);
     EXPECT_EQ(time.Min(), 63.0);
@@ -236,7 +236,7 @@ TEST_F(Started, TempoChangeKeepsTheMillisecondPosition) {
 }
 
 TEST(ParamChanges, FirstTempoMovesDelayTimeIntoTheTempoRange) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     SetPlain(fx, kHostSync, 0);
     StereoBlock(64).Process(fx);

@@ -8,7 +8,7 @@
 #include <vector>
 
 namespace {
-std::vector<double> Values(const Effect& fx) {
+std::vector<double> Values(const InProcessEffect& fx) {
     std::vector<double> v;
     for (int i = 0; i < fx.NParams(); ++i)
         v.push_back(fx.GetParam(i)->Value());
@@ -32,12 +32,12 @@ std::vector<std::uint8_t> ProgramBytes(const std::vector<double>& values, bool h
     return bytes;
 }
 
-bool Read(Effect& fx, const std::vector<std::uint8_t>& bytes, bool isBank) {
+bool Read(InProcessEffect& fx, const std::vector<std::uint8_t>& bytes, bool isBank) {
     StateChunk buffer;
     return fx.ReadHostChunk(buffer, bytes.data(), static_cast<int>(bytes.size()), isBank);
 }
 
-std::vector<std::uint8_t> Write(Effect& fx, bool isBank) {
+std::vector<std::uint8_t> Write(InProcessEffect& fx, bool isBank) {
     StateChunk buffer;
     int size = fx.WriteHostChunk(buffer, isBank);
     return {buffer.Data(), buffer.Data() + size};
@@ -45,7 +45,7 @@ std::vector<std::uint8_t> Write(Effect& fx, bool isBank) {
 } // namespace
 
 TEST(FactoryPresets, Table) {
-    Effect fx;
+    InProcessEffect fx;
     EXPECT_STREQ(fx.PresetName(0), "---- default ----");
     EXPECT_STREQ(fx.PresetName(1), "Classic Delay");
     EXPECT_STREQ(fx.PresetName(12), "Don't Stop");
@@ -61,7 +61,7 @@ TEST(FactoryPresets, Table) {
 }
 
 TEST(FactoryPresets, DefaultProgramHoldsTheDefaults) {
-    Effect fx;
+    InProcessEffect fx;
     const std::vector<double> defaults = Values(fx);
     fx.GetParam(kFeedback)->SetValue(10);
     ASSERT_TRUE(fx.LoadPreset(0));
@@ -70,7 +70,7 @@ TEST(FactoryPresets, DefaultProgramHoldsTheDefaults) {
 }
 
 TEST(FactoryPresets, SelectingPrograms) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     ASSERT_TRUE(fx.LoadPreset(9));
     EXPECT_EQ(Values(fx), (std::vector<double>{3, 500, 1, 2, 90, 80, 6000, 70, 50})) << "Harp";
@@ -86,7 +86,7 @@ TEST(FactoryPresets, SelectingPrograms) {
 }
 
 TEST(Presets, PlaceholdersBecomeUserPresets) {
-    Effect fx;
+    InProcessEffect fx;
     fx.LoadPreset(3);
     fx.GetParam(kFeedback)->SetValue(33);
     ASSERT_TRUE(fx.LoadPreset(21));
@@ -100,7 +100,7 @@ TEST(Presets, PlaceholdersBecomeUserPresets) {
 }
 
 TEST(Presets, LeavingAProgramKeepsItsEdits) {
-    Effect fx;
+    InProcessEffect fx;
     ASSERT_TRUE(fx.LoadPreset(2));
     fx.GetParam(kWetMix)->SetValue(12);
     // A host's program change stores the live values into the program being left.
@@ -115,7 +115,7 @@ TEST(Presets, LeavingAProgramKeepsItsEdits) {
 }
 
 TEST(StateChunks, ProgramChunkLayout) {
-    Effect fx;
+    InProcessEffect fx;
     fx.LoadPreset(7);
     std::vector<std::uint8_t> bytes = Write(fx, false);
     ASSERT_EQ(bytes.size(), 80u);
@@ -125,7 +125,7 @@ TEST(StateChunks, ProgramChunkLayout) {
 }
 
 TEST(StateChunks, ProgramChunkRestoresAndUpdatesTheCurrentPreset) {
-    Effect fx;
+    InProcessEffect fx;
     OpenEffect(fx, 44100.0);
     ASSERT_TRUE(Read(fx, ProgramBytes({12, 500, 0, 1, -40, 70, 2500, 80, 30}), false));
     EXPECT_EQ(Values(fx), (std::vector<double>{12, 500, 0, 1, -40, 70, 2500, 80, 30}));
@@ -137,7 +137,7 @@ TEST(StateChunks, ProgramChunkRestoresAndUpdatesTheCurrentPreset) {
 }
 
 TEST(StateChunks, ShortProgramStopsAtTheFirstMissingValue) {
-    Effect fx;
+    InProcessEffect fx;
     fx.LoadPreset(19);
     std::vector<std::uint8_t> bytes = ProgramBytes({0, 100, 0, 0, -100});
     ASSERT_EQ(bytes.size(), 48u);
@@ -147,7 +147,7 @@ TEST(StateChunks, ShortProgramStopsAtTheFirstMissingValue) {
 }
 
 TEST(StateChunks, ChunkWithoutMagicIsBareValues) {
-    Effect fx;
+    InProcessEffect fx;
     std::vector<std::uint8_t> bare = ProgramBytes({1, 2000, 1, 0, 10, 20, 300, 40, 50}, false);
     ASSERT_TRUE(Read(fx, bare, true)) << "a bank without header is one program";
     EXPECT_EQ(Values(fx), (std::vector<double>{1, 2000, 1, 0, 10, 20, 300, 40, 50}));
@@ -155,7 +155,7 @@ TEST(StateChunks, ChunkWithoutMagicIsBareValues) {
 }
 
 TEST(StateChunks, StoredValuesAreClamped) {
-    Effect fx;
+    InProcessEffect fx;
     ASSERT_TRUE(Read(fx, ProgramBytes({-5, 1e9, 7, 2.0, -300, 150, 50, -1, 1e300}), false));
     EXPECT_EQ(Values(fx), (std::vector<double>{0, 24000, 1, 2, -100, 99, 100, 0, 100}));
     double nan = std::nan("");
@@ -164,7 +164,7 @@ TEST(StateChunks, StoredValuesAreClamped) {
 }
 
 TEST(StateChunks, MagicWithoutVersionLoadsNothing) {
-    Effect fx;
+    InProcessEffect fx;
     const std::vector<double> before = Values(fx);
     std::vector<std::uint8_t> bytes = {0x74, 0x66, 0x66, 0x70, 0x00};
     EXPECT_FALSE(Read(fx, bytes, false));
@@ -173,7 +173,7 @@ TEST(StateChunks, MagicWithoutVersionLoadsNothing) {
 }
 
 TEST(StateChunks, BankRoundTripIntoAFreshInstance) {
-    Effect source;
+    InProcessEffect source;
     source.LoadPreset(22); // becomes "user preset 1"
     source.GetParam(kPanWidth)->SetValue(-37);
     source.StoreCurrentPreset(std::string(300, 'x').c_str()); // cut to 255 characters
@@ -182,7 +182,7 @@ TEST(StateChunks, BankRoundTripIntoAFreshInstance) {
     std::vector<std::uint8_t> bank = Write(source, true);
     ASSERT_GT(bank.size(), 8u);
 
-    Effect target;
+    InProcessEffect target;
     ASSERT_TRUE(Read(target, bank, true));
     for (int i = 0; i < 25; ++i) {
         SCOPED_TRACE(i);
@@ -204,7 +204,7 @@ TEST(StateChunks, BankRoundTripIntoAFreshInstance) {
 }
 
 TEST(StateChunks, BankLayout) {
-    Effect fx;
+    InProcessEffect fx;
     std::vector<std::uint8_t> bank = Write(fx, true);
     // Header, then per preset: name length, name, flag, 72 bytes of values if set.
     std::size_t expected = 8;
@@ -222,11 +222,11 @@ TEST(StateChunks, BankLayout) {
 }
 
 TEST(StateChunks, TruncatedBankKeepsWhatWasRead) {
-    Effect source;
+    InProcessEffect source;
     source.StoreCurrentPreset("First");
     std::vector<std::uint8_t> bank = Write(source, true);
     bank.resize(8 + 4 + 5 + 1 + 72 + 10); // preset 0 whole, preset 1 cut in its name
-    Effect target;
+    InProcessEffect target;
     target.GetParam(kFeedback)->SetValue(5);
     EXPECT_FALSE(Read(target, bank, true));
     EXPECT_STREQ(target.PresetName(0), "First");
@@ -235,10 +235,10 @@ TEST(StateChunks, TruncatedBankKeepsWhatWasRead) {
 }
 
 TEST(StateChunks, BankMayTurnAPresetBackIntoAPlaceholder) {
-    Effect source;
+    InProcessEffect source;
     source.GetPreset(3)->initialised = false;
     std::vector<std::uint8_t> bank = Write(source, true);
-    Effect target;
+    InProcessEffect target;
     ASSERT_TRUE(Read(target, bank, true));
     EXPECT_FALSE(target.GetPreset(3)->initialised);
     ASSERT_TRUE(target.LoadPreset(3));
@@ -246,16 +246,16 @@ TEST(StateChunks, BankMayTurnAPresetBackIntoAPlaceholder) {
 }
 
 TEST(StateChunks, BankCutInsideAPlaceholdersValuesKeepsItAPlaceholder) {
-    Effect source;
+    InProcessEffect source;
     source.LoadPreset(24); // the last program, now holding values
     std::vector<std::uint8_t> bank = Write(source, true);
     bank.resize(bank.size() - 20);
-    Effect target;
+    InProcessEffect target;
     EXPECT_FALSE(Read(target, bank, true));
     EXPECT_FALSE(target.GetPreset(24)->initialised);
     EXPECT_EQ(target.GetPreset(24)->values.Size(), 0);
     // Whatever was loaded, the state saves and restores cleanly again.
     std::vector<std::uint8_t> again = Write(target, true);
-    Effect third;
+    InProcessEffect third;
     EXPECT_TRUE(Read(third, again, true));
 }

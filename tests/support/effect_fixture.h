@@ -1,22 +1,30 @@
 #pragma once
 
 #include "plugin/velmorande.h"
-#include "support/recording_host.h"
+#include "support/in_process_plug.h"
 
 #include <vector>
 
-using Effect = RecordingHost<VSTCLASS>;
+using InProcessEffect = InProcessPlug<VSTCLASS>;
 
 // Opens an effect the way a host does: open (every parameter reported once), then the
 // sample rate (followed by the reset hook).
-inline void OpenEffect(Effect& fx, double sampleRate, double tempo = 120.0) {
-    fx.tempo = tempo;
+inline void OpenEffect(InProcessEffect& fx, double sampleRate, double tempo = 120.0) {
+    fx.host.setTempo(tempo);
     fx.NotifyAllParams();
     fx.SetSampleRate(sampleRate);
     fx.OnReset();
 }
 
-inline void SetPlain(Effect& fx, int index, double value) {
+// An opened effect whose host keeps no log of the requests, for runs of hours (the fuzzers).
+inline InProcessEffect* NewUnloggedEffect(double sampleRate) {
+    auto* effect = new InProcessEffect();
+    effect->host.setRecording(false);
+    OpenEffect(*effect, sampleRate);
+    return effect;
+}
+
+inline void SetPlain(InProcessEffect& fx, int index, double value) {
     fx.SetParameterFromHost(index, static_cast<float>(fx.GetParam(index)->ToNormalized(value)));
 }
 
@@ -28,7 +36,7 @@ struct StereoBlock {
     double* ins[2];
     double* outs[2];
 
-    void Process(Effect& fx) {
+    void Process(InProcessEffect& fx) {
         ins[0] = inL.data();
         ins[1] = inR.data();
         outs[0] = outL.data();

@@ -1,4 +1,4 @@
-#include "vst/loaded_plugin.h"
+#include "support/test_host.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +18,9 @@ std::vector<double> Tone(double step, double amplitude = 0.5) {
 }
 
 // An opened instance at 120 bpm with a short delay, so echoes appear within the signal.
-AEffect* OpenPlaying(LoadedPlugin& plugin, VstInt32 blockSize = 512) {
-    SetTempo(plugin, 120.0);
-    AEffect* e = plugin.Open(44100.0f, blockSize);
+AEffect* OpenPlaying(TestHost& host, VstInt32 blockSize = 512) {
+    host.setTempo(120.0);
+    AEffect* e = host.Open(44100.0f, blockSize);
     e->setParameter(e, 0, 0.0f); // 1/64: a cycle of 2756 samples
     return e;
 }
@@ -57,8 +57,8 @@ void RunFloat(AEffect* e, AEffectProcessProc callback, std::vector<float>& outL,
 } // namespace
 
 TEST(AudioCallbacks, DoubleReplacingRendersEchoes) {
-    LoadedPlugin plugin;
-    AEffect* e = OpenPlaying(plugin);
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    AEffect* e = OpenPlaying(host);
     std::vector<double> outL, outR;
     RunDouble(e, Tone(0.03), Tone(0.05), outL, outR, 512);
     // Dry 100 %: the first half cycle is the input plus silence from the taps.
@@ -103,9 +103,9 @@ TEST(AudioCallbacks, EveryWayOfCallingMatchesTheDoubleCallback) {
     };
     for (const Way& way : kWays) {
         SCOPED_TRACE(way.name);
-        LoadedPlugin plugin;
-        AEffect* reference = OpenPlaying(plugin);
-        AEffect* other = OpenPlaying(plugin);
+        TestHost host(VELMORANDE_PLUGIN_PATH);
+        AEffect* reference = OpenPlaying(host);
+        AEffect* other = OpenPlaying(host);
         std::vector<double> l = Tone(0.03), r = Tone(0.05), outL, outR;
         RunDouble(reference, l, r, outL, outR, 512);
         way.render(other, l, r);
@@ -117,8 +117,9 @@ TEST(AudioCallbacks, EveryWayOfCallingMatchesTheDoubleCallback) {
 }
 
 TEST(AudioCallbacks, SingleSamplesConvertExactly) {
-    LoadedPlugin plugin;
-    AEffect* e = plugin.Open(); // no tempo: the dry signal at 100 % passes unchanged
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    host.withholdTimeFlags(~0);
+    AEffect* e = host.Open(); // no tempo: the dry signal at 100 % passes unchanged
     float in[4] = {0.1f, -0.25f, 1e-3f, 0.0f}, out[4] = {};
     float* ins[2] = {in, in};
     float* outs[2] = {out, out};
@@ -134,8 +135,8 @@ TEST(AudioCallbacks, SingleOutputsHaveNoDenormals) {
     const float in[6] = {tiny / 2, -tiny / 4, denormal, tiny, -tiny, 1e-3f};
     const float expected[6] = {0.0f, 0.0f, 0.0f, tiny, -tiny, 1e-3f};
     for (bool accumulate : {false, true}) {
-        LoadedPlugin plugin;
-        AEffect* e = plugin.Open();
+        TestHost host(VELMORANDE_PLUGIN_PATH);
+        AEffect* e = host.Open();
         float l[6], r[6], outL[6] = {}, outR[6] = {};
         std::copy_n(in, 6, l);
         std::copy_n(in, 6, r);
@@ -159,9 +160,9 @@ TEST(AudioCallbacks, NonFiniteSingleInputOnEitherSideIsSilence) {
         for (int side = 0; side < 2; ++side) {
             SCOPED_TRACE(::testing::Message() << (accumulate ? "process" : "processReplacing")
                                               << (side == 0 ? ", left" : ", right"));
-            LoadedPlugin plugin;
-            AEffect* poisoned = OpenPlaying(plugin);
-            AEffect* clean = OpenPlaying(plugin);
+            TestHost host(VELMORANDE_PLUGIN_PATH);
+            AEffect* poisoned = OpenPlaying(host);
+            AEffect* clean = OpenPlaying(host);
             std::vector<float> in[2][2]; // [poisoned, clean][left, right]
             for (auto& pair : in) {
                 pair[0] = ToFloat(Tone(0.03));
@@ -193,9 +194,10 @@ TEST(AudioCallbacks, NonFiniteSingleInputOnEitherSideIsSilence) {
 }
 
 TEST(AudioCallbacks, AccumulatingAddsReplacingOverwrites) {
-    LoadedPlugin plugin;
-    AEffect* a = plugin.Open();
-    AEffect* b = plugin.Open();
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    host.withholdTimeFlags(~0);
+    AEffect* a = host.Open();
+    AEffect* b = host.Open();
     for (AEffect* e : {a, b}) {
         e->setParameter(e, 7, 0.0f); // dry 0, and with no tempo there is no wet signal
     }
@@ -215,13 +217,12 @@ TEST(AudioCallbacks, AccumulatingAddsReplacingOverwrites) {
 }
 
 TEST(AudioCallbacks, OneInputArrangementReadsOneBuffer) {
-    LoadedPlugin plugin;
-    AEffect* e = plugin.Open();
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    AEffect* e = host.Open();
     struct Head {
         VstInt32 type, numChannels;
     } mono{kSpeakerArrMono, 1}, stereo{kSpeakerArrStereo, 2};
-    LoadedPlugin::Dispatch(e, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono),
-                           &stereo);
+    TestHost::Dispatch(e, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&mono), &stereo);
     std::vector<double> left(64, 0.5), outL(64), outR(64);
     double* ins[1] = {left.data()}; // only one input buffer: a second would be read past
     double* outs[2] = {outL.data(), outR.data()};
@@ -231,12 +232,12 @@ TEST(AudioCallbacks, OneInputArrangementReadsOneBuffer) {
 }
 
 TEST(AudioCallbacks, OddFrameCountsAndBuffers) {
-    LoadedPlugin plugin;
-    AEffect* e = OpenPlaying(plugin, 256);
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    AEffect* e = OpenPlaying(host, 256);
     std::vector<double> l = Tone(0.03), r = Tone(0.05), outL, outR;
     RunDouble(e, l, r, outL, outR, 1024); // four times the announced block size
 
-    AEffect* ref = OpenPlaying(plugin, 256);
+    AEffect* ref = OpenPlaying(host, 256);
     std::vector<double> refL, refR;
     RunDouble(ref, l, r, refL, refR, 256);
     EXPECT_EQ(outL, refL) << "an oversized block is processed in pieces";
@@ -252,7 +253,7 @@ TEST(AudioCallbacks, OddFrameCountsAndBuffers) {
     e->processReplacing(e, none, none, 64);
     e->process(e, nullptr, nullptr, 64);
 
-    LoadedPlugin::Dispatch(e, effSetBlockSize, 0, 0);
+    TestHost::Dispatch(e, effSetBlockSize, 0, 0);
     outL.assign(64, 9.0);
     e->processDoubleReplacing(e, ins, outs, 64);
     EXPECT_EQ(outL[5], 0.0) << "no block to work in: silence";
@@ -261,7 +262,7 @@ TEST(AudioCallbacks, OddFrameCountsAndBuffers) {
 TEST(AudioCallbacks, OversizedSingleBlocksEqualSmallerCalls) {
     for (bool accumulate : {false, true}) {
         SCOPED_TRACE(accumulate ? "process" : "processReplacing");
-        LoadedPlugin host;
+        TestHost host(VELMORANDE_PLUGIN_PATH);
         AEffect* big = OpenPlaying(host, 256);
         AEffect* small = OpenPlaying(host, 256);
         const float start = accumulate ? 0.125f : 7.0f;
@@ -276,8 +277,8 @@ TEST(AudioCallbacks, OversizedSingleBlocksEqualSmallerCalls) {
 }
 
 TEST(AudioCallbacks, ClosedGateBeforeOpenLeavesOutputs) {
-    LoadedPlugin plugin;
-    AEffect* e = plugin.Create();
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    AEffect* e = host.Create();
     std::vector<double> l(64, 0.5), outL(64, 3.0), outR(64, 3.0);
     double* ins[2] = {l.data(), l.data()};
     double* outs[2] = {outL.data(), outR.data()};
@@ -299,23 +300,23 @@ TEST(AudioCallbacks, ResetsLeaveNoStaleEchoes) {
         {"none: the echoes go on", [](AEffect*) {}, 4410, true},
         {"processing off and on",
          [](AEffect* e) {
-             LoadedPlugin::Dispatch(e, effMainsChanged, 0, 0);
-             LoadedPlugin::Dispatch(e, effMainsChanged, 0, 1);
+             TestHost::Dispatch(e, effMainsChanged, 0, 0);
+             TestHost::Dispatch(e, effMainsChanged, 0, 1);
          },
          4410, false},
         {"the same sample rate",
-         [](AEffect* e) { LoadedPlugin::Dispatch(e, effSetSampleRate, 0, 0, nullptr, 44100.0f); },
-         4410, false},
+         [](AEffect* e) { TestHost::Dispatch(e, effSetSampleRate, 0, 0, nullptr, 44100.0f); }, 4410,
+         false},
         {"a new sample rate",
-         [](AEffect* e) { LoadedPlugin::Dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f); },
-         4800, false},
-        {"the block size", [](AEffect* e) { LoadedPlugin::Dispatch(e, effSetBlockSize, 0, 512); },
-         4410, false},
+         [](AEffect* e) { TestHost::Dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f); }, 4800,
+         false},
+        {"the block size", [](AEffect* e) { TestHost::Dispatch(e, effSetBlockSize, 0, 512); }, 4410,
+         false},
     };
     for (const Reset& reset : kResets) {
         SCOPED_TRACE(reset.name);
-        LoadedPlugin plugin;
-        AEffect* e = OpenPlaying(plugin);
+        TestHost host(VELMORANDE_PLUGIN_PATH);
+        AEffect* e = OpenPlaying(host);
         e->setParameter(e, 5, 0.9f); // long feedback: the line keeps sounding
         std::vector<double> outL, outR;
         RunDouble(e, Tone(0.03), Tone(0.05), outL, outR, 512);

@@ -1,4 +1,4 @@
-#include "vst/loaded_plugin.h"
+#include "support/test_host.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 
 TEST(Descriptor, FilledByTheEntryPoint) {
-    LoadedPlugin plugin;
-    AEffect* e = plugin.Create();
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    AEffect* e = host.Create();
     EXPECT_EQ(e->magic, 0x56737450);
     EXPECT_EQ(e->numInputs, 2);
     EXPECT_EQ(e->numOutputs, 2);
@@ -23,56 +23,56 @@ TEST(Descriptor, FilledByTheEntryPoint) {
     EXPECT_NE(e->getParameter, nullptr);
     for (char c : e->future)
         EXPECT_EQ(c, 0);
-    EXPECT_TRUE(plugin.host.requests().empty()) << "the host is not asked anything during creation";
+    EXPECT_TRUE(host.requests().empty()) << "the host is not asked anything during creation";
 }
 
 // The identity itself is the effect's; the descriptor must agree with what the
 // dispatcher says of the same instance.
 TEST(Descriptor, AgreesWithTheDispatcher) {
-    LoadedPlugin plugin;
-    AEffect* e = plugin.Create();
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    AEffect* e = host.Create();
     const std::string untouched(255, 'X');
     int params = 0, programs = 0;
-    while (LoadedPlugin::Text(e, effGetParamName, params) != untouched)
+    while (TestHost::Text(e, effGetParamName, params) != untouched)
         ++params;
     char name[64];
-    while (LoadedPlugin::Dispatch(e, effGetProgramNameIndexed, programs, 0, name))
+    while (TestHost::Dispatch(e, effGetProgramNameIndexed, programs, 0, name))
         ++programs;
     EXPECT_EQ(e->numParams, params);
     EXPECT_EQ(e->numPrograms, programs);
-    EXPECT_EQ(e->version, LoadedPlugin::Dispatch(e, effGetVendorVersion));
+    EXPECT_EQ(e->version, TestHost::Dispatch(e, effGetVendorVersion));
     EXPECT_EQ(e->uniqueID, ('q' << 24) | ('z' << 16) | ('v' << 8) | 'n');
 }
 
 TEST(Descriptor, MainIsTheSameEntry) {
-    LoadedPlugin plugin;
+    TestHost host(VELMORANDE_PLUGIN_PATH);
     using Entry = AEffect* (*)(audioMasterCallback);
-    auto main = reinterpret_cast<Entry>(plugin.Symbol("main"));
+    auto main = reinterpret_cast<Entry>(host.Symbol("main"));
     ASSERT_NE(main, nullptr);
     AEffect* e = main(nullptr);
     ASSERT_NE(e, nullptr);
-    AEffect* reference = plugin.Create();
+    AEffect* reference = host.Create();
     EXPECT_EQ(e->uniqueID, reference->uniqueID);
     EXPECT_EQ(e->numParams, reference->numParams);
     e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
 }
 
 TEST(Descriptor, OnlyTheEntryPointsAreExported) {
-    LoadedPlugin plugin;
-    EXPECT_EQ(plugin.Symbol("_ZN8IPlugVST8DispatchEiilPvf"), nullptr);
-    EXPECT_EQ(plugin.Symbol("_ZN8VSTCLASS12ProcessBlockEPPdS1_i"), nullptr);
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    EXPECT_EQ(host.Symbol("_ZN8IPlugVST8DispatchEiilPvf"), nullptr);
+    EXPECT_EQ(host.Symbol("_ZN8VSTCLASS12ProcessBlockEPPdS1_i"), nullptr);
 }
 
 TEST(Descriptor, InstancesAreIndependent) {
-    LoadedPlugin plugin;
-    AEffect* a = plugin.Open();
-    AEffect* b = plugin.Open();
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    AEffect* a = host.Open();
+    AEffect* b = host.Open();
     ASSERT_NE(a, b);
     ASSERT_NE(a->object, b->object);
-    LoadedPlugin::Dispatch(a, effSetProgram, 0, 3);
+    TestHost::Dispatch(a, effSetProgram, 0, 3);
     a->setParameter(a, 5, 0.0f);
-    EXPECT_EQ(LoadedPlugin::Dispatch(b, effGetProgram), 0);
+    EXPECT_EQ(TestHost::Dispatch(b, effGetProgram), 0);
     EXPECT_NE(b->getParameter(b, 5), a->getParameter(a, 5));
-    plugin.Close(a);
-    EXPECT_EQ(LoadedPlugin::Text(b, effGetProgramName), "---- default ----");
+    host.Close(a);
+    EXPECT_EQ(TestHost::Text(b, effGetProgramName), "---- default ----");
 }

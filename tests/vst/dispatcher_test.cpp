@@ -1,5 +1,5 @@
+#include "support/test_host.h"
 #include "vst/editor_picture.h"
-#include "vst/loaded_plugin.h"
 #include "vst/vendor_codes.h"
 
 #include <gtest/gtest.h>
@@ -7,20 +7,22 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 namespace {
 struct Dispatcher : ::testing::Test {
-    LoadedPlugin plugin;
+    TestHost host{VELMORANDE_PLUGIN_PATH};
     AEffect* e = nullptr;
-    void SetUp() override { e = plugin.Open(); }
+    void SetUp() override { e = host.Open(); }
     VstIntPtr Do(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                  float opt = 0.0f) {
-        return LoadedPlugin::Dispatch(e, opcode, index, value, ptr, opt);
+        return TestHost::Dispatch(e, opcode, index, value, ptr, opt);
     }
     std::string Text(VstInt32 opcode, VstInt32 index = 0) {
-        return LoadedPlugin::Text(e, opcode, index);
+        return TestHost::Text(e, opcode, index);
     }
 };
 } // namespace
@@ -39,14 +41,17 @@ TEST_F(Dispatcher, FixedAnswers) {
 }
 
 TEST_F(Dispatcher, Names) {
-    char buffer[64];
-    EXPECT_EQ(Do(effGetEffectName, 0, 0, buffer), 1);
-    EXPECT_STREQ(buffer, "Velmorande");
-    EXPECT_EQ(Do(effGetVendorString, 0, 0, buffer), 1);
-    EXPECT_STREQ(buffer, "Talvo");
-    std::snprintf(buffer, sizeof buffer, "junk");
-    EXPECT_EQ(Do(effGetProductString, 0, 0, buffer), 1);
-    EXPECT_STREQ(buffer, "");
+    const struct {
+        VstInt32 opcode;
+        const char* name;
+    } rows[] = {
+        {effGetEffectName, "Velmorande"}, {effGetVendorString, "Talvo"}, {effGetProductString, ""}};
+    for (const auto& row : rows) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "junk");
+        EXPECT_EQ(Do(row.opcode, 0, 0, buffer), 1) << row.opcode;
+        EXPECT_STREQ(buffer, row.name);
+    }
     EXPECT_EQ(Do(effGetEffectName), 0) << "no buffer";
 }
 
@@ -68,20 +73,25 @@ TEST_F(Dispatcher, ParameterTexts) {
 }
 
 TEST_F(Dispatcher, StringToParameter) {
-    char text[] = "1/4";
-    EXPECT_EQ(Do(effString2Parameter, 0, 0, text), 1);
-    EXPECT_EQ(Text(effGetParamDisplay, 0), "1/4");
-    char tooHigh[] = "150";
-    EXPECT_EQ(Do(effString2Parameter, 5, 0, tooHigh), 1);
-    EXPECT_EQ(Text(effGetParamDisplay, 5), "99") << "clamped";
-    EXPECT_FLOAT_EQ(e->getParameter(e, 5), 1.0f);
-    char word[] = "Triplet";
-    EXPECT_EQ(Do(effString2Parameter, 3, 0, word), 1);
-    EXPECT_EQ(Text(effGetParamDisplay, 3), "Triplet");
-    EXPECT_EQ(Do(effString2Parameter, 3), 1) << "without text nothing changes";
-    EXPECT_EQ(Text(effGetParamDisplay, 3), "Triplet");
-    EXPECT_EQ(Do(effString2Parameter, 9, 0, word), 0);
-    EXPECT_EQ(plugin.Count(audioMasterAutomate), 0) << "host-typed values are not reported back";
+    const struct {
+        VstInt32 index;
+        const char* text; // null: no text given
+        VstIntPtr answer;
+        const char* display; // null: no such parameter
+    } rows[] = {
+        {0, "1/4", 1, "1/4"},         {5, "150", 1, "99"},        // clamped
+        {3, "Triplet", 1, "Triplet"}, {3, nullptr, 1, "Triplet"}, // without text nothing changes
+        {9, "Triplet", 0, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.index << " " << (row.text ? row.text : "-"));
+        std::string text = row.text ? row.text : "";
+        EXPECT_EQ(Do(effString2Parameter, row.index, 0, row.text ? text.data() : nullptr),
+                  row.answer);
+        if (row.display) EXPECT_EQ(Text(effGetParamDisplay, row.index), row.display);
+    }
+    EXPECT_FLOAT_EQ(e->getParameter(e, 5), 1.0f) << "clamped";
+    EXPECT_EQ(host.Count(audioMasterAutomate), 0) << "host-typed values are not reported back";
 }
 
 TEST_F(Dispatcher, Programs) {
@@ -144,20 +154,20 @@ TEST_F(Dispatcher, Chunks) {
                                    static_cast<std::uint8_t*>(data) + bankSize);
     EXPECT_EQ(Do(effGetChunk, 1), 0) << "no pointer";
 
-    AEffect* other = plugin.Open();
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 0, bankSize, bank.data()), 1);
-    EXPECT_EQ(LoadedPlugin::Text(other, effGetParamDisplay, 4), "-50");
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, size, program.data()), 1);
+    AEffect* other = host.Open();
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 0, bankSize, bank.data()), 1);
+    EXPECT_EQ(TestHost::Text(other, effGetParamDisplay, 4), "-50");
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, size, program.data()), 1);
 
     // Wrong magic: read from byte 0 as bare values.
     std::vector<std::uint8_t> bare(program.begin() + 8, program.end());
     bare[4 * 8 + 6] = 0x59; // pan width 100.0 (0x4059000000000000)
     bare[4 * 8 + 7] = 0x40;
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 72, bare.data()), 1);
-    EXPECT_EQ(LoadedPlugin::Text(other, effGetParamDisplay, 4), "100");
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 40, bare.data()), 0) << "short";
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, -4, bare.data()), 0);
-    EXPECT_EQ(LoadedPlugin::Dispatch(other, effSetChunk, 1, 72, nullptr), 0);
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 72, bare.data()), 1);
+    EXPECT_EQ(TestHost::Text(other, effGetParamDisplay, 4), "100");
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 40, bare.data()), 0) << "short";
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, -4, bare.data()), 0);
+    EXPECT_EQ(TestHost::Dispatch(other, effSetChunk, 1, 72, nullptr), 0);
 }
 
 TEST_F(Dispatcher, Capabilities) {
@@ -292,7 +302,7 @@ TEST_F(Dispatcher, AHostsContentScaleSizesTheEditor) {
         ASSERT_EQ(Do(effVendorSpecific, kEditorPictureRequest, 0, &picture), 1);
         EXPECT_EQ(picture.width, c.width) << "the picture of the editor as it is";
     }
-    EXPECT_EQ(plugin.Count(audioMasterSizeWindow), 0) << "no window is open to resize";
+    EXPECT_EQ(host.Count(audioMasterSizeWindow), 0) << "no window is open to resize";
 }
 
 // Pictures at a scale: the editor at that scale, whatever its own; 0 is its own.
@@ -325,14 +335,14 @@ TEST(DispatcherSampleRate, RatesThatAreNotPositiveNumbersAreIgnored) {
     const float inf = std::numeric_limits<float>::infinity();
     for (float rate : {-1.0f, NAN, 0.0f, inf, -inf}) {
         SCOPED_TRACE(rate);
-        LoadedPlugin plugin;
-        SetTempo(plugin, 120.0);
-        AEffect* told = plugin.Open();
-        AEffect* same = plugin.Open();
+        TestHost host(VELMORANDE_PLUGIN_PATH);
+        host.setTempo(120.0);
+        AEffect* told = host.Open();
+        AEffect* same = host.Open();
         for (AEffect* e : {told, same})
             e->setParameter(e, 0, 0.0f); // 1/64: echoes within the block
-        LoadedPlugin::Dispatch(told, effSetSampleRate, 0, 0, nullptr, rate);
-        LoadedPlugin::Dispatch(same, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        TestHost::Dispatch(told, effSetSampleRate, 0, 0, nullptr, rate);
+        TestHost::Dispatch(same, effSetSampleRate, 0, 0, nullptr, 44100.0f);
         std::vector<float> outs[2];
         for (int k = 0; k < 2; ++k) {
             AEffect* e = k == 0 ? told : same;

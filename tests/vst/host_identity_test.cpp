@@ -1,11 +1,10 @@
 // How the effect names its host from the product name and version the host gives.
 #include "core/host_ids.h"
 #include "plugin/velmorande.h"
-#include "vsthost/host_callback.h"
+#include "support/in_process_plug.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 namespace {
@@ -15,18 +14,9 @@ struct Named {
     int id;
 };
 
-// The effect made directly, told about a host of the given identity on effOpen.
-struct IdentifiedEffect {
-    vhost::HostCallback host;
-    std::unique_ptr<VSTCLASS> plug;
-
-    IdentifiedEffect(const char* product, VstIntPtr version) {
-        host.setIdentity(product, version);
-        host.setRecording(true);
-        plug = std::make_unique<VSTCLASS>(vhost::HostCallback::function());
-        host.attach(plug->Descriptor());
-    }
-    ~IdentifiedEffect() { host.detach(plug->Descriptor()); }
+// The effect made directly, on a host of the given identity, which it learns on effOpen.
+struct IdentifiedEffect : InProcessPlug<VSTCLASS> {
+    IdentifiedEffect(const char* product, VstIntPtr version) { host.setIdentity(product, version); }
 };
 
 } // namespace
@@ -60,18 +50,18 @@ TEST(HostIdentity, ProductNamesAreMatchedByRule) {
 TEST(HostIdentity, AskedOnceOnOpenWithItsVersion) {
     IdentifiedEffect fx("Ardour", 50201);
     EXPECT_EQ(fx.host.count(audioMasterGetProductString), 0u) << "not asked before effOpen";
-    fx.plug->Dispatch(effOpen, 0, 0, nullptr, 0.0f);
-    EXPECT_EQ(fx.plug->HostId(), kHostArdour);
-    EXPECT_EQ(fx.plug->HostVersion(), 0x00050201);
-    fx.plug->Dispatch(effOpen, 0, 0, nullptr, 0.0f);
+    fx.Dispatch(effOpen, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(fx.HostId(), kHostArdour);
+    EXPECT_EQ(fx.HostVersion(), 0x00050201);
+    fx.Dispatch(effOpen, 0, 0, nullptr, 0.0f);
     EXPECT_EQ(fx.host.count(audioMasterGetProductString), 1u);
     EXPECT_EQ(fx.host.count(audioMasterGetVendorVersion), 1u);
 }
 
 TEST(HostIdentity, ANamelessHostIsUnknownAndItsVersionNotAsked) {
     IdentifiedEffect fx("", 50201);
-    fx.plug->Dispatch(effOpen, 0, 0, nullptr, 0.0f);
-    EXPECT_EQ(fx.plug->HostId(), kHostUnknown);
-    EXPECT_EQ(fx.plug->HostVersion(), 0);
+    fx.Dispatch(effOpen, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(fx.HostId(), kHostUnknown);
+    EXPECT_EQ(fx.HostVersion(), 0);
     EXPECT_EQ(fx.host.count(audioMasterGetVendorVersion), 0u);
 }

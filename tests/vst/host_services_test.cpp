@@ -1,44 +1,45 @@
-#include "vst/loaded_plugin.h"
+#include "support/test_host.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+// The host is identified once, however often the effect is opened; a host without a name
+// is not asked its version.
 TEST(HostServices, IdentifiesTheHostOnceOnOpen) {
-    LoadedPlugin plugin("REAPER");
-    AEffect* e = plugin.Create();
-    LoadedPlugin::Dispatch(e, effOpen);
-    LoadedPlugin::Dispatch(e, effOpen);
-    EXPECT_EQ(plugin.Count(audioMasterGetProductString), 1);
-    EXPECT_EQ(plugin.Count(audioMasterGetVendorVersion), 1);
-}
-
-TEST(HostServices, NamelessHostIsNotAskedItsVersion) {
-    LoadedPlugin plugin("");
-    AEffect* e = plugin.Create();
-    LoadedPlugin::Dispatch(e, effOpen);
-    EXPECT_EQ(plugin.Count(audioMasterGetProductString), 1);
-    EXPECT_EQ(plugin.Count(audioMasterGetVendorVersion), 0);
+    const struct {
+        const char* product;
+        int opens, productAsks, versionAsks;
+    } rows[] = {{"REAPER", 2, 1, 1}, {"", 1, 1, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.product);
+        TestHost host(VELMORANDE_PLUGIN_PATH, row.product);
+        AEffect* e = host.Create();
+        for (int i = 0; i < row.opens; ++i)
+            TestHost::Dispatch(e, effOpen);
+        EXPECT_EQ(host.Count(audioMasterGetProductString), row.productAsks);
+        EXPECT_EQ(host.Count(audioMasterGetVendorVersion), row.versionAsks);
+    }
 }
 
 TEST(HostServices, TempoIsAskedEveryBlock) {
-    LoadedPlugin plugin;
-    SetTempo(plugin, 120.0);
-    AEffect* e = plugin.Open();
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    host.setTempo(120.0);
+    AEffect* e = host.Open();
     std::vector<double> buf(64);
     double* io[2] = {buf.data(), buf.data()};
-    plugin.host.clearRequests();
+    host.clearRequests();
     e->processDoubleReplacing(e, io, io, 64);
     e->processDoubleReplacing(e, io, io, 64);
-    ASSERT_EQ(plugin.Count(audioMasterGetTime), 2);
-    EXPECT_EQ(plugin.host.requests()[0].value, kVstTempoValid);
+    ASSERT_EQ(host.Count(audioMasterGetTime), 2);
+    EXPECT_EQ(host.requests()[0].value, kVstTempoValid);
 }
 
 TEST(HostServices, TempoWithoutValidFlagMeansNoTempo) {
-    LoadedPlugin plugin;
-    SetTempo(plugin, 120.0);
-    plugin.host.withholdTimeFlags(kVstTempoValid);
-    AEffect* e = plugin.Open();
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    host.setTempo(120.0);
+    host.withholdTimeFlags(kVstTempoValid);
+    AEffect* e = host.Open();
     e->setParameter(e, 7, 0.5f);
     std::vector<double> l(64, 1.0), out(64);
     double* ins[2] = {l.data(), l.data()};
@@ -48,17 +49,17 @@ TEST(HostServices, TempoWithoutValidFlagMeansNoTempo) {
 }
 
 TEST(HostServices, TempoChangeWithSyncOffAutomatesDelayTime) {
-    LoadedPlugin plugin;
-    SetTempo(plugin, 120.0);
-    AEffect* e = plugin.Open();
+    TestHost host(VELMORANDE_PLUGIN_PATH);
+    host.setTempo(120.0);
+    AEffect* e = host.Open();
     e->setParameter(e, 2, 0.0f); // host sync off
-    plugin.host.clearRequests();
+    host.clearRequests();
     std::vector<double> buf(64);
     double* io[2] = {buf.data(), buf.data()};
     e->processDoubleReplacing(e, io, io, 64);
-    ASSERT_EQ(plugin.Count(audioMasterAutomate, 1), 1);
-    EXPECT_EQ(plugin.Count(audioMasterBeginEdit), 0);
+    ASSERT_EQ(host.Count(audioMasterAutomate, 1), 1);
+    EXPECT_EQ(host.Count(audioMasterBeginEdit), 0);
     char display[64];
-    LoadedPlugin::Dispatch(e, effGetParamDisplay, 1, 0, display);
+    TestHost::Dispatch(e, effGetParamDisplay, 1, 0, display);
     EXPECT_STREQ(display, "31") << "500 of the initial range, moved into the tempo's range";
 }

@@ -1,7 +1,6 @@
 #include "audio_scenario.h"
 
-#include "vsthost/host_callback.h"
-#include "vsthost/plugin_instance.h"
+#include "support/test_host.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -45,28 +44,18 @@ Input MakeInput() {
     return in;
 }
 
-struct Instance {
-    vhost::HostCallback host;
-    std::unique_ptr<vhost::PluginInstance> plugin;
-    AEffect* effect = nullptr;
-};
-
 // An opened, running instance at 120 bpm.
-std::unique_ptr<Instance> Open(VstPluginEntryProc entry, int blockSize) {
-    auto instance = std::make_unique<Instance>();
-    instance->host.setIdentity("velmorande scenario", 1);
+std::unique_ptr<HostedPlugin> Open(VstPluginEntryProc entry, int blockSize) {
+    auto instance =
+        std::make_unique<HostedPlugin>(entry, "velmorande scenario", kSampleRate, blockSize);
     instance->host.setTempo(120.0);
-    instance->plugin = vhost::PluginInstance::fromEntry(entry, instance->host);
-    instance->plugin->prepare(kSampleRate, blockSize);
-    instance->plugin->setActive(true);
-    instance->effect = &instance->plugin->effect();
     return instance;
 }
 
 // Changes made between blocks, the same for every callback: short echoes first, then more
 // feedback, another tap mode, a faster tempo, a factory program, and milliseconds.
-void ChangesBefore(Instance& instance, int block) {
-    AEffect* e = instance.effect;
+void ChangesBefore(HostedPlugin& instance, int block) {
+    AEffect* e = instance.e;
     switch (block) {
     case 0:
         e->setParameter(e, 0, 0.1f); // a short note value
@@ -83,7 +72,7 @@ void ChangesBefore(Instance& instance, int block) {
         instance.host.setTempo(143.0);
         break;
     case 26:
-        instance.plugin->setProgram(4);
+        instance.Instance().setProgram(4);
         break;
     case 30:
         e->setParameter(e, 2, 0.0f);  // sync off: milliseconds
@@ -116,7 +105,7 @@ std::vector<AudioStream> RenderAudioScenario(VstPluginEntryProc entry) {
             ChangesBefore(*instance, block);
             double* ins[2] = {inL.data() + done, inR.data() + done};
             double* outs[2] = {outL.data() + done, outR.data() + done};
-            instance->plugin->processDoubleReplacing(ins, outs, 512);
+            instance->Instance().processDoubleReplacing(ins, outs, 512);
         }
         instance.reset();
         streams.push_back({"double left", outL});
@@ -135,9 +124,9 @@ std::vector<AudioStream> RenderAudioScenario(VstPluginEntryProc entry) {
             float* ins[2] = {inL.data() + done, inR.data() + done};
             float* outs[2] = {outL.data() + done, outR.data() + done};
             if (accumulate)
-                instance->plugin->processAccumulating(ins, outs, n);
+                instance->Instance().processAccumulating(ins, outs, n);
             else
-                instance->plugin->processReplacing(ins, outs, n);
+                instance->Instance().processReplacing(ins, outs, n);
             done += n;
         }
         instance.reset();

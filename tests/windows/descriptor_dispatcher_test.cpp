@@ -16,7 +16,7 @@ TEST(Exports, BothEntryPointsAndNoLoaderEntry) {
 
 TEST(Descriptor, FilledByEitherEntryPoint) {
     for (VstPluginEntryProc proc : {Suite().entry, Suite().mainEntry}) {
-        RecordingHost host;
+        TestHost host;
         auto instance =
             vhost::PluginInstance::fromEntry(proc, host, {}, vhost::Startup::CreateOnly);
         const AEffect& e = instance->effect();
@@ -38,7 +38,7 @@ TEST(Descriptor, FilledByEitherEntryPoint) {
 }
 
 TEST(Descriptor, InstancesAreIndependent) {
-    RecordingHost host;
+    TestHost host;
     auto a = vhost::PluginInstance::fromEntry(Suite().entry, host, {}, vhost::Startup::CreateOnly);
     auto b = vhost::PluginInstance::fromEntry(Suite().entry, host, {}, vhost::Startup::CreateOnly);
     ASSERT_NE(&a->effect(), &b->effect());
@@ -48,7 +48,7 @@ TEST(Descriptor, InstancesAreIndependent) {
 }
 
 TEST(Dispatcher, Answers) {
-    Effect fx(Suite().entry);
+    HostedPlugin fx(Suite().entry);
     EXPECT_GE(fx.host.count(audioMasterGetProductString), 1u);
     EXPECT_EQ(fx.Text(effGetEffectName), "Velmorande");
     EXPECT_EQ(fx.Dispatch(effGetPlugCategory), kPlugCategEffect);
@@ -57,7 +57,7 @@ TEST(Dispatcher, Answers) {
     EXPECT_EQ(fx.Text(effGetParamLabel, kFeedback), "%");
     EXPECT_EQ(fx.Text(effGetParamDisplay, kFeedback), "60");
     EXPECT_EQ(fx.Text(effGetParamDisplay, kPingPong), "Normal");
-    EXPECT_EQ(fx.instance->canDo("receiveVstTimeInfo"), 1);
+    EXPECT_EQ(fx.Instance().canDo("receiveVstTimeInfo"), 1);
 
     ERect* rect = nullptr;
     EXPECT_NE(fx.Dispatch(effEditGetRect, 0, 0, &rect), 0);
@@ -69,7 +69,7 @@ TEST(Dispatcher, Answers) {
 }
 
 TEST(Dispatcher, Programs) {
-    Effect fx(Suite().entry);
+    HostedPlugin fx(Suite().entry);
     EXPECT_EQ(fx.Dispatch(effGetProgram), 0);
     fx.Dispatch(effSetProgram, 0, 3);
     EXPECT_EQ(fx.Dispatch(effGetProgram), 3);
@@ -79,7 +79,7 @@ TEST(Dispatcher, Programs) {
 }
 
 TEST(Dispatcher, ProgramChunkRestoresTheValues) {
-    Effect fx(Suite().entry);
+    HostedPlugin fx(Suite().entry);
     const float feedback = fx.Get(kFeedback);
     void* chunk = nullptr;
     const VstIntPtr size = fx.Dispatch(effGetChunk, 1, 0, &chunk);
@@ -95,7 +95,7 @@ TEST(Dispatcher, ProgramChunkRestoresTheValues) {
 
 TEST(Dispatcher, ParameterFromText) {
     // As hosts do for typed automation values.
-    Effect fx(Suite().entry);
-    EXPECT_TRUE(fx.instance->string2Parameter(kFeedback, "75"));
+    HostedPlugin fx(Suite().entry);
+    EXPECT_TRUE(fx.Instance().string2Parameter(kFeedback, "75"));
     EXPECT_EQ(fx.Text(effGetParamDisplay, kFeedback), "75");
 }

@@ -58,7 +58,7 @@ protected:
         EXPECT_GT(DistinctColours(*shown), 50) << when;
     }
 
-    Effect fx{Suite().entry};
+    HostedPlugin fx{Suite().entry};
     int width = 0, height = 0;
     HWND frame = nullptr;
     HWND editor = nullptr;

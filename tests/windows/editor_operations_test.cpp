@@ -4,11 +4,13 @@
 #include "controls/text_control.h"
 #include "editor/win32/editor_window.h"
 #include "plugin/velmorande.h"
+#include "support/in_process_plug.h"
 #include "wine_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -90,15 +92,13 @@ private:
 class EditorOperations : public ::testing::Test {
 protected:
     void SetUp() override {
-        plug = new VSTCLASS(vhost::HostCallback::function());
-        host.attach(plug->Descriptor());
+        plug = std::make_unique<InProcessPlug<VSTCLASS>>();
         editor = dynamic_cast<IEditorWindow*>(plug->GetEditor());
         ASSERT_NE(editor, nullptr);
     }
     void TearDown() override {
         if (editor) editor->CloseEditorWindow();
-        host.detach(plug->Descriptor());
-        delete plug;
+        plug.reset();
         if (frame) DestroyWindow(frame);
         Pump(50);
     }
@@ -111,8 +111,7 @@ protected:
         Pump(150);
     }
 
-    RecordingHost host;
-    VSTCLASS* plug = nullptr;
+    std::unique_ptr<InProcessPlug<VSTCLASS>> plug;
     IEditorWindow* editor = nullptr;
     HWND frame = nullptr;
     HWND window = nullptr;
@@ -249,7 +248,7 @@ TEST_F(EditorOperations, ATextControlsFieldIsReadOnly) {
 TEST_F(EditorOperations, WhatEachMessageHandsTheControl) {
     OpenWindow();
     std::vector<RecordingControl::Event> events;
-    editor->AddControl(new RecordingControl(plug, events));
+    editor->AddControl(new RecordingControl(plug.get(), events));
     POINT inside{200, 50};
     ClientToScreen(window, &inside);
     SetCursorPos(inside.x, inside.y);

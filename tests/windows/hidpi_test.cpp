@@ -4,7 +4,6 @@
 // host that is not.
 #include "bitmap/win32/png_resource.h"
 #include "editor_fixture.h"
-#include "support/window_sizing_hook.h"
 
 #include "vst/vendor_codes.h"
 
@@ -155,7 +154,7 @@ TEST_F(HiDpi, EntryBoxesLieAtTheScaledPlacesInTypeOfTheScaledSize) {
 // A host's content scale overrides the system's; the window follows it while open, a
 // host that resizes its windows is told, and a density message no longer moves it.
 TEST_F(HiDpi, AHostsContentScaleOverridesTheSystems) {
-    fx.host.setHook(WindowSizingHook());
+    fx.host.setResizesWindows(true);
     const int other = percent == 150 ? 200 : 150;
     fx.host.clearRequests();
     ASSERT_EQ(fx.Dispatch(effVendorSpecific, kVendorPreSonus, kVendorContentScale, nullptr,
@@ -179,7 +178,7 @@ TEST(HiDpiUnawareHost, GetsThePanelAt1x) {
     // DPI_AWARENESS_CONTEXT_UNAWARE
     const HANDLE before = set(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)));
     ASSERT_NE(before, nullptr);
-    Effect fx{Suite().entry};
+    HostedPlugin fx{Suite().entry};
     ERect* rect = nullptr;
     ASSERT_EQ(fx.Dispatch(effEditGetRect, 0, 0, &rect), 1);
     EXPECT_EQ(rect->right, 530);

@@ -32,7 +32,7 @@ TEST_F(OpenClose, OpenedIntoAnotherParentItMovesThere) {
 }
 
 TEST_F(OpenClose, TheClassStaysRegisteredUntilTheLastEditorCloses) {
-    Effect second(Suite().entry);
+    HostedPlugin second(Suite().entry);
     HWND frame2 = MakeFrame("Velmorande 2", 620, 40);
     ASSERT_NE(second.Dispatch(effEditOpen, 0, 0, frame2), 0);
     Pump(100);
@@ -45,7 +45,7 @@ TEST_F(OpenClose, TheClassStaysRegisteredUntilTheLastEditorCloses) {
 }
 
 TEST_F(OpenClose, ClosingTheEffectTakesItsWindow) {
-    fx.instance.reset();
+    fx.Close();
     EXPECT_FALSE(IsWindow(editor));
     EXPECT_FALSE(ClassRegistered(Suite().Module()));
 }

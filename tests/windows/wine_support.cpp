@@ -6,44 +6,6 @@
 #include <cstring>
 #include <vector>
 
-RecordingHost::RecordingHost() {
-    setIdentity("velmorande wine suite", 1000);
-    setRecording(true);
-}
-
-bool RecordingHost::SawEditEnd(VstInt32 index) const {
-    const std::vector<vhost::EditEvent> events = editEvents();
-    auto last = [&](vhost::EditEvent::Kind kind) {
-        for (std::size_t i = events.size(); i-- > 0;)
-            if (events[i].kind == kind && events[i].index == index) return static_cast<int>(i);
-        return -1;
-    };
-    const int begin = last(vhost::EditEvent::Begin), end = last(vhost::EditEvent::End);
-    if (begin < 0 || end < begin) return false;
-    for (int i = begin + 1; i < end; ++i)
-        if (events[i].kind == vhost::EditEvent::Automate && events[i].index == index) return true;
-    return false;
-}
-
-bool RecordingHost::SawEdit(VstInt32 index) const {
-    return count(audioMasterBeginEdit, index) == 1 && count(audioMasterEndEdit, index) == 1 &&
-           SawEditEnd(index);
-}
-
-Effect::Effect(VstPluginEntryProc entry) {
-    instance = vhost::PluginInstance::fromEntry(entry, host);
-    instance->prepare(44100.0, 512);
-    instance->setActive(true);
-    e = &instance->effect();
-}
-
-std::string Effect::Text(VstInt32 opcode, VstInt32 index) {
-    char buffer[256] = {};
-    Dispatch(opcode, index, 0, buffer);
-    buffer[255] = '\0';
-    return buffer;
-}
-
 namespace {
 
 // Redraw ticks of editor windows dispatched by the message loop.
@@ -153,7 +115,7 @@ int DistinctColours(const PixelBitmap& bitmap) {
     return static_cast<int>(std::unique(colours.begin(), colours.end()) - colours.begin());
 }
 
-bool Picture(Effect& effect, EditorPicture& picture) {
+bool Picture(HostedPlugin& effect, EditorPicture& picture) {
     picture = EditorPicture{};
     return effect.Dispatch(effVendorSpecific, kEditorPictureRequest, 0, &picture) == 1 &&
            picture.pixels != nullptr;

@@ -1,43 +1,17 @@
 #pragma once
 
-// Helpers of the Windows suite: an instance of the DLL's effect with a recording host,
-// the thread's message loop, captures of window and screen pixels, host frame windows.
+// Helpers of the Windows suite: the thread's message loop, captures of window and screen
+// pixels, host frame windows.
 #include "bitmap/heap_bitmap.h"
 #include "plugin/velmorande.h" // the parameters' indices
+#include "support/test_host.h"
 #include "vst/aeffect.h"
 #include "vst/editor_picture.h"
-#include "vsthost/host_callback.h"
-#include "vsthost/plugin_instance.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
-
-// A host that records what the plug-in asks and reports; 120 bpm.
-struct RecordingHost : vhost::HostCallback {
-    RecordingHost();
-    // The last edit of the parameter: a begin, then an automation, then an end.
-    bool SawEditEnd(VstInt32 index) const;
-    // Exactly one edit of the parameter, with its automation inside.
-    bool SawEdit(VstInt32 index) const;
-};
-
-// An instance of the DLL's effect, opened the way hosts do, processing at 44.1 kHz.
-struct Effect {
-    RecordingHost host;
-    std::unique_ptr<vhost::PluginInstance> instance;
-    AEffect* e = nullptr;
-
-    explicit Effect(VstPluginEntryProc entry);
-    VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                       void* ptr = nullptr, float opt = 0.0f) {
-        return instance ? instance->dispatch(opcode, index, value, ptr, opt) : 0;
-    }
-    std::string Text(VstInt32 opcode, VstInt32 index = 0);
-    float Get(VstInt32 index) { return e->getParameter(e, index); }
-    void Set(VstInt32 index, float value) { e->setParameter(e, index, value); }
-};
 
 // Runs the thread's message loop for a while, so that timers fire and posted input arrives.
 void Pump(int milliseconds);
@@ -65,7 +39,7 @@ int ColourDifferences(const PixelBitmap& shown, const EditorPicture& picture);
 // Distinct colours in a capture: a painted panel has many, an unpainted window one.
 int DistinctColours(const PixelBitmap& bitmap);
 // The editor's off-screen bitmap, through the plug-in's own request.
-bool Picture(Effect& effect, EditorPicture& picture);
+bool Picture(HostedPlugin& effect, EditorPicture& picture);
 
 // A top-level window of the host whose client area fits the editor (530 x 210 unless given).
 HWND MakeFrame(const char* title, int x, int y, int width = 530, int height = 210);

@@ -1,6 +1,5 @@
 #include "x11/x11_test_host.h"
 
-#include "support/window_sizing_hook.h"
 #include "vst/editor_picture.h"
 
 #include <xcb/xtest.h>
@@ -19,10 +18,7 @@ bool X11TestHost::HaveDisplay() {
     return ok;
 }
 
-X11TestHost::X11TestHost()
-    : library_(std::make_shared<vhost::DynamicLibrary>(VELMORANDE_PLUGIN_PATH)) {
-    host_.setIdentity("velmorande x11 tests", 10203);
-    host_.setRecording(true);
+X11TestHost::X11TestHost() : TestHost(VELMORANDE_PLUGIN_PATH, "velmorande x11 tests") {
     if (!std::getenv("DISPLAY")) return;
     int screen = 0;
     connection_ = xcb_connect(nullptr, &screen);
@@ -39,29 +35,12 @@ X11TestHost::X11TestHost()
 }
 
 X11TestHost::~X11TestHost() {
-    instances_.clear();
+    CloseAll(); // the editors go before the windows they live in
     if (connection_) {
         for (xcb_window_t w : windows_)
             xcb_destroy_window(connection_, w);
         xcb_disconnect(connection_);
     }
-}
-
-AEffect* X11TestHost::Open() {
-    instances_.push_back(vhost::PluginInstance::fromLibrary(library_, host_));
-    instances_.back()->prepare(44100.0, 512);
-    instances_.back()->setActive(true);
-    return &instances_.back()->effect();
-}
-
-void X11TestHost::Close(AEffect* e) {
-    std::erase_if(instances_, [&](const auto& i) { return &i->effect() == e; });
-}
-
-std::string X11TestHost::Display(AEffect* e, int index) {
-    char text[256] = {};
-    Dispatch(e, effGetParamDisplay, index, 0, text);
-    return text;
 }
 
 xcb_window_t X11TestHost::MakeParent(int x, int y, int width, int height, std::uint8_t depth) {
@@ -151,6 +130,15 @@ bool X11TestHost::IdleUntil(AEffect* e, const std::function<bool()>& done) {
         Idle(e, 1);
     }
     return done();
+}
+
+bool X11TestHost::IdleUntilShown(AEffect* e, xcb_window_t window, int width, int height) {
+    return IdleUntil(e, [&] {
+        // Idles first: a change is drawn over two ticks, and the picture request would take
+        // the second one's marks.
+        Idle(e, 10);
+        return Pixels(window, width, height) == Picture(e);
+    });
 }
 
 void X11TestHost::Sync() {
@@ -256,20 +244,4 @@ std::vector<std::uint32_t> X11TestHost::Picture(AEffect* e, float scale) {
         for (int x = 0; x < picture.width; ++x)
             pixels.push_back(picture.pixels[y * picture.rowSpan + x] & 0xFFFFFF);
     return pixels;
-}
-
-void X11TestHost::ResizeWindowsOnRequest() {
-    host_.setHook(WindowSizingHook());
-}
-
-int X11TestHost::Count(VstInt32 opcode, VstInt32 index) {
-    return static_cast<int>(index < 0 ? host_.count(opcode) : host_.count(opcode, index));
-}
-
-std::vector<HostRequest> X11TestHost::Requests() {
-    return host_.requests();
-}
-
-void X11TestHost::ClearRequests() {
-    host_.clearRequests();
 }

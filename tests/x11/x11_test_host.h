@@ -1,24 +1,17 @@
 #pragma once
 
-// A host for the X11 editor's tests: loads the built plug-in through the host library,
-// opens its editor in a window of its own on a connection of its own, drives it with XTest
-// (real input through the X server) and idles it as hosts do, recording every request the
-// plug-in makes, from whichever thread.
-#include "vst/aeffect.h"
-#include "vsthost/host_callback.h"
-#include "vsthost/plugin_instance.h"
+// A host for the X11 editor's tests: the tests' host of the built plug-in, which also opens
+// its editor in a window of its own on a connection of its own, drives it with XTest (real
+// input through the X server) and idles it as hosts do.
+#include "support/test_host.h"
 
 #include <xcb/xcb.h>
 
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <string>
 #include <vector>
 
-using HostRequest = vhost::HostRequest;
-
-class X11TestHost {
+class X11TestHost : public TestHost {
 public:
     X11TestHost();
     ~X11TestHost();
@@ -27,14 +20,6 @@ public:
 
     // Whether a display could be reached; every other call needs one.
     static bool HaveDisplay();
-
-    AEffect* Open();
-    void Close(AEffect* effect);
-    static VstIntPtr Dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                              void* ptr = nullptr, float opt = 0.0f) {
-        return e->dispatcher(e, opcode, index, value, ptr, opt);
-    }
-    static std::string Display(AEffect* e, int index);
 
     // A top-level window of the host's, mapped, for the editor to live in.
     xcb_window_t MakeParent(int x = 0, int y = 0, int width = 600, int height = 300,
@@ -55,6 +40,8 @@ public:
     bool IdleUntil(AEffect* e, const std::function<bool()>& done);
     // Idles n times, 10 ms apart.
     void Idle(AEffect* e, int n);
+    // Idles until the window shows what the editor draws.
+    bool IdleUntilShown(AEffect* e, xcb_window_t window, int width, int height);
 
     // Real input through the server, at editor coordinates of window.
     void MoveTo(xcb_window_t window, int x, int y);
@@ -69,22 +56,12 @@ public:
     // The plug-in's own picture of its editor, 0x00RRGGBB, at a scale (0: its own).
     static std::vector<std::uint32_t> Picture(AEffect* e, float scale = 0.0f);
 
-    // Answers as a host that resizes its windows for the plug-in (canDo "sizeWindow").
-    void ResizeWindowsOnRequest();
-
-    int Count(VstInt32 opcode, VstInt32 index = -1);
-    std::vector<HostRequest> Requests();
-    void ClearRequests();
     xcb_connection_t* Connection() const { return connection_; }
     void Sync();
 
 private:
     std::uint8_t KeyCode(std::uint32_t keysym, bool& shift);
 
-    // Declared first: the instances close before the host goes.
-    vhost::HostCallback host_;
-    std::shared_ptr<vhost::DynamicLibrary> library_;
-    std::vector<std::unique_ptr<vhost::PluginInstance>> instances_;
     xcb_connection_t* connection_ = nullptr;
     xcb_screen_t* screen_ = nullptr;
     std::vector<xcb_window_t> windows_;
