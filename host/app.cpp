@@ -17,29 +17,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int showHelp(std::ostream& out) {
-    out << usageText();
+int ShowHelp(std::ostream& out) {
+    out << UsageText();
     return 0;
 }
 
-int showVersion(std::ostream& out) {
-    out << "velmorande-host " << product::kVersionText << " (libsndfile "
-        << sf_version_string() << ")\n";
+int ShowVersion(std::ostream& out) {
+    out << "velmorande-host " << product::kVersionText << " (libsndfile " << sf_version_string()
+        << ")\n";
     return 0;
 }
 
-int runDiff(const Options& o, std::ostream& out) {
-    AudioDiff d = diffAudioFiles(o.diffA, o.diffB, o.tolerance);
+int RunDiff(const Options& o, std::ostream& out) {
+    AudioDiff d = DiffAudioFiles(o.diffA, o.diffB, o.tolerance);
     if (o.json)
-        printDiffJson(d, o.tolerance, out);
+        PrintDiffJson(d, o.tolerance, out);
     else if (!o.quiet)
-        printDiff(d, o.tolerance, out);
-    return d.within(o.tolerance) ? 0 : 1;
+        PrintDiff(d, o.tolerance, out);
+    return d.Within(o.tolerance) ? 0 : 1;
 }
 
 // --info, --demo and renders: the files are checked and planned here, the plug-ins run in a
 // process of their own, and what it made is put in place once it has succeeded.
-int runPlugins(const Options& o, std::ostream& out, std::ostream& err, bool progressAllowed) {
+int RunPlugins(const Options& o, std::ostream& out, std::ostream& err, bool progressAllowed) {
     if (o.mode == Mode::Demo) {
         std::error_code ec;
         fs::create_directories(o.demoDir, ec);
@@ -47,22 +47,22 @@ int runPlugins(const Options& o, std::ostream& out, std::ostream& err, bool prog
             throw HostError("cannot create the directory " + o.demoDir +
                             (ec ? ": " + ec.message() : ""));
     }
-    checkDistinctFiles(fileClaims(o));
+    CheckDistinctFiles(FileClaims(o));
     RunOutputs outputs;
-    planOutputs(o, outputs);
-    if (o.mode == Mode::Info && outputs.onStandardOutput())
+    PlanOutputs(o, outputs);
+    if (o.mode == Mode::Info && outputs.OnStandardOutput())
         throw UsageError("--info writes standard output: no file may be \"-\"");
 
-    const JobResult result = runPluginProcess(
-        [&](JobReport& report) { return runPluginJob(o, outputs, report, progressAllowed); }, err);
+    const JobResult result = RunPluginProcess(
+        [&](JobReport& report) { return RunPluginJob(o, outputs, report, progressAllowed); }, err);
     if (result.interrupted) throw InterruptedError();
     if (!result.failure.empty())
         throw HostError("the plug-in " + result.failure + " while " +
                         (result.phase.empty() ? "starting" : result.phase) + "; " +
-                        outputs.leftAsTheyWere());
+                        outputs.LeftAsTheyWere());
     if (result.exitCode != 0) return result.exitCode;
     for (std::size_t index : result.produced)
-        outputs.at(index).commit(out);
+        outputs.At(index).Commit(out);
     out << result.out;
     err << result.lateErr;
     return 0;
@@ -70,21 +70,21 @@ int runPlugins(const Options& o, std::ostream& out, std::ostream& err, bool prog
 
 } // namespace
 
-int runHost(const Options& options, std::ostream& out, std::ostream& err, bool progressAllowed) {
-    return withExitCode(err, [&] {
+int RunHost(const Options& options, std::ostream& out, std::ostream& err, bool progressAllowed) {
+    return WithExitCode(err, [&] {
         switch (options.mode) {
         case Mode::Help:
-            return showHelp(out);
+            return ShowHelp(out);
         case Mode::Version:
-            return showVersion(out);
+            return ShowVersion(out);
         case Mode::Diff:
-            return runDiff(options, out);
+            return RunDiff(options, out);
         case Mode::Info:
         case Mode::Demo:
         case Mode::Render:
             break;
         }
-        return runPlugins(options, out, err, progressAllowed);
+        return RunPlugins(options, out, err, progressAllowed);
     });
 }
 

@@ -9,7 +9,7 @@ namespace vhost {
 
 // Runs the command; results go to `out`, messages, warnings and the progress bar to `err`.
 // Returns the exit status (0 success, 1 failure, 2 usage error).
-int runHost(const Options& options, std::ostream& out, std::ostream& err,
+int RunHost(const Options& options, std::ostream& out, std::ostream& err,
             bool progressAllowed = false);
 
 } // namespace vhost

@@ -12,12 +12,12 @@
 
 namespace vhost {
 
-AudioDiff diffAudio(AudioSource& a, AudioSource& b, double tolerance) {
+AudioDiff DiffAudio(AudioSource& a, AudioSource& b, double tolerance) {
     AudioDiff d;
-    d.channelsA = a.channels();
-    d.channelsB = b.channels();
-    d.sampleRateA = a.sampleRate();
-    d.sampleRateB = b.sampleRate();
+    d.channelsA = a.Channels();
+    d.channelsB = b.Channels();
+    d.sampleRateA = a.SampleRate();
+    d.sampleRateB = b.SampleRate();
     const int common = std::min(d.channelsA, d.channelsB);
     constexpr std::int64_t kBlock = 8192;
     std::vector<double> bufA(static_cast<std::size_t>(kBlock * d.channelsA));
@@ -26,8 +26,8 @@ AudioDiff diffAudio(AudioSource& a, AudioSource& b, double tolerance) {
     std::int64_t counted = 0;
     std::int64_t frame = 0;
     for (;;) {
-        const std::int64_t gotA = a.read(bufA.data(), kBlock);
-        const std::int64_t gotB = b.read(bufB.data(), kBlock);
+        const std::int64_t gotA = a.Read(bufA.data(), kBlock);
+        const std::int64_t gotB = b.Read(bufB.data(), kBlock);
         d.framesA += gotA;
         d.framesB += gotB;
         const std::int64_t n = std::min(gotA, gotB);
@@ -60,9 +60,9 @@ AudioDiff diffAudio(AudioSource& a, AudioSource& b, double tolerance) {
         if (gotA < kBlock || gotB < kBlock) {
             // Count what is left of the longer one.
             for (std::int64_t g = gotA; g == kBlock;)
-                d.framesA += g = a.read(bufA.data(), kBlock);
+                d.framesA += g = a.Read(bufA.data(), kBlock);
             for (std::int64_t g = gotB; g == kBlock;)
-                d.framesB += g = b.read(bufB.data(), kBlock);
+                d.framesB += g = b.Read(bufB.data(), kBlock);
             break;
         }
     }
@@ -71,24 +71,24 @@ AudioDiff diffAudio(AudioSource& a, AudioSource& b, double tolerance) {
     return d;
 }
 
-AudioDiff diffAudioFiles(const std::filesystem::path& a, const std::filesystem::path& b,
+AudioDiff DiffAudioFiles(const std::filesystem::path& a, const std::filesystem::path& b,
                          double tolerance) {
     AudioFileReader ra(a), rb(b);
-    return diffAudio(ra, rb, tolerance);
+    return DiffAudio(ra, rb, tolerance);
 }
 
 namespace {
 
-std::string db(double level) {
+std::string Db(double level) {
     if (level <= 0.0) return "-inf dB";
     std::ostringstream s;
-    s << std::fixed << std::setprecision(2) << SignalStats::toDb(level) << " dB";
+    s << std::fixed << std::setprecision(2) << SignalStats::ToDb(level) << " dB";
     return s.str();
 }
 
 } // namespace
 
-void printDiff(const AudioDiff& d, double tolerance, std::ostream& out) {
+void PrintDiff(const AudioDiff& d, double tolerance, std::ostream& out) {
     out << "frames:    " << d.framesA;
     if (d.framesB != d.framesA) out << " and " << d.framesB << " (differ)";
     out << "\nchannels:  " << d.channelsA;
@@ -96,10 +96,10 @@ void printDiff(const AudioDiff& d, double tolerance, std::ostream& out) {
     out << '\n';
     if (d.sampleRateA != d.sampleRateB)
         out << "rates:     " << d.sampleRateA << " and " << d.sampleRateB << " Hz (differ)\n";
-    out << "max diff:  " << std::setprecision(6) << d.maxDifference << " (" << db(d.maxDifference)
+    out << "max diff:  " << std::setprecision(6) << d.maxDifference << " (" << Db(d.maxDifference)
         << ")";
     if (d.maxFrame >= 0) out << " at frame " << d.maxFrame << ", channel " << d.maxChannel + 1;
-    out << "\nRMS diff:  " << db(d.rmsDifference) << '\n';
+    out << "\nRMS diff:  " << Db(d.rmsDifference) << '\n';
     if (d.nonFiniteMatches || d.nonFiniteMismatches)
         out << "non-finite: " << d.nonFiniteMatches << " the same in both, "
             << d.nonFiniteMismatches << " different (NaN or infinite samples)\n";
@@ -108,41 +108,41 @@ void printDiff(const AudioDiff& d, double tolerance, std::ostream& out) {
         out << d.firstDifferent << '\n';
     else
         out << "none\n";
-    out << (d.within(tolerance) ? "same within the tolerance\n" : "different\n");
+    out << (d.Within(tolerance) ? "same within the tolerance\n" : "different\n");
     out << std::defaultfloat;
 }
 
-void printDiffJson(const AudioDiff& d, double tolerance, std::ostream& out) {
+void PrintDiffJson(const AudioDiff& d, double tolerance, std::ostream& out) {
     JsonWriter j(out);
-    j.beginObject();
-    j.value("same", d.within(tolerance));
-    j.value("tolerance", tolerance);
-    j.beginArray("frames");
-    j.value(nullptr, static_cast<long long>(d.framesA));
-    j.value(nullptr, static_cast<long long>(d.framesB));
-    j.endArray();
-    j.beginArray("channels");
-    j.value(nullptr, d.channelsA);
-    j.value(nullptr, d.channelsB);
-    j.endArray();
-    j.beginArray("sampleRates");
-    j.value(nullptr, d.sampleRateA);
-    j.value(nullptr, d.sampleRateB);
-    j.endArray();
-    j.value("maxDifference", d.maxDifference);
-    j.value("maxDifferenceDb", SignalStats::toDb(d.maxDifference));
+    j.BeginObject();
+    j.Value("same", d.Within(tolerance));
+    j.Value("tolerance", tolerance);
+    j.BeginArray("frames");
+    j.Value(nullptr, static_cast<long long>(d.framesA));
+    j.Value(nullptr, static_cast<long long>(d.framesB));
+    j.EndArray();
+    j.BeginArray("channels");
+    j.Value(nullptr, d.channelsA);
+    j.Value(nullptr, d.channelsB);
+    j.EndArray();
+    j.BeginArray("sampleRates");
+    j.Value(nullptr, d.sampleRateA);
+    j.Value(nullptr, d.sampleRateB);
+    j.EndArray();
+    j.Value("maxDifference", d.maxDifference);
+    j.Value("maxDifferenceDb", SignalStats::ToDb(d.maxDifference));
     if (d.maxFrame >= 0) {
-        j.value("maxFrame", static_cast<long long>(d.maxFrame));
-        j.value("maxChannel", d.maxChannel + 1);
+        j.Value("maxFrame", static_cast<long long>(d.maxFrame));
+        j.Value("maxChannel", d.maxChannel + 1);
     }
-    j.value("rmsDifferenceDb", SignalStats::toDb(d.rmsDifference));
-    j.value("nonFiniteMatches", static_cast<long long>(d.nonFiniteMatches));
-    j.value("nonFiniteMismatches", static_cast<long long>(d.nonFiniteMismatches));
+    j.Value("rmsDifferenceDb", SignalStats::ToDb(d.rmsDifference));
+    j.Value("nonFiniteMatches", static_cast<long long>(d.nonFiniteMatches));
+    j.Value("nonFiniteMismatches", static_cast<long long>(d.nonFiniteMismatches));
     if (d.firstDifferent >= 0)
-        j.value("firstDifferentFrame", static_cast<long long>(d.firstDifferent));
+        j.Value("firstDifferentFrame", static_cast<long long>(d.firstDifferent));
     else
-        j.null("firstDifferentFrame");
-    j.endObject();
+        j.Null("firstDifferentFrame");
+    j.EndObject();
 }
 
 } // namespace vhost

@@ -24,21 +24,21 @@ struct AudioDiff {
     std::int64_t nonFiniteMatches = 0;
     std::int64_t nonFiniteMismatches = 0;
 
-    bool sameShape() const {
+    bool SameShape() const {
         return framesA == framesB && channelsA == channelsB && sampleRateA == sampleRateB;
     }
     // Equal within the tolerance: same frames, channels and rate, and no larger difference.
-    bool within(double tolerance) const {
-        return sameShape() && nonFiniteMismatches == 0 && maxDifference <= tolerance;
+    bool Within(double tolerance) const {
+        return SameShape() && nonFiniteMismatches == 0 && maxDifference <= tolerance;
     }
 };
 
 // Compares two sources read to their end.
-AudioDiff diffAudio(AudioSource& a, AudioSource& b, double tolerance);
-AudioDiff diffAudioFiles(const std::filesystem::path& a, const std::filesystem::path& b,
+AudioDiff DiffAudio(AudioSource& a, AudioSource& b, double tolerance);
+AudioDiff DiffAudioFiles(const std::filesystem::path& a, const std::filesystem::path& b,
                          double tolerance);
 
-void printDiff(const AudioDiff& d, double tolerance, std::ostream& out);
-void printDiffJson(const AudioDiff& d, double tolerance, std::ostream& out);
+void PrintDiff(const AudioDiff& d, double tolerance, std::ostream& out);
+void PrintDiffJson(const AudioDiff& d, double tolerance, std::ostream& out);
 
 } // namespace vhost

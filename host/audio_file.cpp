@@ -15,7 +15,7 @@
 namespace vhost {
 namespace {
 
-SNDFILE* sf(const SndFileHandle& h) {
+SNDFILE* Sf(const SndFileHandle& h) {
     return static_cast<SNDFILE*>(h.get());
 }
 
@@ -64,7 +64,7 @@ constexpr NamedFormat kEncodings[] = {
     {"mp3", SF_FORMAT_MPEG_LAYER_III, "MPEG layer III"},
 };
 
-bool holdsAnyValue(int format) {
+bool HoldsAnyValue(int format) {
     switch (format & SF_FORMAT_SUBMASK) {
     case SF_FORMAT_FLOAT:
     case SF_FORMAT_DOUBLE:
@@ -76,25 +76,25 @@ bool holdsAnyValue(int format) {
     }
 }
 
-std::string lower(std::string s) {
+std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
-template <typename T, std::size_t N> const T* byName(const T (&table)[N], const std::string& name) {
+template <typename T, std::size_t N> const T* ByName(const T (&table)[N], const std::string& name) {
     for (const T& f : table)
-        if (lower(name) == f.name) return &f;
+        if (Lower(name) == f.name) return &f;
     return nullptr;
 }
 
-template <typename T, std::size_t N> const T* byValue(const T (&table)[N], int value) {
+template <typename T, std::size_t N> const T* ByValue(const T (&table)[N], int value) {
     for (const T& f : table)
         if (f.value == value) return &f;
     return nullptr;
 }
 
-bool valid(int format, int channels, int sampleRate) {
+bool Valid(int format, int channels, int sampleRate) {
     SF_INFO info{};
     info.format = format;
     info.channels = channels;
@@ -103,14 +103,14 @@ bool valid(int format, int channels, int sampleRate) {
 }
 
 // 8-bit PCM as the container stores it.
-int containerEncoding(int major, int encoding, int channels, int sampleRate) {
+int ContainerEncoding(int major, int encoding, int channels, int sampleRate) {
     if (encoding != SF_FORMAT_PCM_S8 && encoding != SF_FORMAT_PCM_U8) return encoding;
-    return valid(major | SF_FORMAT_PCM_S8, channels, sampleRate) ? SF_FORMAT_PCM_S8
+    return Valid(major | SF_FORMAT_PCM_S8, channels, sampleRate) ? SF_FORMAT_PCM_S8
                                                                  : SF_FORMAT_PCM_U8;
 }
 
-std::string extensionOf(const std::filesystem::path& output) {
-    std::string ext = output == "-" ? "" : lower(output.extension().string());
+std::string ExtensionOf(const std::filesystem::path& output) {
+    std::string ext = output == "-" ? "" : Lower(output.extension().string());
     if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
     return ext;
 }
@@ -123,7 +123,7 @@ void SndFileCloser::operator()(void* file) const noexcept {
 
 namespace {
 
-std::string logOf(SNDFILE* file) {
+std::string LogOf(SNDFILE* file) {
     std::string log(8192, '\0');
     sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
     log.resize(log.find('\0'));
@@ -131,13 +131,13 @@ std::string logOf(SNDFILE* file) {
 }
 
 // libsndfile notes a data chunk longer than the file as "data : N (should be M)".
-bool announcesMoreThanItHolds(const std::string& log) {
+bool AnnouncesMoreThanItHolds(const std::string& log) {
     return log.find("(should be") != std::string::npos;
 }
 
 // "*** Unknown chunk marker (BE1BA1C0) at position 88. Exiting parser.": bytes after the
 // announced data that are no chunk, typically audio behind a size field left at 0.
-std::string bytesNotRead(const std::string& log, std::int64_t frames) {
+std::string BytesNotRead(const std::string& log, std::int64_t frames) {
     const std::size_t exiting = log.find("Exiting parser");
     if (exiting == std::string::npos) return {};
     long long length = -1, at = -1;
@@ -151,7 +151,7 @@ std::string bytesNotRead(const std::string& log, std::int64_t frames) {
         length > at && at >= 0
             ? std::to_string(length - at) + " bytes from byte " + std::to_string(at) + " on"
             : "bytes";
-    return "INPUT's header announces " + counted(frames, "frame") + ", but the file holds " +
+    return "INPUT's header announces " + Counted(frames, "frame") + ", but the file holds " +
            unread +
            " that are neither audio nor a chunk: its sizes are wrong (a recording "
            "that was never finished?), and only the announced frames are read";
@@ -162,7 +162,7 @@ std::string bytesNotRead(const std::string& log, std::int64_t frames) {
 AudioFileReader::AudioFileReader(const std::string& path)
     : path_(path == "-" ? "standard input" : path) {
     std::string failure;
-    const int fd = openSeekableForReading(path, failure);
+    const int fd = OpenSeekableForReading(path, failure);
     if (fd < 0) throw HostError("cannot read audio file " + path_ + ": " + failure);
     SF_INFO info{};
     // libsndfile closes the descriptor with the file, and also when it cannot open it.
@@ -175,28 +175,28 @@ AudioFileReader::AudioFileReader(const std::string& path)
     sampleRate_ = info.samplerate;
     frames_ = info.frames;
     format_ = info.format;
-    const std::string log = logOf(file);
-    cutShort_ = announcesMoreThanItHolds(log);
-    unread_ = bytesNotRead(log, frames_);
+    const std::string log = LogOf(file);
+    cutShort_ = AnnouncesMoreThanItHolds(log);
+    unread_ = BytesNotRead(log, frames_);
 }
 
-std::int64_t AudioFileReader::read(double* interleaved, std::int64_t frames) {
-    sf_count_t got = sf_readf_double(sf(file_), interleaved, frames);
-    if (got < frames && sf_error(sf(file_)) != SF_ERR_NO_ERROR)
-        throw HostError("error reading " + path_ + ": " + sf_strerror(sf(file_)));
+std::int64_t AudioFileReader::Read(double* interleaved, std::int64_t frames) {
+    sf_count_t got = sf_readf_double(Sf(file_), interleaved, frames);
+    if (got < frames && sf_error(Sf(file_)) != SF_ERR_NO_ERROR)
+        throw HostError("error reading " + path_ + ": " + sf_strerror(Sf(file_)));
     return got;
 }
 
 AudioFileWriter::AudioFileWriter(const std::filesystem::path& path, int format, int channels,
                                  int sampleRate, const std::string& shownAs)
     : path_(path), shownAs_(shownAs.empty() ? path.string() : shownAs), channels_(channels),
-      floating_(holdsAnyValue(format)) {
+      floating_(HoldsAnyValue(format)) {
     SF_INFO info{};
     info.format = format;
     info.channels = channels;
     info.samplerate = sampleRate;
     if (!sf_format_check(&info))
-        throw HostError("cannot write " + describeFormat(format) + " with " +
+        throw HostError("cannot write " + DescribeFormat(format) + " with " +
                         std::to_string(channels) + " channels at " + std::to_string(sampleRate) +
                         " Hz");
     SNDFILE* handle = sf_open(path.string().c_str(), SFM_WRITE, &info);
@@ -206,7 +206,7 @@ AudioFileWriter::AudioFileWriter(const std::filesystem::path& path, int format, 
     sf_command(handle, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 }
 
-void AudioFileWriter::write(const double* interleaved, std::int64_t frames) {
+void AudioFileWriter::Write(const double* interleaved, std::int64_t frames) {
     if (!file_) throw HostError("writing to a finished audio file");
     const double* data = interleaved;
     if (!floating_) {
@@ -232,31 +232,31 @@ void AudioFileWriter::write(const double* interleaved, std::int64_t frames) {
             data = scratch_.data();
         }
     }
-    sf_count_t put = sf_writef_double(sf(file_), data, frames);
-    if (put != frames) throw HostError("cannot write " + shownAs_ + ": " + sf_strerror(sf(file_)));
+    sf_count_t put = sf_writef_double(Sf(file_), data, frames);
+    if (put != frames) throw HostError("cannot write " + shownAs_ + ": " + sf_strerror(Sf(file_)));
 }
 
-void AudioFileWriter::finish() {
+void AudioFileWriter::Finish() {
     if (!file_) throw HostError("audio file finished twice");
-    sf_write_sync(sf(file_));
+    sf_write_sync(Sf(file_));
     const int error = sf_close(static_cast<SNDFILE*>(file_.release()));
     if (error != 0) throw HostError("cannot finish " + shownAs_ + ": " + sf_error_number(error));
 }
 
-int chooseOutputFormat(const std::string& container, const std::string& encoding,
+int ChooseOutputFormat(const std::string& container, const std::string& encoding,
                        const std::filesystem::path& output, int inputFormat, int channels,
                        int sampleRate) {
     int major = 0;
     int fixed = 0;
     if (!container.empty()) {
-        const Container* f = byName(kContainers, container);
+        const Container* f = ByName(kContainers, container);
         if (!f)
             throw UsageError("unknown output format '" + container + "' (" + kContainerList + ")");
         major = f->value;
         fixed = f->fixedEncoding;
     } else {
-        const std::string ext = extensionOf(output);
-        if (const Container* f = byName(kContainers, ext)) {
+        const std::string ext = ExtensionOf(output);
+        if (const Container* f = ByName(kContainers, ext)) {
             major = f->value;
             fixed = f->fixedEncoding;
         } else if (!ext.empty()) {
@@ -271,41 +271,41 @@ int chooseOutputFormat(const std::string& container, const std::string& encoding
         }
     }
 
-    const std::string name = describeFormat(major).substr(0, describeFormat(major).find(','));
+    const std::string name = DescribeFormat(major).substr(0, DescribeFormat(major).find(','));
     if (fixed) {
         if (!encoding.empty())
-            throw UsageError(name + " output is always " + byValue(kEncodings, fixed)->description +
+            throw UsageError(name + " output is always " + ByValue(kEncodings, fixed)->description +
                              "; leave out --encoding");
-        if (!valid(major | fixed, channels, sampleRate))
-            throw UsageError("this libsndfile cannot write " + describeFormat(major | fixed) +
+        if (!Valid(major | fixed, channels, sampleRate))
+            throw UsageError("this libsndfile cannot write " + DescribeFormat(major | fixed) +
                              " with " + std::to_string(channels) + " channels at " +
                              std::to_string(sampleRate) + " Hz");
         return major | fixed;
     }
     if (!encoding.empty()) {
-        const NamedFormat* e = byName(kEncodings, encoding);
+        const NamedFormat* e = ByName(kEncodings, encoding);
         if (!e)
             throw UsageError("unknown encoding '" + encoding +
                              "' (pcm8, pcm16, pcm24, pcm32, float, double)");
-        const int format = major | containerEncoding(major, e->value, channels, sampleRate);
-        if (!valid(format, channels, sampleRate))
+        const int format = major | ContainerEncoding(major, e->value, channels, sampleRate);
+        if (!Valid(format, channels, sampleRate))
             throw UsageError(name + " cannot hold " + e->description + " audio");
         return format;
     }
-    const int sub = containerEncoding(major, inputFormat & SF_FORMAT_SUBMASK, channels, sampleRate);
-    if (inputFormat && valid(major | sub, channels, sampleRate)) return major | sub;
+    const int sub = ContainerEncoding(major, inputFormat & SF_FORMAT_SUBMASK, channels, sampleRate);
+    if (inputFormat && Valid(major | sub, channels, sampleRate)) return major | sub;
     for (int fallback : {SF_FORMAT_PCM_24, SF_FORMAT_PCM_16, SF_FORMAT_FLOAT})
-        if (valid(major | fallback, channels, sampleRate)) return major | fallback;
+        if (Valid(major | fallback, channels, sampleRate)) return major | fallback;
     throw UsageError("no encoding suits this output format with " + std::to_string(channels) +
                      " channels at " + std::to_string(sampleRate) + " Hz");
 }
 
-int containerOfName(const std::filesystem::path& output) {
-    const Container* f = byName(kContainers, extensionOf(output));
+int ContainerOfName(const std::filesystem::path& output) {
+    const Container* f = ByName(kContainers, ExtensionOf(output));
     return f ? f->value : 0;
 }
 
-int bytesPerSample(int format) {
+int BytesPerSample(int format) {
     switch (format & SF_FORMAT_SUBMASK) {
     case SF_FORMAT_PCM_S8:
     case SF_FORMAT_PCM_U8:
@@ -326,7 +326,7 @@ int bytesPerSample(int format) {
     }
 }
 
-int fitContainer(int format, int channels, std::int64_t frames, std::string& note) {
+int FitContainer(int format, int channels, std::int64_t frames, std::string& note) {
     const int major = format & SF_FORMAT_TYPEMASK;
     if (frames < 0 || (major != SF_FORMAT_WAV && major != SF_FORMAT_AIFF && major != SF_FORMAT_AU))
         return format;
@@ -334,7 +334,7 @@ int fitContainer(int format, int channels, std::int64_t frames, std::string& not
     // chunks libsndfile adds.
     constexpr double kLimit = 4294967295.0 - 1024.0 * 1024.0;
     const double bytes =
-        static_cast<double>(frames) * channels * std::max(bytesPerSample(format), 1);
+        static_cast<double>(frames) * channels * std::max(BytesPerSample(format), 1);
     if (bytes <= kLimit) return format;
     char size[32];
     std::snprintf(size, sizeof size, "%.2f GiB", bytes / (1024.0 * 1024.0 * 1024.0));
@@ -344,13 +344,13 @@ int fitContainer(int format, int channels, std::int64_t frames, std::string& not
         return SF_FORMAT_RF64 | (format & SF_FORMAT_SUBMASK);
     }
     throw HostError(std::string("the output would hold ") + size + " of audio, more than " +
-                    describeFormat(major).substr(0, describeFormat(major).find(',')) +
+                    DescribeFormat(major).substr(0, DescribeFormat(major).find(',')) +
                     " can; use --format rf64, w64 or caf");
 }
 
-std::string describeFormat(int format) {
-    const Container* c = byValue(kContainers, format & SF_FORMAT_TYPEMASK);
-    const NamedFormat* e = byValue(kEncodings, format & SF_FORMAT_SUBMASK);
+std::string DescribeFormat(int format) {
+    const Container* c = ByValue(kContainers, format & SF_FORMAT_TYPEMASK);
+    const NamedFormat* e = ByValue(kEncodings, format & SF_FORMAT_SUBMASK);
     std::string text = c ? c->description : "audio";
     text += ", ";
     text += e ? e->description : "other encoding";

@@ -23,17 +23,17 @@ public:
     // `path` "-" is standard input; a pipe is read to its end before anything else. Throws
     // HostError naming the file and libsndfile's reason.
     explicit AudioFileReader(const std::string& path);
-    int channels() const override { return channels_; }
-    double sampleRate() const override { return sampleRate_; }
-    std::int64_t frames() const override { return frames_; }
-    std::int64_t read(double* interleaved, std::int64_t frames) override;
+    int Channels() const override { return channels_; }
+    double SampleRate() const override { return sampleRate_; }
+    std::int64_t Frames() const override { return frames_; }
+    std::int64_t Read(double* interleaved, std::int64_t frames) override;
     // libsndfile's format word (container | encoding).
-    int format() const noexcept { return format_; }
+    int Format() const noexcept { return format_; }
     // The header announces more audio than the file holds (libsndfile reads what is there).
-    bool cutShort() const noexcept { return cutShort_; }
+    bool CutShort() const noexcept { return cutShort_; }
     // The file holds bytes after the announced audio that libsndfile cannot read as a
     // chunk, as when a data size was left at 0: a warning saying so, else empty.
-    const std::string& unreadBytes() const noexcept { return unread_; }
+    const std::string& UnreadBytes() const noexcept { return unread_; }
 
 private:
     std::string path_;
@@ -52,14 +52,14 @@ public:
     // file `shownAs` when it is given.
     AudioFileWriter(const std::filesystem::path& path, int format, int channels, int sampleRate,
                     const std::string& shownAs = {});
-    void write(const double* interleaved, std::int64_t frames) override;
+    void Write(const double* interleaved, std::int64_t frames) override;
     // Completes the file; throws HostError when anything could not be written.
-    void finish();
+    void Finish();
 
     // Samples beyond full scale clipped by an integer encoding.
-    std::int64_t clipped() const noexcept { return clipped_; }
+    std::int64_t Clipped() const noexcept { return clipped_; }
     // NaN written as 0 and infinities as full scale, in encodings that cannot hold them.
-    std::int64_t nonFiniteReplaced() const noexcept { return nonFiniteReplaced_; }
+    std::int64_t NonFiniteReplaced() const noexcept { return nonFiniteReplaced_; }
 
 private:
     std::filesystem::path path_;
@@ -77,22 +77,22 @@ private:
 // pcm24, pcm32, float, double; empty: the input's when the container can hold it, else
 // pcm24). `inputFormat` 0 means none. Throws UsageError for unknown names, an extension the
 // host cannot write, and combinations the container cannot hold.
-int chooseOutputFormat(const std::string& container, const std::string& encoding,
+int ChooseOutputFormat(const std::string& container, const std::string& encoding,
                        const std::filesystem::path& output, int inputFormat, int channels,
                        int sampleRate);
 
 // The format to write `frames` frames in: a WAV that would pass 4 GiB becomes RF64 (with
 // `note` saying so); other containers with 32-bit sizes (AIFF, AU) that would pass it are
 // refused with a HostError. A negative `frames` (unknown length) keeps the format.
-int fitContainer(int format, int channels, std::int64_t frames, std::string& note);
+int FitContainer(int format, int channels, std::int64_t frames, std::string& note);
 
 // The container an output name's extension asks for (SF_FORMAT_WAV...), 0 for none.
-int containerOfName(const std::filesystem::path& output);
+int ContainerOfName(const std::filesystem::path& output);
 
 // Bytes of one sample in a format's encoding, 0 for compressed encodings.
-int bytesPerSample(int format);
+int BytesPerSample(int format);
 
 // "WAV, 32-bit float" style description of a format word.
-std::string describeFormat(int format);
+std::string DescribeFormat(int format);
 
 } // namespace vhost

@@ -12,11 +12,11 @@ MemorySource::MemorySource(std::vector<double> interleaved, int channels, double
     samples_.resize(samples_.size() - samples_.size() % static_cast<std::size_t>(channels_));
 }
 
-std::int64_t MemorySource::frames() const {
+std::int64_t MemorySource::Frames() const {
     return static_cast<std::int64_t>(samples_.size() / static_cast<std::size_t>(channels_));
 }
 
-std::int64_t MemorySource::read(double* interleaved, std::int64_t frames) {
+std::int64_t MemorySource::Read(double* interleaved, std::int64_t frames) {
     std::size_t wanted = static_cast<std::size_t>(std::max<std::int64_t>(frames, 0)) *
                          static_cast<std::size_t>(channels_);
     std::size_t n = std::min(wanted, samples_.size() - position_);
@@ -25,7 +25,7 @@ std::int64_t MemorySource::read(double* interleaved, std::int64_t frames) {
     return static_cast<std::int64_t>(n / static_cast<std::size_t>(channels_));
 }
 
-void MemorySink::write(const double* interleaved, std::int64_t frames) {
+void MemorySink::Write(const double* interleaved, std::int64_t frames) {
     samples_.insert(samples_.end(), interleaved,
                     interleaved + frames * static_cast<std::int64_t>(channels_));
 }

@@ -28,14 +28,14 @@ public:
     static constexpr std::int64_t kRampStep = 32;
 
     explicit Automation(std::vector<AutomationLane> lanes);
-    const std::vector<AutomationLane>& lanes() const noexcept { return lanes_; }
+    const std::vector<AutomationLane>& Lanes() const noexcept { return lanes_; }
 
     // The first frame after `frame` at which some value changes; INT64_MAX when none does.
-    std::int64_t nextChange(std::int64_t frame) const;
+    std::int64_t NextChange(std::int64_t frame) const;
     // The normalised value of a lane from `frame` until its next change.
-    static float valueAt(const AutomationLane& lane, std::int64_t frame);
+    static float ValueAt(const AutomationLane& lane, std::int64_t frame);
     // Sets the values in force at `frame` that differ from the ones last set.
-    void apply(PluginInstance& plugin, std::int64_t frame);
+    void Apply(PluginInstance& plugin, std::int64_t frame);
 
 private:
     std::vector<AutomationLane> lanes_;
@@ -46,9 +46,9 @@ private:
 // Reads an automation document (see --help). Plain values are turned into normalised ones
 // through the plug-in, whose parameters are left as they were. Throws HostError naming the
 // fault.
-Automation parseAutomation(PluginInstance& plugin, const std::string& json, double sampleRate,
+Automation ParseAutomation(PluginInstance& plugin, const std::string& json, double sampleRate,
                            double tempo);
-Automation loadAutomation(PluginInstance& plugin, const std::filesystem::path& path,
+Automation LoadAutomation(PluginInstance& plugin, const std::filesystem::path& path,
                           double sampleRate, double tempo);
 
 } // namespace vhost

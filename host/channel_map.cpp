@@ -10,12 +10,12 @@
 namespace vhost {
 namespace {
 
-std::string range(int first, int last) {
+std::string Range(int first, int last) {
     return first == last ? std::to_string(first)
                          : std::to_string(first) + "-" + std::to_string(last);
 }
 
-std::vector<std::string> split(const std::string& text, char separator) {
+std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
     std::string part;
     std::istringstream in(text);
@@ -25,7 +25,7 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return parts;
 }
 
-int channelNumber(const std::string& text, int sourceChannels, const std::string& mapping) {
+int ChannelNumber(const std::string& text, int sourceChannels, const std::string& mapping) {
     char* end = nullptr;
     long n = std::strtol(text.c_str(), &end, 10);
     if (text.empty() || end != text.c_str() + text.size() || n < 0 || n > sourceChannels)
@@ -34,7 +34,7 @@ int channelNumber(const std::string& text, int sourceChannels, const std::string
     return static_cast<int>(n);
 }
 
-ChannelMap explicitMap(const std::string& mapping, int sourceChannels, int inputs) {
+ChannelMap ExplicitMap(const std::string& mapping, int sourceChannels, int inputs) {
     ChannelMap map;
     if (mapping == "mix") {
         std::vector<int> all(static_cast<std::size_t>(sourceChannels));
@@ -46,17 +46,17 @@ ChannelMap explicitMap(const std::string& mapping, int sourceChannels, int input
                        " channels of the input are mixed into every plug-in input";
         return map;
     }
-    std::vector<std::string> items = split(mapping, ',');
+    std::vector<std::string> items = Split(mapping, ',');
     if (static_cast<int>(items.size()) != inputs)
         throw UsageError("--channels " + mapping + " names " +
-                         counted(static_cast<std::int64_t>(items.size()), "input") +
+                         Counted(static_cast<std::int64_t>(items.size()), "input") +
                          ", but the plug-in has " + std::to_string(inputs));
     std::vector<bool> used(static_cast<std::size_t>(sourceChannels), false);
     for (const std::string& item : items) {
         if (item.empty()) throw UsageError("--channels " + mapping + " has an empty item");
         std::vector<int> feed;
-        for (const std::string& part : split(item, '+')) {
-            int n = channelNumber(part, sourceChannels, mapping);
+        for (const std::string& part : Split(item, '+')) {
+            int n = ChannelNumber(part, sourceChannels, mapping);
             if (n == 0) {
                 if (item != part) throw UsageError("--channels " + mapping + ": 0 stands alone");
                 continue;
@@ -81,9 +81,9 @@ ChannelMap explicitMap(const std::string& mapping, int sourceChannels, int input
 
 } // namespace
 
-ChannelMap mapChannels(const std::string& mapping, int sourceChannels, int inputs) {
+ChannelMap MapChannels(const std::string& mapping, int sourceChannels, int inputs) {
     if (inputs < 1 || sourceChannels < 1) return {};
-    if (!mapping.empty()) return explicitMap(mapping, sourceChannels, inputs);
+    if (!mapping.empty()) return ExplicitMap(mapping, sourceChannels, inputs);
     ChannelMap map;
     map.feeds.resize(static_cast<std::size_t>(inputs));
     const std::string s = std::to_string(sourceChannels), i = std::to_string(inputs);
@@ -100,11 +100,11 @@ ChannelMap mapChannels(const std::string& mapping, int sourceChannels, int input
             map.feeds[static_cast<std::size_t>(c)] = {c};
         if (sourceChannels > inputs) {
             map.note = "the input has " + s + " channels and the plug-in " + i +
-                       " inputs: channels " + range(inputs + 1, sourceChannels) +
+                       " inputs: channels " + Range(inputs + 1, sourceChannels) +
                        " are dropped (see --channels)";
             map.dropped = true;
         } else if (sourceChannels < inputs) {
-            map.note = "plug-in inputs " + range(sourceChannels + 1, inputs) + " get silence";
+            map.note = "plug-in inputs " + Range(sourceChannels + 1, inputs) + " get silence";
         }
     }
     return map;

@@ -16,6 +16,6 @@ struct ChannelMap {
 // `mapping` is empty (the default mapping), "mix", or one item per input separated by commas:
 // a channel number from 1, channels joined by '+', or 0 for silence. Throws UsageError for a
 // malformed mapping or one that does not fit the channel counts.
-ChannelMap mapChannels(const std::string& mapping, int sourceChannels, int inputs);
+ChannelMap MapChannels(const std::string& mapping, int sourceChannels, int inputs);
 
 } // namespace vhost

@@ -2,7 +2,7 @@
 
 namespace vhost {
 
-int withExitCode(std::ostream& err, const std::function<int()>& body) {
+int WithExitCode(std::ostream& err, const std::function<int()>& body) {
     try {
         return body();
     } catch (const InterruptedError& e) {

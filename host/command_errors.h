@@ -22,6 +22,6 @@ struct InterruptedError : HostError {
 };
 
 // Runs a command's body and turns what it throws into a message on `err` and an exit code.
-int withExitCode(std::ostream& err, const std::function<int()>& body);
+int WithExitCode(std::ostream& err, const std::function<int()>& body);
 
 } // namespace vhost

@@ -16,7 +16,7 @@ constexpr double kLength = 4.0;
 class Noise {
 public:
     explicit Noise(std::uint32_t seed) : state_(seed) {}
-    double next() {
+    double Next() {
         state_ = state_ * 1664525u + 1013904223u;
         return static_cast<double>(state_ >> 8) / static_cast<double>(1u << 23) - 1.0;
     }
@@ -28,7 +28,7 @@ private:
 struct Stereo {
     std::vector<double> left, right;
     explicit Stereo(std::size_t frames) : left(frames), right(frames) {}
-    void add(std::size_t frame, double value, double pan) {
+    void Add(std::size_t frame, double value, double pan) {
         if (frame >= left.size()) return;
         // Constant-power pan, -1 left .. +1 right.
         double angle = (pan + 1.0) * std::numbers::pi / 4.0;
@@ -37,7 +37,7 @@ struct Stereo {
     }
 };
 
-void pluck(Stereo& out, double start, int midiNote, double pan, double gain, std::uint32_t seed) {
+void Pluck(Stereo& out, double start, int midiNote, double pan, double gain, std::uint32_t seed) {
     double frequency = 440.0 * std::pow(2.0, (midiNote - 69) / 12.0);
     auto period = static_cast<std::size_t>(std::lround(kRate / frequency));
     std::vector<double> line(period);
@@ -45,7 +45,7 @@ void pluck(Stereo& out, double start, int midiNote, double pan, double gain, std
     double previous = 0.0;
     for (double& s : line) {
         // A gently low-passed burst gives a softer, rounder pluck.
-        double n = noise.next();
+        double n = noise.Next();
         s = 0.5 * (n + previous);
         previous = n;
     }
@@ -58,35 +58,35 @@ void pluck(Stereo& out, double start, int midiNote, double pan, double gain, std
         line[pos] = 0.996 * 0.5 * (line[pos] + line[next]);
         pos = next;
         double envelope = i + fade > length ? static_cast<double>(length - i) / fade : 1.0;
-        out.add(first + i, gain * envelope * value, pan);
+        out.Add(first + i, gain * envelope * value, pan);
     }
 }
 
-void kick(Stereo& out, double start, double gain) {
+void Kick(Stereo& out, double start, double gain) {
     auto first = static_cast<std::size_t>(std::lround(start * kRate));
     double phase = 0.0;
     for (std::size_t i = 0; i < static_cast<std::size_t>(0.5 * kRate); ++i) {
         double t = static_cast<double>(i) / kRate;
         double frequency = 50.0 + 100.0 * std::exp(-t / 0.04);
         phase += 2.0 * std::numbers::pi * frequency / kRate;
-        out.add(first + i, gain * std::exp(-t / 0.18) * std::sin(phase), 0.0);
+        out.Add(first + i, gain * std::exp(-t / 0.18) * std::sin(phase), 0.0);
     }
 }
 
-void snare(Stereo& out, double start, double gain, std::uint32_t seed) {
+void Snare(Stereo& out, double start, double gain, std::uint32_t seed) {
     auto first = static_cast<std::size_t>(std::lround(start * kRate));
     Noise noise(seed);
     for (std::size_t i = 0; i < static_cast<std::size_t>(0.3 * kRate); ++i) {
         double t = static_cast<double>(i) / kRate;
         double body = std::sin(2.0 * std::numbers::pi * 190.0 * t) * std::exp(-t / 0.06);
-        double rattle = noise.next() * std::exp(-t / 0.07);
-        out.add(first + i, gain * (0.5 * body + rattle), 0.1);
+        double rattle = noise.Next() * std::exp(-t / 0.07);
+        out.Add(first + i, gain * (0.5 * body + rattle), 0.1);
     }
 }
 
 } // namespace
 
-DemoPhrase synthesizeDemoPhrase() {
+DemoPhrase SynthesizeDemoPhrase() {
     const auto frames = static_cast<std::size_t>(kLength * kRate);
     Stereo mix(frames);
 
@@ -100,10 +100,10 @@ DemoPhrase synthesizeDemoPhrase() {
                               {2.0, 69, 0.0},  {3.0, 64, -0.3}, {3.5, 72, 0.5},  {4.0, 69, 0.0}};
     std::uint32_t seed = 12345;
     for (const Note& n : notes)
-        pluck(mix, n.beat * kBeat, n.midi, n.pan, 0.45, seed++);
-    kick(mix, 0.0, 0.8);
-    snare(mix, 2.0 * kBeat, 0.35, 777);
-    kick(mix, 4.0 * kBeat, 0.8);
+        Pluck(mix, n.beat * kBeat, n.midi, n.pan, 0.45, seed++);
+    Kick(mix, 0.0, 0.8);
+    Snare(mix, 2.0 * kBeat, 0.35, 777);
+    Kick(mix, 4.0 * kBeat, 0.8);
 
     // Peak at -3 dBFS.
     double peak = 0.0;

@@ -12,6 +12,6 @@ struct DemoPhrase {
     std::vector<double> samples; // interleaved left, right
 };
 
-DemoPhrase synthesizeDemoPhrase();
+DemoPhrase SynthesizeDemoPhrase();
 
 } // namespace vhost

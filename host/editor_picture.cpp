@@ -9,9 +9,9 @@
 
 namespace vhost {
 
-std::vector<std::uint8_t> editorPictureAsPng(PluginInstance& plugin, double scale) {
+std::vector<std::uint8_t> EditorPictureAsPng(PluginInstance& plugin, double scale) {
     EditorPicture picture;
-    if (plugin.dispatch(effVendorSpecific, kEditorPictureRequest, 0, &picture,
+    if (plugin.Dispatch(effVendorSpecific, kEditorPictureRequest, 0, &picture,
                         static_cast<float>(scale)) != 1 ||
         !picture.pixels || picture.width <= 0 || picture.height <= 0 || picture.width > 16384 ||
         picture.height > 16384 || picture.rowSpan < picture.width)

@@ -11,6 +11,6 @@ namespace vhost {
 // Asks the plug-in for a picture of its editor as a freshly opened window would show it, at
 // a scale (device pixels per pixel of its own size; 0 for the plug-in's own); returns it as
 // a PNG file's bytes. Throws HostError when the plug-in offers no picture.
-std::vector<std::uint8_t> editorPictureAsPng(PluginInstance& plugin, double scale = 0.0);
+std::vector<std::uint8_t> EditorPictureAsPng(PluginInstance& plugin, double scale = 0.0);
 
 } // namespace vhost

@@ -12,7 +12,7 @@ namespace vhost {
 // window (or an interrupt arrives). A scale is given to the plug-in first as a host's
 // content scale (effVendorSpecific 'PreS' 'AeCs'). Throws HostError when the plug-in has no
 // editor, there is no display or the editor does not open.
-void runEditorWindow(PluginInstance& plugin, std::ostream& out,
+void RunEditorWindow(PluginInstance& plugin, std::ostream& out,
                      std::optional<double> scale = std::nullopt);
 
 } // namespace vhost

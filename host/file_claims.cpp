@@ -4,7 +4,7 @@
 
 namespace vhost {
 
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     if (a == "-" || b == "-") return false;
     std::error_code ec;
     const bool same = std::filesystem::equivalent(a, b, ec);
@@ -18,14 +18,14 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     return full(a) == full(b);
 }
 
-void checkDistinctFiles(const std::vector<FileClaim>& claims) {
+void CheckDistinctFiles(const std::vector<FileClaim>& claims) {
     for (std::size_t i = 0; i < claims.size(); ++i) {
         for (std::size_t j = 0; j < i; ++j) {
             const FileClaim& a = claims[i];
             const FileClaim& b = claims[j];
             if (!a.written && !b.written) continue;
             const bool bothStdout = a.written && b.written && a.path == "-" && b.path == "-";
-            if (!bothStdout && !sameFile(a.path, b.path)) continue;
+            if (!bothStdout && !SameFile(a.path, b.path)) continue;
             throw UsageError(a.role + " " + a.path + " and " + b.role + " " + b.path +
                              (bothStdout ? " both write standard output" : " are the same file") +
                              ": nothing was written");

@@ -17,10 +17,10 @@ struct FileClaim {
 // Throws UsageError for two claims that name one file when either of them writes it
 // (reading one file twice, as a chain of one plug-in twice does, harms nothing). Two written
 // "-" both mean standard output.
-void checkDistinctFiles(const std::vector<FileClaim>& claims);
+void CheckDistinctFiles(const std::vector<FileClaim>& claims);
 
 // Whether two names lead to the same file: by device and inode when both exist (through links
 // and hard links alike), else by their full path with links resolved.
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 } // namespace vhost

@@ -22,27 +22,27 @@ struct NodeFacts {
 };
 
 // Throws HostError when the node exists but cannot be examined.
-NodeFacts inspectNode(const std::filesystem::path& path);
+NodeFacts InspectNode(const std::filesystem::path& path);
 
 // Whether the process may create and remove names in a directory.
-bool mayCreateIn(const std::filesystem::path& directory);
+bool MayCreateIn(const std::filesystem::path& directory);
 
 // Creates an empty file that did not exist yet, with the permissions new files get (0666
 // less the umask); false when the name is taken. Throws HostError for other failures.
-bool createExclusive(const std::filesystem::path& path);
+bool CreateExclusive(const std::filesystem::path& path);
 
 // Gives `file` the owner, group and permissions in `like`; false when the process may not
 // set them all.
-bool copyOwnership(const std::filesystem::path& file, const NodeFacts& like);
+bool CopyOwnership(const std::filesystem::path& file, const NodeFacts& like);
 
 // Writes everything in `from` into the existing node `to` without replacing it (a regular
 // file is cut to the new length). Throws HostError naming `shownAs` with the system's reason.
-void copyInto(const std::filesystem::path& from, const std::filesystem::path& to,
+void CopyInto(const std::filesystem::path& from, const std::filesystem::path& to,
               const std::string& shownAs);
 
 // A descriptor for reading `path` ("-": standard input) from which the whole file can be read
 // with seeking: a pipe or a device is first copied to an unnamed temporary file, which
 // disappears when the descriptor is closed. -1 with the reason in `failure` when it fails.
-int openSeekableForReading(const std::string& path, std::string& failure);
+int OpenSeekableForReading(const std::string& path, std::string& failure);
 
 } // namespace vhost

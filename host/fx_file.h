@@ -47,18 +47,18 @@ struct FxBank {
 
 enum class FxKind { Program, Bank };
 
-std::vector<std::uint8_t> encodeProgram(const FxProgram& program);
-std::vector<std::uint8_t> encodeBank(const FxBank& bank);
+std::vector<std::uint8_t> EncodeProgram(const FxProgram& program);
+std::vector<std::uint8_t> EncodeBank(const FxBank& bank);
 
 // What a file holds, from its magic numbers.
-FxKind detectFxKind(std::span<const std::uint8_t> bytes);
-FxProgram decodeProgram(std::span<const std::uint8_t> bytes);
-FxBank decodeBank(std::span<const std::uint8_t> bytes);
+FxKind DetectFxKind(std::span<const std::uint8_t> bytes);
+FxProgram DecodeProgram(std::span<const std::uint8_t> bytes);
+FxBank DecodeBank(std::span<const std::uint8_t> bytes);
 
 // A whole preset or automation file; throws HostError when it cannot be read.
-std::vector<std::uint8_t> readBinaryFile(const std::filesystem::path& path);
+std::vector<std::uint8_t> ReadBinaryFile(const std::filesystem::path& path);
 
 // "FxCk" style text of a magic number, for messages.
-std::string fourCCText(VstInt32 magic);
+std::string FourCcText(VstInt32 magic);
 
 } // namespace vhost

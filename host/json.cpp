@@ -13,15 +13,15 @@ class Parser {
 public:
     explicit Parser(const std::string& text) : s_(text) {}
 
-    JsonValue document() {
-        JsonValue v = parse(0);
-        skipSpace();
-        if (pos_ != s_.size()) fail("unexpected text after the value");
+    JsonValue Document() {
+        JsonValue v = Parse(0);
+        SkipSpace();
+        if (pos_ != s_.size()) Fail("unexpected text after the value");
         return v;
     }
 
 private:
-    [[noreturn]] void fail(const std::string& what) const {
+    [[noreturn]] void Fail(const std::string& what) const {
         int line = 1, column = 1;
         for (std::size_t i = 0; i < pos_ && i < s_.size(); ++i) {
             if (s_[i] == '\n') {
@@ -34,76 +34,76 @@ private:
         throw HostError("JSON line " + std::to_string(line) + ", column " + std::to_string(column) +
                         ": " + what);
     }
-    void skipSpace() {
+    void SkipSpace() {
         while (pos_ < s_.size() &&
                (s_[pos_] == ' ' || s_[pos_] == '\t' || s_[pos_] == '\n' || s_[pos_] == '\r'))
             ++pos_;
     }
-    bool eat(char c) {
-        skipSpace();
+    bool Eat(char c) {
+        SkipSpace();
         if (pos_ < s_.size() && s_[pos_] == c) {
             ++pos_;
             return true;
         }
         return false;
     }
-    void expect(char c) {
-        if (!eat(c)) fail(std::string("expected '") + c + "'");
+    void Expect(char c) {
+        if (!Eat(c)) Fail(std::string("expected '") + c + "'");
     }
-    bool word(const char* w) {
+    bool Word(const char* w) {
         std::size_t n = std::char_traits<char>::length(w);
         if (s_.compare(pos_, n, w) != 0) return false;
         pos_ += n;
         return true;
     }
 
-    JsonValue parse(int depth) {
-        if (depth > 64) fail("nested too deeply");
-        skipSpace();
-        if (pos_ >= s_.size()) fail("unexpected end");
+    JsonValue Parse(int depth) {
+        if (depth > 64) Fail("nested too deeply");
+        SkipSpace();
+        if (pos_ >= s_.size()) Fail("unexpected end");
         char c = s_[pos_];
-        if (c == '{') return {object(depth)};
-        if (c == '[') return {array(depth)};
-        if (c == '"') return {string()};
-        if (word("true")) return {true};
-        if (word("false")) return {false};
-        if (word("null")) return {nullptr};
-        if (c == '-' || (c >= '0' && c <= '9')) return {number()};
-        fail(std::string("unexpected '") + c + "'");
+        if (c == '{') return {Object(depth)};
+        if (c == '[') return {Array(depth)};
+        if (c == '"') return {String()};
+        if (Word("true")) return {true};
+        if (Word("false")) return {false};
+        if (Word("null")) return {nullptr};
+        if (c == '-' || (c >= '0' && c <= '9')) return {Number()};
+        Fail(std::string("unexpected '") + c + "'");
     }
-    JsonObject object(int depth) {
+    JsonObject Object(int depth) {
         JsonObject o;
         ++pos_;
-        if (eat('}')) return o;
+        if (Eat('}')) return o;
         do {
-            skipSpace();
-            if (pos_ >= s_.size() || s_[pos_] != '"') fail("expected a key in quotes");
-            std::string key = string();
-            expect(':');
-            o.emplace_back(std::move(key), parse(depth + 1));
-        } while (eat(','));
-        expect('}');
+            SkipSpace();
+            if (pos_ >= s_.size() || s_[pos_] != '"') Fail("expected a key in quotes");
+            std::string key = String();
+            Expect(':');
+            o.emplace_back(std::move(key), Parse(depth + 1));
+        } while (Eat(','));
+        Expect('}');
         return o;
     }
-    JsonArray array(int depth) {
+    JsonArray Array(int depth) {
         JsonArray a;
         ++pos_;
-        if (eat(']')) return a;
+        if (Eat(']')) return a;
         do
-            a.push_back(parse(depth + 1));
-        while (eat(','));
-        expect(']');
+            a.push_back(Parse(depth + 1));
+        while (Eat(','));
+        Expect(']');
         return a;
     }
-    double number() {
+    double Number() {
         const char* begin = s_.c_str() + pos_;
         char* end = nullptr;
         double v = std::strtod(begin, &end);
-        if (end == begin || !std::isfinite(v)) fail("malformed number");
+        if (end == begin || !std::isfinite(v)) Fail("malformed number");
         pos_ += static_cast<std::size_t>(end - begin);
         return v;
     }
-    void utf8(unsigned code, std::string& out) {
+    void Utf8(unsigned code, std::string& out) {
         if (code < 0x80) {
             out += static_cast<char>(code);
         } else if (code < 0x800) {
@@ -115,19 +115,19 @@ private:
             out += static_cast<char>(0x80 | (code & 0x3F));
         }
     }
-    std::string string() {
+    std::string String() {
         std::string out;
         ++pos_;
         for (;;) {
-            if (pos_ >= s_.size()) fail("unterminated string");
+            if (pos_ >= s_.size()) Fail("unterminated string");
             char c = s_[pos_++];
             if (c == '"') return out;
-            if (static_cast<unsigned char>(c) < 0x20) fail("control character in a string");
+            if (static_cast<unsigned char>(c) < 0x20) Fail("control character in a string");
             if (c != '\\') {
                 out += c;
                 continue;
             }
-            if (pos_ >= s_.size()) fail("unterminated string");
+            if (pos_ >= s_.size()) Fail("unterminated string");
             char e = s_[pos_++];
             switch (e) {
             case '"':
@@ -151,17 +151,17 @@ private:
                 out += '\t';
                 break;
             case 'u': {
-                if (pos_ + 4 > s_.size()) fail("short \\u escape");
+                if (pos_ + 4 > s_.size()) Fail("short \\u escape");
                 char* end = nullptr;
                 std::string hex = s_.substr(pos_, 4);
                 unsigned long code = std::strtoul(hex.c_str(), &end, 16);
-                if (end != hex.c_str() + 4) fail("malformed \\u escape");
+                if (end != hex.c_str() + 4) Fail("malformed \\u escape");
                 pos_ += 4;
-                utf8(static_cast<unsigned>(code), out);
+                Utf8(static_cast<unsigned>(code), out);
                 break;
             }
             default:
-                fail(std::string("unknown escape \\") + e);
+                Fail(std::string("unknown escape \\") + e);
             }
         }
     }
@@ -172,18 +172,18 @@ private:
 
 } // namespace
 
-const JsonValue* JsonValue::find(const std::string& key) const {
-    if (!isObject()) return nullptr;
-    for (const auto& [k, v] : object())
+const JsonValue* JsonValue::Find(const std::string& key) const {
+    if (!IsObject()) return nullptr;
+    for (const auto& [k, v] : Object())
         if (k == key) return &v;
     return nullptr;
 }
 
-JsonValue parseJson(const std::string& text) {
-    return Parser(text).document();
+JsonValue ParseJson(const std::string& text) {
+    return Parser(text).Document();
 }
 
-std::string jsonQuoted(const std::string& text) {
+std::string JsonQuoted(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
         switch (c) {
@@ -215,22 +215,22 @@ std::string jsonQuoted(const std::string& text) {
     return out + "\"";
 }
 
-void JsonWriter::item(const char* key) {
+void JsonWriter::Item(const char* key) {
     if (!first_.empty()) {
         out_ << (first_.back() ? "\n" : ",\n");
         first_.back() = false;
         out_ << std::string(2 * first_.size(), ' ');
     }
-    if (key) out_ << jsonQuoted(key) << ": ";
+    if (key) out_ << JsonQuoted(key) << ": ";
 }
 
-void JsonWriter::beginObject(const char* key) {
-    item(key);
+void JsonWriter::BeginObject(const char* key) {
+    Item(key);
     out_ << '{';
     first_.push_back(true);
 }
 
-void JsonWriter::endObject() {
+void JsonWriter::EndObject() {
     bool empty = first_.back();
     first_.pop_back();
     if (!empty) out_ << '\n' << std::string(2 * first_.size(), ' ');
@@ -238,26 +238,26 @@ void JsonWriter::endObject() {
     if (first_.empty()) out_ << '\n';
 }
 
-void JsonWriter::beginArray(const char* key) {
-    item(key);
+void JsonWriter::BeginArray(const char* key) {
+    Item(key);
     out_ << '[';
     first_.push_back(true);
 }
 
-void JsonWriter::endArray() {
+void JsonWriter::EndArray() {
     bool empty = first_.back();
     first_.pop_back();
     if (!empty) out_ << '\n' << std::string(2 * first_.size(), ' ');
     out_ << ']';
 }
 
-void JsonWriter::value(const char* key, const std::string& text) {
-    item(key);
-    out_ << jsonQuoted(text);
+void JsonWriter::Value(const char* key, const std::string& text) {
+    Item(key);
+    out_ << JsonQuoted(text);
 }
 
-void JsonWriter::value(const char* key, double number) {
-    item(key);
+void JsonWriter::Value(const char* key, double number) {
+    Item(key);
     if (!std::isfinite(number)) {
         out_ << "null";
         return;
@@ -267,18 +267,18 @@ void JsonWriter::value(const char* key, double number) {
     out_ << buf;
 }
 
-void JsonWriter::value(const char* key, long long number) {
-    item(key);
+void JsonWriter::Value(const char* key, long long number) {
+    Item(key);
     out_ << number;
 }
 
-void JsonWriter::value(const char* key, bool flag) {
-    item(key);
+void JsonWriter::Value(const char* key, bool flag) {
+    Item(key);
     out_ << (flag ? "true" : "false");
 }
 
-void JsonWriter::null(const char* key) {
-    item(key);
+void JsonWriter::Null(const char* key) {
+    Item(key);
     out_ << "null";
 }
 

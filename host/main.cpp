@@ -12,13 +12,13 @@
 
 namespace {
 
-int run(const std::vector<std::string>& args, std::ostream& out) {
+int Run(const std::vector<std::string>& args, std::ostream& out) {
     if (!args.empty() && args.front() == "validate")
-        return vhost::validate::runValidate({args.begin() + 1, args.end()}, out, std::cerr);
-    return vhost::withExitCode(std::cerr, [&] {
-        const vhost::Options options = vhost::parseOptions(args);
-        vhost::catchInterrupts();
-        return vhost::runHost(options, out, std::cerr, vhost::stderrIsTerminal());
+        return vhost::validate::RunValidate({args.begin() + 1, args.end()}, out, std::cerr);
+    return vhost::WithExitCode(std::cerr, [&] {
+        const vhost::Options options = vhost::ParseOptions(args);
+        vhost::CatchInterrupts();
+        return vhost::RunHost(options, out, std::cerr, vhost::StderrIsTerminal());
     });
 }
 
@@ -26,9 +26,9 @@ int run(const std::vector<std::string>& args, std::ostream& out) {
 
 int main(int argc, char** argv) {
     vhost::StandardOutput standardOutput;
-    int code = run({argv + 1, argv + argc}, standardOutput.stream());
+    int code = Run({argv + 1, argv + argc}, standardOutput.Stream());
     // Data that never reached standard output is a failure, whatever the command.
-    if (const std::string failure = standardOutput.finish(); !failure.empty()) {
+    if (const std::string failure = standardOutput.Finish(); !failure.empty()) {
         std::cerr << "velmorande-host: " << failure << '\n';
         if (code == 0) code = 1;
     }

@@ -28,7 +28,7 @@ struct Parsing {
     std::vector<std::string> positional;
     // The options already set (per plug-in for the plug-in's own), by setting.
     std::map<std::string, std::string> given;
-    PluginSetup& plugin() { return o.chain.back(); }
+    PluginSetup& Plugin() { return o.chain.back(); }
 };
 
 // One option's value, checked against its kind and range.
@@ -59,46 +59,46 @@ struct OptionRow {
 };
 
 // "0.001" or "-60dB": a linear amplitude.
-double tolerance(const std::string& text) {
+double Tolerance(const std::string& text) {
     std::string t = text;
     const bool decibels = t.size() > 2 && (t.ends_with("dB") || t.ends_with("db"));
     if (decibels) t.resize(t.size() - 2);
     double v = 0.0;
-    if (!parseDecimal(t, v)) throw UsageError("--tolerance needs a number, got '" + text + "'");
+    if (!ParseDecimal(t, v)) throw UsageError("--tolerance needs a number, got '" + text + "'");
     if (decibels ? v > 0.0 : v < 0.0 || v > 2.0)
         throw UsageError("--tolerance is an amplitude from 0 to 2 or a level up to 0dB, got " +
                          text);
     return decibels ? std::pow(10.0, v / 20.0) : v;
 }
 
-int timeSignaturePart(const std::string& whole, const std::string& part) {
+int TimeSignaturePart(const std::string& whole, const std::string& part) {
     double v = 0.0;
-    if (!parseDecimal(part, v) || v != std::floor(v) || v < 1 || v > 64)
+    if (!ParseDecimal(part, v) || v != std::floor(v) || v < 1 || v > 64)
         throw UsageError("--time-signature needs N/D with N and D from 1 to 64, got '" + whole +
                          "'");
     return static_cast<int>(v);
 }
 
-void timeSignature(Parsing& p, const Value& v) {
+void TimeSignature(Parsing& p, const Value& v) {
     const auto slash = v.text.find('/');
     if (slash == std::string::npos)
         throw UsageError("--time-signature needs N/D like 3/4, got '" + v.text + "'");
-    p.o.timeSigNumerator = timeSignaturePart(v.text, v.text.substr(0, slash));
-    const int d = timeSignaturePart(v.text, v.text.substr(slash + 1));
+    p.o.timeSigNumerator = TimeSignaturePart(v.text, v.text.substr(0, slash));
+    const int d = TimeSignaturePart(v.text, v.text.substr(slash + 1));
     if ((d & (d - 1)) != 0)
         throw UsageError("--time-signature needs a power of two below the line, got '" + v.text +
                          "'");
     p.o.timeSigDenominator = d;
 }
 
-void mode(Parsing& p, Mode m, const char* name) {
+void Mode(Parsing& p, Mode m, const char* name) {
     if (p.o.mode == Mode::Info || p.o.mode == Mode::Demo)
         throw UsageError(std::string("--info and --demo exclude each other (") + name +
                          " after the other)");
     p.o.mode = m;
 }
 
-std::string nonEmpty(const Value& v, const char* option, const char* what) {
+std::string NonEmpty(const Value& v, const char* option, const char* what) {
     if (v.text.empty()) throw UsageError(std::string(option) + " needs " + what);
     return v.text;
 }
@@ -110,7 +110,7 @@ constexpr OptionRow kOptions[] = {
      [](Parsing& p, const Value& v) { p.o.tempo = v.number; }},
     {0, "time-signature", "N/D", Kind::Text, Section::Rendering, kMain, 1, 64, kNone,
      "time signature told to the plug-in, N {range}, D a power of two up to 64 (default 4/4)",
-     timeSignature},
+     TimeSignature},
     {'r', "rate", "HZ", Kind::Number, Section::Rendering, kMain, kMinSampleRate, kMaxSampleRate,
      kNone,
      "sample rate told to the plug-in and written to OUTPUT, {range} (default: INPUT's; audio "
@@ -141,13 +141,13 @@ constexpr OptionRow kOptions[] = {
      "input, a 1-input plug-in gets the average of all channels; channels left over are "
      "dropped with a warning. In a chain each plug-in feeds the next by default.",
      [](Parsing& p, const Value& v) {
-         p.o.channels = nonEmpty(v, "--channels", "a mapping (see --help)");
+         p.o.channels = NonEmpty(v, "--channels", "a mapping (see --help)");
      }},
 
     {'p', "program", "N|NAME", Kind::Text, Section::State, kMain, 0, 0, kNone,
      "select a program by number (from 0) or by name",
      [](Parsing& p, const Value& v) {
-         p.plugin().program = nonEmpty(v, "--program", "a number or a name");
+         p.Plugin().program = NonEmpty(v, "--program", "a number or a name");
      }, true},
     {'P', "param", "NAME=VALUE", Kind::Text, Section::State, kMain, 0, 0, kNone,
      "set a parameter; NAME is its name (any case) or its index. VALUE is a plain value as "
@@ -155,15 +155,15 @@ constexpr OptionRow kOptions[] = {
      "is one of those texts, in any case; or a normalised value 0..1 with a trailing n "
      "(\"0.4n\"). Numbers are decimal. A value outside the parameter's range is refused. May "
      "be repeated.",
-     [](Parsing& p, const Value& v) { p.plugin().params.push_back(parseParamAssignment(v.text)); },
+     [](Parsing& p, const Value& v) { p.Plugin().params.push_back(ParseParamAssignment(v.text)); },
      true, true},
     {0, "load", "FILE", Kind::Text, Section::State, kMain, 0, 0, kNone,
      "load a .fxp program or .fxb bank file",
-     [](Parsing& p, const Value& v) { p.plugin().loadState = nonEmpty(v, "--load", "a file"); },
+     [](Parsing& p, const Value& v) { p.Plugin().loadState = NonEmpty(v, "--load", "a file"); },
      true},
     {0, "save", "FILE", Kind::Text, Section::State, kMain, 0, 0, kNone,
      "save the state: a bank for FILE ending .fxb, else a program",
-     [](Parsing& p, const Value& v) { p.plugin().saveState = nonEmpty(v, "--save", "a file"); },
+     [](Parsing& p, const Value& v) { p.Plugin().saveState = NonEmpty(v, "--save", "a file"); },
      true},
     {0, "editor", "", Kind::Flag, Section::State, kMain, 0, 0, kNone,
      "open the plug-in's editor in a window after the state above; --save and rendering use "
@@ -178,7 +178,7 @@ constexpr OptionRow kOptions[] = {
      "(default) or linear (in the normalised value, updated every 32 frames); changes land on "
      "their exact frame",
      [](Parsing& p, const Value& v) {
-         p.plugin().automation = nonEmpty(v, "--automate", "a file");
+         p.Plugin().automation = NonEmpty(v, "--automate", "a file");
      }, true},
     {0, "then", "PLUGIN", Kind::Text, Section::State, kMain, 0, 0, kNone,
      "chain another plug-in after the ones before: the output of one feeds the next. -p, -P, "
@@ -186,14 +186,14 @@ constexpr OptionRow kOptions[] = {
      "first plug-in before any --then; every other option is for the whole render.",
      [](Parsing& p, const Value& v) {
          PluginSetup next;
-         next.path = nonEmpty(v, "--then", "a plug-in");
+         next.path = NonEmpty(v, "--then", "a plug-in");
          p.o.chain.push_back(std::move(next));
      }, false, true},
     {0, "editor-png", "FILE", Kind::Text, Section::State, kMain, 0, 0, kNone,
      "write a picture of the plug-in's editor as it opens, for the state above (plug-ins that "
      "draw one on request; --demo writes DIR/demo-editor.png)",
      [](Parsing& p, const Value& v) {
-         p.o.editorPicture = nonEmpty(v, "--editor-png", "a file");
+         p.o.editorPicture = NonEmpty(v, "--editor-png", "a file");
      }},
     {0, "scale", "F", Kind::Number, Section::State, kMain, 1, 3, kNone,
      "draw --editor and --editor-png for a screen of F device pixels per pixel of the "
@@ -205,10 +205,10 @@ constexpr OptionRow kOptions[] = {
      "wav, rf64, aiff, flac, caf, w64, au, ogg (Vorbis), opus or mp3 (default: from OUTPUT's "
      "extension, else INPUT's format; an extension outside this list is refused unless "
      "--format is given, and one naming another format than --format is warned about)",
-     [](Parsing& p, const Value& v) { p.o.format = nonEmpty(v, "--format", "a format"); }},
+     [](Parsing& p, const Value& v) { p.o.format = NonEmpty(v, "--format", "a format"); }},
     {0, "encoding", "E", Kind::Text, Section::Output, kMain, 0, 0, kNone,
      "pcm8, pcm16, pcm24, pcm32, float or double (default: INPUT's)",
-     [](Parsing& p, const Value& v) { p.o.encoding = nonEmpty(v, "--encoding", "an encoding"); },
+     [](Parsing& p, const Value& v) { p.o.encoding = NonEmpty(v, "--encoding", "an encoding"); },
      false, false, "encoding"},
     {0, "float", "", Kind::Flag, Section::Output, kMain, 0, 0, kNone,
      "the same as --encoding float", [](Parsing& p, const Value&) { p.o.encoding = "float"; },
@@ -219,7 +219,7 @@ constexpr OptionRow kOptions[] = {
 
     {'i', "info", "", Kind::Flag, Section::Other, kMain, 0, 0, kNone,
      "print the plug-in's identity, programs, parameters, capabilities",
-     [](Parsing& p, const Value&) { mode(p, Mode::Info, "--info"); }},
+     [](Parsing& p, const Value&) { Mode(p, Mode::Info, "--info"); }},
     {0, "json", "", Kind::Flag, Section::Other, kMain | kDiff, 0, 0, kNone,
      "--info, the render summary and diff as JSON on standard output",
      [](Parsing& p, const Value&) { p.o.json = true; }},
@@ -227,8 +227,8 @@ constexpr OptionRow kOptions[] = {
      "write DIR/demo-input.wav (a synthesised 4 s phrase) and render it into "
      "DIR/demo-output.wav (program 1 unless -p is given)",
      [](Parsing& p, const Value& v) {
-         mode(p, Mode::Demo, "--demo");
-         p.o.demoDir = nonEmpty(v, "--demo", "a directory");
+         Mode(p, Mode::Demo, "--demo");
+         p.o.demoDir = NonEmpty(v, "--demo", "a directory");
      }},
     {'q', "quiet", "", Kind::Flag, Section::Other, kMain | kDiff, 0, 0, kNone,
      "no summary and no progress bar", [](Parsing& p, const Value&) { p.o.quiet = true; }},
@@ -240,58 +240,58 @@ constexpr OptionRow kOptions[] = {
     {'T', "tolerance", "T", Kind::Text, Section::Diff, kDiff, 0, 0, kNone,
      "the largest difference taken as equal: a linear amplitude (0.001) or a level (\"-90dB\"); "
      "default 0, any difference",
-     [](Parsing& p, const Value& v) { p.o.tolerance = tolerance(v.text); }},
+     [](Parsing& p, const Value& v) { p.o.tolerance = Tolerance(v.text); }},
 };
 // clang-format on
 
-const OptionRow* findLong(std::string_view name, unsigned command) {
+const OptionRow* FindLong(std::string_view name, unsigned command) {
     for (const OptionRow& s : kOptions)
         if (s.name == name && (s.commands & command)) return &s;
     return nullptr;
 }
 
-const OptionRow* findShort(char name, unsigned command) {
+const OptionRow* FindShort(char name, unsigned command) {
     for (const OptionRow& s : kOptions)
         if (name && s.shortName == name && (s.commands & command)) return &s;
     return nullptr;
 }
 
-std::string dashed(const OptionRow& s) {
+std::string Dashed(const OptionRow& s) {
     return "--" + std::string(s.name);
 }
 
-std::string rangeText(const OptionRow& s) {
-    return shortNumber(s.min) + "-" + shortNumber(s.max);
+std::string RangeText(const OptionRow& s) {
+    return ShortNumber(s.min) + "-" + ShortNumber(s.max);
 }
 
-Value checked(const OptionRow& s, const std::string& text) {
+Value Checked(const OptionRow& s, const std::string& text) {
     Value v{text, 0.0};
     if (s.kind != Kind::Number && s.kind != Kind::Integer) return v;
-    const bool number = parseDecimal(text, v.number);
+    const bool number = ParseDecimal(text, v.number);
     if (s.kind == Kind::Integer && (!number || v.number != std::floor(v.number)))
-        throw UsageError(dashed(s) + " needs a whole number, got '" + text + "'");
-    if (!number) throw UsageError(dashed(s) + " needs a number, got '" + text + "'");
+        throw UsageError(Dashed(s) + " needs a whole number, got '" + text + "'");
+    if (!number) throw UsageError(Dashed(s) + " needs a number, got '" + text + "'");
     if (v.number < s.min || v.number > s.max)
-        throw UsageError(dashed(s) + " must be between " + shortNumber(s.min) + " and " +
-                         shortNumber(s.max) + ", got " + text);
+        throw UsageError(Dashed(s) + " must be between " + ShortNumber(s.min) + " and " +
+                         ShortNumber(s.max) + ", got " + text);
     return v;
 }
 
 // Each setting once (for each plug-in): a second value would silently replace the first.
-void checkOnce(Parsing& p, const OptionRow& s) {
+void CheckOnce(Parsing& p, const OptionRow& s) {
     if (s.repeatable || (s.kind == Kind::Flag && s.slot.empty())) return;
     std::string key(s.slot.empty() ? s.name : s.slot);
     if (s.perPlugin) key += "#" + std::to_string(p.o.chain.size());
-    const auto [first, isNew] = p.given.emplace(key, dashed(s));
+    const auto [first, isNew] = p.given.emplace(key, Dashed(s));
     if (isNew) return;
     const std::string forOne = s.perPlugin && p.o.chain.size() > 1 ? " for one plug-in" : "";
-    if (first->second == dashed(s)) throw UsageError(dashed(s) + " is given twice" + forOne);
-    throw UsageError(first->second + " and " + dashed(s) + " both set the " + std::string(s.slot) +
+    if (first->second == Dashed(s)) throw UsageError(Dashed(s) + " is given twice" + forOne);
+    throw UsageError(first->second + " and " + Dashed(s) + " both set the " + std::string(s.slot) +
                      forOne);
 }
 
 // Reads the options and operands of one command; stops at --help.
-void walk(Parsing& p, std::size_t first, unsigned command) {
+void Walk(Parsing& p, std::size_t first, unsigned command) {
     const auto& args = p.args;
     for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -303,12 +303,12 @@ void walk(Parsing& p, std::size_t first, unsigned command) {
             return;
         } else if (arg.starts_with("--")) {
             const auto eq = arg.find('=');
-            row = findLong(std::string_view(arg).substr(2, eq == std::string::npos ? eq : eq - 2),
+            row = FindLong(std::string_view(arg).substr(2, eq == std::string::npos ? eq : eq - 2),
                            command);
             if (eq != std::string::npos) attached = arg.substr(eq + 1);
         } else if (arg.size() > 1 && arg[0] == '-') {
             // Short options that take a value may have it attached: -t100, -PGain=3.
-            row = findShort(arg[1], command);
+            row = FindShort(arg[1], command);
             if (arg.size() > 2) {
                 if (row && row->kind == Kind::Flag) row = nullptr;
                 attached = arg.substr(2);
@@ -322,22 +322,22 @@ void walk(Parsing& p, std::size_t first, unsigned command) {
                              (command == kDiff ? " for diff (see --help)" : " (see --help)"));
         Value value;
         if (row->kind == Kind::Flag) {
-            if (attached) throw UsageError(dashed(*row) + " takes no value");
+            if (attached) throw UsageError(Dashed(*row) + " takes no value");
         } else {
             if (!attached && i + 1 >= args.size()) throw UsageError(arg + " needs a value");
-            value = checked(*row, attached ? *attached : args[++i]);
+            value = Checked(*row, attached ? *attached : args[++i]);
         }
-        checkOnce(p, *row);
+        CheckOnce(p, *row);
         row->apply(p, value);
         if (p.o.mode == Mode::Help || p.o.mode == Mode::Version) return;
     }
 }
 
-Options parseDiff(const std::vector<std::string>& args) {
+Options ParseDiff(const std::vector<std::string>& args) {
     Options o;
     o.mode = Mode::Diff;
     Parsing p{o, args, {}, {}};
-    walk(p, 1, kDiff);
+    Walk(p, 1, kDiff);
     if (o.mode == Mode::Help) return o;
     if (p.positional.size() != 2) throw UsageError("diff needs two audio files: diff A B");
     o.diffA = p.positional[0];
@@ -347,7 +347,7 @@ Options parseDiff(const std::vector<std::string>& args) {
 
 // Words wrapped at `width`, the first line after `indent` columns already taken; a line
 // that starts with a space is kept as written.
-std::string wrapped(std::string_view text, std::size_t indent, std::size_t width) {
+std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width) {
     std::string out;
     std::size_t column = indent;
     bool lineStart = true;
@@ -391,23 +391,23 @@ std::string wrapped(std::string_view text, std::size_t indent, std::size_t width
 constexpr std::size_t kHelpColumn = 27;
 constexpr std::size_t kHelpWidth = 92;
 
-std::string helpText(const OptionRow& s) {
+std::string HelpText(const OptionRow& s) {
     std::string text(s.help);
     auto fill = [&text](std::string_view key, const std::string& with) {
         for (std::size_t at; (at = text.find(key)) != std::string::npos;)
             text.replace(at, key.size(), with);
     };
-    fill("{range}", rangeText(s));
-    if (!std::isnan(s.fallback)) fill("{default}", shortNumber(s.fallback));
+    fill("{range}", RangeText(s));
+    if (!std::isnan(s.fallback)) fill("{default}", ShortNumber(s.fallback));
     return text;
 }
 
-std::string optionLines(Section section) {
+std::string OptionLines(Section section) {
     std::string out;
     for (const OptionRow& s : kOptions) {
         if (s.section != section) continue;
         std::string head = s.shortName ? std::string("  -") + s.shortName + ", " : "      ";
-        head += dashed(s);
+        head += Dashed(s);
         if (!s.value.empty()) {
             head += ' ';
             head += s.value;
@@ -417,18 +417,18 @@ std::string optionLines(Section section) {
             head.clear();
         }
         head.resize(kHelpColumn, ' ');
-        out += head + wrapped(helpText(s), kHelpColumn, kHelpWidth) + '\n';
+        out += head + Wrapped(HelpText(s), kHelpColumn, kHelpWidth) + '\n';
     }
     return out;
 }
 
-std::string paragraph(std::string_view text) {
-    return wrapped(text, 0, kHelpWidth) + '\n';
+std::string Paragraph(std::string_view text) {
+    return Wrapped(text, 0, kHelpWidth) + '\n';
 }
 
 } // namespace
 
-std::string usageText() {
+std::string UsageText() {
     std::string text = R"(Usage:
   velmorande-host [options] PLUGIN INPUT OUTPUT   render INPUT through the plug-in
   velmorande-host [options] PLUGIN --save FILE    only write the plug-in's state
@@ -442,13 +442,13 @@ std::string usageText() {
                            interface (velmorande-host validate --help)
 
 )";
-    text += paragraph(
+    text += Paragraph(
         "PLUGIN is a VST 2.x library (.so); a name without a directory is a file in the current "
         "directory. INPUT is a WAV, AIFF, FLAC, CAF or other file that libsndfile reads; \"-\" "
         "reads standard input, which is read to its end before the render when it cannot seek "
         "(a pipe). OUTPUT has as many channels as the plug-in has outputs.");
     text += '\n';
-    text += paragraph(
+    text += Paragraph(
         "Every file the host writes (OUTPUT, --save, --editor-png, the --demo files) is written "
         "through a temporary file and takes its name only once the whole run has succeeded: a "
         "run that fails, or whose plug-in crashes, ends the process or is interrupted, leaves "
@@ -461,37 +461,37 @@ std::string usageText() {
         "--editor-png, --load, --automate and the plug-ins are refused when one of them is "
         "written. The plug-ins run in a process of their own, so that a crash is reported as "
         "one. Each option is given once (for each plug-in of a chain), except -P and --then.");
-    text += "\nRendering:\n" + optionLines(Section::Rendering);
+    text += "\nRendering:\n" + OptionLines(Section::Rendering);
     text += "\nPlug-in state (applied in this order: --load, --program, --param; --save comes "
             "last):\n" +
-            optionLines(Section::State);
-    text += "\nOutput file:\n" + optionLines(Section::Output);
+            OptionLines(Section::State);
+    text += "\nOutput file:\n" + OptionLines(Section::Output);
     text += "  " +
-            wrapped("A WAV output that would pass 4 GiB is written as RF64. In integer "
+            Wrapped("A WAV output that would pass 4 GiB is written as RF64. In integer "
                     "encodings overs are clipped, NaN is written as 0 and infinities as "
                     "full scale, each with a warning.",
                     2, kHelpWidth) +
             '\n';
-    text += "\nOther:\n" + optionLines(Section::Other);
+    text += "\nOther:\n" + OptionLines(Section::Other);
     text += '\n';
-    text += paragraph("diff A B: frames, channels, the largest difference and where, the RMS of "
+    text += Paragraph("diff A B: frames, channels, the largest difference and where, the RMS of "
                       "the difference, the first frame that differs by more than the tolerance, "
                       "and the samples that are not numbers (NaN or infinite): the same at the "
                       "same place in both counts as equal.");
-    text += optionLines(Section::Diff);
+    text += OptionLines(Section::Diff);
     text += '\n';
-    text += paragraph("Exit status: 0 on success, 1 when the plug-in, a file, a value or writing "
+    text += Paragraph("Exit status: 0 on success, 1 when the plug-in, a file, a value or writing "
                       "standard output fails (diff: the files differ beyond the tolerance), 2 "
                       "for a wrong command line, 130 when interrupted (no file is then "
                       "written).");
     return text;
 }
 
-Options parseOptions(const std::vector<std::string>& args) {
-    if (!args.empty() && args[0] == "diff") return parseDiff(args);
+Options ParseOptions(const std::vector<std::string>& args) {
+    if (!args.empty() && args[0] == "diff") return ParseDiff(args);
     Options o;
     Parsing p{o, args, {}, {}};
-    walk(p, 0, kMain);
+    Walk(p, 0, kMain);
     if (o.mode == Mode::Help || o.mode == Mode::Version) return o;
 
     if (o.editorScale && !o.editor && !o.editorPicture && o.mode != Mode::Demo)

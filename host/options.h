@@ -66,12 +66,12 @@ struct Options {
     std::string diffA, diffB;
     double tolerance = 0.0;
 
-    const PluginSetup& plugin() const { return chain.front(); }
+    const PluginSetup& Plugin() const { return chain.front(); }
 };
 
 // Throws UsageError with a message fit for the user.
-Options parseOptions(const std::vector<std::string>& args);
+Options ParseOptions(const std::vector<std::string>& args);
 
-std::string usageText();
+std::string UsageText();
 
 } // namespace vhost

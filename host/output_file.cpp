@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string uniqueSuffix() {
+std::string UniqueSuffix() {
     static std::atomic<unsigned> counter{0};
     static const unsigned seed = std::random_device{}();
     const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -27,7 +27,7 @@ std::string uniqueSuffix() {
 }
 
 // Follows links one by one, so that a dangling link still names the file to create.
-fs::path followLinks(const fs::path& path) {
+fs::path FollowLinks(const fs::path& path) {
     fs::path target = path;
     std::error_code ec;
     for (int hops = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
@@ -39,27 +39,27 @@ fs::path followLinks(const fs::path& path) {
     return target;
 }
 
-fs::path directoryOf(const fs::path& file) {
+fs::path DirectoryOf(const fs::path& file) {
     return file.has_parent_path() ? file.parent_path() : fs::path(".");
 }
 
 // A new empty file in `dir` whose name starts with `stem`.
-fs::path makeStaging(const fs::path& dir, const std::string& stem) {
+fs::path MakeStaging(const fs::path& dir, const std::string& stem) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = dir / (stem + ".tmp" + uniqueSuffix());
-        if (createExclusive(candidate)) return candidate;
+        fs::path candidate = dir / (stem + ".tmp" + UniqueSuffix());
+        if (CreateExclusive(candidate)) return candidate;
     }
     throw HostError("cannot find a free temporary name in " + dir.string());
 }
 
-fs::path temporaryDirectory() {
+fs::path TemporaryDirectory() {
     std::error_code ec;
     fs::path dir = fs::temp_directory_path(ec);
     if (ec) throw HostError("no directory for temporary files: " + ec.message());
     return dir;
 }
 
-std::string modeText(unsigned mode) {
+std::string ModeText(unsigned mode) {
     char text[8];
     std::snprintf(text, sizeof text, "%04o", mode);
     return text;
@@ -72,12 +72,12 @@ OutputFile::OutputFile(std::string role, std::string name, bool force)
     if (name_.empty()) throw UsageError(role_ + " needs a file name");
     if (name_ == "-") {
         kind_ = OutputKind::StandardOutput;
-        staging_ = makeStaging(temporaryDirectory(), "velmorande-host-stdout");
+        staging_ = MakeStaging(TemporaryDirectory(), "velmorande-host-stdout");
         return;
     }
-    target_ = followLinks(name_);
-    const NodeFacts facts = inspectNode(target_);
-    const fs::path dir = directoryOf(target_);
+    target_ = FollowLinks(name_);
+    const NodeFacts facts = InspectNode(target_);
+    const fs::path dir = DirectoryOf(target_);
     std::error_code ec;
     switch (facts.type) {
     case NodeFacts::Type::Directory:
@@ -85,12 +85,12 @@ OutputFile::OutputFile(std::string role, std::string name, bool force)
     case NodeFacts::Type::Other:
         kind_ = OutputKind::Stream;
         staging_ =
-            makeStaging(temporaryDirectory(), "velmorande-host-" + target_.filename().string());
+            MakeStaging(TemporaryDirectory(), "velmorande-host-" + target_.filename().string());
         return;
     case NodeFacts::Type::Missing:
         if (!fs::is_directory(dir, ec))
             throw HostError("the directory of " + role_ + " " + name_ + " does not exist");
-        if (!mayCreateIn(dir))
+        if (!MayCreateIn(dir))
             throw HostError("cannot create " + role_ + " " + name_ + ": the directory " +
                             dir.string() + " is not writable");
         kind_ = OutputKind::Replace;
@@ -98,13 +98,13 @@ OutputFile::OutputFile(std::string role, std::string name, bool force)
     case NodeFacts::Type::Regular:
         existed_ = true;
         if (!facts.writable && !force_)
-            throw HostError(role_ + " " + name_ + " is not writable (mode " + modeText(facts.mode) +
+            throw HostError(role_ + " " + name_ + " is not writable (mode " + ModeText(facts.mode) +
                             "): give --force to replace it");
         // Several links stay one file, and a directory we may not write keeps its names,
         // only when the file is written over in place.
-        if (facts.writable && (facts.links > 1 || !mayCreateIn(dir)))
+        if (facts.writable && (facts.links > 1 || !MayCreateIn(dir)))
             kind_ = OutputKind::InPlace;
-        else if (!mayCreateIn(dir))
+        else if (!MayCreateIn(dir))
             throw HostError("cannot replace " + role_ + " " + name_ +
                             ": neither it nor its "
                             "directory is writable");
@@ -113,10 +113,10 @@ OutputFile::OutputFile(std::string role, std::string name, bool force)
         break;
     }
     const fs::path stagingDir =
-        kind_ == OutputKind::Replace || mayCreateIn(dir) ? dir : temporaryDirectory();
+        kind_ == OutputKind::Replace || MayCreateIn(dir) ? dir : TemporaryDirectory();
     std::string hidden(1, '.');
     hidden += target_.filename().string();
-    staging_ = makeStaging(stagingDir, hidden);
+    staging_ = MakeStaging(stagingDir, hidden);
 }
 
 OutputFile::~OutputFile() {
@@ -125,44 +125,44 @@ OutputFile::~OutputFile() {
         fs::remove(staging_, ec);
 }
 
-std::string OutputFile::shownName() const {
+std::string OutputFile::ShownName() const {
     return kind_ == OutputKind::StandardOutput ? "standard output" : name_;
 }
 
-void OutputFile::commit(std::ostream& standardOutput) {
+void OutputFile::Commit(std::ostream& standardOutput) {
     if (committed_) throw HostError(role_ + " " + name_ + " committed twice");
-    const std::string shown = role_ + " " + shownName();
+    const std::string shown = role_ + " " + ShownName();
     if (kind_ == OutputKind::StandardOutput) {
         std::ifstream in(staging_, std::ios::binary);
         if (!in) throw HostError("cannot read back what was made for " + shown);
         // An empty file copies nothing, and operator<< would then flag a failure.
         if (in.peek() != std::ifstream::traits_type::eof()) standardOutput << in.rdbuf();
         standardOutput.flush();
-        if (!standardOutput) throw HostError(standardOutputFailure(standardOutput));
+        if (!standardOutput) throw HostError(StandardOutputFailure(standardOutput));
         committed_ = true;
         return;
     }
     // What the name leads to now: a file that turned into something else is not replaced.
-    const NodeFacts now = inspectNode(target_);
+    const NodeFacts now = InspectNode(target_);
     if (kind_ != OutputKind::Stream && now.type != NodeFacts::Type::Regular &&
         now.type != NodeFacts::Type::Missing)
         throw HostError(shown + " is no longer a regular file; left as it is");
     OutputKind kind = kind_;
     if (kind == OutputKind::Replace && existed_ && now.type == NodeFacts::Type::Regular &&
-        !copyOwnership(staging_, now) && now.writable && !force_)
+        !CopyOwnership(staging_, now) && now.writable && !force_)
         kind = OutputKind::InPlace; // another owner's file stays theirs
     if (kind == OutputKind::Replace) {
         std::error_code ec;
         fs::rename(staging_, target_, ec);
         if (ec) throw HostError("cannot write " + shown + ": " + ec.message());
     } else {
-        copyInto(staging_, target_, shown);
+        CopyInto(staging_, target_, shown);
     }
     kind_ = kind;
     committed_ = true;
 }
 
-void writeWholeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+void WriteWholeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                     const std::string& shownAs) {
     auto fail = [&](int error) {
         throw HostError("cannot write " + shownAs +

@@ -35,18 +35,18 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    const std::string& role() const noexcept { return role_; }
+    const std::string& Role() const noexcept { return role_; }
     // As the user gave it.
-    const std::string& name() const noexcept { return name_; }
+    const std::string& Name() const noexcept { return name_; }
     // "standard output" for "-", else the name.
-    std::string shownName() const;
-    OutputKind kind() const noexcept { return kind_; }
+    std::string ShownName() const;
+    OutputKind Kind() const noexcept { return kind_; }
     // Where the data is to be written before commit().
-    const std::filesystem::path& staging() const noexcept { return staging_; }
+    const std::filesystem::path& Staging() const noexcept { return staging_; }
 
     // Puts the staged data in place; standard output goes to `standardOutput`. Throws
     // HostError when that fails.
-    void commit(std::ostream& standardOutput);
+    void Commit(std::ostream& standardOutput);
 
 private:
     std::string role_;
@@ -61,7 +61,7 @@ private:
 
 // Writes bytes as the whole content of `path`, checking every write and the close; throws
 // HostError naming `shownAs`.
-void writeWholeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+void WriteWholeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                     const std::string& shownAs);
 
 } // namespace vhost

@@ -17,7 +17,7 @@ namespace vhost {
 namespace {
 
 // The categories of effGetPlugCategory, by number as the interface publishes them.
-std::string categoryName(VstIntPtr category) {
+std::string CategoryName(VstIntPtr category) {
     static constexpr const char* kNames[] = {"unknown",         "effect",          "instrument",
                                              "analysis",        "mastering",       "spatialiser",
                                              "room effect",     "surround effect", "restoration",
@@ -27,11 +27,11 @@ std::string categoryName(VstIntPtr category) {
     return "category " + std::to_string(category) + " (not one the interface names)";
 }
 
-const char* answer(VstIntPtr v) {
+const char* Answer(VstIntPtr v) {
     return v > 0 ? "yes" : (v < 0 ? "no" : "does not say");
 }
 
-std::string hex32(VstInt32 v) {
+std::string Hex32(VstInt32 v) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(v));
     return buf;
@@ -43,7 +43,7 @@ constexpr const char* kQuestions[] = {
 
 } // namespace
 
-std::string describeFlags(VstInt32 flags) {
+std::string DescribeFlags(VstInt32 flags) {
     struct Named {
         VstInt32 bit;
         const char* name;
@@ -68,98 +68,98 @@ std::string describeFlags(VstInt32 flags) {
     if (rest) {
         if (!text.empty()) text += ' ';
         text += "other:";
-        text += hex32(rest);
+        text += Hex32(rest);
     }
     return text.empty() ? "none" : text;
 }
 
-void printPluginInfo(PluginInstance& plugin, std::ostream& out) {
-    const AEffect& e = plugin.effect();
-    out << "Effect:      " << trimmed(plugin.effectName()) << '\n';
-    out << "Vendor:      " << trimmed(plugin.vendorString()) << '\n';
+void PrintPluginInfo(PluginInstance& plugin, std::ostream& out) {
+    const AEffect& e = plugin.Effect();
+    out << "Effect:      " << Trimmed(plugin.EffectName()) << '\n';
+    out << "Vendor:      " << Trimmed(plugin.VendorString()) << '\n';
     // Many plug-ins leave the product name empty; no line then.
-    if (const std::string product = trimmed(plugin.productString()); !product.empty())
+    if (const std::string product = Trimmed(plugin.ProductString()); !product.empty())
         out << "Product:     " << product << '\n';
     out << "Version:     " << e.version << " (vendor version "
-        << plugin.dispatch(effGetVendorVersion) << ")\n";
-    out << "Unique id:   " << hex32(e.uniqueID) << " '" << fourCCText(e.uniqueID) << "'\n";
-    out << "VST version: " << plugin.dispatch(effGetVstVersion) << '\n';
-    out << "Category:    " << categoryName(plugin.dispatch(effGetPlugCategory)) << '\n';
+        << plugin.Dispatch(effGetVendorVersion) << ")\n";
+    out << "Unique id:   " << Hex32(e.uniqueID) << " '" << FourCcText(e.uniqueID) << "'\n";
+    out << "VST version: " << plugin.Dispatch(effGetVstVersion) << '\n';
+    out << "Category:    " << CategoryName(plugin.Dispatch(effGetPlugCategory)) << '\n';
     out << "Channels:    " << e.numInputs << " in, " << e.numOutputs << " out\n";
     out << "Latency:     " << e.initialDelay << " samples\n";
-    out << "Tail:        " << plugin.dispatch(effGetTailSize) << " samples (0: not given)\n";
-    out << "Flags:       " << hex32(e.flags) << ' ' << describeFlags(e.flags) << '\n';
+    out << "Tail:        " << plugin.Dispatch(effGetTailSize) << " samples (0: not given)\n";
+    out << "Flags:       " << Hex32(e.flags) << ' ' << DescribeFlags(e.flags) << '\n';
     out << "Callbacks:  ";
     for (ProcessMode mode :
          {ProcessMode::Replacing, ProcessMode::Accumulating, ProcessMode::DoubleReplacing})
-        if (plugin.supports(mode)) out << ' ' << processModeName(mode);
+        if (plugin.Supports(mode)) out << ' ' << ProcessModeName(mode);
     out << '\n';
     out << "\nCapabilities (effCanDo):\n";
     for (const char* q : kQuestions)
-        out << "  " << std::left << std::setw(22) << q << answer(plugin.canDo(q)) << '\n';
+        out << "  " << std::left << std::setw(22) << q << Answer(plugin.CanDo(q)) << '\n';
 
-    const VstInt32 current = plugin.currentProgram();
-    out << "\nPrograms (" << plugin.numPrograms() << ", current " << current << "):\n";
-    for (VstInt32 i = 0; i < plugin.numPrograms(); ++i)
+    const VstInt32 current = plugin.CurrentProgram();
+    out << "\nPrograms (" << plugin.NumPrograms() << ", current " << current << "):\n";
+    for (VstInt32 i = 0; i < plugin.NumPrograms(); ++i)
         out << (i == current ? "* " : "  ") << std::right << std::setw(3) << i << "  "
-            << trimmed(plugin.programNameAt(i)) << '\n';
+            << Trimmed(plugin.ProgramNameAt(i)) << '\n';
 
-    out << "\nParameters (" << plugin.numParams() << "):\n";
+    out << "\nParameters (" << plugin.NumParams() << "):\n";
     out << "  " << std::right << std::setw(3) << "#"
         << "  " << std::left << std::setw(24) << "name" << std::setw(16) << "display"
         << std::setw(10) << "label"
         << "normalised\n";
-    for (VstInt32 i = 0; i < plugin.numParams(); ++i) {
+    for (VstInt32 i = 0; i < plugin.NumParams(); ++i) {
         std::ostringstream value;
-        value << std::fixed << std::setprecision(4) << plugin.getParameter(i);
+        value << std::fixed << std::setprecision(4) << plugin.GetParameter(i);
         out << "  " << std::right << std::setw(3) << i << "  " << std::left << std::setw(24)
-            << trimmed(plugin.paramName(i)) << std::setw(16) << trimmed(plugin.paramDisplay(i))
-            << std::setw(10) << trimmed(plugin.paramLabel(i)) << value.str() << '\n';
+            << Trimmed(plugin.ParamName(i)) << std::setw(16) << Trimmed(plugin.ParamDisplay(i))
+            << std::setw(10) << Trimmed(plugin.ParamLabel(i)) << value.str() << '\n';
     }
     out << std::right;
 }
 
-void printPluginInfoJson(PluginInstance& plugin, std::ostream& out) {
-    const AEffect& e = plugin.effect();
+void PrintPluginInfoJson(PluginInstance& plugin, std::ostream& out) {
+    const AEffect& e = plugin.Effect();
     JsonWriter j(out);
-    j.beginObject();
-    j.value("effect", trimmed(plugin.effectName()));
-    j.value("vendor", trimmed(plugin.vendorString()));
-    j.value("product", trimmed(plugin.productString()));
-    j.value("version", e.version);
-    j.value("vendorVersion", static_cast<long long>(plugin.dispatch(effGetVendorVersion)));
-    j.value("uniqueId", fourCCText(e.uniqueID));
-    j.value("uniqueIdNumber", e.uniqueID);
-    j.value("vstVersion", static_cast<long long>(plugin.dispatch(effGetVstVersion)));
-    j.value("category", categoryName(plugin.dispatch(effGetPlugCategory)));
-    j.value("inputs", e.numInputs);
-    j.value("outputs", e.numOutputs);
-    j.value("latency", e.initialDelay);
-    j.value("tailSamples", static_cast<long long>(plugin.dispatch(effGetTailSize)));
-    j.beginArray("flags");
-    std::istringstream flagNames(describeFlags(e.flags));
+    j.BeginObject();
+    j.Value("effect", Trimmed(plugin.EffectName()));
+    j.Value("vendor", Trimmed(plugin.VendorString()));
+    j.Value("product", Trimmed(plugin.ProductString()));
+    j.Value("version", e.version);
+    j.Value("vendorVersion", static_cast<long long>(plugin.Dispatch(effGetVendorVersion)));
+    j.Value("uniqueId", FourCcText(e.uniqueID));
+    j.Value("uniqueIdNumber", e.uniqueID);
+    j.Value("vstVersion", static_cast<long long>(plugin.Dispatch(effGetVstVersion)));
+    j.Value("category", CategoryName(plugin.Dispatch(effGetPlugCategory)));
+    j.Value("inputs", e.numInputs);
+    j.Value("outputs", e.numOutputs);
+    j.Value("latency", e.initialDelay);
+    j.Value("tailSamples", static_cast<long long>(plugin.Dispatch(effGetTailSize)));
+    j.BeginArray("flags");
+    std::istringstream flagNames(DescribeFlags(e.flags));
     for (std::string word; flagNames >> word;)
-        if (word != "none") j.value(nullptr, word);
-    j.endArray();
-    j.beginArray("callbacks");
+        if (word != "none") j.Value(nullptr, word);
+    j.EndArray();
+    j.BeginArray("callbacks");
     for (ProcessMode mode :
          {ProcessMode::Replacing, ProcessMode::Accumulating, ProcessMode::DoubleReplacing})
-        if (plugin.supports(mode)) j.value(nullptr, processModeName(mode));
-    j.endArray();
-    j.beginObject("canDo");
+        if (plugin.Supports(mode)) j.Value(nullptr, ProcessModeName(mode));
+    j.EndArray();
+    j.BeginObject("canDo");
     for (const char* q : kQuestions) {
-        VstIntPtr v = plugin.canDo(q);
+        VstIntPtr v = plugin.CanDo(q);
         if (v == 0)
-            j.null(q);
+            j.Null(q);
         else
-            j.value(q, v > 0);
+            j.Value(q, v > 0);
     }
-    j.endObject();
-    j.value("currentProgram", plugin.currentProgram());
-    j.beginArray("programs");
-    for (VstInt32 i = 0; i < plugin.numPrograms(); ++i)
-        j.value(nullptr, trimmed(plugin.programNameAt(i)));
-    j.endArray();
+    j.EndObject();
+    j.Value("currentProgram", plugin.CurrentProgram());
+    j.BeginArray("programs");
+    for (VstInt32 i = 0; i < plugin.NumPrograms(); ++i)
+        j.Value(nullptr, Trimmed(plugin.ProgramNameAt(i)));
+    j.EndArray();
     // Stepping through one parameter may move others (a mode switch converting a value):
     // everything is read first; each survey puts the whole state back.
     struct Param {
@@ -168,37 +168,37 @@ void printPluginInfoJson(PluginInstance& plugin, std::ostream& out) {
         ParamSurvey survey;
     };
     std::vector<Param> params;
-    for (VstInt32 i = 0; i < plugin.numParams(); ++i)
-        params.push_back({trimmed(plugin.paramName(i)),
-                          trimmed(plugin.paramLabel(i)),
-                          trimmed(plugin.paramDisplay(i)),
-                          plugin.getParameter(i),
+    for (VstInt32 i = 0; i < plugin.NumParams(); ++i)
+        params.push_back({Trimmed(plugin.ParamName(i)),
+                          Trimmed(plugin.ParamLabel(i)),
+                          Trimmed(plugin.ParamDisplay(i)),
+                          plugin.GetParameter(i),
                           {}});
-    for (VstInt32 i = 0; i < plugin.numParams(); ++i)
-        params[static_cast<std::size_t>(i)].survey = surveyParameter(plugin, i);
-    j.beginArray("parameters");
-    for (VstInt32 i = 0; i < plugin.numParams(); ++i) {
+    for (VstInt32 i = 0; i < plugin.NumParams(); ++i)
+        params[static_cast<std::size_t>(i)].survey = SurveyParameter(plugin, i);
+    j.BeginArray("parameters");
+    for (VstInt32 i = 0; i < plugin.NumParams(); ++i) {
         const Param& p = params[static_cast<std::size_t>(i)];
-        j.beginObject();
-        j.value("index", i);
-        j.value("name", p.name);
-        j.value("unit", p.unit);
-        j.value("display", p.display);
-        j.value("normalised", static_cast<double>(p.normalised));
-        j.beginArray("range");
-        j.value(nullptr, p.survey.atZero);
-        j.value(nullptr, p.survey.atOne);
-        j.endArray();
+        j.BeginObject();
+        j.Value("index", i);
+        j.Value("name", p.name);
+        j.Value("unit", p.unit);
+        j.Value("display", p.display);
+        j.Value("normalised", static_cast<double>(p.normalised));
+        j.BeginArray("range");
+        j.Value(nullptr, p.survey.atZero);
+        j.Value(nullptr, p.survey.atOne);
+        j.EndArray();
         if (!p.survey.values.empty()) {
-            j.beginArray("values");
+            j.BeginArray("values");
             for (const std::string& v : p.survey.values)
-                j.value(nullptr, v);
-            j.endArray();
+                j.Value(nullptr, v);
+            j.EndArray();
         }
-        j.endObject();
+        j.EndObject();
     }
-    j.endArray();
-    j.endObject();
+    j.EndArray();
+    j.EndObject();
 }
 
 } // namespace vhost

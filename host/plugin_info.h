@@ -7,12 +7,12 @@
 
 namespace vhost {
 
-void printPluginInfo(PluginInstance& plugin, std::ostream& out);
+void PrintPluginInfo(PluginInstance& plugin, std::ostream& out);
 // The same as JSON, with each parameter's range (its displays at 0 and 1) and, for
 // parameters with few values, the texts of all of them. Parameters are left as they were.
-void printPluginInfoJson(PluginInstance& plugin, std::ostream& out);
+void PrintPluginInfoJson(PluginInstance& plugin, std::ostream& out);
 
 // Names of the descriptor flags that are set, e.g. "CanReplacing ProgramChunks".
-std::string describeFlags(VstInt32 flags);
+std::string DescribeFlags(VstInt32 flags);
 
 } // namespace vhost

@@ -10,7 +10,7 @@
 namespace vhost {
 
 // The command's exit code; what goes wrong is said on the report's standard error.
-int runPluginJob(const Options& options, const RunOutputs& outputs, JobReport& report,
+int RunPluginJob(const Options& options, const RunOutputs& outputs, JobReport& report,
                  bool progressAllowed);
 
 } // namespace vhost

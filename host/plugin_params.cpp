@@ -15,26 +15,26 @@
 namespace vhost {
 namespace {
 
-bool allDigits(const std::string& s) {
+bool AllDigits(const std::string& s) {
     return !s.empty() &&
            std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
-std::string parameterList(PluginInstance& plugin) {
+std::string ParameterList(PluginInstance& plugin) {
     std::string list;
-    for (VstInt32 i = 0; i < plugin.numParams(); ++i)
-        list += "\n  " + std::to_string(i) + ": " + trimmed(plugin.paramName(i));
+    for (VstInt32 i = 0; i < plugin.NumParams(); ++i)
+        list += "\n  " + std::to_string(i) + ": " + Trimmed(plugin.ParamName(i));
     return list.empty() ? " (it has none)" : list;
 }
 
 // Whether a display text shows the requested text: equal ignoring case, or both numbers equal
 // within the rounding of the displayed digits.
-bool displayMatches(const std::string& display, const std::string& wanted) {
-    if (sameName(display, wanted)) return true;
+bool DisplayMatches(const std::string& display, const std::string& wanted) {
+    if (SameName(display, wanted)) return true;
     double shown = 0.0, asked = 0.0;
     int decimals = 0;
-    if (!parseDecimal(trimmed(wanted), asked)) return false;
-    if (!leadingNumber(display, shown, &decimals)) return false;
+    if (!ParseDecimal(Trimmed(wanted), asked)) return false;
+    if (!LeadingNumber(display, shown, &decimals)) return false;
     // The displayed digits, and a normalised float's resolution (values like 79.999992).
     double tolerance =
         0.5 * std::pow(10.0, -decimals) * (1.0 + 1e-9) + 1e-5 * std::max(1.0, std::fabs(asked));
@@ -48,10 +48,10 @@ struct Probe {
     double number;
 };
 
-Probe probe(PluginInstance& plugin, VstInt32 index, float x) {
-    plugin.setParameter(index, x);
-    Probe p{x, plugin.paramDisplay(index), false, 0.0};
-    p.numeric = leadingNumber(p.display, p.number);
+Probe ProbeAt(PluginInstance& plugin, VstInt32 index, float x) {
+    plugin.SetParameter(index, x);
+    Probe p{x, plugin.ParamDisplay(index), false, 0.0};
+    p.numeric = LeadingNumber(p.display, p.number);
     return p;
 }
 
@@ -67,12 +67,12 @@ struct SearchResult {
 
 constexpr std::size_t kMaxListedChoices = 32;
 
-bool isNumber(const std::string& text) {
+bool IsNumber(const std::string& text) {
     double v = 0.0;
-    return parseDecimal(trimmed(text), v);
+    return ParseDecimal(Trimmed(text), v);
 }
 
-std::string listed(const std::vector<std::string>& texts) {
+std::string Listed(const std::vector<std::string>& texts) {
     std::string list;
     for (std::size_t i = 0; i < texts.size(); ++i)
         list += (i ? ", " : "") + texts[i];
@@ -81,14 +81,14 @@ std::string listed(const std::vector<std::string>& texts) {
 
 // Finds the normalised value whose display shows `wanted`: the middle of the run of values
 // that show it, found by stepping through the range and bisecting at the run's edges.
-SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::string& wanted) {
+SearchResult SearchValue(PluginInstance& plugin, VstInt32 index, const std::string& wanted) {
     SearchResult result;
     std::vector<Probe> probes;
     probes.reserve(kSearchSteps + 1);
     for (int i = 0; i <= kSearchSteps; ++i)
-        probes.push_back(probe(plugin, index, static_cast<float>(i) / kSearchSteps));
+        probes.push_back(ProbeAt(plugin, index, static_cast<float>(i) / kSearchSteps));
     for (const Probe& p : probes) {
-        std::string shown = trimmed(p.display);
+        std::string shown = Trimmed(p.display);
         if (std::find(result.choices.begin(), result.choices.end(), shown) != result.choices.end())
             continue;
         result.choices.push_back(shown);
@@ -96,9 +96,9 @@ SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::stri
     }
 
     for (std::size_t i = 0; i < probes.size(); ++i) {
-        if (!sameName(probes[i].display, wanted)) continue;
+        if (!SameName(probes[i].display, wanted)) continue;
         std::size_t j = i;
-        while (j + 1 < probes.size() && sameName(probes[j + 1].display, wanted))
+        while (j + 1 < probes.size() && SameName(probes[j + 1].display, wanted))
             ++j;
         result.found = true;
         result.value = 0.5f * (probes[i].x + probes[j].x);
@@ -112,7 +112,7 @@ SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::stri
         result.numeric = true;
     }
     double target = 0.0;
-    if (!parseDecimal(trimmed(wanted), target)) return result;
+    if (!ParseDecimal(Trimmed(wanted), target)) return result;
 
     // Where a value lies relative to the values that show the target: -1 before them, 0 among
     // them, +1 after them, in the direction the display runs; 2 when it shows no number.
@@ -127,10 +127,10 @@ SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::stri
     const bool rising = lastNumeric->number >= firstNumeric->number;
     auto side = [&](const Probe& p) {
         if (!p.numeric) return 2;
-        if (displayMatches(p.display, wanted)) return 0;
+        if (DisplayMatches(p.display, wanted)) return 0;
         return (p.number < target) == rising ? -1 : 1;
     };
-    auto sideAt = [&](float x) { return side(probe(plugin, index, x)); };
+    auto sideAt = [&](float x) { return side(ProbeAt(plugin, index, x)); };
     // The edge between `outside` (side != 0) and `inside` (side 0), from the inside.
     auto edge = [&](float outside, float inside) {
         for (int k = 0; k < 32; ++k) {
@@ -178,7 +178,7 @@ SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::stri
             (s == loSide ? lo : hi) = mid;
         }
         // Nothing shows it exactly: the closer of the two ends.
-        Probe pl = probe(plugin, index, lo), ph = probe(plugin, index, hi);
+        Probe pl = ProbeAt(plugin, index, lo), ph = ProbeAt(plugin, index, hi);
         double dl = pl.numeric ? std::fabs(pl.number - target) : 1e300;
         double dh = ph.numeric ? std::fabs(ph.number - target) : 1e300;
         result.found = true;
@@ -188,23 +188,23 @@ SearchResult searchValue(PluginInstance& plugin, VstInt32 index, const std::stri
     return result;
 }
 
-ParamOutcome describe(PluginInstance& plugin, VstInt32 index, const std::string& wanted,
+ParamOutcome Describe(PluginInstance& plugin, VstInt32 index, const std::string& wanted,
                       const char* method) {
     ParamOutcome out;
     out.index = index;
-    out.name = trimmed(plugin.paramName(index));
-    out.display = trimmed(plugin.paramDisplay(index));
-    out.label = trimmed(plugin.paramLabel(index));
-    out.normalized = plugin.getParameter(index);
-    out.exact = wanted.empty() || displayMatches(out.display, wanted);
+    out.name = Trimmed(plugin.ParamName(index));
+    out.display = Trimmed(plugin.ParamDisplay(index));
+    out.label = Trimmed(plugin.ParamLabel(index));
+    out.normalized = plugin.GetParameter(index);
+    out.exact = wanted.empty() || DisplayMatches(out.display, wanted);
     out.method = method;
     return out;
 }
 
 } // namespace
 
-bool leadingNumber(const std::string& text, double& value, int* decimals) {
-    std::string t = trimmed(text);
+bool LeadingNumber(const std::string& text, double& value, int* decimals) {
+    std::string t = Trimmed(text);
     const char* begin = t.c_str();
     char* end = nullptr;
     double v = std::strtod(begin, &end);
@@ -221,10 +221,10 @@ bool leadingNumber(const std::string& text, double& value, int* decimals) {
     return true;
 }
 
-ParamAssignment parseParamValue(const std::string& target, const std::string& value) {
+ParamAssignment ParseParamValue(const std::string& target, const std::string& value) {
     ParamAssignment a;
-    a.target = trimmed(target);
-    a.value = trimmed(value);
+    a.target = Trimmed(target);
+    a.value = Trimmed(value);
     if (a.value.empty()) throw UsageError("no value given");
     // What strtod would read as a number but a person does not write as one: "inf", "nan",
     // "0x10". Numbers are decimal.
@@ -232,7 +232,7 @@ ParamAssignment parseParamValue(const std::string& target, const std::string& va
         char* end = nullptr;
         std::strtod(number.c_str(), &end);
         double v = 0.0;
-        if (!number.empty() && end == number.c_str() + number.size() && !parseDecimal(number, v))
+        if (!number.empty() && end == number.c_str() + number.size() && !ParseDecimal(number, v))
             throw UsageError(a.value +
                              " is not a decimal number (write numbers like 16, -2.5 or 0.4n)");
     };
@@ -241,26 +241,26 @@ ParamAssignment parseParamValue(const std::string& target, const std::string& va
         const std::string number = a.value.substr(0, a.value.size() - 1);
         notDecimal(number);
         // The range is checked when the value is set, as for plain values.
-        a.normalized = parseDecimal(number, a.normalizedValue);
+        a.normalized = ParseDecimal(number, a.normalizedValue);
     }
     return a;
 }
 
-ParamAssignment parseParamAssignment(const std::string& text) {
+ParamAssignment ParseParamAssignment(const std::string& text) {
     auto eq = text.find('=');
     if (eq == std::string::npos) throw UsageError("--param needs NAME=VALUE, got '" + text + "'");
-    if (trimmed(text.substr(0, eq)).empty())
+    if (Trimmed(text.substr(0, eq)).empty())
         throw UsageError("--param '" + text + "' names no parameter");
     try {
-        return parseParamValue(text.substr(0, eq), text.substr(eq + 1));
+        return ParseParamValue(text.substr(0, eq), text.substr(eq + 1));
     } catch (const UsageError& e) {
         throw UsageError("--param '" + text + "': " + e.what());
     }
 }
 
-VstInt32 findParameter(PluginInstance& plugin, const std::string& target) {
-    const VstInt32 count = plugin.numParams();
-    if (allDigits(target)) {
+VstInt32 FindParameter(PluginInstance& plugin, const std::string& target) {
+    const VstInt32 count = plugin.NumParams();
+    if (AllDigits(target)) {
         long index = target.size() > 9 ? std::numeric_limits<long>::max()
                                        : std::strtol(target.c_str(), nullptr, 10);
         if (index >= count)
@@ -272,7 +272,7 @@ VstInt32 findParameter(PluginInstance& plugin, const std::string& target) {
     }
     VstInt32 found = -1;
     for (VstInt32 i = 0; i < count; ++i) {
-        if (!sameName(plugin.paramName(i), target)) continue;
+        if (!SameName(plugin.ParamName(i), target)) continue;
         if (found >= 0)
             throw HostError("parameter name '" + target + "' is ambiguous (indices " +
                             std::to_string(found) + " and " + std::to_string(i) +
@@ -281,60 +281,60 @@ VstInt32 findParameter(PluginInstance& plugin, const std::string& target) {
     }
     if (found < 0)
         throw HostError("unknown parameter '" + target +
-                        "'; the plug-in has:" + parameterList(plugin));
+                        "'; the plug-in has:" + ParameterList(plugin));
     return found;
 }
 
-ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assignment) {
-    VstInt32 index = findParameter(plugin, assignment.target);
+ParamOutcome ApplyParameter(PluginInstance& plugin, const ParamAssignment& assignment) {
+    VstInt32 index = FindParameter(plugin, assignment.target);
     if (assignment.normalized) {
         if (!(assignment.normalizedValue >= 0.0 && assignment.normalizedValue <= 1.0))
             throw HostError("normalised value " + assignment.value + " of '" +
-                            trimmed(plugin.paramName(index)) + "' is outside 0..1");
-        plugin.setParameter(index, static_cast<float>(assignment.normalizedValue));
-        return describe(plugin, index, "", "normalised");
+                            Trimmed(plugin.ParamName(index)) + "' is outside 0..1");
+        plugin.SetParameter(index, static_cast<float>(assignment.normalizedValue));
+        return Describe(plugin, index, "", "normalised");
     }
     const std::string& wanted = assignment.value;
-    if (isNumber(wanted)) {
+    if (IsNumber(wanted)) {
         // A number for a parameter that shows texts would be read by the plug-in as it
         // pleases (an index, a leading digit): only its texts are plain values.
-        const ParamSurvey survey = surveyParameter(plugin, index);
-        if (survey.showsTexts() &&
+        const ParamSurvey survey = SurveyParameter(plugin, index);
+        if (survey.ShowsTexts() &&
             std::none_of(survey.values.begin(), survey.values.end(),
-                         [&](const std::string& v) { return sameName(v, wanted); }))
-            throw HostError("parameter '" + trimmed(plugin.paramName(index)) +
+                         [&](const std::string& v) { return SameName(v, wanted); }))
+            throw HostError("parameter '" + Trimmed(plugin.ParamName(index)) +
                             "' shows texts, "
                             "and '" +
-                            wanted + "' is not one of them: give one of " + listed(survey.values) +
+                            wanted + "' is not one of them: give one of " + Listed(survey.values) +
                             ", or a normalised value like 0.5n");
     }
-    const float before = plugin.getParameter(index);
-    if (plugin.string2Parameter(index, wanted)) {
-        ParamOutcome out = describe(plugin, index, wanted, "text");
+    const float before = plugin.GetParameter(index);
+    if (plugin.String2Parameter(index, wanted)) {
+        ParamOutcome out = Describe(plugin, index, wanted, "text");
         if (out.exact) return out;
     }
     // The plug-in did not take the text, or shows something else (clamped, or it ignored
     // the request): look for a value that shows it.
-    SearchResult search = searchValue(plugin, index, wanted);
+    SearchResult search = SearchValue(plugin, index, wanted);
     if (search.found) {
-        plugin.setParameter(index, search.value);
-        return describe(plugin, index, wanted, "search");
+        plugin.SetParameter(index, search.value);
+        return Describe(plugin, index, wanted, "search");
     }
-    plugin.setParameter(index, before);
-    if (isNumber(wanted) && search.numeric) {
+    plugin.SetParameter(index, before);
+    if (IsNumber(wanted) && search.numeric) {
         // Beyond the ends of the range: refused like a normalised value outside 0..1, rather
         // than silently clamped by the plug-in.
         char range[128];
         std::snprintf(range, sizeof range, "(its values run from %g to %g)", search.lowest,
                       search.highest);
         throw HostError("'" + wanted + "' is outside the range of parameter '" +
-                        trimmed(plugin.paramName(index)) + "' " + range);
+                        Trimmed(plugin.ParamName(index)) + "' " + range);
     }
     std::string message =
-        "parameter '" + trimmed(plugin.paramName(index)) + "' cannot show '" + wanted + "'";
-    if (!isNumber(wanted) && !search.choices.empty() &&
+        "parameter '" + Trimmed(plugin.ParamName(index)) + "' cannot show '" + wanted + "'";
+    if (!IsNumber(wanted) && !search.choices.empty() &&
         search.choices.size() <= kMaxListedChoices) {
-        message += " (its values: " + listed(search.choices) + ")";
+        message += " (its values: " + Listed(search.choices) + ")";
     } else if (search.numeric) {
         char range[96];
         std::snprintf(range, sizeof range, " (its values run from %g to %g)", search.lowest,
@@ -344,20 +344,20 @@ ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assig
     throw HostError(message + "; give a value it displays or a normalised value like 0.5n");
 }
 
-bool ParamSurvey::showsTexts() const {
+bool ParamSurvey::ShowsTexts() const {
     return std::any_of(values.begin(), values.end(),
-                       [](const std::string& v) { return !isNumber(v); });
+                       [](const std::string& v) { return !IsNumber(v); });
 }
 
-ParamSurvey surveyParameter(PluginInstance& plugin, VstInt32 index) {
+ParamSurvey SurveyParameter(PluginInstance& plugin, VstInt32 index) {
     constexpr int kSteps = 200;
     constexpr std::size_t kMaxValues = 32;
-    const FxProgram state = captureProgram(plugin);
+    const FxProgram state = CaptureProgram(plugin);
     ParamSurvey s;
     bool many = false;
     for (int i = 0; i <= kSteps; ++i) {
-        plugin.setParameter(index, static_cast<float>(i) / kSteps);
-        std::string shown = trimmed(plugin.paramDisplay(index));
+        plugin.SetParameter(index, static_cast<float>(i) / kSteps);
+        std::string shown = Trimmed(plugin.ParamDisplay(index));
         if (i == 0) s.atZero = shown;
         if (i == kSteps) s.atOne = shown;
         if (!many && std::find(s.values.begin(), s.values.end(), shown) == s.values.end()) {
@@ -366,15 +366,15 @@ ParamSurvey surveyParameter(PluginInstance& plugin, VstInt32 index) {
         }
     }
     std::vector<std::string> ignored;
-    restoreProgram(plugin, state, ignored);
+    RestoreProgram(plugin, state, ignored);
     if (many) s.values.clear();
     return s;
 }
 
-VstInt32 findProgram(PluginInstance& plugin, const std::string& wanted) {
-    const VstInt32 count = plugin.numPrograms();
-    std::string s = trimmed(wanted);
-    if (allDigits(s)) {
+VstInt32 FindProgram(PluginInstance& plugin, const std::string& wanted) {
+    const VstInt32 count = plugin.NumPrograms();
+    std::string s = Trimmed(wanted);
+    if (AllDigits(s)) {
         long program =
             s.size() > 9 ? std::numeric_limits<long>::max() : std::strtol(s.c_str(), nullptr, 10);
         if (program >= count)
@@ -386,9 +386,9 @@ VstInt32 findProgram(PluginInstance& plugin, const std::string& wanted) {
     }
     std::string names;
     for (VstInt32 i = 0; i < count; ++i) {
-        std::string name = plugin.programNameAt(i);
-        if (sameName(name, s)) return i;
-        names += "\n  " + std::to_string(i) + ": " + trimmed(name);
+        std::string name = plugin.ProgramNameAt(i);
+        if (SameName(name, s)) return i;
+        names += "\n  " + std::to_string(i) + ": " + Trimmed(name);
     }
     throw HostError("unknown program '" + s +
                     "'; the plug-in has:" + (names.empty() ? std::string(" (none)") : names));

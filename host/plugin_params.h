@@ -19,15 +19,15 @@ struct ParamAssignment {
 };
 
 // Splits "NAME=VALUE" at the first '='; throws UsageError for a malformed request.
-ParamAssignment parseParamAssignment(const std::string& text);
+ParamAssignment ParseParamAssignment(const std::string& text);
 // The same for a name and a value given apart; the UsageError says only what is wrong with
 // the value.
-ParamAssignment parseParamValue(const std::string& target, const std::string& value);
+ParamAssignment ParseParamValue(const std::string& target, const std::string& value);
 
 // The parameter a name or index stands for: an all-digit target is an index, anything else a
 // name compared without case and surrounding spaces. Throws HostError when unknown or
 // ambiguous, listing the plug-in's parameters.
-VstInt32 findParameter(PluginInstance& plugin, const std::string& target);
+VstInt32 FindParameter(PluginInstance& plugin, const std::string& target);
 
 struct ParamOutcome {
     VstInt32 index = 0;
@@ -44,7 +44,7 @@ struct ParamOutcome {
 // the normalised range for the value whose display matches. A parameter that shows texts
 // takes only one of them as a plain value. Throws HostError when no value of the parameter
 // shows the request.
-ParamOutcome applyParameter(PluginInstance& plugin, const ParamAssignment& assignment);
+ParamOutcome ApplyParameter(PluginInstance& plugin, const ParamAssignment& assignment);
 
 // What a parameter shows across its range, stepped through in 200 steps; the plug-in's whole
 // state is put back afterwards (moving one parameter may move others).
@@ -53,14 +53,14 @@ struct ParamSurvey {
     std::vector<std::string> values; // its distinct texts, when there are at most 32
     // It shows texts ("1/8", "On"): few values, not all of them numbers. A plain value for
     // it is one of them.
-    bool showsTexts() const;
+    bool ShowsTexts() const;
 };
-ParamSurvey surveyParameter(PluginInstance& plugin, VstInt32 index);
+ParamSurvey SurveyParameter(PluginInstance& plugin, VstInt32 index);
 
 // The program a number or name stands for; throws HostError when out of range or unknown.
-VstInt32 findProgram(PluginInstance& plugin, const std::string& wanted);
+VstInt32 FindProgram(PluginInstance& plugin, const std::string& wanted);
 
 // The leading number of a display text ("40.0 %" -> 40), if it starts with one.
-bool leadingNumber(const std::string& text, double& value, int* decimals = nullptr);
+bool LeadingNumber(const std::string& text, double& value, int* decimals = nullptr);
 
 } // namespace vhost

@@ -17,7 +17,7 @@ enum Record : char {
     kExit = 'x',
 };
 
-std::string record(Record kind, const std::string& text) {
+std::string Framed(Record kind, const std::string& text) {
     const auto length = static_cast<std::uint32_t>(text.size());
     std::string bytes(1, static_cast<char>(kind));
     bytes.append(reinterpret_cast<const char*>(&length), sizeof length);
@@ -40,7 +40,7 @@ protected:
         return n;
     }
     int sync() override {
-        if (!text_.empty()) send_(record(kind_, text_));
+        if (!text_.empty()) send_(Framed(kind_, text_));
         text_.clear();
         return 0;
     }
@@ -67,33 +67,33 @@ JobReport::JobReport(std::function<void(const std::string&)> send)
 
 JobReport::~JobReport() = default;
 
-std::ostream& JobReport::out() {
+std::ostream& JobReport::Out() {
     return channels_->out;
 }
-std::ostream& JobReport::err() {
+std::ostream& JobReport::Err() {
     return channels_->err;
 }
-std::ostream& JobReport::lateErr() {
+std::ostream& JobReport::LateErr() {
     return channels_->late;
 }
 
-void JobReport::phase(const std::string& what) {
+void JobReport::Phase(const std::string& what) {
     channels_->err.flush();
-    channels_->send(record(kPhase, what));
+    channels_->send(Framed(kPhase, what));
 }
 
-void JobReport::produced(std::size_t index) {
-    channels_->send(record(kProduced, std::to_string(index)));
+void JobReport::Produced(std::size_t index) {
+    channels_->send(Framed(kProduced, std::to_string(index)));
 }
 
-void JobReport::finish(int exitCode) {
+void JobReport::Finish(int exitCode) {
     channels_->out.flush();
     channels_->err.flush();
     channels_->late.flush();
-    channels_->send(record(kExit, std::to_string(exitCode)));
+    channels_->send(Framed(kExit, std::to_string(exitCode)));
 }
 
-void JobReader::feed(const char* data, std::size_t size) {
+void JobReader::Feed(const char* data, std::size_t size) {
     pending_.append(data, size);
     constexpr std::size_t kHeader = 1 + sizeof(std::uint32_t);
     while (pending_.size() >= kHeader) {

@@ -22,17 +22,17 @@ public:
     JobReport& operator=(const JobReport&) = delete;
 
     // Standard output, written by the host once the run has succeeded.
-    std::ostream& out();
+    std::ostream& Out();
     // Standard error, passed on at once.
-    std::ostream& err();
+    std::ostream& Err();
     // Standard error, written by the host after the files, once the run has succeeded.
-    std::ostream& lateErr();
+    std::ostream& LateErr();
     // What the plug-in is doing, for the message should it fail: "rendering".
-    void phase(const std::string& what);
+    void Phase(const std::string& what);
     // Output `index` holds its finished data.
-    void produced(std::size_t index);
+    void Produced(std::size_t index);
     // The last record: the command's exit code.
-    void finish(int exitCode);
+    void Finish(int exitCode);
 
 private:
     struct Channels;
@@ -55,7 +55,7 @@ struct JobResult {
 class JobReader {
 public:
     JobReader(JobResult& result, std::ostream& err) : result_(result), err_(err) {}
-    void feed(const char* data, std::size_t size);
+    void Feed(const char* data, std::size_t size);
 
 private:
     JobResult& result_;
@@ -68,6 +68,6 @@ using Job = std::function<int(JobReport&)>;
 // Runs `job` in a child process and waits for it, passing its standard error on to `err`.
 // The job must not throw. The first interrupt (SIGINT, SIGTERM, SIGHUP) stops the child at
 // once, whatever it is doing.
-JobResult runPluginProcess(const Job& job, std::ostream& err);
+JobResult RunPluginProcess(const Job& job, std::ostream& err);
 
 } // namespace vhost

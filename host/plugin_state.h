@@ -12,18 +12,18 @@
 
 namespace vhost {
 
-FxProgram captureProgram(PluginInstance& plugin);
+FxProgram CaptureProgram(PluginInstance& plugin);
 // Selects every program in turn to read it, then selects the current one again.
-FxBank captureBank(PluginInstance& plugin);
+FxBank CaptureBank(PluginInstance& plugin);
 
 // Throws HostError when the record belongs to another effect or needs chunk support the
 // plug-in lacks; notes smaller mismatches (parameter counts, a refused chunk) in `warnings`.
-void restoreProgram(PluginInstance& plugin, const FxProgram& program,
+void RestoreProgram(PluginInstance& plugin, const FxProgram& program,
                     std::vector<std::string>& warnings);
-void restoreBank(PluginInstance& plugin, const FxBank& bank, std::vector<std::string>& warnings);
+void RestoreBank(PluginInstance& plugin, const FxBank& bank, std::vector<std::string>& warnings);
 
 // Loads a .fxp or .fxb file (told apart by its contents); returns "program" or "bank".
-std::string loadStateFile(PluginInstance& plugin, const std::filesystem::path& path,
+std::string LoadStateFile(PluginInstance& plugin, const std::filesystem::path& path,
                           std::vector<std::string>& warnings);
 // The state as the file a name asks for: a bank for a name ending .fxb (any case), else the
 // current program.
@@ -31,6 +31,6 @@ struct StateFile {
     std::string kind; // "program" or "bank"
     std::vector<std::uint8_t> bytes;
 };
-StateFile captureStateFile(PluginInstance& plugin, const std::filesystem::path& name);
+StateFile CaptureStateFile(PluginInstance& plugin, const std::filesystem::path& name);
 
 } // namespace vhost

@@ -5,7 +5,7 @@
 
 namespace vhost {
 
-std::string formatProgressLine(double fraction, int width) {
+std::string FormatProgressLine(double fraction, int width) {
     if (!(fraction >= 0.0)) fraction = 0.0;
     fraction = std::min(fraction, 1.0);
     width = std::max(width, 1);
@@ -24,21 +24,21 @@ ProgressBar::ProgressBar(std::ostream& out, bool enabled)
     : out_(out), enabled_(enabled), start_(std::chrono::steady_clock::now()), lastDraw_(start_) {}
 
 ProgressBar::~ProgressBar() {
-    finish();
+    Finish();
 }
 
-void ProgressBar::update(double fraction) {
+void ProgressBar::Update(double fraction) {
     if (!enabled_) return;
     using namespace std::chrono_literals;
     auto now = std::chrono::steady_clock::now();
     if (now - start_ < 500ms) return;
     if (shown_ && now - lastDraw_ < 100ms && fraction < 1.0) return;
-    out_ << '\r' << "rendering " << formatProgressLine(fraction, 40) << std::flush;
+    out_ << '\r' << "rendering " << FormatProgressLine(fraction, 40) << std::flush;
     shown_ = true;
     lastDraw_ = now;
 }
 
-void ProgressBar::finish() {
+void ProgressBar::Finish() {
     if (!shown_) return;
     out_ << '\r' << std::string(60, ' ') << '\r' << std::flush;
     shown_ = false;

@@ -8,7 +8,7 @@
 namespace vhost {
 
 // "[#####-----]  50%" with `width` cells for the bar.
-std::string formatProgressLine(double fraction, int width);
+std::string FormatProgressLine(double fraction, int width);
 
 class ProgressBar {
 public:
@@ -19,9 +19,9 @@ public:
 
     // Draws at most ten times a second, and only once the render has run for half a second:
     // short renders never show a bar.
-    void update(double fraction);
+    void Update(double fraction);
     // Clears the line if a bar was drawn.
-    void finish();
+    void Finish();
 
 private:
     std::ostream& out_;

@@ -11,74 +11,74 @@
 namespace vhost {
 namespace {
 
-std::string db(double value) {
+std::string Db(double value) {
     if (!std::isfinite(value)) return "-inf";
     std::ostringstream s;
     s << std::fixed << std::setprecision(2) << value;
     return s.str();
 }
 
-void levelsJson(JsonWriter& j, const char* key, const SignalStats& s) {
-    j.beginObject(key);
-    j.value("peakDb", s.peakDb());
-    j.value("rmsDb", s.rmsDb());
-    j.value("nonFinite", static_cast<long long>(s.nonFinite));
+void LevelsJson(JsonWriter& j, const char* key, const SignalStats& s) {
+    j.BeginObject(key);
+    j.Value("peakDb", s.PeakDb());
+    j.Value("rmsDb", s.RmsDb());
+    j.Value("nonFinite", static_cast<long long>(s.nonFinite));
 }
 
 } // namespace
 
-void printSummary(const RenderOutcome& outcome, std::ostream& out) {
+void PrintSummary(const RenderOutcome& outcome, std::ostream& out) {
     const RenderReport& r = outcome.report;
     out << std::fixed << std::setprecision(3);
-    out << "rendered " << r.durationSeconds() << " s (" << r.outputFrames << " frames) at "
-        << std::setprecision(0) << r.sampleRate << " Hz, " << counted(r.inputChannels, "channel")
+    out << "rendered " << r.DurationSeconds() << " s (" << r.outputFrames << " frames) at "
+        << std::setprecision(0) << r.sampleRate << " Hz, " << Counted(r.inputChannels, "channel")
         << " in, " << r.outputChannels << " out, block " << outcome.blockSize << ", "
-        << processModeName(r.mode) << "\n";
-    out << "input:  peak " << db(r.input.peakDb()) << " dBFS, RMS " << db(r.input.rmsDb())
+        << ProcessModeName(r.mode) << "\n";
+    out << "input:  peak " << Db(r.input.PeakDb()) << " dBFS, RMS " << Db(r.input.RmsDb())
         << " dBFS";
-    if (r.input.nonFinite) out << ", " << counted(r.input.nonFinite, "non-finite sample");
-    out << "\noutput: peak " << db(r.output.peakDb()) << " dBFS, RMS " << db(r.output.rmsDb())
+    if (r.input.nonFinite) out << ", " << Counted(r.input.nonFinite, "non-finite sample");
+    out << "\noutput: peak " << Db(r.output.PeakDb()) << " dBFS, RMS " << Db(r.output.RmsDb())
         << " dBFS";
-    if (r.output.nonFinite) out << ", " << counted(r.output.nonFinite, "non-finite sample");
-    if (outcome.clipped) out << ", " << counted(outcome.clipped, "sample") << " clipped";
+    if (r.output.nonFinite) out << ", " << Counted(r.output.nonFinite, "non-finite sample");
+    if (outcome.clipped) out << ", " << Counted(outcome.clipped, "sample") << " clipped";
     out << '\n';
-    out << std::setprecision(1) << "speed:  " << r.realTimeFactor() << "x real time ("
+    out << std::setprecision(1) << "speed:  " << r.RealTimeFactor() << "x real time ("
         << std::setprecision(3) << r.wallSeconds << " s)\n";
     out << std::defaultfloat;
 }
 
-void printSummaryJson(const RenderOutcome& outcome, const std::string& file, std::ostream& out) {
+void PrintSummaryJson(const RenderOutcome& outcome, const std::string& file, std::ostream& out) {
     const RenderReport& r = outcome.report;
     JsonWriter j(out);
-    j.beginObject();
-    j.value("file", file);
-    j.value("format", describeFormat(outcome.format));
-    j.value("sampleRate", r.sampleRate);
-    j.value("frames", static_cast<long long>(r.outputFrames));
-    j.value("seconds", r.durationSeconds());
-    j.value("inputChannels", r.inputChannels);
-    j.value("outputChannels", r.outputChannels);
-    j.value("blockSize", outcome.blockSize);
-    j.value("callback", processModeName(r.mode));
-    levelsJson(j, "input", r.input);
-    j.value("frames", static_cast<long long>(r.inputFrames));
-    j.value("truncated", outcome.inputCutShort);
-    j.endObject();
-    levelsJson(j, "output", r.output);
-    j.value("clipped", static_cast<long long>(outcome.clipped));
-    j.value("nonFiniteReplaced", static_cast<long long>(outcome.nonFiniteReplaced));
-    j.endObject();
-    j.value("realTimeFactor", r.realTimeFactor());
-    j.value("wallSeconds", r.wallSeconds);
-    j.beginArray("warnings");
+    j.BeginObject();
+    j.Value("file", file);
+    j.Value("format", DescribeFormat(outcome.format));
+    j.Value("sampleRate", r.sampleRate);
+    j.Value("frames", static_cast<long long>(r.outputFrames));
+    j.Value("seconds", r.DurationSeconds());
+    j.Value("inputChannels", r.inputChannels);
+    j.Value("outputChannels", r.outputChannels);
+    j.Value("blockSize", outcome.blockSize);
+    j.Value("callback", ProcessModeName(r.mode));
+    LevelsJson(j, "input", r.input);
+    j.Value("frames", static_cast<long long>(r.inputFrames));
+    j.Value("truncated", outcome.inputCutShort);
+    j.EndObject();
+    LevelsJson(j, "output", r.output);
+    j.Value("clipped", static_cast<long long>(outcome.clipped));
+    j.Value("nonFiniteReplaced", static_cast<long long>(outcome.nonFiniteReplaced));
+    j.EndObject();
+    j.Value("realTimeFactor", r.RealTimeFactor());
+    j.Value("wallSeconds", r.wallSeconds);
+    j.BeginArray("warnings");
     for (const std::string& w : outcome.warnings)
-        j.value(nullptr, w);
-    j.endArray();
-    j.beginArray("notes");
+        j.Value(nullptr, w);
+    j.EndArray();
+    j.BeginArray("notes");
     for (const std::string& n : outcome.notes)
-        j.value(nullptr, n);
-    j.endArray();
-    j.endObject();
+        j.Value(nullptr, n);
+    j.EndArray();
+    j.EndObject();
 }
 
 } // namespace vhost

@@ -23,8 +23,8 @@ struct RenderOutcome {
     std::vector<std::string> notes;
 };
 
-void printSummary(const RenderOutcome& outcome, std::ostream& out);
+void PrintSummary(const RenderOutcome& outcome, std::ostream& out);
 // `file` is OUTPUT as the user gave it.
-void printSummaryJson(const RenderOutcome& outcome, const std::string& file, std::ostream& out);
+void PrintSummaryJson(const RenderOutcome& outcome, const std::string& file, std::ostream& out);
 
 } // namespace vhost

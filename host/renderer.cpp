@@ -16,8 +16,8 @@ constexpr VstInt32 kChunkFrames = 8192;
 // Switches processing off on every way out of a render.
 class ActiveScope {
 public:
-    explicit ActiveScope(PluginInstance& plugin) : plugin_(plugin) { plugin_.setActive(true); }
-    ~ActiveScope() { plugin_.setActive(false); }
+    explicit ActiveScope(PluginInstance& plugin) : plugin_(plugin) { plugin_.SetActive(true); }
+    ~ActiveScope() { plugin_.SetActive(false); }
     ActiveScope(const ActiveScope&) = delete;
     ActiveScope& operator=(const ActiveScope&) = delete;
 
@@ -44,7 +44,7 @@ template <typename T> struct ChannelBuffers {
 // One plug-in input out of interleaved frames, converted to the callback's sample type: a
 // copy of one channel, the average of several, or silence.
 template <typename T>
-void deinterleave(const double* interleaved, int channels, const std::vector<int>& feed,
+void Deinterleave(const double* interleaved, int channels, const std::vector<int>& feed,
                   std::size_t frames, T* out) {
     if (feed.empty()) {
         std::fill_n(out, frames, T(0));
@@ -73,7 +73,7 @@ void deinterleave(const double* interleaved, int channels, const std::vector<int
 }
 
 template <typename T>
-void interleave(const ChannelBuffers<T>& buffers, int channels, std::size_t frames,
+void Interleave(const ChannelBuffers<T>& buffers, int channels, std::size_t frames,
                 double* interleaved) {
     if (channels == 2) {
         const T* left = buffers.data[0].data();
@@ -95,15 +95,15 @@ void interleave(const ChannelBuffers<T>& buffers, int channels, std::size_t fram
 
 } // namespace
 
-ProcessMode chooseProcessMode(const PluginInstance& plugin, Precision precision) {
+ProcessMode ChooseProcessMode(const PluginInstance& plugin, Precision precision) {
     if (precision == Precision::Double) {
-        if (!plugin.supports(ProcessMode::DoubleReplacing))
+        if (!plugin.Supports(ProcessMode::DoubleReplacing))
             throw HostError("the plug-in cannot process in double precision "
                             "(no effFlagsCanDoubleReplacing); use --precision single");
         return ProcessMode::DoubleReplacing;
     }
-    if (plugin.supports(ProcessMode::Replacing)) return ProcessMode::Replacing;
-    if (plugin.supports(ProcessMode::Accumulating)) return ProcessMode::Accumulating;
+    if (plugin.Supports(ProcessMode::Replacing)) return ProcessMode::Replacing;
+    if (plugin.Supports(ProcessMode::Accumulating)) return ProcessMode::Accumulating;
     throw HostError("the plug-in offers no single-precision audio callback");
 }
 
@@ -116,9 +116,9 @@ class Stage {
 public:
     Stage(const RenderStage& stage, const ChannelMap& map, Precision precision, VstInt32 block,
           VstInt32 chunk)
-        : plugin_(*stage.plugin), automation_(stage.automation), inputs_(plugin_.numInputs()),
-          outputs_(plugin_.numOutputs()), block_(block), map_(map),
-          mode_(chooseProcessMode(plugin_, precision)),
+        : plugin_(*stage.plugin), automation_(stage.automation), inputs_(plugin_.NumInputs()),
+          outputs_(plugin_.NumOutputs()), block_(block), map_(map),
+          mode_(ChooseProcessMode(plugin_, precision)),
           floatIn_(mode_ == ProcessMode::DoubleReplacing ? 0 : inputs_, chunk),
           floatOut_(mode_ == ProcessMode::DoubleReplacing ? 0 : outputs_, chunk),
           doubleIn_(mode_ == ProcessMode::DoubleReplacing ? inputs_ : 0, chunk),
@@ -127,31 +127,31 @@ public:
           floatInAt_(floatIn_.pointers.size()), floatOutAt_(floatOut_.pointers.size()),
           doubleInAt_(doubleIn_.pointers.size()), doubleOutAt_(doubleOut_.pointers.size()) {}
 
-    ProcessMode mode() const noexcept { return mode_; }
-    int outputs() const noexcept { return outputs_; }
-    const double* output() const noexcept { return interleaved_.data(); }
+    ProcessMode Mode() const noexcept { return mode_; }
+    int Outputs() const noexcept { return outputs_; }
+    const double* Output() const noexcept { return interleaved_.data(); }
 
     // Renders `frames` frames of interleaved input, which start at `position`, in blocks of
     // the block size; the result is in output().
-    void run(const double* in, int channels, VstInt32 frames, std::int64_t position) {
+    void Run(const double* in, int channels, VstInt32 frames, std::int64_t position) {
         const auto n = static_cast<std::size_t>(frames);
         if (mode_ == ProcessMode::DoubleReplacing) {
-            fill(in, channels, n, doubleIn_, doubleOut_);
-            blocks(frames, position, doubleIn_, doubleOut_, doubleInAt_, doubleOutAt_);
-            interleave(doubleOut_, outputs_, n, interleaved_.data());
+            Fill(in, channels, n, doubleIn_, doubleOut_);
+            Blocks(frames, position, doubleIn_, doubleOut_, doubleInAt_, doubleOutAt_);
+            Interleave(doubleOut_, outputs_, n, interleaved_.data());
         } else {
-            fill(in, channels, n, floatIn_, floatOut_);
-            blocks(frames, position, floatIn_, floatOut_, floatInAt_, floatOutAt_);
-            interleave(floatOut_, outputs_, n, interleaved_.data());
+            Fill(in, channels, n, floatIn_, floatOut_);
+            Blocks(frames, position, floatIn_, floatOut_, floatInAt_, floatOutAt_);
+            Interleave(floatOut_, outputs_, n, interleaved_.data());
         }
     }
 
 private:
     template <typename T>
-    void fill(const double* in, int channels, std::size_t n, ChannelBuffers<T>& ins,
+    void Fill(const double* in, int channels, std::size_t n, ChannelBuffers<T>& ins,
               ChannelBuffers<T>& outs) {
         for (int i = 0; i < inputs_; ++i)
-            deinterleave(in, channels, map_.feeds[static_cast<std::size_t>(i)], n,
+            Deinterleave(in, channels, map_.feeds[static_cast<std::size_t>(i)], n,
                          ins.pointers[static_cast<std::size_t>(i)]);
         // `process` adds into the outputs, and a plug-in that writes nothing should give
         // silence rather than the last block again: the outputs start at zero.
@@ -162,7 +162,7 @@ private:
     // The chunk in blocks, and each block in pieces that end where the automation changes a
     // value.
     template <typename T>
-    void blocks(VstInt32 frames, std::int64_t position, ChannelBuffers<T>& ins,
+    void Blocks(VstInt32 frames, std::int64_t position, ChannelBuffers<T>& ins,
                 ChannelBuffers<T>& outs, std::vector<T*>& insAt, std::vector<T*>& outsAt) {
         for (VstInt32 start = 0; start < frames; start += block_) {
             const VstInt32 end = std::min(frames, start + block_);
@@ -170,15 +170,15 @@ private:
                 const std::int64_t at = position + done;
                 VstInt32 length = end - done;
                 if (automation_) {
-                    automation_->apply(plugin_, at);
+                    automation_->Apply(plugin_, at);
                     length = static_cast<VstInt32>(
-                        std::min<std::int64_t>(length, automation_->nextChange(at) - at));
+                        std::min<std::int64_t>(length, automation_->NextChange(at) - at));
                 }
                 for (std::size_t c = 0; c < insAt.size(); ++c)
                     insAt[c] = ins.pointers[c] + done;
                 for (std::size_t c = 0; c < outsAt.size(); ++c)
                     outsAt[c] = outs.pointers[c] + done;
-                plugin_.host().setPosition(at, true);
+                plugin_.Host().SetPosition(at, true);
                 call(insAt.data(), outsAt.data(), length);
                 done += length;
             }
@@ -187,12 +187,12 @@ private:
 
     void call(float** in, float** out, VstInt32 frames) {
         if (mode_ == ProcessMode::Replacing)
-            plugin_.processReplacing(in, out, frames);
+            plugin_.ProcessReplacing(in, out, frames);
         else
-            plugin_.processAccumulating(in, out, frames);
+            plugin_.ProcessAccumulating(in, out, frames);
     }
     void call(double** in, double** out, VstInt32 frames) {
-        plugin_.processDoubleReplacing(in, out, frames);
+        plugin_.ProcessDoubleReplacing(in, out, frames);
     }
 
     PluginInstance& plugin_;
@@ -210,12 +210,12 @@ private:
 
 // Reads up to `frames` frames, taking what a source hands out in pieces; fewer only at the
 // end of the source.
-std::int64_t readFully(AudioSource& source, double* interleaved, std::int64_t frames,
+std::int64_t ReadFully(AudioSource& source, double* interleaved, std::int64_t frames,
                        int channels) {
     std::int64_t done = 0;
     while (done < frames) {
         const std::int64_t got = std::clamp<std::int64_t>(
-            source.read(interleaved + done * channels, frames - done), 0, frames - done);
+            source.Read(interleaved + done * channels, frames - done), 0, frames - done);
         if (got == 0) break;
         done += got;
     }
@@ -242,17 +242,17 @@ private:
 
 } // namespace
 
-RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink,
+RenderReport Render(PluginInstance& plugin, AudioSource& source, AudioSink& sink,
                     const RenderSettings& settings, const ProgressFn& progress) {
-    return render(std::vector<RenderStage>{{&plugin, nullptr}}, source, sink, settings, progress);
+    return Render(std::vector<RenderStage>{{&plugin, nullptr}}, source, sink, settings, progress);
 }
 
-RenderReport render(const std::vector<RenderStage>& chain, AudioSource& source, AudioSink& sink,
+RenderReport Render(const std::vector<RenderStage>& chain, AudioSource& source, AudioSink& sink,
                     const RenderSettings& settings, const ProgressFn& progress) {
     if (settings.blockSize < 1) throw HostError("the block size must be at least 1");
     if (!(settings.sampleRate > 0.0)) throw HostError("the sample rate must be positive");
     if (chain.empty()) throw HostError("no plug-in to render through");
-    const int sourceChannels = source.channels();
+    const int sourceChannels = source.Channels();
     const VstInt32 block = settings.blockSize;
     // A whole number of blocks of at least 8192 frames: reading, converting and writing go a
     // chunk at a time whatever the block size, which at small blocks would otherwise cost
@@ -267,25 +267,25 @@ RenderReport render(const std::vector<RenderStage>& chain, AudioSource& source, 
     int channels = sourceChannels;
     for (std::size_t k = 0; k < chain.size(); ++k) {
         PluginInstance& plugin = *chain[k].plugin;
-        plugin.checkDescriptor();
-        if (plugin.numOutputs() < 1) throw HostError("the plug-in has no audio outputs");
+        plugin.CheckDescriptor();
+        if (plugin.NumOutputs() < 1) throw HostError("the plug-in has no audio outputs");
         ChannelMap map =
-            mapChannels(k == 0 ? settings.channels : std::string(), channels, plugin.numInputs());
+            MapChannels(k == 0 ? settings.channels : std::string(), channels, plugin.NumInputs());
         if (!map.note.empty())
             report.channelNotes.push_back(
                 chain.size() > 1 ? "plug-in " + std::to_string(k + 1) + ": " + map.note : map.note);
         report.channelsDropped = report.channelsDropped || map.dropped;
         stages.push_back(std::make_unique<Stage>(chain[k], map, settings.precision, block, chunk));
-        plugin.host().setTempo(settings.tempo);
-        plugin.prepare(settings.sampleRate, block);
-        channels = plugin.numOutputs();
+        plugin.Host().SetTempo(settings.tempo);
+        plugin.Prepare(settings.sampleRate, block);
+        channels = plugin.NumOutputs();
     }
     report.outputChannels = channels;
-    report.mode = stages.front()->mode();
+    report.mode = stages.front()->Mode();
 
     const auto tailFrames = static_cast<std::int64_t>(
         std::llround(std::max(settings.tailSeconds, 0.0) * settings.sampleRate));
-    const std::int64_t sourceFrames = source.frames();
+    const std::int64_t sourceFrames = source.Frames();
     report.expectedInputFrames = sourceFrames;
     const double expected =
         sourceFrames >= 0 ? static_cast<double>(sourceFrames + tailFrames) : -1.0;
@@ -305,8 +305,8 @@ RenderReport render(const std::vector<RenderStage>& chain, AudioSource& source, 
         VstInt32 frames = 0;
         if (!sourceDone) {
             frames = static_cast<VstInt32>(
-                readFully(source, interleavedIn.data(), chunk, sourceChannels));
-            report.input.addBlock(interleavedIn.data(),
+                ReadFully(source, interleavedIn.data(), chunk, sourceChannels));
+            report.input.AddBlock(interleavedIn.data(),
                                   static_cast<std::size_t>(frames) *
                                       static_cast<std::size_t>(sourceChannels));
             report.inputFrames += frames;
@@ -324,13 +324,13 @@ RenderReport render(const std::vector<RenderStage>& chain, AudioSource& source, 
         const double* in = interleavedIn.data();
         int inChannels = sourceChannels;
         for (auto& stage : stages) {
-            stage->run(in, inChannels, frames, position);
-            in = stage->output();
-            inChannels = stage->outputs();
+            stage->Run(in, inChannels, frames, position);
+            in = stage->Output();
+            inChannels = stage->Outputs();
         }
         const auto n = static_cast<std::size_t>(frames);
-        report.output.addBlock(in, n * static_cast<std::size_t>(inChannels));
-        sink.write(in, frames);
+        report.output.AddBlock(in, n * static_cast<std::size_t>(inChannels));
+        sink.Write(in, frames);
         position += frames;
         report.outputFrames += frames;
         if (progress)
@@ -338,7 +338,7 @@ RenderReport render(const std::vector<RenderStage>& chain, AudioSource& source, 
                                     : 0.0);
     }
     for (const RenderStage& s : chain)
-        s.plugin->host().setPosition(position, false);
+        s.plugin->Host().SetPosition(position, false);
     report.wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return report;

@@ -47,15 +47,15 @@ struct RenderReport {
     std::vector<std::string> channelNotes; // per stage, when its channels are not one to one
     bool channelsDropped = false;
 
-    bool inputTruncated() const {
+    bool InputTruncated() const {
         return expectedInputFrames >= 0 && inputFrames < expectedInputFrames;
     }
 
-    double durationSeconds() const {
+    double DurationSeconds() const {
         return sampleRate > 0.0 ? static_cast<double>(outputFrames) / sampleRate : 0.0;
     }
-    double realTimeFactor() const {
-        return wallSeconds > 0.0 ? durationSeconds() / wallSeconds : 0.0;
+    double RealTimeFactor() const {
+        return wallSeconds > 0.0 ? DurationSeconds() / wallSeconds : 0.0;
     }
 };
 
@@ -65,15 +65,15 @@ using ProgressFn = std::function<void(double)>;
 
 // The callback a precision uses: replacing when the plug-in can, else the accumulating
 // `process` for single precision. Throws HostError when the plug-in cannot do the precision.
-ProcessMode chooseProcessMode(const PluginInstance& plugin, Precision precision);
+ProcessMode ChooseProcessMode(const PluginInstance& plugin, Precision precision);
 
 // Renders the source through the plug-ins in series into the sink (which receives the last
 // plug-in's outputs). The source feeds the first plug-in as settings.channels says; each
 // plug-in feeds the next with the default mapping. Blocks are split where automation changes
 // a value, so each change takes effect at its frame.
-RenderReport render(const std::vector<RenderStage>& stages, AudioSource& source, AudioSink& sink,
+RenderReport Render(const std::vector<RenderStage>& stages, AudioSource& source, AudioSink& sink,
                     const RenderSettings& settings, const ProgressFn& progress = {});
-RenderReport render(PluginInstance& plugin, AudioSource& source, AudioSink& sink,
+RenderReport Render(PluginInstance& plugin, AudioSource& source, AudioSink& sink,
                     const RenderSettings& settings, const ProgressFn& progress = {});
 
 } // namespace vhost

@@ -14,33 +14,33 @@ struct DemoFiles {
           picture(fs::path(dir) / "demo-editor.png") {}
 };
 
-bool drawsDemoPicture(const Options& o) {
+bool DrawsDemoPicture(const Options& o) {
     return o.mode == Mode::Demo && !o.editorPicture;
 }
 
 } // namespace
 
-OutputFile* RunOutputs::add(const std::string& role, const std::string& name, bool force) {
+OutputFile* RunOutputs::Add(const std::string& role, const std::string& name, bool force) {
     files_.push_back(std::make_unique<OutputFile>(role, name, force));
     return files_.back().get();
 }
 
-std::size_t RunOutputs::indexOf(const OutputFile& file) const {
+std::size_t RunOutputs::IndexOf(const OutputFile& file) const {
     for (std::size_t i = 0; i < files_.size(); ++i)
         if (files_[i].get() == &file) return i;
     return files_.size();
 }
 
-bool RunOutputs::onStandardOutput() const {
+bool RunOutputs::OnStandardOutput() const {
     return std::any_of(files_.begin(), files_.end(),
-                       [](const auto& f) { return f->kind() == OutputKind::StandardOutput; });
+                       [](const auto& f) { return f->Kind() == OutputKind::StandardOutput; });
 }
 
-std::string RunOutputs::leftAsTheyWere() const {
+std::string RunOutputs::LeftAsTheyWere() const {
     std::vector<std::string> roles;
     for (const auto& f : files_)
-        if (std::find(roles.begin(), roles.end(), f->role()) == roles.end())
-            roles.push_back(f->role());
+        if (std::find(roles.begin(), roles.end(), f->Role()) == roles.end())
+            roles.push_back(f->Role());
     if (roles.empty()) return "nothing was written";
     std::string text;
     for (std::size_t i = 0; i < roles.size(); ++i)
@@ -48,7 +48,7 @@ std::string RunOutputs::leftAsTheyWere() const {
     return text + (files_.size() == 1 ? " left as it was" : " left as they were");
 }
 
-std::vector<FileClaim> fileClaims(const Options& o) {
+std::vector<FileClaim> FileClaims(const Options& o) {
     std::vector<FileClaim> claims;
     if (!o.input.empty()) claims.push_back({"INPUT", o.input, false});
     if (!o.output.empty()) claims.push_back({"OUTPUT", o.output, true});
@@ -67,23 +67,23 @@ std::vector<FileClaim> fileClaims(const Options& o) {
         const DemoFiles demo(o.demoDir);
         claims.push_back({"--demo", demo.input.string(), true});
         claims.push_back({"--demo", demo.output.string(), true});
-        if (drawsDemoPicture(o)) claims.push_back({"--demo", demo.picture.string(), true});
+        if (DrawsDemoPicture(o)) claims.push_back({"--demo", demo.picture.string(), true});
     }
     return claims;
 }
 
-void planOutputs(const Options& o, RunOutputs& outputs) {
-    if (!o.output.empty()) outputs.audio = outputs.add("OUTPUT", o.output, o.force);
+void PlanOutputs(const Options& o, RunOutputs& outputs) {
+    if (!o.output.empty()) outputs.audio = outputs.Add("OUTPUT", o.output, o.force);
     for (const PluginSetup& s : o.chain)
-        outputs.states.push_back(s.saveState ? outputs.add("--save", *s.saveState, o.force)
+        outputs.states.push_back(s.saveState ? outputs.Add("--save", *s.saveState, o.force)
                                              : nullptr);
-    if (o.editorPicture) outputs.picture = outputs.add("--editor-png", *o.editorPicture, o.force);
+    if (o.editorPicture) outputs.picture = outputs.Add("--editor-png", *o.editorPicture, o.force);
     if (o.mode == Mode::Demo) {
         const DemoFiles demo(o.demoDir);
-        outputs.demoInput = outputs.add("--demo", demo.input.string(), o.force);
-        outputs.audio = outputs.add("--demo", demo.output.string(), o.force);
-        if (drawsDemoPicture(o)) {
-            outputs.picture = outputs.add("--demo", demo.picture.string(), o.force);
+        outputs.demoInput = outputs.Add("--demo", demo.input.string(), o.force);
+        outputs.audio = outputs.Add("--demo", demo.output.string(), o.force);
+        if (DrawsDemoPicture(o)) {
+            outputs.picture = outputs.Add("--demo", demo.picture.string(), o.force);
             outputs.pictureOptional = true;
         }
     }

@@ -21,21 +21,21 @@ public:
     bool pictureOptional = false;    // the demo's: most plug-ins draw none
     std::vector<OutputFile*> states; // --save, per plug-in of the chain; null: none
 
-    OutputFile* add(const std::string& role, const std::string& name, bool force);
-    std::size_t indexOf(const OutputFile& file) const;
-    OutputFile& at(std::size_t index) const { return *files_.at(index); }
-    bool onStandardOutput() const;
+    OutputFile* Add(const std::string& role, const std::string& name, bool force);
+    std::size_t IndexOf(const OutputFile& file) const;
+    OutputFile& At(std::size_t index) const { return *files_.at(index); }
+    bool OnStandardOutput() const;
     // For a run that failed: what the user will find unchanged.
-    std::string leftAsTheyWere() const;
+    std::string LeftAsTheyWere() const;
 
 private:
     std::vector<std::unique_ptr<OutputFile>> files_;
 };
 
 // Every file the command line names, read or written.
-std::vector<FileClaim> fileClaims(const Options& options);
+std::vector<FileClaim> FileClaims(const Options& options);
 
 // Makes the OutputFiles of a run: throws before anything is written when one may not be.
-void planOutputs(const Options& options, RunOutputs& outputs);
+void PlanOutputs(const Options& options, RunOutputs& outputs);
 
 } // namespace vhost

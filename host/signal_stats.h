@@ -15,12 +15,12 @@ struct SignalStats {
     std::int64_t samples = 0;
     std::int64_t nonFinite = 0;
 
-    void add(double x) noexcept { addBlock(&x, 1); }
+    void Add(double x) noexcept { AddBlock(&x, 1); }
     // A block at a time: four independent sums, so the loop is not held up waiting for
     // each addition to finish before the next (it runs once per sample of every render).
     // A NaN or an infinity makes the block's sum non-finite: only then is the block gone
     // through again, sample by sample, to count them and leave them out.
-    void addBlock(const double* x, std::size_t n) noexcept {
+    void AddBlock(const double* x, std::size_t n) noexcept {
         double sum[4] = {0.0, 0.0, 0.0, 0.0};
         double top[4] = {peak, 0.0, 0.0, 0.0};
         std::size_t i = 0;
@@ -38,14 +38,14 @@ struct SignalStats {
         }
         const double blockSum = (sum[0] + sum[1]) + (sum[2] + sum[3]);
         if (!std::isfinite(blockSum)) {
-            addNonFiniteBlock(x, n);
+            AddNonFiniteBlock(x, n);
             return;
         }
         peak = std::fmax(std::fmax(top[0], top[1]), std::fmax(top[2], top[3]));
         sumSquares += blockSum;
         samples += static_cast<std::int64_t>(n);
     }
-    void addNonFiniteBlock(const double* x, std::size_t n) noexcept {
+    void AddNonFiniteBlock(const double* x, std::size_t n) noexcept {
         for (std::size_t i = 0; i < n; ++i) {
             const double a = std::fabs(x[i]);
             if (!(a <= std::numeric_limits<double>::max())) {
@@ -57,15 +57,15 @@ struct SignalStats {
         }
         samples += static_cast<std::int64_t>(n);
     }
-    double rms() const noexcept {
+    double Rms() const noexcept {
         const std::int64_t counted = samples - nonFinite;
         return counted > 0 ? std::sqrt(sumSquares / static_cast<double>(counted)) : 0.0;
     }
-    static double toDb(double level) noexcept {
+    static double ToDb(double level) noexcept {
         return level > 0.0 ? 20.0 * std::log10(level) : -std::numeric_limits<double>::infinity();
     }
-    double peakDb() const noexcept { return toDb(peak); }
-    double rmsDb() const noexcept { return toDb(rms()); }
+    double PeakDb() const noexcept { return ToDb(peak); }
+    double RmsDb() const noexcept { return ToDb(Rms()); }
 };
 
 } // namespace vhost

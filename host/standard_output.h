@@ -19,10 +19,10 @@ public:
     StandardOutput(const StandardOutput&) = delete;
     StandardOutput& operator=(const StandardOutput&) = delete;
 
-    std::ostream& stream() noexcept;
+    std::ostream& Stream() noexcept;
     // Flushes and closes; the message for the user when a write or the close failed and
     // standardOutputFailure() has not told it yet, else an empty text.
-    std::string finish();
+    std::string Finish();
 
 private:
     struct State;
@@ -31,6 +31,6 @@ private:
 
 // What went wrong on a stream that failed, for the user: the system's reason when it is the
 // host's standard output, which then counts as told.
-std::string standardOutputFailure(const std::ostream& stream);
+std::string StandardOutputFailure(const std::ostream& stream);
 
 } // namespace vhost

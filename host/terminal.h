@@ -3,11 +3,11 @@
 
 namespace vhost {
 
-bool stderrIsTerminal() noexcept;
+bool StderrIsTerminal() noexcept;
 
 // After this, the first interrupt or termination signal only sets a flag, so a render can stop
 // between blocks and clean up; a second one ends the process as usual.
-void catchInterrupts() noexcept;
-bool interruptRequested() noexcept;
+void CatchInterrupts() noexcept;
+bool InterruptRequested() noexcept;
 
 } // namespace vhost

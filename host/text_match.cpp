@@ -8,7 +8,7 @@
 
 namespace vhost {
 
-std::string trimmed(const std::string& text) {
+std::string Trimmed(const std::string& text) {
     auto space = [](unsigned char c) { return std::isspace(c) != 0; };
     auto begin = std::find_if_not(text.begin(), text.end(), space);
     auto end =
@@ -16,14 +16,14 @@ std::string trimmed(const std::string& text) {
     return std::string(begin, end);
 }
 
-bool sameName(const std::string& a, const std::string& b) {
-    std::string x = trimmed(a), y = trimmed(b);
+bool SameName(const std::string& a, const std::string& b) {
+    std::string x = Trimmed(a), y = Trimmed(b);
     return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](unsigned char p, unsigned char q) {
         return std::tolower(p) == std::tolower(q);
     });
 }
 
-bool parseDecimal(const std::string& text, double& value) {
+bool ParseDecimal(const std::string& text, double& value) {
     // strtod also takes hexadecimal, "inf" and "nan", and skips leading spaces: only digits,
     // one point, a sign and an exponent are let through to it.
     const bool decimalCharacters =
@@ -38,13 +38,13 @@ bool parseDecimal(const std::string& text, double& value) {
     return true;
 }
 
-std::string shortNumber(double value) {
+std::string ShortNumber(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", value);
     return text;
 }
 
-std::string counted(std::int64_t n, const std::string& noun) {
+std::string Counted(std::int64_t n, const std::string& noun) {
     return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
 

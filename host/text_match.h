@@ -8,18 +8,18 @@
 namespace vhost {
 
 // Trimmed copy of a text (spaces, tabs and line ends at both ends removed).
-std::string trimmed(const std::string& text);
+std::string Trimmed(const std::string& text);
 // Case-insensitive (ASCII) comparison of two trimmed texts.
-bool sameName(const std::string& a, const std::string& b);
+bool SameName(const std::string& a, const std::string& b);
 
 // A finite decimal number, all of `text`: "40", "-2.5", ".5", "1e3". Hexadecimal ("0x10"),
 // infinities, NaN and surrounding spaces are not numbers here.
-bool parseDecimal(const std::string& text, double& value);
+bool ParseDecimal(const std::string& text, double& value);
 
 // "1000", "0.25", "1e+06": a number as short as printf's %g writes it.
-std::string shortNumber(double value);
+std::string ShortNumber(double value);
 
 // "1 input", "2 inputs": a count with its noun.
-std::string counted(std::int64_t n, const std::string& noun);
+std::string Counted(std::int64_t n, const std::string& noun);
 
 } // namespace vhost

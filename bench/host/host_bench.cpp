@@ -38,7 +38,7 @@ std::vector<double> Music() {
 // Takes the output and keeps nothing, so only the host's own work is measured.
 class DiscardingSink : public vhost::AudioSink {
 public:
-    void write(const double* interleaved, std::int64_t frames) override {
+    void Write(const double* interleaved, std::int64_t frames) override {
         benchmark::DoNotOptimize(interleaved[0]);
         written += frames;
     }
@@ -49,10 +49,10 @@ public:
 class BorrowedSource : public vhost::AudioSource {
 public:
     explicit BorrowedSource(const std::vector<double>& interleaved) : samples_(interleaved) {}
-    int channels() const override { return 2; }
-    double sampleRate() const override { return kRate; }
-    std::int64_t frames() const override { return kFrames; }
-    std::int64_t read(double* interleaved, std::int64_t frames) override {
+    int Channels() const override { return 2; }
+    double SampleRate() const override { return kRate; }
+    std::int64_t Frames() const override { return kFrames; }
+    std::int64_t Read(double* interleaved, std::int64_t frames) override {
         const std::int64_t n = std::min<std::int64_t>(frames, kFrames - position_);
         std::copy_n(samples_.data() + 2 * position_, 2 * n, interleaved);
         position_ += n;
@@ -65,12 +65,12 @@ private:
 };
 
 std::unique_ptr<vhost::PluginInstance> Load(vhost::HostCallback& host, int block) {
-    host.setTempo(120.0);
-    host.setSampleRate(kRate);
-    host.setBlockSize(block);
-    auto plugin = vhost::PluginInstance::load(VELMORANDE_PLUGIN, host);
-    plugin->prepare(kRate, block);
-    plugin->setProgram(1);
+    host.SetTempo(120.0);
+    host.SetSampleRate(kRate);
+    host.SetBlockSize(block);
+    auto plugin = vhost::PluginInstance::Load(VELMORANDE_PLUGIN, host);
+    plugin->Prepare(kRate, block);
+    plugin->SetProgram(1);
     return plugin;
 }
 
@@ -79,8 +79,8 @@ const std::filesystem::path& InputFile() {
         auto p = std::filesystem::temp_directory_path() / "velmorande-bench-input.wav";
         std::vector<double> music = Music();
         vhost::AudioFileWriter writer(p, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kRate);
-        writer.write(music.data(), kFrames);
-        writer.finish();
+        writer.Write(music.data(), kFrames);
+        writer.Finish();
         return p;
     }();
     return path;
@@ -91,15 +91,15 @@ static void BM_PluginAlone(benchmark::State& state) {
     const int block = static_cast<int>(state.range(0));
     vhost::HostCallback host;
     auto plugin = Load(host, block);
-    plugin->setActive(true);
+    plugin->SetActive(true);
     std::vector<double> music = Music();
     std::vector<double> interleaved(2 * static_cast<std::size_t>(block));
     std::vector<float> inL(block), inR(block), outL(block), outR(block);
-    AEffect& effect = plugin->effect();
+    AEffect& effect = plugin->Effect();
     for (auto _ : state) {
         // The same source as the host's render, so reading the input counts on both sides.
         BorrowedSource source(music);
-        while (source.read(interleaved.data(), block) == block) {
+        while (source.Read(interleaved.data(), block) == block) {
             for (int i = 0; i < block; ++i) {
                 inL[i] = static_cast<float>(interleaved[2 * i]);
                 inR[i] = static_cast<float>(interleaved[2 * i + 1]);
@@ -123,7 +123,7 @@ static void BM_HostRenderLoop(benchmark::State& state) {
     for (auto _ : state) {
         BorrowedSource source(music);
         DiscardingSink sink;
-        vhost::render(*plugin, source, sink, settings);
+        vhost::Render(*plugin, source, sink, settings);
         benchmark::DoNotOptimize(sink.written);
     }
     state.SetItemsProcessed(state.iterations() * kFrames);
@@ -135,7 +135,7 @@ static void BM_DecodeInputOnly(benchmark::State& state) {
     std::vector<double> buffer(2 * 4096);
     for (auto _ : state) {
         vhost::AudioFileReader reader(path.string());
-        while (reader.read(buffer.data(), 4096) > 0)
+        while (reader.Read(buffer.data(), 4096) > 0)
             benchmark::DoNotOptimize(buffer.data());
     }
     state.SetItemsProcessed(state.iterations() * kFrames);
@@ -152,8 +152,8 @@ static void BM_HostRenderFiles(benchmark::State& state) {
     for (auto _ : state) {
         vhost::AudioFileReader reader(input.string());
         vhost::AudioFileWriter writer(output, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kRate);
-        vhost::render(*plugin, reader, writer, settings);
-        writer.finish();
+        vhost::Render(*plugin, reader, writer, settings);
+        writer.Finish();
     }
     std::filesystem::remove(output);
     state.SetItemsProcessed(state.iterations() * kFrames);

@@ -28,9 +28,9 @@ std::filesystem::path TenMinutes() {
                 block[2 * i] = 0.4 * std::sin(t * 0.031) * std::sin(t * 0.0002);
                 block[2 * i + 1] = 0.4 * std::sin(t * 0.017) * std::cos(t * 0.00013);
             }
-            writer.write(block.data(), std::min<std::int64_t>(4096, kFrames - start));
+            writer.Write(block.data(), std::min<std::int64_t>(4096, kFrames - start));
         }
-        writer.finish();
+        writer.Finish();
         return p;
     }();
     return path;
@@ -62,10 +62,10 @@ BENCHMARK(BM_CopyTenMinutesWithLibsndfile)->Unit(benchmark::kMillisecond)->UseRe
 static void BM_HostRendersTenMinutes(benchmark::State& state) {
     const auto input = TenMinutes();
     vhost::Options options =
-        vhost::parseOptions({VELMORANDE_PLUGIN, "-p", "1", input.string(), Output().string()});
+        vhost::ParseOptions({VELMORANDE_PLUGIN, "-p", "1", input.string(), Output().string()});
     for (auto _ : state) {
         std::ostringstream out, err;
-        if (vhost::runHost(options, out, err) != 0) state.SkipWithError(err.str().c_str());
+        if (vhost::RunHost(options, out, err) != 0) state.SkipWithError(err.str().c_str());
     }
     std::filesystem::remove(Output());
     state.SetItemsProcessed(state.iterations() * kFrames);

@@ -20,7 +20,7 @@ namespace {
 TestHost& Host() {
     static TestHost* host = [] {
         auto* h = new TestHost(&VSTPluginMain, "fuzz host");
-        h->setRecording(false);
+        h->SetRecording(false);
         return h;
     }();
     return *host;
@@ -92,10 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 4096) return 0;
     Input in(data, size);
     TestHost& host = Host();
-    host.setTempo(120.0);
-    host.setTimeSignature(4, 4);
-    host.setPosition(0, true);
-    host.withholdTimeFlags(0);
+    host.SetTempo(120.0);
+    host.SetTimeSignature(4, 4);
+    host.SetPosition(0, true);
+    host.WithholdTimeFlags(0);
     bool tempoWithheld = false;
 
     // One instance lives across inputs, as in a long session; an input starting with 0xFF
@@ -179,8 +179,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const double rates[] = {22050, 44100, 48000, 96000, 192000, 8000};
                 const double sampleRate = rates[in.byte() % 6];
                 blockSize = 1 + in.byte() * 4;
-                host.setSampleRate(sampleRate);
-                host.setBlockSize(blockSize);
+                host.SetSampleRate(sampleRate);
+                host.SetBlockSize(blockSize);
                 Call(e, effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
                 Call(e, effSetBlockSize, 0, blockSize);
                 Call(e, effMainsChanged, 0, 1);
@@ -193,10 +193,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (on) Process(e, 1 + in.byte() % blockSize, in.byte() % 2);
             break;
         case 13:
-            host.setTempo(20.0 + in.byte() * 2.0);
+            host.SetTempo(20.0 + in.byte() * 2.0);
             if (in.byte() % 4 == 0) {
                 tempoWithheld = !tempoWithheld;
-                host.withholdTimeFlags(tempoWithheld ? kVstTempoValid : 0);
+                host.WithholdTimeFlags(tempoWithheld ? kVstTempoValid : 0);
             }
             break;
         case 14: {

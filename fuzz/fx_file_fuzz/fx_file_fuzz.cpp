@@ -23,12 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 1 << 16) return 0;
     const std::span<const std::uint8_t> bytes(data, size);
     try {
-        if (vhost::detectFxKind(bytes) == vhost::FxKind::Program) {
-            const vhost::FxProgram program = vhost::decodeProgram(bytes);
-            Check(Same(program, vhost::decodeProgram(vhost::encodeProgram(program))));
+        if (vhost::DetectFxKind(bytes) == vhost::FxKind::Program) {
+            const vhost::FxProgram program = vhost::DecodeProgram(bytes);
+            Check(Same(program, vhost::DecodeProgram(vhost::EncodeProgram(program))));
         } else {
-            const vhost::FxBank bank = vhost::decodeBank(bytes);
-            const vhost::FxBank again = vhost::decodeBank(vhost::encodeBank(bank));
+            const vhost::FxBank bank = vhost::DecodeBank(bytes);
+            const vhost::FxBank again = vhost::DecodeBank(vhost::EncodeBank(bank));
             Check(bank.version == again.version && bank.fxId == again.fxId &&
                   bank.fxVersion == again.fxVersion && bank.opaque == again.opaque &&
                   bank.numPrograms == again.numPrograms && bank.chunk == again.chunk &&

@@ -25,7 +25,7 @@ struct Connection {
     Connection& operator=(const Connection&) = delete;
 };
 
-xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
+xcb_atom_t InternAtom(xcb_connection_t* c, const char* name) {
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
@@ -35,13 +35,13 @@ xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
 
 } // namespace
 
-void runEditorWindow(PluginInstance& plugin, std::ostream& out, std::optional<double> scale) {
-    if (!plugin.hasFlag(effFlagsHasEditor)) throw HostError("the plug-in offers no editor");
+void RunEditorWindow(PluginInstance& plugin, std::ostream& out, std::optional<double> scale) {
+    if (!plugin.HasFlag(effFlagsHasEditor)) throw HostError("the plug-in offers no editor");
     if (scale)
-        plugin.dispatch(effVendorSpecific, kVendorPreSonus, kVendorContentScale, nullptr,
+        plugin.Dispatch(effVendorSpecific, kVendorPreSonus, kVendorContentScale, nullptr,
                         static_cast<float>(*scale));
     ERect* rect = nullptr;
-    if (plugin.dispatch(effEditGetRect, 0, 0, &rect) == 0 || !rect)
+    if (plugin.Dispatch(effEditGetRect, 0, 0, &rect) == 0 || !rect)
         throw HostError("the plug-in gives no editor size");
     const int width = rect->right - rect->left, height = rect->bottom - rect->top;
     if (width <= 0 || height <= 0 || width > 8192 || height > 8192)
@@ -58,12 +58,12 @@ void runEditorWindow(PluginInstance& plugin, std::ostream& out, std::optional<do
                       static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
-    const std::string title = "velmorande-host: " + plugin.effectName();
+    const std::string title = "velmorande-host: " + plugin.EffectName();
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                         static_cast<std::uint32_t>(title.size()), title.data());
     // The window manager's close button sends a message instead of killing the connection.
-    const xcb_atom_t protocols = internAtom(c, "WM_PROTOCOLS");
-    const xcb_atom_t deleteWindow = internAtom(c, "WM_DELETE_WINDOW");
+    const xcb_atom_t protocols = InternAtom(c, "WM_PROTOCOLS");
+    const xcb_atom_t deleteWindow = InternAtom(c, "WM_DELETE_WINDOW");
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, protocols, XCB_ATOM_ATOM, 32, 1,
                         &deleteWindow);
     std::uint32_t hints[18] = {};
@@ -77,21 +77,21 @@ void runEditorWindow(PluginInstance& plugin, std::ostream& out, std::optional<do
 
     // Plug-ins get our window's id; the Display* some hosts pass as well is Xlib's, and we
     // have none.
-    if (plugin.dispatch(effEditOpen, 0, 0,
+    if (plugin.Dispatch(effEditOpen, 0, 0,
                         reinterpret_cast<void*>(static_cast<std::uintptr_t>(window))) == 0) {
         xcb_destroy_window(c, window);
         throw HostError("the plug-in's editor did not open");
     }
     out << "editor open; close its window to go on\n" << std::flush;
 
-    catchInterrupts();
+    CatchInterrupts();
     bool open = true;
     auto nextIdle = std::chrono::steady_clock::now();
-    while (open && !interruptRequested() && !xcb_connection_has_error(c)) {
+    while (open && !InterruptRequested() && !xcb_connection_has_error(c)) {
         // Idle at 50 Hz, as hosts do, and wake for our window's events in between.
         const auto now = std::chrono::steady_clock::now();
         if (now >= nextIdle) {
-            plugin.dispatch(effEditIdle);
+            plugin.Dispatch(effEditIdle);
             nextIdle = now + std::chrono::milliseconds(20);
         }
         const auto wait =
@@ -110,10 +110,10 @@ void runEditorWindow(PluginInstance& plugin, std::ostream& out, std::optional<do
             std::free(event);
         }
     }
-    plugin.dispatch(effEditClose);
+    plugin.Dispatch(effEditClose);
     xcb_destroy_window(c, window);
     xcb_flush(c);
-    if (interruptRequested()) throw InterruptedError();
+    if (InterruptRequested()) throw InterruptedError();
 }
 
 } // namespace vhost

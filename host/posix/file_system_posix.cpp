@@ -13,7 +13,7 @@
 namespace vhost {
 namespace {
 
-std::string reason(int error) {
+std::string Reason(int error) {
     return std::strerror(error);
 }
 
@@ -26,18 +26,18 @@ struct Descriptor {
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    int release() {
+    int Release() {
         const int d = fd;
         fd = -1;
         return d;
     }
 };
 
-void writeAll(int fd, const char* data, std::size_t size, const std::string& shownAs) {
+void WriteAll(int fd, const char* data, std::size_t size, const std::string& shownAs) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw HostError("cannot write " + shownAs + ": " + reason(n < 0 ? errno : EIO));
+        if (n <= 0) throw HostError("cannot write " + shownAs + ": " + Reason(n < 0 ? errno : EIO));
         data += n;
         size -= static_cast<std::size_t>(n);
     }
@@ -45,25 +45,25 @@ void writeAll(int fd, const char* data, std::size_t size, const std::string& sho
 
 // Copies one descriptor into another to its end; returns false with errno set when reading
 // fails, throws when writing does.
-bool pump(int from, int to, const std::string& shownAs) {
+bool Pump(int from, int to, const std::string& shownAs) {
     std::vector<char> buffer(1 << 16);
     for (;;) {
         const ssize_t n = ::read(from, buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
         if (n == 0) return true;
-        writeAll(to, buffer.data(), static_cast<std::size_t>(n), shownAs);
+        WriteAll(to, buffer.data(), static_cast<std::size_t>(n), shownAs);
     }
 }
 
 } // namespace
 
-NodeFacts inspectNode(const std::filesystem::path& path) {
+NodeFacts InspectNode(const std::filesystem::path& path) {
     NodeFacts facts;
     struct stat s {};
     if (::stat(path.c_str(), &s) != 0) {
         if (errno == ENOENT) return facts;
-        throw HostError("cannot examine " + path.string() + ": " + reason(errno));
+        throw HostError("cannot examine " + path.string() + ": " + Reason(errno));
     }
     facts.type = S_ISREG(s.st_mode)   ? NodeFacts::Type::Regular
                  : S_ISDIR(s.st_mode) ? NodeFacts::Type::Directory
@@ -79,22 +79,22 @@ NodeFacts inspectNode(const std::filesystem::path& path) {
     return facts;
 }
 
-bool mayCreateIn(const std::filesystem::path& directory) {
+bool MayCreateIn(const std::filesystem::path& directory) {
     return ::faccessat(AT_FDCWD, directory.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-bool createExclusive(const std::filesystem::path& path) {
+bool CreateExclusive(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (errno == EEXIST) return false;
         throw HostError("cannot create a file beside " + path.parent_path().string() + ": " +
-                        reason(errno));
+                        Reason(errno));
     }
-    if (::close(fd) != 0) throw HostError("cannot create " + path.string() + ": " + reason(errno));
+    if (::close(fd) != 0) throw HostError("cannot create " + path.string() + ": " + Reason(errno));
     return true;
 }
 
-bool copyOwnership(const std::filesystem::path& file, const NodeFacts& like) {
+bool CopyOwnership(const std::filesystem::path& file, const NodeFacts& like) {
     struct stat s {};
     if (::stat(file.c_str(), &s) != 0) return false;
     // The owner first: changing it may clear the set-id bits the mode then restores.
@@ -104,40 +104,40 @@ bool copyOwnership(const std::filesystem::path& file, const NodeFacts& like) {
     return ::chmod(file.c_str(), like.mode) == 0;
 }
 
-void copyInto(const std::filesystem::path& from, const std::filesystem::path& to,
+void CopyInto(const std::filesystem::path& from, const std::filesystem::path& to,
               const std::string& shownAs) {
     Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.fd < 0)
-        throw HostError("cannot read back what was made for " + shownAs + ": " + reason(errno));
+        throw HostError("cannot read back what was made for " + shownAs + ": " + Reason(errno));
     // O_TRUNC cuts a regular file and means nothing to a device or a pipe.
     Descriptor out(::open(to.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));
-    if (out.fd < 0) throw HostError("cannot open " + shownAs + ": " + reason(errno));
-    if (!pump(in.fd, out.fd, shownAs))
-        throw HostError("cannot read back what was made for " + shownAs + ": " + reason(errno));
-    if (::close(out.release()) != 0)
-        throw HostError("cannot write " + shownAs + ": " + reason(errno));
+    if (out.fd < 0) throw HostError("cannot open " + shownAs + ": " + Reason(errno));
+    if (!Pump(in.fd, out.fd, shownAs))
+        throw HostError("cannot read back what was made for " + shownAs + ": " + Reason(errno));
+    if (::close(out.Release()) != 0)
+        throw HostError("cannot write " + shownAs + ": " + Reason(errno));
 }
 
-int openSeekableForReading(const std::string& path, std::string& failure) {
+int OpenSeekableForReading(const std::string& path, std::string& failure) {
     Descriptor in(path == "-" ? ::dup(STDIN_FILENO) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.fd < 0) {
-        failure = reason(errno);
+        failure = Reason(errno);
         return -1;
     }
-    if (::lseek(in.fd, 0, SEEK_CUR) >= 0) return in.release();
+    if (::lseek(in.fd, 0, SEEK_CUR) >= 0) return in.Release();
     // A pipe: libsndfile seeks in most containers, so the stream is read to its end first.
     std::error_code ec;
     const std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
     std::string name = (dir / "velmorande-host-input-XXXXXX").string();
     Descriptor spool(ec ? -1 : ::mkostemp(name.data(), O_CLOEXEC));
     if (spool.fd < 0) {
-        failure = "cannot make a temporary copy in " + dir.string() + ": " + reason(errno);
+        failure = "cannot make a temporary copy in " + dir.string() + ": " + Reason(errno);
         return -1;
     }
     ::unlink(name.c_str());
     try {
-        if (!pump(in.fd, spool.fd, "a temporary copy of it")) {
-            failure = reason(errno);
+        if (!Pump(in.fd, spool.fd, "a temporary copy of it")) {
+            failure = Reason(errno);
             return -1;
         }
     } catch (const HostError& e) {
@@ -145,10 +145,10 @@ int openSeekableForReading(const std::string& path, std::string& failure) {
         return -1;
     }
     if (::lseek(spool.fd, 0, SEEK_SET) != 0) {
-        failure = "cannot read back its temporary copy: " + reason(errno);
+        failure = "cannot read back its temporary copy: " + Reason(errno);
         return -1;
     }
-    return spool.release();
+    return spool.Release();
 }
 
 } // namespace vhost

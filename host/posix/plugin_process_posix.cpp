@@ -22,7 +22,7 @@ extern "C" void __lsan_do_leak_check() __attribute__((weak));
 namespace vhost {
 namespace {
 
-void writeAll(int fd, const std::string& bytes) {
+void WriteAll(int fd, const std::string& bytes) {
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -34,7 +34,7 @@ void writeAll(int fd, const std::string& bytes) {
     }
 }
 
-[[noreturn]] void child(int fd, pid_t host, const Job& job) {
+[[noreturn]] void Child(int fd, pid_t host, const Job& job) {
     // The host decides about interrupts: it stops this process when one arrives.
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
         ::signal(sig, SIG_IGN);
@@ -44,9 +44,9 @@ void writeAll(int fd, const std::string& bytes) {
     if (::getppid() != host) ::_exit(1);
     int code = 1;
     {
-        JobReport report([fd](const std::string& bytes) { writeAll(fd, bytes); });
+        JobReport report([fd](const std::string& bytes) { WriteAll(fd, bytes); });
         code = job(report);
-        report.finish(code);
+        report.Finish(code);
     }
     // What a plug-in printed with stdio goes out now: _exit does not flush.
     std::fflush(nullptr);
@@ -55,14 +55,14 @@ void writeAll(int fd, const std::string& bytes) {
     ::_exit(code);
 }
 
-std::string signalText(int sig) {
+std::string SignalText(int sig) {
     const char* name = ::strsignal(sig);
     return "signal " + std::to_string(sig) + (name ? std::string(": ") + name : std::string());
 }
 
 } // namespace
 
-JobResult runPluginProcess(const Job& job, std::ostream& err) {
+JobResult RunPluginProcess(const Job& job, std::ostream& err) {
     JobResult result;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
@@ -83,7 +83,7 @@ JobResult runPluginProcess(const Job& job, std::ostream& err) {
     }
     if (pid == 0) {
         ::close(fds[0]);
-        child(fds[1], host, job);
+        Child(fds[1], host, job);
     }
     ::close(fds[1]);
 
@@ -91,7 +91,7 @@ JobResult runPluginProcess(const Job& job, std::ostream& err) {
     int status = 0;
     bool ended = false;
     for (;;) {
-        if (interruptRequested()) {
+        if (InterruptRequested()) {
             ::kill(pid, SIGKILL);
             result.interrupted = true;
             break;
@@ -104,7 +104,7 @@ JobResult runPluginProcess(const Job& job, std::ostream& err) {
             char buffer[65536];
             const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
             if (n > 0) {
-                reader.feed(buffer, static_cast<std::size_t>(n));
+                reader.Feed(buffer, static_cast<std::size_t>(n));
                 continue;
             }
             if (n == 0) break; // every writer is gone
@@ -117,7 +117,7 @@ JobResult runPluginProcess(const Job& job, std::ostream& err) {
             ::fcntl(fds[0], F_SETFL, O_NONBLOCK);
             char buffer[65536];
             for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-                reader.feed(buffer, static_cast<std::size_t>(n));
+                reader.Feed(buffer, static_cast<std::size_t>(n));
             break;
         }
     }
@@ -127,7 +127,7 @@ JobResult runPluginProcess(const Job& job, std::ostream& err) {
     if (result.interrupted) return result;
     if (WIFSIGNALED(status)) {
         result.finished = false;
-        result.failure = "crashed (" + signalText(WTERMSIG(status)) + ")";
+        result.failure = "crashed (" + SignalText(WTERMSIG(status)) + ")";
     } else if (!result.finished) {
         result.failure = "ended the process (exit status " +
                          std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")";

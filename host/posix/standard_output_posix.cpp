@@ -18,13 +18,13 @@ public:
     explicit DescriptorBuffer(int fd) : fd_(fd), buffer_(1 << 16) {
         setp(buffer_.data(), buffer_.data() + buffer_.size());
     }
-    int error() const noexcept { return error_; }
+    int Error() const noexcept { return error_; }
     // The failure has been told to the user: finish() need not tell it again.
-    void markReported() const noexcept { reported_ = true; }
-    bool reported() const noexcept { return reported_; }
+    void MarkReported() const noexcept { reported_ = true; }
+    bool Reported() const noexcept { return reported_; }
 
     // Flushes and closes; false when anything failed.
-    bool close() {
+    bool Close() {
         const bool flushed = sync() == 0;
         if (fd_ >= 0 && ::close(fd_) != 0 && error_ == 0) error_ = errno;
         fd_ = -1;
@@ -66,7 +66,7 @@ private:
     mutable bool reported_ = false;
 };
 
-std::string failureText(int error) {
+std::string FailureText(int error) {
     return "cannot write standard output: " + std::string(std::strerror(error));
 }
 
@@ -87,23 +87,23 @@ StandardOutput::StandardOutput() {
 }
 
 StandardOutput::~StandardOutput() {
-    if (state_) state_->buffer.close();
+    if (state_) state_->buffer.Close();
 }
 
-std::ostream& StandardOutput::stream() noexcept {
+std::ostream& StandardOutput::Stream() noexcept {
     return state_->stream;
 }
 
-std::string StandardOutput::finish() {
-    if (state_->buffer.close() && state_->stream.good()) return {};
-    if (state_->buffer.reported()) return {};
-    return failureText(state_->buffer.error() ? state_->buffer.error() : EIO);
+std::string StandardOutput::Finish() {
+    if (state_->buffer.Close() && state_->stream.good()) return {};
+    if (state_->buffer.Reported()) return {};
+    return FailureText(state_->buffer.Error() ? state_->buffer.Error() : EIO);
 }
 
-std::string standardOutputFailure(const std::ostream& stream) {
+std::string StandardOutputFailure(const std::ostream& stream) {
     if (const auto* buffer = dynamic_cast<const DescriptorBuffer*>(stream.rdbuf())) {
-        buffer->markReported();
-        if (buffer->error() != 0) return failureText(buffer->error());
+        buffer->MarkReported();
+        if (buffer->Error() != 0) return FailureText(buffer->Error());
     }
     return "cannot write standard output";
 }

@@ -9,26 +9,26 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void onInterrupt(int) {
+extern "C" void OnInterrupt(int) {
     interrupted = 1;
 }
 
 } // namespace
 
-bool stderrIsTerminal() noexcept {
+bool StderrIsTerminal() noexcept {
     return isatty(STDERR_FILENO) == 1;
 }
 
-void catchInterrupts() noexcept {
+void CatchInterrupts() noexcept {
     struct sigaction action {};
-    action.sa_handler = onInterrupt;
+    action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND; // the second signal takes the default way out
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
         sigaction(sig, &action, nullptr);
 }
 
-bool interruptRequested() noexcept {
+bool InterruptRequested() noexcept {
     return interrupted != 0;
 }
 

@@ -8,12 +8,12 @@
 namespace vhost::validate {
 
 // False in builds whose allocator belongs to a sanitizer.
-bool allocationCounting() noexcept;
+bool AllocationCounting() noexcept;
 // Allocations (malloc, calloc, realloc and the aligned ones) counted so far on every thread.
-std::uint64_t allocationsCounted() noexcept;
+std::uint64_t AllocationsCounted() noexcept;
 // Bytes in blocks allocated and not yet freed, on every thread: counted at the allocation
 // calls themselves, so blocks the allocator keeps cached for reuse do not show as growth.
-std::int64_t liveHeapBytes() noexcept;
+std::int64_t LiveHeapBytes() noexcept;
 
 // Counts this thread's allocations for its lifetime.
 class AllocationScope {

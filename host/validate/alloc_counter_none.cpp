@@ -3,15 +3,15 @@
 
 namespace vhost::validate {
 
-bool allocationCounting() noexcept {
+bool AllocationCounting() noexcept {
     return false;
 }
 
-std::uint64_t allocationsCounted() noexcept {
+std::uint64_t AllocationsCounted() noexcept {
     return 0;
 }
 
-std::int64_t liveHeapBytes() noexcept {
+std::int64_t LiveHeapBytes() noexcept {
     return 0;
 }
 

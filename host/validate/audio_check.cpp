@@ -13,7 +13,7 @@
 namespace vhost::validate {
 namespace {
 
-double source(Signal signal, std::int64_t frame, int channel, double rate, std::mt19937& rng) {
+double Source(Signal signal, std::int64_t frame, int channel, double rate, std::mt19937& rng) {
     switch (signal) {
     case Signal::Noise:
         return std::uniform_real_distribution<double>(-0.5, 0.5)(rng);
@@ -30,30 +30,30 @@ double source(Signal signal, std::int64_t frame, int channel, double rate, std::
     return 0.0;
 }
 
-std::string decibels(double level) {
+std::string Decibels(double level) {
     char text[48];
     std::snprintf(text, sizeof text, "%.3g (%+.1f dBFS)", level, 20.0 * std::log10(level));
     return text;
 }
 
 // The parameters as the plug-in shows them, for telling a fault from a loud setting.
-std::string parametersInForce(PluginInstance& p) {
+std::string ParametersInForce(PluginInstance& p) {
     constexpr VstInt32 kShown = 64;
-    if (p.numParams() <= 0) return "";
+    if (p.NumParams() <= 0) return "";
     std::string list = "; parameters in force: ";
-    for (VstInt32 i = 0; i < p.numParams() && i < kShown; ++i) {
-        std::string label = p.paramLabel(i);
-        list += (i ? ", " : "") + p.paramName(i) + " " + p.paramDisplay(i) +
+    for (VstInt32 i = 0; i < p.NumParams() && i < kShown; ++i) {
+        std::string label = p.ParamLabel(i);
+        list += (i ? ", " : "") + p.ParamName(i) + " " + p.ParamDisplay(i) +
                 (label.empty() ? "" : " " + label);
     }
-    if (p.numParams() > kShown) list += ", and " + std::to_string(p.numParams() - kShown) + " more";
+    if (p.NumParams() > kShown) list += ", and " + std::to_string(p.NumParams() - kShown) + " more";
     return list;
 }
 
-std::vector<float> parameterValues(PluginInstance& p) {
+std::vector<float> ParameterValues(PluginInstance& p) {
     std::vector<float> values;
-    for (VstInt32 i = 0; i < p.numParams(); ++i)
-        values.push_back(p.getParameter(i));
+    for (VstInt32 i = 0; i < p.NumParams(); ++i)
+        values.push_back(p.GetParameter(i));
     return values;
 }
 
@@ -61,8 +61,8 @@ std::vector<float> parameterValues(PluginInstance& p) {
 template <typename T> class Runner {
 public:
     Runner(Session& session, const AudioRun& job)
-        : session_(session), p_(session.plugin()), job_(job), rate_(session.host().sampleRate()) {
-        const int nIn = p_.numInputs(), nOut = p_.numOutputs();
+        : session_(session), p_(session.Plugin()), job_(job), rate_(session.Host().SampleRate()) {
+        const int nIn = p_.NumInputs(), nOut = p_.NumOutputs();
         const std::size_t block = static_cast<std::size_t>(job.block);
         const int nShared = std::max(nIn, nOut);
         in_.assign(job.inPlace ? nShared : nIn, std::vector<T>(block));
@@ -70,41 +70,41 @@ public:
         for (int c = 0; c < nIn; ++c)
             inPtr_.push_back(in_[c].data());
         for (int c = 0; c < nOut; ++c)
-            outPtr_.push_back(out()[c].data());
+            outPtr_.push_back(Out()[c].data());
         // A zero-channel side still gets a valid table.
         inPtr_.push_back(nullptr);
         outPtr_.push_back(nullptr);
     }
 
     // One call of n frames of the job's signal starting at `frame`.
-    void call(VstInt32 n, std::int64_t frame, std::mt19937& rng, bool countAllocations) {
+    void Call(VstInt32 n, std::int64_t frame, std::mt19937& rng, bool countAllocations) {
         const bool accumulate = job_.mode == ProcessMode::Accumulating;
         for (int c = 0; c < static_cast<int>(in_.size()); ++c)
             for (VstInt32 i = 0; i < n; ++i)
-                in_[c][i] = c < p_.numInputs()
-                                ? static_cast<T>(source(job_.signal, frame + i, c, rate_, rng))
+                in_[c][i] = c < p_.NumInputs()
+                                ? static_cast<T>(Source(job_.signal, frame + i, c, rate_, rng))
                                 : T(0);
         if (!job_.inPlace)
             for (auto& channel : outStore_)
                 std::fill(channel.begin(), channel.end(),
                           accumulate ? T(0) : std::numeric_limits<T>::quiet_NaN());
-        session_.host().setPosition(frame, true);
+        session_.Host().SetPosition(frame, true);
         std::optional<AllocationScope> counting;
         if (countAllocations) counting.emplace();
         if constexpr (std::is_same_v<T, double>)
-            p_.processDoubleReplacing(inPtr_.data(), outPtr_.data(), n);
+            p_.ProcessDoubleReplacing(inPtr_.data(), outPtr_.data(), n);
         else if (accumulate)
-            p_.processAccumulating(inPtr_.data(), outPtr_.data(), n);
+            p_.ProcessAccumulating(inPtr_.data(), outPtr_.data(), n);
         else
-            p_.processReplacing(inPtr_.data(), outPtr_.data(), n);
+            p_.ProcessReplacing(inPtr_.data(), outPtr_.data(), n);
     }
 
-    int outputs() const { return p_.numOutputs(); }
-    double sample(int channel, VstInt32 i) const { return out()[channel][i]; }
+    int Outputs() const { return p_.NumOutputs(); }
+    double Sample(int channel, VstInt32 i) const { return Out()[channel][i]; }
 
 private:
-    std::vector<std::vector<T>>& out() { return job_.inPlace ? in_ : outStore_; }
-    const std::vector<std::vector<T>>& out() const { return job_.inPlace ? in_ : outStore_; }
+    std::vector<std::vector<T>>& Out() { return job_.inPlace ? in_ : outStore_; }
+    const std::vector<std::vector<T>>& Out() const { return job_.inPlace ? in_ : outStore_; }
 
     Session& session_;
     PluginInstance& p_;
@@ -117,62 +117,62 @@ private:
 // The output got loud: runs on with parameters and input held, and fails when the level
 // keeps growing or ends in NaN or infinity. `at` is the frame to go on from.
 template <typename T>
-std::optional<std::string> judgeLoudLevel(Session& session, Runner<T>& runner, const AudioRun& job,
+std::optional<std::string> JudgeLoudLevel(Session& session, Runner<T>& runner, const AudioRun& job,
                                           std::int64_t at, double loud, std::mt19937& rng) {
-    PluginInstance& p = session.plugin();
+    PluginInstance& p = session.Plugin();
     const auto window = std::max<std::int64_t>(
-        job.block, static_cast<std::int64_t>(kJudgeWindowSeconds * session.host().sampleRate()));
-    const std::vector<float> held = parameterValues(p);
-    const std::string what = "the level reached " + decibels(loud) + " (" + describe(job) +
+        job.block, static_cast<std::int64_t>(kJudgeWindowSeconds * session.Host().SampleRate()));
+    const std::vector<float> held = ParameterValues(p);
+    const std::string what = "the level reached " + Decibels(loud) + " (" + Describe(job) +
                              "), then with its input and parameters held ";
     std::array<double, kJudgeWindows> peaks{};
     for (int w = 0; w < kJudgeWindows; ++w)
         for (std::int64_t done = 0; done < window;) {
             const auto n = static_cast<VstInt32>(std::min<std::int64_t>(job.block, window - done));
-            runner.call(n, at, rng, false);
-            for (int c = 0; c < runner.outputs(); ++c)
+            runner.Call(n, at, rng, false);
+            for (int c = 0; c < runner.Outputs(); ++c)
                 for (VstInt32 i = 0; i < n; ++i) {
-                    const double v = runner.sample(c, i);
+                    const double v = runner.Sample(c, i);
                     if (!std::isfinite(v))
                         return what + "it became " + (std::isnan(v) ? "NaN" : "infinite") +
                                " after " + std::to_string(w * window + done + i) + " frames" +
-                               parametersInForce(p);
+                               ParametersInForce(p);
                     peaks[w] = std::max(peaks[w], std::fabs(v));
                 }
             at += n;
             done += n;
         }
     // Parameters that changed meanwhile (the plug-in's own doing) leave no verdict.
-    if (keepsGrowing(peaks) && parameterValues(p) == held)
-        return what + "it kept growing to " + decibels(peaks.back()) + " in " +
-               std::to_string(kJudgeWindows * window) + " frames" + parametersInForce(p);
-    session.steadyLoudLevel() =
-        std::max({session.steadyLoudLevel(), loud, *std::max_element(peaks.begin(), peaks.end())});
+    if (KeepsGrowing(peaks) && ParameterValues(p) == held)
+        return what + "it kept growing to " + Decibels(peaks.back()) + " in " +
+               std::to_string(kJudgeWindows * window) + " frames" + ParametersInForce(p);
+    session.SteadyLoudLevel() =
+        std::max({session.SteadyLoudLevel(), loud, *std::max_element(peaks.begin(), peaks.end())});
     return std::nullopt;
 }
 
 template <typename T>
-std::optional<std::string> run(Session& session, const AudioRun& job, std::mt19937& rng) {
+std::optional<std::string> Run(Session& session, const AudioRun& job, std::mt19937& rng) {
     Runner<T> runner(session, job);
     for (std::int64_t done = 0; done < job.frames;) {
         const VstInt32 n =
             static_cast<VstInt32>(std::min<std::int64_t>(job.block, job.frames - done));
         if (job.beforeBlock) job.beforeBlock(job.startFrame + done);
-        runner.call(n, job.startFrame + done, rng, job.countAllocations);
+        runner.Call(n, job.startFrame + done, rng, job.countAllocations);
         double peak = 0.0;
-        for (int c = 0; c < runner.outputs(); ++c)
+        for (int c = 0; c < runner.Outputs(); ++c)
             for (VstInt32 i = 0; i < n; ++i) {
-                const double v = runner.sample(c, i);
-                if (auto fault = sampleFault(v, std::is_same_v<T, float>))
+                const double v = runner.Sample(c, i);
+                if (auto fault = SampleFault(v, std::is_same_v<T, float>))
                     return *fault + " at frame " + std::to_string(done + i) + ", channel " +
-                           std::to_string(c) + " (" + describe(job) + ")" +
-                           parametersInForce(session.plugin());
+                           std::to_string(c) + " (" + Describe(job) + ")" +
+                           ParametersInForce(session.Plugin());
                 peak = std::max(peak, std::fabs(v));
             }
         done += n;
         // A level judged steady is looked into again only when it rises well above it.
-        if (job.judgeLoudness && peak > std::max(kLoudLevel, 4.0 * session.steadyLoudLevel()))
-            if (auto fault = judgeLoudLevel(session, runner, job, job.startFrame + done, peak, rng))
+        if (job.judgeLoudness && peak > std::max(kLoudLevel, 4.0 * session.SteadyLoudLevel()))
+            if (auto fault = JudgeLoudLevel(session, runner, job, job.startFrame + done, peak, rng))
                 return fault;
     }
     return std::nullopt;
@@ -180,7 +180,7 @@ std::optional<std::string> run(Session& session, const AudioRun& job, std::mt199
 
 } // namespace
 
-const char* signalName(Signal signal) noexcept {
+const char* SignalName(Signal signal) noexcept {
     switch (signal) {
     case Signal::Noise:
         return "noise";
@@ -196,7 +196,7 @@ const char* signalName(Signal signal) noexcept {
     return "?";
 }
 
-std::optional<std::string> sampleFault(double value, bool singlePrecision) {
+std::optional<std::string> SampleFault(double value, bool singlePrecision) {
     if (std::isnan(value)) return "NaN in the output";
     if (std::isinf(value)) return "infinity in the output";
     const bool denormal = singlePrecision
@@ -206,7 +206,7 @@ std::optional<std::string> sampleFault(double value, bool singlePrecision) {
     return std::nullopt;
 }
 
-bool keepsGrowing(std::span<const double> peaks) {
+bool KeepsGrowing(std::span<const double> peaks) {
     if (peaks.size() < 3) return false;
     for (std::size_t i = 1; i < peaks.size(); ++i)
         if (peaks[i] < 0.95 * peaks[i - 1]) return false;
@@ -215,14 +215,14 @@ bool keepsGrowing(std::span<const double> peaks) {
     return peaks[last] > 0.0 && peaks[last] >= 2.0 * peaks[0] && late >= 0.7 * early;
 }
 
-std::string describe(const AudioRun& job) {
-    return std::string(processModeName(job.mode)) + (job.inPlace ? ", in place, " : ", ") +
-           signalName(job.signal);
+std::string Describe(const AudioRun& job) {
+    return std::string(ProcessModeName(job.mode)) + (job.inPlace ? ", in place, " : ", ") +
+           SignalName(job.signal);
 }
 
-std::optional<std::string> runSignal(Session& session, const AudioRun& job, std::mt19937& rng) {
-    if (job.mode == ProcessMode::DoubleReplacing) return run<double>(session, job, rng);
-    return run<float>(session, job, rng);
+std::optional<std::string> RunSignal(Session& session, const AudioRun& job, std::mt19937& rng) {
+    if (job.mode == ProcessMode::DoubleReplacing) return Run<double>(session, job, rng);
+    return Run<float>(session, job, rng);
 }
 
 } // namespace vhost::validate

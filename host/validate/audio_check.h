@@ -16,7 +16,7 @@ namespace vhost::validate {
 enum class Signal { Noise, Sine, Impulses, Silence, DC };
 inline constexpr Signal kSignals[] = {Signal::Noise, Signal::Sine, Signal::Impulses,
                                       Signal::Silence, Signal::DC};
-const char* signalName(Signal signal) noexcept;
+const char* SignalName(Signal signal) noexcept;
 
 // A level above +60 dBFS is looked into: the plug-in runs on with its parameters and input
 // held for kJudgeWindows windows of kJudgeWindowSeconds. A level that keeps growing there
@@ -27,12 +27,12 @@ constexpr int kJudgeWindows = 8;
 constexpr double kJudgeWindowSeconds = 0.25;
 
 // What is wrong with one output sample, if anything: NaN, infinity, a denormal.
-std::optional<std::string> sampleFault(double value, bool singlePrecision);
+std::optional<std::string> SampleFault(double value, bool singlePrecision);
 
 // Whether the peaks of successive windows of steady input show a level that keeps
 // growing: never falling back, at least doubled, and rising at the end about as fast as at
 // the start (a build-up towards a steady level, as a long reverb's, slows down).
-bool keepsGrowing(std::span<const double> windowPeaks);
+bool KeepsGrowing(std::span<const double> windowPeaks);
 
 struct AudioRun {
     AudioRun(ProcessMode m, bool place, Signal s, VstInt32 b, std::int64_t n)
@@ -54,9 +54,9 @@ struct AudioRun {
 // Runs a signal through the running session; returns the first fault found, naming the
 // frame, the channel and the parameters in force, or nullopt. Replacing outputs start as
 // NaN, so samples the plug-in leaves unwritten are caught too.
-std::optional<std::string> runSignal(Session& session, const AudioRun& job, std::mt19937& rng);
+std::optional<std::string> RunSignal(Session& session, const AudioRun& job, std::mt19937& rng);
 
 // Describes a run for messages: "replacing, in place, noise".
-std::string describe(const AudioRun& job);
+std::string Describe(const AudioRun& job);
 
 } // namespace vhost::validate

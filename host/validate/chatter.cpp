@@ -5,13 +5,13 @@ namespace {
 
 constexpr std::size_t kLineShown = 100;
 
-bool blank(const std::string& line) {
+bool Blank(const std::string& line) {
     return line.find_first_not_of(' ') == std::string::npos;
 }
 
 } // namespace
 
-void Chatter::add(bool toStderr, const char* data, std::size_t size) {
+void Chatter::Add(bool toStderr, const char* data, std::size_t size) {
     (toStderr ? errBytes_ : outBytes_) += size;
     // The line is shown in the report: terminal escape sequences and control characters
     // are left out.
@@ -24,7 +24,7 @@ void Chatter::add(bool toStderr, const char* data, std::size_t size) {
         } else if (c == 0x1B) {
             escape_ = Escape::Started;
         } else if (c == '\n') {
-            if (blank(firstLine_))
+            if (Blank(firstLine_))
                 firstLine_.clear();
             else
                 firstLineDone_ = true;
@@ -34,7 +34,7 @@ void Chatter::add(bool toStderr, const char* data, std::size_t size) {
     }
 }
 
-std::optional<TestRecord> Chatter::record(const std::string& group) const {
+std::optional<TestRecord> Chatter::Record(const std::string& group) const {
     if (outBytes_ == 0 && errBytes_ == 0) return std::nullopt;
     TestRecord r;
     r.group = group;
@@ -42,7 +42,7 @@ std::optional<TestRecord> Chatter::record(const std::string& group) const {
     r.outcome = Outcome::Warn;
     r.note = "wrote " + std::to_string(outBytes_) + " bytes to standard output and " +
              std::to_string(errBytes_) + " to standard error";
-    if (!blank(firstLine_)) r.note += ", first: '" + firstLine_ + "'";
+    if (!Blank(firstLine_)) r.note += ", first: '" + firstLine_ + "'";
     return r;
 }
 

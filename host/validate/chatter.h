@@ -12,11 +12,11 @@ namespace vhost::validate {
 
 class Chatter {
 public:
-    void add(bool toStderr, const char* data, std::size_t size);
-    std::size_t outBytes() const noexcept { return outBytes_; }
-    std::size_t errBytes() const noexcept { return errBytes_; }
+    void Add(bool toStderr, const char* data, std::size_t size);
+    std::size_t OutBytes() const noexcept { return outBytes_; }
+    std::size_t ErrBytes() const noexcept { return errBytes_; }
     // The warning for a group whose process wrote anything, or nullopt.
-    std::optional<TestRecord> record(const std::string& group) const;
+    std::optional<TestRecord> Record(const std::string& group) const;
 
 private:
     std::size_t outBytes_ = 0;

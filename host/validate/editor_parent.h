@@ -9,12 +9,12 @@ class EditorParent {
 public:
     virtual ~EditorParent() = default;
     // What effEditOpen receives: the native window (an X11 window id on Linux).
-    virtual void* handle() const noexcept = 0;
+    virtual void* Handle() const noexcept = 0;
     // Lets the window system deliver what is pending.
-    virtual void pump() = 0;
+    virtual void Pump() = 0;
 };
 
 // nullptr when there is no display to open a window on.
-std::unique_ptr<EditorParent> openEditorParent(int width, int height);
+std::unique_ptr<EditorParent> OpenEditorParent(int width, int height);
 
 } // namespace vhost::validate

@@ -17,66 +17,66 @@ namespace vhost::validate {
 namespace {
 
 // One showing of the editor; false when the plug-in has no way to show it here.
-bool showEditor(PluginInstance& p, EditorParent* parent) {
+bool ShowEditor(PluginInstance& p, EditorParent* parent) {
     if (parent) {
         ERect* rect = nullptr;
-        p.dispatch(effEditGetRect, 0, 0, &rect);
-        require(p.dispatch(effEditOpen, 0, 0, parent->handle()) != 0 || rect != nullptr,
+        p.Dispatch(effEditGetRect, 0, 0, &rect);
+        Require(p.Dispatch(effEditOpen, 0, 0, parent->Handle()) != 0 || rect != nullptr,
                 "effEditOpen refused a parent window");
         for (int i = 0; i < 10; ++i) {
-            p.dispatch(effEditIdle);
-            parent->pump();
+            p.Dispatch(effEditIdle);
+            parent->Pump();
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        p.dispatch(effEditClose);
-        parent->pump();
+        p.Dispatch(effEditClose);
+        parent->Pump();
         return true;
     }
     EditorPicture picture;
-    if (p.dispatch(effVendorSpecific, kEditorPictureRequest, 0, &picture) != 1) return false;
-    require(picture.pixels && picture.width > 0 && picture.height > 0 &&
+    if (p.Dispatch(effVendorSpecific, kEditorPictureRequest, 0, &picture) != 1) return false;
+    Require(picture.pixels && picture.width > 0 && picture.height > 0 &&
                 picture.rowSpan >= picture.width,
             "the off-screen picture is empty");
     return true;
 }
 
-std::unique_ptr<EditorParent> parentFor(PluginInstance& p) {
+std::unique_ptr<EditorParent> ParentFor(PluginInstance& p) {
     ERect* rect = nullptr;
-    p.dispatch(effEditGetRect, 0, 0, &rect);
+    p.Dispatch(effEditGetRect, 0, 0, &rect);
     int w = rect ? rect->right - rect->left : 640, h = rect ? rect->bottom - rect->top : 480;
-    return openEditorParent(w > 0 ? w : 640, h > 0 ? h : 480);
+    return OpenEditorParent(w > 0 ? w : 640, h > 0 ? h : 480);
 }
 
-std::string noEditor(PluginInstance& p) {
-    return p.hasFlag(effFlagsHasEditor) ? "no display and no off-screen picture" : "no editor";
+std::string NoEditor(PluginInstance& p) {
+    return p.HasFlag(effFlagsHasEditor) ? "no display and no off-screen picture" : "no editor";
 }
 
 } // namespace
 
-void editorGroup(const Settings& settings, Probe& probe) {
+void EditorGroup(const Settings& settings, Probe& probe) {
     Session session(settings.plugin);
-    PluginInstance& p = session.plugin();
+    PluginInstance& p = session.Plugin();
     std::unique_ptr<EditorParent> parent;
-    if (p.hasFlag(effFlagsHasEditor)) parent = parentFor(p);
+    if (p.HasFlag(effFlagsHasEditor)) parent = ParentFor(p);
     const std::string where = parent ? "in an X11 window" : "off-screen";
 
-    probe.test("editor: open and close twice", [&] {
+    probe.Test("editor: open and close twice", [&] {
         for (int i = 0; i < 2; ++i)
-            if (!showEditor(p, parent.get())) skipTest(noEditor(p));
+            if (!ShowEditor(p, parent.get())) SkipTest(NoEditor(p));
         return where;
     });
-    probe.test("editor: open while another thread processes", [&] {
-        session.start(48000, 256);
+    probe.Test("editor: open while another thread processes", [&] {
+        session.Start(48000, 256);
         std::atomic<bool> stop{false};
         std::optional<std::string> fault;
         std::mt19937 rng(settings.seed);
         std::thread audio([&] {
-            AudioRun job{p.supports(ProcessMode::Replacing) ? ProcessMode::Replacing
+            AudioRun job{p.Supports(ProcessMode::Replacing) ? ProcessMode::Replacing
                                                             : ProcessMode::Accumulating,
                          false, Signal::Noise, 256, 256};
             for (std::int64_t at = 0; !stop && !fault; at += 256) {
                 job.startFrame = at;
-                fault = runSignal(session, job, rng);
+                fault = RunSignal(session, job, rng);
             }
         });
         bool shown = true;
@@ -85,17 +85,17 @@ void editorGroup(const Settings& settings, Probe& probe) {
         const int showings = 2 + settings.level;
         int done = 0;
         try {
-            for (; done < showings && shown && !budget.spent(); ++done)
-                shown = showEditor(p, parent.get());
+            for (; done < showings && shown && !budget.Spent(); ++done)
+                shown = ShowEditor(p, parent.get());
         } catch (...) {
             error = std::current_exception();
         }
         stop = true;
         audio.join();
         if (error) std::rethrow_exception(error);
-        if (!shown) skipTest(noEditor(p));
-        require(!fault, fault.value_or(""));
-        if (done < showings) probe.warn(budget.stopped(done, showings, "showings"));
+        if (!shown) SkipTest(NoEditor(p));
+        Require(!fault, fault.value_or(""));
+        if (done < showings) probe.Warn(budget.Stopped(done, showings, "showings"));
         return where;
     });
 }

@@ -14,9 +14,9 @@ constexpr std::int64_t kLeakBytesPerCycle = 24;
 
 } // namespace
 
-void lifecycleGroup(const Settings& settings, Probe& probe) {
+void LifecycleGroup(const Settings& settings, Probe& probe) {
     const int cycles = 100 * settings.level;
-    probe.test("lifecycle: " + std::to_string(cycles) + " create, open and close cycles", [&] {
+    probe.Test("lifecycle: " + std::to_string(cycles) + " create, open and close cycles", [&] {
         const TimeBudget budget(settings);
         auto library = std::make_shared<DynamicLibrary>(settings.plugin);
         // Process-wide caches fill during the first cycles.
@@ -25,22 +25,22 @@ void lifecycleGroup(const Settings& settings, Probe& probe) {
             Session session(library);
         // The heap is read after each half of the cycles: a leak grows it in both, a cache
         // filling up or a one-time allocation does not.
-        const std::int64_t start = liveHeapBytes();
+        const std::int64_t start = LiveHeapBytes();
         std::int64_t half = start;
         const int middle = warmUp + (cycles - warmUp) / 2;
         int done = warmUp;
-        for (; done < cycles && !budget.spent(); ++done) {
-            if (done == middle) half = liveHeapBytes();
+        for (; done < cycles && !budget.Spent(); ++done) {
+            if (done == middle) half = LiveHeapBytes();
             Session session(library);
-            if (done % 2) session.start(44100, 512);
+            if (done % 2) session.Start(44100, 512);
         }
-        const std::int64_t end = liveHeapBytes();
-        if (done < cycles) probe.warn(budget.stopped(done, cycles, "cycles"));
-        if (!allocationCounting()) return std::string("heap use not counted in this build");
+        const std::int64_t end = LiveHeapBytes();
+        if (done < cycles) probe.Warn(budget.Stopped(done, cycles, "cycles"));
+        if (!AllocationCounting()) return std::string("heap use not counted in this build");
         if (done < cycles) return "heap grew by " + std::to_string(end - start) + " bytes";
         const std::int64_t first = (half - start) / (middle - warmUp);
         const std::int64_t second = (end - half) / (cycles - middle);
-        require(std::min(first, second) < kLeakBytesPerCycle,
+        Require(std::min(first, second) < kLeakBytesPerCycle,
                 "the heap grew by " + std::to_string(end - start) + " bytes, " +
                     std::to_string(first) + " and " + std::to_string(second) +
                     " per cycle in the two halves");

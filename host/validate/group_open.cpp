@@ -10,20 +10,20 @@
 namespace vhost::validate {
 namespace {
 
-std::string millis(std::chrono::steady_clock::duration d) {
+std::string Millis(std::chrono::steady_clock::duration d) {
     std::ostringstream s;
     s << std::fixed << std::setprecision(2) << std::chrono::duration<double, std::milli>(d).count()
       << " ms";
     return s.str();
 }
 
-std::string describeDescriptor(PluginInstance& p) {
+std::string DescribeDescriptor(PluginInstance& p) {
     std::ostringstream s;
-    s << p.numInputs() << " in, " << p.numOutputs() << " out, " << p.numParams() << " parameters, "
-      << p.numPrograms() << " programs" << (p.hasFlag(effFlagsHasEditor) ? ", editor" : "")
-      << (p.hasFlag(effFlagsProgramChunks) ? ", chunks" : "")
-      << (p.supports(ProcessMode::Replacing) ? ", replacing" : "")
-      << (p.supports(ProcessMode::DoubleReplacing) ? ", double" : "");
+    s << p.NumInputs() << " in, " << p.NumOutputs() << " out, " << p.NumParams() << " parameters, "
+      << p.NumPrograms() << " programs" << (p.HasFlag(effFlagsHasEditor) ? ", editor" : "")
+      << (p.HasFlag(effFlagsProgramChunks) ? ", chunks" : "")
+      << (p.Supports(ProcessMode::Replacing) ? ", replacing" : "")
+      << (p.Supports(ProcessMode::DoubleReplacing) ? ", double" : "");
     return s.str();
 }
 
@@ -32,39 +32,39 @@ std::string describeDescriptor(PluginInstance& p) {
 const char* const kColdOpenTest = "open: cold (load, create, open, close)";
 const char* const kWarmOpenTest = "open: warm (create, open, close)";
 
-void openGroup(const Settings& settings, Probe& probe) {
+void OpenGroup(const Settings& settings, Probe& probe) {
     using Clock = std::chrono::steady_clock;
     std::shared_ptr<DynamicLibrary> library;
-    probe.test(kColdOpenTest, [&] {
+    probe.Test(kColdOpenTest, [&] {
         auto start = Clock::now();
         library = std::make_shared<DynamicLibrary>(settings.plugin);
         { Session session(library); }
-        return millis(Clock::now() - start);
+        return Millis(Clock::now() - start);
     });
-    probe.test(kWarmOpenTest, [&] {
-        require(library != nullptr, "the library did not load");
+    probe.Test(kWarmOpenTest, [&] {
+        Require(library != nullptr, "the library did not load");
         auto start = Clock::now();
         { Session session(library); }
-        return millis(Clock::now() - start);
+        return Millis(Clock::now() - start);
     });
-    probe.test("open: descriptor", [&] {
-        require(library != nullptr, "the library did not load");
+    probe.Test("open: descriptor", [&] {
+        Require(library != nullptr, "the library did not load");
         Session session(library);
-        PluginInstance& p = session.plugin();
-        const AEffect& e = p.effect();
-        require(e.dispatcher != nullptr, "no dispatcher");
-        require(e.setParameter != nullptr && e.getParameter != nullptr, "no parameter callbacks");
-        require(e.process || e.processReplacing || e.processDoubleReplacing, "no audio callback");
-        require(!p.hasFlag(effFlagsCanReplacing) || e.processReplacing,
+        PluginInstance& p = session.Plugin();
+        const AEffect& e = p.Effect();
+        Require(e.dispatcher != nullptr, "no dispatcher");
+        Require(e.setParameter != nullptr && e.getParameter != nullptr, "no parameter callbacks");
+        Require(e.process || e.processReplacing || e.processDoubleReplacing, "no audio callback");
+        Require(!p.HasFlag(effFlagsCanReplacing) || e.processReplacing,
                 "announces processReplacing without the callback");
-        require(!p.hasFlag(effFlagsCanDoubleReplacing) || e.processDoubleReplacing,
+        Require(!p.HasFlag(effFlagsCanDoubleReplacing) || e.processDoubleReplacing,
                 "announces processDoubleReplacing without the callback");
-        require(p.numOutputs() > 0, "no outputs");
-        require(e.initialDelay >= 0, "negative latency " + std::to_string(e.initialDelay));
-        return describeDescriptor(p);
+        Require(p.NumOutputs() > 0, "no outputs");
+        Require(e.initialDelay >= 0, "negative latency " + std::to_string(e.initialDelay));
+        return DescribeDescriptor(p);
     });
-    probe.test("open: created and closed without opening", [&] {
-        require(library != nullptr, "the library did not load");
+    probe.Test("open: created and closed without opening", [&] {
+        Require(library != nullptr, "the library did not load");
         Session session(library, Startup::CreateOnly);
         return std::string();
     });

@@ -42,7 +42,7 @@ const char* const kCanDos[] = {
     "no such capability",
 };
 
-std::string listParams(PluginInstance& p, const std::vector<int>& indices) {
+std::string ListParams(PluginInstance& p, const std::vector<int>& indices) {
     std::ostringstream s;
     for (std::size_t i = 0; i < indices.size() && i < 5; ++i)
         s << (i ? ", " : "") << indices[i];
@@ -51,26 +51,26 @@ std::string listParams(PluginInstance& p, const std::vector<int>& indices) {
     return s.str();
 }
 
-std::string roundTrip(PluginInstance& p, VstInt32 index, int steps, int& refused, int& checked) {
+std::string RoundTrip(PluginInstance& p, VstInt32 index, int steps, int& refused, int& checked) {
     for (int k = 0; k < steps; ++k) {
         const float value = steps == 1 ? 0.5f : static_cast<float>(k) / (steps - 1);
-        p.setParameter(index, value);
-        const std::string shown = guardedText(p, effGetParamDisplay, index);
-        p.setParameter(index, 1.0f - value);
+        p.SetParameter(index, value);
+        const std::string shown = GuardedText(p, effGetParamDisplay, index);
+        p.SetParameter(index, 1.0f - value);
         VstIntPtr taken = 0;
         {
             GuardedBuffer typed(kTextBufferBytes);
             std::memcpy(typed.data(), shown.c_str(), shown.size() + 1);
-            taken = p.dispatch(effString2Parameter, index, 0, typed.data());
-            std::string damage = typed.damage();
-            require(damage.empty(), "effString2Parameter: " + damage);
+            taken = p.Dispatch(effString2Parameter, index, 0, typed.data());
+            std::string damage = typed.Damage();
+            Require(damage.empty(), "effString2Parameter: " + damage);
         }
         if (!taken) {
             ++refused;
             continue;
         }
         ++checked;
-        const std::string again = guardedText(p, effGetParamDisplay, index);
+        const std::string again = GuardedText(p, effGetParamDisplay, index);
         if (again != shown)
             return "parameter " + std::to_string(index) + " shows '" + shown +
                    "', typed back it shows '" + again + "'";
@@ -80,105 +80,105 @@ std::string roundTrip(PluginInstance& p, VstInt32 index, int steps, int& refused
 
 } // namespace
 
-void queriesGroup(const Settings& settings, Probe& probe) {
+void QueriesGroup(const Settings& settings, Probe& probe) {
     Session session(settings.plugin);
-    PluginInstance& p = session.plugin();
+    PluginInstance& p = session.Plugin();
     Probe* strict = settings.level >= kStrictTextLevel ? &probe : nullptr;
 
-    probe.test("queries: effect, vendor and product names", [&] {
-        std::string name = guardedText(p, effGetEffectName, 0, nullptr, strict);
-        std::string vendor = guardedText(p, effGetVendorString, 0, nullptr, strict);
-        std::string product = guardedText(p, effGetProductString, 0, nullptr, strict);
+    probe.Test("queries: effect, vendor and product names", [&] {
+        std::string name = GuardedText(p, effGetEffectName, 0, nullptr, strict);
+        std::string vendor = GuardedText(p, effGetVendorString, 0, nullptr, strict);
+        std::string product = GuardedText(p, effGetProductString, 0, nullptr, strict);
         return "'" + name + "' by '" + vendor + "', product '" + product + "'";
     });
-    probe.test("queries: versions, category, tail size, identity", [&] {
-        VstIntPtr vst = p.dispatch(effGetVstVersion);
-        VstIntPtr vendor = p.dispatch(effGetVendorVersion);
-        VstIntPtr category = p.dispatch(effGetPlugCategory);
-        VstIntPtr tail = p.dispatch(effGetTailSize);
-        p.dispatch(effIdentify);
-        require(category >= 0 && category <= 11,
+    probe.Test("queries: versions, category, tail size, identity", [&] {
+        VstIntPtr vst = p.Dispatch(effGetVstVersion);
+        VstIntPtr vendor = p.Dispatch(effGetVendorVersion);
+        VstIntPtr category = p.Dispatch(effGetPlugCategory);
+        VstIntPtr tail = p.Dispatch(effGetTailSize);
+        p.Dispatch(effIdentify);
+        Require(category >= 0 && category <= 11,
                 "category " + std::to_string(category) + " is not a defined one");
-        require(vst >= 0, "negative VST version " + std::to_string(vst));
+        Require(vst >= 0, "negative VST version " + std::to_string(vst));
         return "VST " + std::to_string(vst) + ", vendor version " + std::to_string(vendor) +
                ", category " + std::to_string(category) + ", tail " + std::to_string(tail);
     });
-    probe.test("queries: can-do answers", [&] {
+    probe.Test("queries: can-do answers", [&] {
         std::string yes;
         for (const char* question : kCanDos) {
             GuardedBuffer buffer(std::strlen(question) + 1);
             std::memcpy(buffer.data(), question, std::strlen(question) + 1);
-            VstIntPtr answer = p.dispatch(effCanDo, 0, 0, buffer.data());
-            require(buffer.damage().empty(),
+            VstIntPtr answer = p.Dispatch(effCanDo, 0, 0, buffer.data());
+            Require(buffer.Damage().empty(),
                     std::string("effCanDo '") + question + "' wrote into the question's buffer");
-            require(std::string(static_cast<const char*>(buffer.data())) == question,
+            Require(std::string(static_cast<const char*>(buffer.data())) == question,
                     std::string("effCanDo changed the question '") + question + "'");
             if (answer > 0) yes += (yes.empty() ? "" : ", ") + std::string(question);
         }
         return "yes to: " + (yes.empty() ? std::string("nothing asked") : yes);
     });
-    probe.test("queries: pin properties", [&] {
+    probe.Test("queries: pin properties", [&] {
         int answered = 0;
         for (int output = 0; output < 2; ++output) {
-            const int count = output ? p.numOutputs() : p.numInputs();
+            const int count = output ? p.NumOutputs() : p.NumInputs();
             for (int i = 0; i < count; ++i) {
                 GuardedBuffer pin(sizeof(VstPinProperties));
                 std::memset(pin.data(), 0, sizeof(VstPinProperties));
-                VstIntPtr r = p.dispatch(output ? effGetOutputProperties : effGetInputProperties, i,
+                VstIntPtr r = p.Dispatch(output ? effGetOutputProperties : effGetInputProperties, i,
                                          0, pin.data());
                 std::string where = std::string(output ? "output " : "input ") + std::to_string(i);
-                require(pin.damage().empty(), where + " properties: " + pin.damage());
+                Require(pin.Damage().empty(), where + " properties: " + pin.Damage());
                 auto* props = static_cast<VstPinProperties*>(pin.data());
-                require(std::memchr(props->label, 0, sizeof props->label) != nullptr,
+                Require(std::memchr(props->label, 0, sizeof props->label) != nullptr,
                         where + " label without a terminator");
                 answered += r != 0;
             }
         }
         return std::to_string(answered) + " pins described";
     });
-    probe.test("queries: parameter names, labels and displays stay in their buffers", [&] {
-        require(p.numParams() >= 0, "negative parameter count");
+    probe.Test("queries: parameter names, labels and displays stay in their buffers", [&] {
+        Require(p.NumParams() >= 0, "negative parameter count");
         std::vector<int> notAutomatable;
-        for (VstInt32 i = 0; i < p.numParams(); ++i) {
-            guardedText(p, effGetParamName, i, nullptr, strict);
-            guardedText(p, effGetParamLabel, i, nullptr, strict);
-            guardedText(p, effGetParamDisplay, i, nullptr, strict);
-            if (!p.dispatch(effCanBeAutomated, i)) notAutomatable.push_back(i);
+        for (VstInt32 i = 0; i < p.NumParams(); ++i) {
+            GuardedText(p, effGetParamName, i, nullptr, strict);
+            GuardedText(p, effGetParamLabel, i, nullptr, strict);
+            GuardedText(p, effGetParamDisplay, i, nullptr, strict);
+            if (!p.Dispatch(effCanBeAutomated, i)) notAutomatable.push_back(i);
         }
-        return std::to_string(p.numParams()) + " parameters" +
+        return std::to_string(p.NumParams()) + " parameters" +
                (notAutomatable.empty() ? ""
-                                       : "; not automatable: " + listParams(p, notAutomatable));
+                                       : "; not automatable: " + ListParams(p, notAutomatable));
     });
-    probe.test("queries: parameter values stay in range", [&] {
-        for (VstInt32 i = 0; i < p.numParams(); ++i)
+    probe.Test("queries: parameter values stay in range", [&] {
+        for (VstInt32 i = 0; i < p.NumParams(); ++i)
             for (float v : {0.0f, 0.1f, 0.25f, 0.5f, 0.75f, 0.9f, 1.0f}) {
-                p.setParameter(i, v);
-                float got = p.getParameter(i);
-                require(std::isfinite(got) && got >= 0.0f && got <= 1.0f,
+                p.SetParameter(i, v);
+                float got = p.GetParameter(i);
+                Require(std::isfinite(got) && got >= 0.0f && got <= 1.0f,
                         "parameter " + std::to_string(i) + " set to " + std::to_string(v) +
                             " reads " + std::to_string(got));
             }
         return std::string();
     });
-    probe.test("queries: editor rectangle", [&] {
-        if (!p.hasFlag(effFlagsHasEditor)) skipTest("no editor");
+    probe.Test("queries: editor rectangle", [&] {
+        if (!p.HasFlag(effFlagsHasEditor)) SkipTest("no editor");
         ERect* rect = nullptr;
-        p.dispatch(effEditGetRect, 0, 0, &rect);
+        p.Dispatch(effEditGetRect, 0, 0, &rect);
         const int w = rect ? rect->right - rect->left : 0;
         const int h = rect ? rect->bottom - rect->top : 0;
-        if (w == 0 && h == 0) skipTest("no size before the editor opens");
-        require(w > 0 && h > 0 && w <= 16384 && h <= 16384,
+        if (w == 0 && h == 0) SkipTest("no size before the editor opens");
+        Require(w > 0 && h > 0 && w <= 16384 && h <= 16384,
                 "implausible editor size " + std::to_string(w) + " x " + std::to_string(h));
         return std::to_string(w) + " x " + std::to_string(h);
     });
-    probe.test("texts: parameter displays typed back through effString2Parameter", [&] {
+    probe.Test("texts: parameter displays typed back through effString2Parameter", [&] {
         const int steps = 3 + 2 * settings.level;
         int refused = 0, checked = 0;
-        for (VstInt32 i = 0; i < p.numParams(); ++i) {
-            std::string fault = roundTrip(p, i, steps, refused, checked);
-            require(fault.empty(), fault);
+        for (VstInt32 i = 0; i < p.NumParams(); ++i) {
+            std::string fault = RoundTrip(p, i, steps, refused, checked);
+            Require(fault.empty(), fault);
         }
-        if (checked == 0) skipTest("the plug-in takes no typed values");
+        if (checked == 0) SkipTest("the plug-in takes no typed values");
         return std::to_string(checked) + " texts typed back" +
                (refused ? ", " + std::to_string(refused) + " refused" : "");
     });

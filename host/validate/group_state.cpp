@@ -9,15 +9,15 @@
 namespace vhost::validate {
 namespace {
 
-void disturb(PluginInstance& p, std::mt19937& rng) {
+void Disturb(PluginInstance& p, std::mt19937& rng) {
     std::uniform_real_distribution<float> value(0.0f, 1.0f);
-    if (p.numPrograms() > 1)
-        p.setProgram(std::uniform_int_distribution<VstInt32>(0, p.numPrograms() - 1)(rng));
-    for (VstInt32 i = 0; i < p.numParams(); ++i)
-        p.setParameter(i, value(rng));
+    if (p.NumPrograms() > 1)
+        p.SetProgram(std::uniform_int_distribution<VstInt32>(0, p.NumPrograms() - 1)(rng));
+    for (VstInt32 i = 0; i < p.NumParams(); ++i)
+        p.SetParameter(i, value(rng));
 }
 
-std::string firstDifference(const std::vector<std::uint8_t>& a,
+std::string FirstDifference(const std::vector<std::uint8_t>& a,
                             const std::vector<std::uint8_t>& b) {
     if (a.size() != b.size())
         return std::to_string(a.size()) + " bytes became " + std::to_string(b.size());
@@ -26,60 +26,60 @@ std::string firstDifference(const std::vector<std::uint8_t>& a,
     return {};
 }
 
-void chunkTest(Probe& probe, PluginInstance& p, bool program, std::mt19937& rng) {
-    probe.test(std::string("state: ") + (program ? "program" : "bank") + " chunk round trip", [&] {
-        disturb(p, rng);
+void ChunkTest(Probe& probe, PluginInstance& p, bool program, std::mt19937& rng) {
+    probe.Test(std::string("state: ") + (program ? "program" : "bank") + " chunk round trip", [&] {
+        Disturb(p, rng);
         std::vector<std::uint8_t> first;
         try {
-            first = p.getChunk(program);
+            first = p.GetChunk(program);
         } catch (const std::exception& e) {
-            if (!p.hasFlag(effFlagsProgramChunks)) skipTest("no chunks");
+            if (!p.HasFlag(effFlagsProgramChunks)) SkipTest("no chunks");
             throw;
         }
-        require(p.setChunk(program, first) != 0, "the plug-in refused its own chunk");
-        std::string diff = firstDifference(first, p.getChunk(program));
-        require(diff.empty(), "set back unchanged: " + diff);
-        const VstInt32 current = p.currentProgram();
-        disturb(p, rng);
+        Require(p.SetChunk(program, first) != 0, "the plug-in refused its own chunk");
+        std::string diff = FirstDifference(first, p.GetChunk(program));
+        Require(diff.empty(), "set back unchanged: " + diff);
+        const VstInt32 current = p.CurrentProgram();
+        Disturb(p, rng);
         // As an .fxb does: the program that was current is selected again, so
         // a bank need not explain a placeholder the changes selected.
-        if (!program && p.numPrograms() > 0) p.setProgram(current);
-        p.setChunk(program, first);
-        diff = firstDifference(first, p.getChunk(program));
-        require(diff.empty(), "restored after changes: " + diff);
+        if (!program && p.NumPrograms() > 0) p.SetProgram(current);
+        p.SetChunk(program, first);
+        diff = FirstDifference(first, p.GetChunk(program));
+        Require(diff.empty(), "restored after changes: " + diff);
         return std::to_string(first.size()) + " bytes";
     });
 }
 
 } // namespace
 
-void stateGroup(const Settings& settings, Probe& probe) {
+void StateGroup(const Settings& settings, Probe& probe) {
     Session session(settings.plugin);
-    PluginInstance& p = session.plugin();
+    PluginInstance& p = session.Plugin();
     std::mt19937 rng(settings.seed);
 
-    chunkTest(probe, p, true, rng);
-    chunkTest(probe, p, false, rng);
-    probe.test("state: .fxp through the host's reader and writer", [&] {
-        disturb(p, rng);
-        const std::vector<std::uint8_t> saved = encodeProgram(captureProgram(p));
-        disturb(p, rng);
+    ChunkTest(probe, p, true, rng);
+    ChunkTest(probe, p, false, rng);
+    probe.Test("state: .fxp through the host's reader and writer", [&] {
+        Disturb(p, rng);
+        const std::vector<std::uint8_t> saved = EncodeProgram(CaptureProgram(p));
+        Disturb(p, rng);
         std::vector<std::string> warnings;
-        restoreProgram(p, decodeProgram(saved), warnings);
-        require(warnings.empty(), warnings.empty() ? "" : warnings.front());
-        std::string diff = firstDifference(saved, encodeProgram(captureProgram(p)));
-        require(diff.empty(), "restored program: " + diff);
+        RestoreProgram(p, DecodeProgram(saved), warnings);
+        Require(warnings.empty(), warnings.empty() ? "" : warnings.front());
+        std::string diff = FirstDifference(saved, EncodeProgram(CaptureProgram(p)));
+        Require(diff.empty(), "restored program: " + diff);
         return std::to_string(saved.size()) + " bytes";
     });
-    probe.test("state: .fxb through the host's reader and writer", [&] {
-        disturb(p, rng);
-        const std::vector<std::uint8_t> saved = encodeBank(captureBank(p));
-        disturb(p, rng);
+    probe.Test("state: .fxb through the host's reader and writer", [&] {
+        Disturb(p, rng);
+        const std::vector<std::uint8_t> saved = EncodeBank(CaptureBank(p));
+        Disturb(p, rng);
         std::vector<std::string> warnings;
-        restoreBank(p, decodeBank(saved), warnings);
-        require(warnings.empty(), warnings.empty() ? "" : warnings.front());
-        std::string diff = firstDifference(saved, encodeBank(captureBank(p)));
-        require(diff.empty(), "restored bank: " + diff);
+        RestoreBank(p, DecodeBank(saved), warnings);
+        Require(warnings.empty(), warnings.empty() ? "" : warnings.front());
+        std::string diff = FirstDifference(saved, EncodeBank(CaptureBank(p)));
+        Require(diff.empty(), "restored bank: " + diff);
         return std::to_string(saved.size()) + " bytes";
     });
 }

@@ -25,7 +25,7 @@ struct Shared {
     std::string fault;
     std::atomic<std::uint64_t> blocks{0}, uiCalls{0}, restores{0};
 
-    void fail(const std::string& why) {
+    void Fail(const std::string& why) {
         std::lock_guard lock(mutex);
         if (fault.empty()) fault = why;
         stop = true;
@@ -33,85 +33,85 @@ struct Shared {
 };
 
 // Runs a loop body until told to stop; anything thrown ends the test with its reason.
-template <typename Body> std::thread worker(Shared& shared, Body body) {
+template <typename Body> std::thread Worker(Shared& shared, Body body) {
     return std::thread([&shared, body]() mutable {
         try {
             while (!shared.stop)
                 body();
         } catch (const std::exception& e) {
-            shared.fail(e.what());
+            shared.Fail(e.what());
         } catch (...) {
-            shared.fail("unknown exception");
+            shared.Fail("unknown exception");
         }
     });
 }
 
 } // namespace
 
-void threadsGroup(const Settings& settings, Probe& probe) {
-    const double seconds = threadsSeconds(settings);
+void ThreadsGroup(const Settings& settings, Probe& probe) {
+    const double seconds = ThreadsSeconds(settings);
     const int instances = settings.level >= 5 ? 3 : 2;
 
-    probe.test("threads: audio with automation, user interface and state restores on " +
+    probe.Test("threads: audio with automation, user interface and state restores on " +
                    std::to_string(instances) + " instances",
                [&] {
                    std::vector<std::unique_ptr<Session>> sessions;
                    std::vector<std::vector<std::uint8_t>> banks;
                    for (int i = 0; i < instances; ++i) {
                        sessions.push_back(std::make_unique<Session>(settings.plugin));
-                       sessions.back()->start(48000, 256);
-                       banks.push_back(encodeBank(captureBank(sessions.back()->plugin())));
+                       sessions.back()->Start(48000, 256);
+                       banks.push_back(EncodeBank(CaptureBank(sessions.back()->Plugin())));
                    }
                    Shared shared;
                    std::vector<std::thread> threads;
                    std::vector<std::vector<VstInt32>> automatable(instances);
                    for (int i = 0; i < instances; ++i)
-                       for (VstInt32 k = 0; k < sessions[i]->plugin().numParams(); ++k)
-                           if (sessions[i]->plugin().dispatch(effCanBeAutomated, k))
+                       for (VstInt32 k = 0; k < sessions[i]->Plugin().NumParams(); ++k)
+                           if (sessions[i]->Plugin().Dispatch(effCanBeAutomated, k))
                                automatable[i].push_back(k);
                    for (int i = 0; i < instances; ++i) {
                        Session& s = *sessions[i];
-                       PluginInstance& p = s.plugin();
+                       PluginInstance& p = s.Plugin();
                        const std::vector<std::uint8_t>& bank = banks[i];
                        const std::vector<VstInt32>& automated = automatable[i];
                        const std::uint32_t seed = settings.seed + static_cast<std::uint32_t>(i);
-                       threads.push_back(worker(shared, [&s, &p, &shared, &automated, seed,
+                       threads.push_back(Worker(shared, [&s, &p, &shared, &automated, seed,
                                                          rng = std::mt19937(seed),
                                                          at = std::int64_t{0}]() mutable {
-                           const ProcessMode mode = p.supports(ProcessMode::Replacing)
+                           const ProcessMode mode = p.Supports(ProcessMode::Replacing)
                                                         ? ProcessMode::Replacing
                                                         : ProcessMode::Accumulating;
                            if (!automated.empty())
-                               p.setParameter(automated[rng() % automated.size()],
+                               p.SetParameter(automated[rng() % automated.size()],
                                               std::uniform_real_distribution<float>(0, 1)(rng));
                            AudioRun job{mode, false, Signal::Noise, 256, 256};
                            job.judgeLoudness = false;
                            job.startFrame = at;
                            at += 256;
-                           if (auto fault = runSignal(s, job, rng)) shared.fail(*fault);
+                           if (auto fault = RunSignal(s, job, rng)) shared.Fail(*fault);
                            ++shared.blocks;
                        }));
                        threads.push_back(
-                           worker(shared, [&p, &shared, rng = std::mt19937(seed * 7)]() mutable {
+                           Worker(shared, [&p, &shared, rng = std::mt19937(seed * 7)]() mutable {
                                std::lock_guard mainThread(shared.mainThread);
                                std::uniform_real_distribution<float> value(0.0f, 1.0f);
-                               for (VstInt32 k = 0; k < p.numParams(); ++k) {
-                                   p.setParameter(k, value(rng));
-                                   guardedText(p, effGetParamDisplay, k);
-                                   guardedText(p, effGetParamName, k);
+                               for (VstInt32 k = 0; k < p.NumParams(); ++k) {
+                                   p.SetParameter(k, value(rng));
+                                   GuardedText(p, effGetParamDisplay, k);
+                                   GuardedText(p, effGetParamName, k);
                                }
-                               if (p.numPrograms() > 0) {
-                                   p.setProgram(static_cast<VstInt32>(rng() % p.numPrograms()));
-                                   guardedText(p, effGetProgramName);
+                               if (p.NumPrograms() > 0) {
+                                   p.SetProgram(static_cast<VstInt32>(rng() % p.NumPrograms()));
+                                   GuardedText(p, effGetProgramName);
                                }
-                               if (p.hasFlag(effFlagsProgramChunks)) p.getChunk(rng() % 2 == 0);
+                               if (p.HasFlag(effFlagsProgramChunks)) p.GetChunk(rng() % 2 == 0);
                                ++shared.uiCalls;
                            }));
-                       threads.push_back(worker(shared, [&p, &shared, &bank] {
+                       threads.push_back(Worker(shared, [&p, &shared, &bank] {
                            {
                                std::lock_guard mainThread(shared.mainThread);
                                std::vector<std::string> warnings;
-                               restoreBank(p, decodeBank(bank), warnings);
+                               RestoreBank(p, DecodeBank(bank), warnings);
                            }
                            ++shared.restores;
                            std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -124,7 +124,7 @@ void threadsGroup(const Settings& settings, Probe& probe) {
                    shared.stop = true;
                    for (std::thread& t : threads)
                        t.join();
-                   require(shared.fault.empty(), shared.fault);
+                   Require(shared.fault.empty(), shared.fault);
                    return std::to_string(shared.blocks.load()) + " blocks, " +
                           std::to_string(shared.uiCalls.load()) + " interface rounds, " +
                           std::to_string(shared.restores.load()) + " restores in " +

@@ -2,19 +2,19 @@
 
 namespace vhost::validate {
 
-const std::vector<Group>& allGroups() {
+const std::vector<Group>& AllGroups() {
     static const std::vector<Group> groups = {
-        {"open", openGroup, false},
-        {"queries", queriesGroup},
-        {"programs", programsGroup},
-        {"state", stateGroup},
-        {"processing", processingGroup},
-        {"automation", automationGroup},
-        {"editor", editorGroup},
-        {"threads", threadsGroup},
-        {"calls", callsGroup},
-        {"lifecycle", lifecycleGroup},
-        {"allocations", allocationsGroup},
+        {"open", OpenGroup, false},
+        {"queries", QueriesGroup},
+        {"programs", ProgramsGroup},
+        {"state", StateGroup},
+        {"processing", ProcessingGroup},
+        {"automation", AutomationGroup},
+        {"editor", EditorGroup},
+        {"threads", ThreadsGroup},
+        {"calls", CallsGroup},
+        {"lifecycle", LifecycleGroup},
+        {"allocations", AllocationsGroup},
     };
     return groups;
 }

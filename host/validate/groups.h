@@ -15,22 +15,22 @@ struct Group {
     bool needsOpenedPlugin = true;
 };
 
-const std::vector<Group>& allGroups();
+const std::vector<Group>& AllGroups();
 
 // The open group's opening tests: unless both pass, nothing else can open the plug-in.
 extern const char* const kColdOpenTest;
 extern const char* const kWarmOpenTest;
 
-void openGroup(const Settings& settings, Probe& probe);
-void queriesGroup(const Settings& settings, Probe& probe);
-void programsGroup(const Settings& settings, Probe& probe);
-void stateGroup(const Settings& settings, Probe& probe);
-void processingGroup(const Settings& settings, Probe& probe);
-void automationGroup(const Settings& settings, Probe& probe);
-void editorGroup(const Settings& settings, Probe& probe);
-void threadsGroup(const Settings& settings, Probe& probe);
-void callsGroup(const Settings& settings, Probe& probe);
-void lifecycleGroup(const Settings& settings, Probe& probe);
-void allocationsGroup(const Settings& settings, Probe& probe);
+void OpenGroup(const Settings& settings, Probe& probe);
+void QueriesGroup(const Settings& settings, Probe& probe);
+void ProgramsGroup(const Settings& settings, Probe& probe);
+void StateGroup(const Settings& settings, Probe& probe);
+void ProcessingGroup(const Settings& settings, Probe& probe);
+void AutomationGroup(const Settings& settings, Probe& probe);
+void EditorGroup(const Settings& settings, Probe& probe);
+void ThreadsGroup(const Settings& settings, Probe& probe);
+void CallsGroup(const Settings& settings, Probe& probe);
+void LifecycleGroup(const Settings& settings, Probe& probe);
+void AllocationsGroup(const Settings& settings, Probe& probe);
 
 } // namespace vhost::validate

@@ -6,7 +6,7 @@ namespace vhost::validate {
 namespace {
 
 // "effGetParamName (parameter 3)" and the like, for messages.
-std::string queryName(VstInt32 opcode, VstInt32 index) {
+std::string QueryName(VstInt32 opcode, VstInt32 index) {
     switch (opcode) {
     case effGetParamLabel:
         return "effGetParamLabel (parameter " + std::to_string(index) + ")";
@@ -34,7 +34,7 @@ std::string queryName(VstInt32 opcode, VstInt32 index) {
 GuardedBuffer::GuardedBuffer(std::size_t size)
     : size_(size), bytes_(size + 2 * kGuardBytes, kPattern) {}
 
-std::string GuardedBuffer::damage() const {
+std::string GuardedBuffer::Damage() const {
     for (std::size_t i = 0; i < kGuardBytes; ++i)
         if (bytes_[i] != kPattern)
             return "wrote " + std::to_string(kGuardBytes - i) + " bytes before the buffer";
@@ -45,21 +45,21 @@ std::string GuardedBuffer::damage() const {
     return {};
 }
 
-std::size_t GuardedBuffer::writtenBytes() const {
+std::size_t GuardedBuffer::WrittenBytes() const {
     for (std::size_t n = size_; n > 0; --n)
         if (bytes_[kGuardBytes + n - 1] != kPattern) return n;
     return 0;
 }
 
-std::string GuardedBuffer::text() const {
+std::string GuardedBuffer::Text() const {
     const char* start = reinterpret_cast<const char*>(bytes_.data() + kGuardBytes);
     const void* end = std::memchr(start, '\0', size_);
-    require(end != nullptr,
+    Require(end != nullptr,
             "text without a terminator in a " + std::to_string(size_) + "-byte buffer");
     return std::string(start, static_cast<const char*>(end));
 }
 
-std::size_t nominalTextBytes(VstInt32 opcode) noexcept {
+std::size_t NominalTextBytes(VstInt32 opcode) noexcept {
     switch (opcode) {
     case effGetParamLabel:
     case effGetParamDisplay:
@@ -75,23 +75,23 @@ std::size_t nominalTextBytes(VstInt32 opcode) noexcept {
     }
 }
 
-std::string guardedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index, VstIntPtr* answer,
+std::string GuardedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index, VstIntPtr* answer,
                         Probe* strict) {
     GuardedBuffer buffer(kTextBufferBytes);
     std::memset(buffer.data(), 0, 1); // an effect that writes nothing leaves ""
-    VstIntPtr result = plugin.dispatch(opcode, index, 0, buffer.data());
+    VstIntPtr result = plugin.Dispatch(opcode, index, 0, buffer.data());
     if (answer) *answer = result;
-    std::string damage = buffer.damage();
-    require(damage.empty(), queryName(opcode, index) + ": " + damage);
-    const std::size_t written = buffer.writtenBytes();
-    require(written <= kHostTextBytes,
-            queryName(opcode, index) + " wrote " + std::to_string(written) + " bytes, past the " +
+    std::string damage = buffer.Damage();
+    Require(damage.empty(), QueryName(opcode, index) + ": " + damage);
+    const std::size_t written = buffer.WrittenBytes();
+    Require(written <= kHostTextBytes,
+            QueryName(opcode, index) + " wrote " + std::to_string(written) + " bytes, past the " +
                 std::to_string(kHostTextBytes) + " a host commonly gives");
-    std::string text = buffer.text();
-    if (strict && written > nominalTextBytes(opcode))
-        strict->warn(queryName(opcode, index) + " wrote " + std::to_string(written) + " bytes ('" +
+    std::string text = buffer.Text();
+    if (strict && written > NominalTextBytes(opcode))
+        strict->Warn(QueryName(opcode, index) + " wrote " + std::to_string(written) + " bytes ('" +
                      text + "'), the interface's size is " +
-                     std::to_string(nominalTextBytes(opcode)));
+                     std::to_string(NominalTextBytes(opcode)));
     return text;
 }
 

@@ -20,12 +20,12 @@ public:
     void* data() noexcept { return bytes_.data() + kGuardBytes; }
     std::size_t size() const noexcept { return size_; }
     // What the plug-in damaged outside the buffer, or "" when both guards are intact.
-    std::string damage() const;
+    std::string Damage() const;
     // How far into the buffer anything was written: the end of the last byte that no
     // longer holds the fill pattern, 0 when none changed.
-    std::size_t writtenBytes() const;
+    std::size_t WrittenBytes() const;
     // The text written into the buffer; throws TestFailure when it has no terminator.
-    std::string text() const;
+    std::string Text() const;
 
 private:
     std::size_t size_;
@@ -42,13 +42,13 @@ constexpr int kStrictTextLevel = 5;
 
 // The interface's own size of a text query's buffer: 8 bytes for parameter texts, 24 for
 // program names, 32 for the effect name, 64 for vendor and product strings.
-std::size_t nominalTextBytes(VstInt32 opcode) noexcept;
+std::size_t NominalTextBytes(VstInt32 opcode) noexcept;
 
 // One text query (effGetParamName and the like) through a guarded buffer; throws
 // TestFailure naming the query when the plug-in writes outside the buffer, past
 // kHostTextBytes, or leaves no terminator. With `strict`, a text past the interface's own
 // size is a warning on that probe.
-std::string guardedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index = 0,
+std::string GuardedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index = 0,
                         VstIntPtr* answer = nullptr, Probe* strict = nullptr);
 
 } // namespace vhost::validate

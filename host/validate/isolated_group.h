@@ -18,7 +18,7 @@ using RecordSink = std::function<void(const TestRecord&)>;
 
 // Returns why the group's process ended abnormally (a signal, the timeout, an exit code),
 // or nullopt when it ran to its end.
-std::optional<std::string> runIsolated(const std::string& group, const GroupBody& body,
+std::optional<std::string> RunIsolated(const std::string& group, const GroupBody& body,
                                        double timeoutSeconds, const RecordSink& sink);
 
 } // namespace vhost::validate

@@ -7,14 +7,14 @@ namespace vhost::validate {
 namespace {
 
 // Names and notes travel as one tab-separated line.
-std::string flat(std::string text) {
+std::string Flat(std::string text) {
     for (char& c : text)
         if (c == '\t' || c == '\n' || c == '\r') c = ' ';
     return text;
 }
 
 // The warnings of one test as a note: the first few, and how many more there were.
-std::string warningNote(const std::vector<std::string>& warnings) {
+std::string WarningNote(const std::vector<std::string>& warnings) {
     constexpr std::size_t kShown = 3;
     std::string note;
     for (std::size_t i = 0; i < warnings.size() && i < kShown; ++i)
@@ -26,7 +26,7 @@ std::string warningNote(const std::vector<std::string>& warnings) {
 
 } // namespace
 
-const char* outcomeWord(Outcome outcome) noexcept {
+const char* OutcomeWord(Outcome outcome) noexcept {
     switch (outcome) {
     case Outcome::Pass:
         return "pass";
@@ -42,24 +42,24 @@ const char* outcomeWord(Outcome outcome) noexcept {
     return "fail";
 }
 
-std::string beginLine(const std::string& name) {
-    return "begin\t" + flat(name) + "\n";
+std::string BeginLine(const std::string& name) {
+    return "begin\t" + Flat(name) + "\n";
 }
 
-std::string stepLine(const std::string& what) {
-    return "step\t" + flat(what) + "\n";
+std::string StepLine(const std::string& what) {
+    return "step\t" + Flat(what) + "\n";
 }
 
-std::string endLine(Outcome outcome, double seconds, const std::string& name,
+std::string EndLine(Outcome outcome, double seconds, const std::string& name,
                     const std::string& note) {
     std::ostringstream s;
-    s << "end\t" << outcomeWord(outcome) << '\t' << seconds << '\t' << flat(name) << '\t'
-      << flat(note) << '\n';
+    s << "end\t" << OutcomeWord(outcome) << '\t' << seconds << '\t' << Flat(name) << '\t'
+      << Flat(note) << '\n';
     return s.str();
 }
 
-void Probe::test(const std::string& name, const std::function<std::string()>& body) {
-    sink_(beginLine(name));
+void Probe::Test(const std::string& name, const std::function<std::string()>& body) {
+    sink_(BeginLine(name));
     warnings_.clear();
     const auto start = std::chrono::steady_clock::now();
     Outcome outcome = Outcome::Pass;
@@ -78,11 +78,11 @@ void Probe::test(const std::string& name, const std::function<std::string()>& bo
     }
     if (outcome == Outcome::Pass && !warnings_.empty()) {
         outcome = Outcome::Warn;
-        note = warningNote(warnings_) + (note.empty() ? "" : " (" + note + ")");
+        note = WarningNote(warnings_) + (note.empty() ? "" : " (" + note + ")");
     }
     warnings_.clear();
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    sink_(endLine(outcome, took.count(), name, note));
+    sink_(EndLine(outcome, took.count(), name, note));
 }
 
 } // namespace vhost::validate

@@ -13,7 +13,7 @@ namespace vhost::validate {
 // NotRun: a group left out because one it depends on could not run.
 enum class Outcome { Pass, Warn, Fail, Skip, NotRun };
 
-const char* outcomeWord(Outcome outcome) noexcept;
+const char* OutcomeWord(Outcome outcome) noexcept;
 
 struct TestFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -23,17 +23,17 @@ struct TestSkipped : std::runtime_error {
 };
 
 // Ends the test with a failure when `ok` is false.
-inline void require(bool ok, const std::string& why) {
+inline void Require(bool ok, const std::string& why) {
     if (!ok) throw TestFailure(why);
 }
-[[noreturn]] inline void skipTest(const std::string& why) {
+[[noreturn]] inline void SkipTest(const std::string& why) {
     throw TestSkipped(why);
 }
 
 // The wire format between a group's child process and the report.
-std::string beginLine(const std::string& name);
-std::string stepLine(const std::string& what);
-std::string endLine(Outcome outcome, double seconds, const std::string& name,
+std::string BeginLine(const std::string& name);
+std::string StepLine(const std::string& what);
+std::string EndLine(Outcome outcome, double seconds, const std::string& name,
                     const std::string& note);
 
 class Probe {
@@ -42,14 +42,14 @@ public:
     Probe(std::string group, Sink sink) : group_(std::move(group)), sink_(std::move(sink)) {}
 
     // The body returns a note for a pass; it fails by throwing anything but TestSkipped.
-    void test(const std::string& name, const std::function<std::string()>& body);
+    void Test(const std::string& name, const std::function<std::string()>& body);
     // Called inside a test's body: a test that passes with warnings ends as Outcome::Warn,
     // its note naming the first few.
-    void warn(const std::string& text) { warnings_.push_back(text); }
+    void Warn(const std::string& text) { warnings_.push_back(text); }
     // Called inside a test's body before a call into the plug-in that may crash or hang:
     // the report of a crash or hang names the last step announced.
-    void step(const std::string& what) { sink_(stepLine(what)); }
-    const std::string& group() const noexcept { return group_; }
+    void Step(const std::string& what) { sink_(StepLine(what)); }
+    const std::string& Group() const noexcept { return group_; }
 
 private:
     std::string group_;

@@ -8,7 +8,7 @@
 namespace vhost::validate {
 namespace {
 
-std::vector<std::string> fields(const std::string& line) {
+std::vector<std::string> Fields(const std::string& line) {
     std::vector<std::string> out;
     std::string field;
     std::istringstream s(line);
@@ -19,21 +19,21 @@ std::vector<std::string> fields(const std::string& line) {
 }
 
 // Failures and groups left out stand out in the text report.
-const char* word(Outcome o) {
-    return o == Outcome::Fail ? "FAIL" : o == Outcome::NotRun ? "NOT RUN" : outcomeWord(o);
+const char* Word(Outcome o) {
+    return o == Outcome::Fail ? "FAIL" : o == Outcome::NotRun ? "NOT RUN" : OutcomeWord(o);
 }
 
-Outcome fromWord(const std::string& text) {
+Outcome FromWord(const std::string& text) {
     for (Outcome o : {Outcome::Pass, Outcome::Warn, Outcome::Skip, Outcome::NotRun})
-        if (text == outcomeWord(o)) return o;
+        if (text == OutcomeWord(o)) return o;
     return Outcome::Fail;
 }
 
 } // namespace
 
-std::optional<TestRecord> GroupLog::feed(const std::string& line) {
+std::optional<TestRecord> GroupLog::Feed(const std::string& line) {
     std::vector<std::string> f =
-        fields(!line.empty() && line.back() == '\n' ? line.substr(0, line.size() - 1) : line);
+        Fields(!line.empty() && line.back() == '\n' ? line.substr(0, line.size() - 1) : line);
     if (f.size() == 2 && f[0] == "begin") {
         open_ = f[1];
         lastStep_.reset();
@@ -46,7 +46,7 @@ std::optional<TestRecord> GroupLog::feed(const std::string& line) {
     if (f.size() == 5 && f[0] == "end") {
         TestRecord r;
         r.group = group_;
-        r.outcome = fromWord(f[1]);
+        r.outcome = FromWord(f[1]);
         r.seconds = std::strtod(f[2].c_str(), nullptr);
         r.name = f[3];
         r.note = f[4];
@@ -56,7 +56,7 @@ std::optional<TestRecord> GroupLog::feed(const std::string& line) {
     return std::nullopt;
 }
 
-TestRecord GroupLog::abandon(const std::string& reason, double secondsSinceBegin) const {
+TestRecord GroupLog::Abandon(const std::string& reason, double secondsSinceBegin) const {
     TestRecord r;
     r.group = group_;
     r.name = open_ ? *open_ : group_ + ": group";
@@ -66,22 +66,22 @@ TestRecord GroupLog::abandon(const std::string& reason, double secondsSinceBegin
     return r;
 }
 
-void printRecord(const TestRecord& r, std::ostream& out) {
+void PrintRecord(const TestRecord& r, std::ostream& out) {
     std::ostringstream time;
     time << std::fixed << std::setprecision(r.seconds < 10 ? 3 : 1) << r.seconds << " s";
-    out << std::left << std::setw(5) << word(r.outcome) << ' ' << r.name << "  [" << time.str()
+    out << std::left << std::setw(5) << Word(r.outcome) << ' ' << r.name << "  [" << time.str()
         << "]";
     if (!r.note.empty()) out << "  " << r.note;
     out << '\n' << std::flush;
 }
 
-bool allPassed(const std::vector<TestRecord>& records) {
+bool AllPassed(const std::vector<TestRecord>& records) {
     for (const TestRecord& r : records)
         if (r.outcome == Outcome::Fail) return false;
     return !records.empty();
 }
 
-void printSummary(const std::vector<TestRecord>& records, double seconds, std::ostream& out) {
+void PrintSummary(const std::vector<TestRecord>& records, double seconds, std::ostream& out) {
     int count[5] = {};
     for (const TestRecord& r : records)
         ++count[static_cast<int>(r.outcome)];
@@ -93,16 +93,16 @@ void printSummary(const std::vector<TestRecord>& records, double seconds, std::o
     out << " in " << std::fixed << std::setprecision(1) << seconds << " s\n";
 }
 
-void printJson(const std::string& plugin, int level, const std::vector<TestRecord>& records,
+void PrintJson(const std::string& plugin, int level, const std::vector<TestRecord>& records,
                double seconds, std::ostream& out) {
-    out << "{\n  \"plugin\": " << jsonQuoted(plugin) << ",\n  \"level\": " << level
-        << ",\n  \"passed\": " << (allPassed(records) ? "true" : "false")
+    out << "{\n  \"plugin\": " << JsonQuoted(plugin) << ",\n  \"level\": " << level
+        << ",\n  \"passed\": " << (AllPassed(records) ? "true" : "false")
         << ",\n  \"seconds\": " << seconds << ",\n  \"tests\": [";
     for (std::size_t i = 0; i < records.size(); ++i) {
         const TestRecord& r = records[i];
-        out << (i ? "," : "") << "\n    {\"group\": " << jsonQuoted(r.group)
-            << ", \"name\": " << jsonQuoted(r.name) << ", \"result\": \"" << outcomeWord(r.outcome)
-            << "\", \"seconds\": " << r.seconds << ", \"note\": " << jsonQuoted(r.note) << "}";
+        out << (i ? "," : "") << "\n    {\"group\": " << JsonQuoted(r.group)
+            << ", \"name\": " << JsonQuoted(r.name) << ", \"result\": \"" << OutcomeWord(r.outcome)
+            << "\", \"seconds\": " << r.seconds << ", \"note\": " << JsonQuoted(r.note) << "}";
     }
     out << "\n  ]\n}\n";
 }

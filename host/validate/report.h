@@ -24,11 +24,11 @@ class GroupLog {
 public:
     explicit GroupLog(std::string group) : group_(std::move(group)) {}
     // Returns the record a line completes, if any.
-    std::optional<TestRecord> feed(const std::string& line);
+    std::optional<TestRecord> Feed(const std::string& line);
     // The group ended abnormally (signal, timeout, exit code): the open test, or the group
     // itself when none was open, fails with this reason and the test's last step.
-    TestRecord abandon(const std::string& reason, double secondsSinceBegin) const;
-    bool testOpen() const noexcept { return open_.has_value(); }
+    TestRecord Abandon(const std::string& reason, double secondsSinceBegin) const;
+    bool TestOpen() const noexcept { return open_.has_value(); }
 
 private:
     std::string group_;
@@ -36,10 +36,10 @@ private:
     std::optional<std::string> lastStep_; // of the open test
 };
 
-void printRecord(const TestRecord& record, std::ostream& out);
-void printSummary(const std::vector<TestRecord>& records, double seconds, std::ostream& out);
-void printJson(const std::string& plugin, int level, const std::vector<TestRecord>& records,
+void PrintRecord(const TestRecord& record, std::ostream& out);
+void PrintSummary(const std::vector<TestRecord>& records, double seconds, std::ostream& out);
+void PrintJson(const std::string& plugin, int level, const std::vector<TestRecord>& records,
                double seconds, std::ostream& out);
-bool allPassed(const std::vector<TestRecord>& records);
+bool AllPassed(const std::vector<TestRecord>& records);
 
 } // namespace vhost::validate

@@ -3,25 +3,25 @@
 namespace vhost::validate {
 
 Session::Session(const std::filesystem::path& plugin, Startup startup)
-    : plugin_(PluginInstance::load(plugin, host_, startup)) {}
+    : plugin_(PluginInstance::Load(plugin, host_, startup)) {}
 
 Session::Session(std::shared_ptr<DynamicLibrary> library, Startup startup)
-    : plugin_(PluginInstance::fromLibrary(std::move(library), host_, startup)) {}
+    : plugin_(PluginInstance::FromLibrary(std::move(library), host_, startup)) {}
 
 Session::~Session() {
-    if (plugin_ && plugin_->active()) plugin_->setActive(false);
+    if (plugin_ && plugin_->Active()) plugin_->SetActive(false);
 }
 
-void Session::start(double sampleRate, VstInt32 blockSize) {
-    if (plugin_->active()) plugin_->setActive(false);
-    host_.setSampleRate(sampleRate);
-    host_.setBlockSize(blockSize);
-    plugin_->prepare(sampleRate, blockSize);
-    plugin_->setActive(true);
+void Session::Start(double sampleRate, VstInt32 blockSize) {
+    if (plugin_->Active()) plugin_->SetActive(false);
+    host_.SetSampleRate(sampleRate);
+    host_.SetBlockSize(blockSize);
+    plugin_->Prepare(sampleRate, blockSize);
+    plugin_->SetActive(true);
 }
 
-void Session::stop() {
-    if (plugin_->active()) plugin_->setActive(false);
+void Session::Stop() {
+    if (plugin_->Active()) plugin_->SetActive(false);
 }
 
 } // namespace vhost::validate

@@ -18,17 +18,17 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    PluginInstance& plugin() noexcept { return *plugin_; }
-    HostCallback& host() noexcept { return host_; }
+    PluginInstance& Plugin() noexcept { return *plugin_; }
+    HostCallback& Host() noexcept { return host_; }
 
     // Announces the rate and block size (switched off first when running) and switches
     // processing on, as a host does.
-    void start(double sampleRate, VstInt32 blockSize);
-    void stop();
+    void Start(double sampleRate, VstInt32 blockSize);
+    void Stop();
 
     // The loudest level this instance was found to hold steady (see audio_check.h), so
     // that a loud level is looked into again only when it rises well above it.
-    double& steadyLoudLevel() noexcept { return steadyLoudLevel_; }
+    double& SteadyLoudLevel() noexcept { return steadyLoudLevel_; }
 
 private:
     HostCallback host_; // outlives the instance

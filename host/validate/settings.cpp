@@ -30,29 +30,29 @@ const char* const kValidateUsage =
 
 namespace {
 
-double number(const std::string& option, const std::string& text, double low, double high) {
+double Number(const std::string& option, const std::string& text, double low, double high) {
     double value = 0.0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc{} || end != text.data() + text.size() || !(value >= low) ||
         !(value <= high))
-        throw UsageError(option + " wants a number from " + shortNumber(low) + " to " +
-                         shortNumber(high) + ", not '" + text + "'");
+        throw UsageError(option + " wants a number from " + ShortNumber(low) + " to " +
+                         ShortNumber(high) + ", not '" + text + "'");
     return value;
 }
 
 } // namespace
 
-double threadsSeconds(const Settings& settings) {
+double ThreadsSeconds(const Settings& settings) {
     return settings.threadSeconds.value_or(settings.level >= 8   ? 10.0
                                            : settings.level >= 4 ? 4.0
                                                                  : 1.5);
 }
 
-double groupTimeout(const Settings& settings, const std::string& group) {
-    return settings.timeoutSeconds + (group == "threads" ? threadsSeconds(settings) : 0.0);
+double GroupTimeout(const Settings& settings, const std::string& group) {
+    return settings.timeoutSeconds + (group == "threads" ? ThreadsSeconds(settings) : 0.0);
 }
 
-Settings parseSettings(const std::vector<std::string>& args) {
+Settings ParseSettings(const std::vector<std::string>& args) {
     Settings s;
     bool havePlugin = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -64,17 +64,17 @@ Settings parseSettings(const std::vector<std::string>& args) {
         if (a == "--json") {
             s.json = true;
         } else if (a == "--level") {
-            double level = number(a, value(), 1, 10);
+            double level = Number(a, value(), 1, 10);
             if (level != static_cast<int>(level)) throw UsageError("--level wants a whole number");
             s.level = static_cast<int>(level);
         } else if (a == "--group") {
             s.groups.push_back(value());
         } else if (a == "--seconds") {
-            s.threadSeconds = number(a, value(), 0.1, 86400);
+            s.threadSeconds = Number(a, value(), 0.1, 86400);
         } else if (a == "--timeout") {
-            s.timeoutSeconds = number(a, value(), 1, 86400);
+            s.timeoutSeconds = Number(a, value(), 1, 86400);
         } else if (a == "--seed") {
-            s.seed = static_cast<std::uint32_t>(number(a, value(), 0, 4294967295.0));
+            s.seed = static_cast<std::uint32_t>(Number(a, value(), 0, 4294967295.0));
         } else if (!a.empty() && a[0] == '-') {
             throw UsageError("validate: unknown option " + a);
         } else if (!havePlugin) {

@@ -24,12 +24,12 @@ struct Settings {
 };
 
 // Throws UsageError on a malformed command line.
-Settings parseSettings(const std::vector<std::string>& args);
+Settings ParseSettings(const std::vector<std::string>& args);
 
 // How long the threads group runs: --seconds, or a time growing with the level.
-double threadsSeconds(const Settings& settings);
+double ThreadsSeconds(const Settings& settings);
 // How long a group may take before it counts as hung.
-double groupTimeout(const Settings& settings, const std::string& group);
+double GroupTimeout(const Settings& settings, const std::string& group);
 
 extern const char* const kValidateUsage;
 

@@ -18,9 +18,9 @@ public:
         : seconds_(settings.timeoutSeconds / 2),
           end_(settings.groupStarted + std::chrono::duration_cast<Clock::duration>(
                                            std::chrono::duration<double>(seconds_))) {}
-    bool spent() const { return Clock::now() >= end_; }
+    bool Spent() const { return Clock::now() >= end_; }
     // "stopped after 40 of 300 cycles at the group's time budget of 30 s"
-    std::string stopped(int done, int planned, const std::string& what) const {
+    std::string Stopped(int done, int planned, const std::string& what) const {
         return "stopped after " + std::to_string(done) + " of " + std::to_string(planned) + " " +
                what + " at the group's time budget of " +
                std::to_string(static_cast<int>(seconds_)) + " s";

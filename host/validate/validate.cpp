@@ -12,7 +12,7 @@
 namespace vhost::validate {
 namespace {
 
-bool selected(const Settings& settings, const Group& group) {
+bool Selected(const Settings& settings, const Group& group) {
     return settings.groups.empty() || std::find(settings.groups.begin(), settings.groups.end(),
                                                 group.name) != settings.groups.end();
 }
@@ -20,7 +20,7 @@ bool selected(const Settings& settings, const Group& group) {
 // Why the groups that need an opened plug-in cannot run, when the open group showed it: its
 // opening tests did not both pass (a plug-in that only crashes when closed unopened, say,
 // still gets every other group).
-std::optional<std::string> cannotOpen(const std::optional<std::string>& abnormalEnd,
+std::optional<std::string> CannotOpen(const std::optional<std::string>& abnormalEnd,
                                       const std::vector<TestRecord>& openRecords) {
     int opened = 0;
     for (const TestRecord& r : openRecords) {
@@ -35,7 +35,7 @@ std::optional<std::string> cannotOpen(const std::optional<std::string>& abnormal
     return "the open group ended " + abnormalEnd.value_or("early") + " before opening twice";
 }
 
-TestRecord notRun(const Group& group, const std::string& reason) {
+TestRecord NotRun(const Group& group, const std::string& reason) {
     TestRecord r;
     r.group = group.name;
     r.name = std::string(group.name) + ": group";
@@ -46,16 +46,16 @@ TestRecord notRun(const Group& group, const std::string& reason) {
 
 } // namespace
 
-int runValidate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunValidate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Settings settings;
     try {
         if (std::find(args.begin(), args.end(), "--help") != args.end()) {
             out << kValidateUsage;
             return 0;
         }
-        settings = parseSettings(args);
+        settings = ParseSettings(args);
         for (const std::string& name : settings.groups)
-            if (std::none_of(allGroups().begin(), allGroups().end(),
+            if (std::none_of(AllGroups().begin(), AllGroups().end(),
                              [&](const Group& g) { return name == g.name; }))
                 throw UsageError("validate: no group called '" + name + "'");
     } catch (const UsageError& e) {
@@ -81,31 +81,31 @@ int runValidate(const std::vector<std::string>& args, std::ostream& out, std::os
     std::vector<TestRecord> records;
     auto keep = [&](const TestRecord& record) {
         records.push_back(record);
-        if (!settings.json) printRecord(record, out);
+        if (!settings.json) PrintRecord(record, out);
     };
     if (!settings.json) out << "validating " << shownName << " at level " << settings.level << "\n";
     std::optional<std::string> unopenable;
-    for (const Group& group : allGroups()) {
-        if (!selected(settings, group)) continue;
+    for (const Group& group : AllGroups()) {
+        if (!Selected(settings, group)) continue;
         if (group.needsOpenedPlugin && unopenable) {
-            keep(notRun(group, *unopenable));
+            keep(NotRun(group, *unopenable));
             continue;
         }
         const std::size_t first = records.size();
         settings.groupStarted = std::chrono::steady_clock::now();
-        std::optional<std::string> abnormal = runIsolated(
+        std::optional<std::string> abnormal = RunIsolated(
             group.name, [&](Probe& probe) { group.run(settings, probe); },
-            groupTimeout(settings, group.name), keep);
+            GroupTimeout(settings, group.name), keep);
         if (!group.needsOpenedPlugin)
             unopenable =
-                cannotOpen(abnormal, {records.begin() + static_cast<long>(first), records.end()});
+                CannotOpen(abnormal, {records.begin() + static_cast<long>(first), records.end()});
     }
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     if (settings.json)
-        printJson(shownName, settings.level, records, took.count(), out);
+        PrintJson(shownName, settings.level, records, took.count(), out);
     else
-        printSummary(records, took.count(), out);
-    return allPassed(records) ? 0 : 1;
+        PrintSummary(records, took.count(), out);
+    return AllPassed(records) ? 0 : 1;
 }
 
 } // namespace vhost::validate

@@ -9,6 +9,6 @@ namespace vhost::validate {
 
 // The arguments after `validate`. Exit code 0 when every test passes, 1 when one fails,
 // 2 on a usage error.
-int runValidate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunValidate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace vhost::validate

@@ -13,10 +13,10 @@ public:
     explicit DynamicLibrary(const std::filesystem::path& path);
 
     // Address of an exported symbol, or nullptr when there is none.
-    void* symbol(const char* name) const noexcept;
+    void* Symbol(const char* name) const noexcept;
     // The system's handle (a HMODULE on Windows).
-    void* handle() const noexcept { return handle_.get(); }
-    const std::filesystem::path& path() const noexcept { return path_; }
+    void* Handle() const noexcept { return handle_.get(); }
+    const std::filesystem::path& Path() const noexcept { return path_; }
 
 private:
     struct Closer {

@@ -10,38 +10,38 @@
 namespace vhost {
 namespace {
 
-std::mutex& registryMutex() {
+std::mutex& RegistryMutex() {
     static std::mutex mutex;
     return mutex;
 }
 
-std::unordered_map<const AEffect*, HostCallback*>& registry() {
+std::unordered_map<const AEffect*, HostCallback*>& Registry() {
     static std::unordered_map<const AEffect*, HostCallback*> map;
     return map;
 }
 
 thread_local HostCallback* loadingHost = nullptr;
 
-HostCallback* findHost(const AEffect* effect) {
+HostCallback* FindHost(const AEffect* effect) {
     if (effect) {
-        std::lock_guard lock(registryMutex());
-        auto it = registry().find(effect);
-        if (it != registry().end()) return it->second;
+        std::lock_guard lock(RegistryMutex());
+        auto it = Registry().find(effect);
+        if (it != Registry().end()) return it->second;
     }
     return loadingHost;
 }
 
-extern "C" VstIntPtr VSTCALLBACK hostEntry(AEffect* effect, VstInt32 opcode, VstInt32 index,
+extern "C" VstIntPtr VSTCALLBACK HostEntry(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                            VstIntPtr value, void* ptr, float opt) {
-    if (HostCallback* host = findHost(effect))
-        return host->handle(effect, opcode, index, value, ptr, opt);
+    if (HostCallback* host = FindHost(effect))
+        return host->Handle(effect, opcode, index, value, ptr, opt);
     // A plug-in asking before any host claimed it still learns which interface it talks to.
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
 // Copies a text into a plug-in's buffer; the interface promises 256 bytes for these strings,
 // and the nominal size is respected so that smaller buffers also survive.
-void copyText(void* ptr, const char* text, std::size_t capacity) {
+void CopyText(void* ptr, const char* text, std::size_t capacity) {
     if (!ptr || capacity == 0) return;
     auto* out = static_cast<char*>(ptr);
     std::size_t n = std::min(std::strlen(text), capacity - 1);
@@ -58,29 +58,29 @@ HostCallback::HostCallback()
     time_.tempo = 120.0;
     time_.timeSigNumerator = 4;
     time_.timeSigDenominator = 4;
-    setPosition(0, false);
+    SetPosition(0, false);
 }
 
 HostCallback::~HostCallback() {
-    std::lock_guard lock(registryMutex());
-    std::erase_if(registry(), [this](const auto& entry) { return entry.second == this; });
+    std::lock_guard lock(RegistryMutex());
+    std::erase_if(Registry(), [this](const auto& entry) { return entry.second == this; });
 }
 
-audioMasterCallback HostCallback::function() noexcept {
-    return &hostEntry;
+audioMasterCallback HostCallback::Function() noexcept {
+    return &HostEntry;
 }
 
-void HostCallback::attach(AEffect* effect) {
+void HostCallback::Attach(AEffect* effect) {
     if (!effect) return;
     currentId_ = effect->uniqueID;
-    std::lock_guard lock(registryMutex());
-    registry()[effect] = this;
+    std::lock_guard lock(RegistryMutex());
+    Registry()[effect] = this;
 }
 
-void HostCallback::detach(AEffect* effect) {
-    std::lock_guard lock(registryMutex());
-    auto it = registry().find(effect);
-    if (it != registry().end() && it->second == this) registry().erase(it);
+void HostCallback::Detach(AEffect* effect) {
+    std::lock_guard lock(RegistryMutex());
+    auto it = Registry().find(effect);
+    if (it != Registry().end() && it->second == this) Registry().erase(it);
 }
 
 HostCallback::LoadingScope::LoadingScope(HostCallback& host) : previous_(loadingHost) {
@@ -91,59 +91,59 @@ HostCallback::LoadingScope::~LoadingScope() {
     loadingHost = previous_;
 }
 
-void HostCallback::setIdentity(std::string product, VstIntPtr vendorVersion) {
+void HostCallback::SetIdentity(std::string product, VstIntPtr vendorVersion) {
     product_ = std::move(product);
     vendorVersion_ = vendorVersion;
 }
 
-void HostCallback::setSampleRate(double sampleRate) {
+void HostCallback::SetSampleRate(double sampleRate) {
     time_.sampleRate = sampleRate;
-    updateMusicalPosition();
+    UpdateMusicalPosition();
 }
 
-void HostCallback::setBlockSize(VstInt32 blockSize) {
+void HostCallback::SetBlockSize(VstInt32 blockSize) {
     blockSize_ = blockSize;
 }
 
-void HostCallback::setTempo(double bpm) {
+void HostCallback::SetTempo(double bpm) {
     time_.tempo = bpm;
-    updateMusicalPosition();
+    UpdateMusicalPosition();
 }
 
-void HostCallback::setTimeSignature(VstInt32 numerator, VstInt32 denominator) {
+void HostCallback::SetTimeSignature(VstInt32 numerator, VstInt32 denominator) {
     time_.timeSigNumerator = numerator;
     time_.timeSigDenominator = denominator;
-    updateMusicalPosition();
+    UpdateMusicalPosition();
 }
 
-void HostCallback::setPosition(std::int64_t samplePosition, bool playing) {
+void HostCallback::SetPosition(std::int64_t samplePosition, bool playing) {
     time_.samplePos = static_cast<double>(samplePosition);
     flags_ = kVstTempoValid | kVstPpqPosValid | kVstBarsValid | kVstTimeSigValid | kVstNanosValid;
     if (playing) flags_ |= kVstTransportPlaying;
     if (playing != wasPlaying_) flags_ |= kVstTransportChanged;
     wasPlaying_ = playing;
-    updateFlags();
-    updateMusicalPosition();
+    UpdateFlags();
+    UpdateMusicalPosition();
 }
 
-void HostCallback::withholdTimeFlags(VstInt32 flags) {
+void HostCallback::WithholdTimeFlags(VstInt32 flags) {
     withheldFlags_ = flags;
-    updateFlags();
+    UpdateFlags();
 }
 
-void HostCallback::updateFlags() {
+void HostCallback::UpdateFlags() {
     time_.flags = flags_ & ~withheldFlags_;
 }
 
-void HostCallback::setTimeInfoAvailable(bool available) {
+void HostCallback::SetTimeInfoAvailable(bool available) {
     timeAvailable_ = available;
 }
 
-void HostCallback::setResizesWindows(bool resizes) {
+void HostCallback::SetResizesWindows(bool resizes) {
     resizesWindows_ = resizes;
 }
 
-void HostCallback::updateMusicalPosition() {
+void HostCallback::UpdateMusicalPosition() {
     double seconds = time_.sampleRate > 0.0 ? time_.samplePos / time_.sampleRate : 0.0;
     time_.nanoSeconds = seconds * 1e9;
     time_.ppqPos = seconds * time_.tempo / 60.0;
@@ -154,23 +154,23 @@ void HostCallback::updateMusicalPosition() {
     time_.barStartPos = std::floor(time_.ppqPos / quarters) * quarters;
 }
 
-void HostCallback::setRecording(bool on) {
+void HostCallback::SetRecording(bool on) {
     std::lock_guard lock(logMutex_);
     recording_ = on;
 }
 
-std::vector<HostRequest> HostCallback::requests() const {
+std::vector<HostRequest> HostCallback::Requests() const {
     std::lock_guard lock(logMutex_);
     return log_;
 }
 
-void HostCallback::clearRequests() {
+void HostCallback::ClearRequests() {
     std::lock_guard lock(logMutex_);
     log_.clear();
     counts_.fill(0);
 }
 
-std::vector<EditEvent> HostCallback::editEvents() const {
+std::vector<EditEvent> HostCallback::EditEvents() const {
     std::lock_guard lock(logMutex_);
     std::vector<EditEvent> events;
     for (const HostRequest& r : log_) {
@@ -184,12 +184,12 @@ std::vector<EditEvent> HostCallback::editEvents() const {
     return events;
 }
 
-std::uint64_t HostCallback::count(VstInt32 opcode) const {
+std::uint64_t HostCallback::Count(VstInt32 opcode) const {
     std::lock_guard lock(logMutex_);
     return opcode >= 0 && opcode < static_cast<VstInt32>(counts_.size()) ? counts_[opcode] : 0;
 }
 
-std::uint64_t HostCallback::count(VstInt32 opcode, VstInt32 index) const {
+std::uint64_t HostCallback::Count(VstInt32 opcode, VstInt32 index) const {
     std::lock_guard lock(logMutex_);
     return static_cast<std::uint64_t>(
         std::count_if(log_.begin(), log_.end(), [&](const HostRequest& r) {
@@ -197,7 +197,7 @@ std::uint64_t HostCallback::count(VstInt32 opcode, VstInt32 index) const {
         }));
 }
 
-VstIntPtr HostCallback::canDo(const char* question) noexcept {
+VstIntPtr HostCallback::CanDo(const char* question) noexcept {
     if (!question) return 0;
     static constexpr const char* yes[] = {"sendVstTimeInfo", "receiveVstEvents",
                                           "receiveVstMidiEvent", "startStopProcess"};
@@ -213,7 +213,7 @@ VstIntPtr HostCallback::canDo(const char* question) noexcept {
     return 0;
 }
 
-VstIntPtr HostCallback::handle(AEffect* /*effect*/, VstInt32 opcode, VstInt32 index,
+VstIntPtr HostCallback::Handle(AEffect* /*effect*/, VstInt32 opcode, VstInt32 index,
                                VstIntPtr value, void* ptr, float opt) noexcept {
     try {
         {
@@ -240,10 +240,10 @@ VstIntPtr HostCallback::handle(AEffect* /*effect*/, VstInt32 opcode, VstInt32 in
         case audioMasterGetBlockSize:
             return blockSize_;
         case audioMasterGetVendorString:
-            copyText(ptr, kHostVendorString, kVstMaxVendorStrLen);
+            CopyText(ptr, kHostVendorString, kVstMaxVendorStrLen);
             return 1;
         case audioMasterGetProductString:
-            copyText(ptr, product_.c_str(), kVstMaxProductStrLen);
+            CopyText(ptr, product_.c_str(), kVstMaxProductStrLen);
             return 1;
         case audioMasterGetVendorVersion:
             return vendorVersion_;
@@ -251,7 +251,7 @@ VstIntPtr HostCallback::handle(AEffect* /*effect*/, VstInt32 opcode, VstInt32 in
             if (resizesWindows_ && ptr &&
                 std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0)
                 return 1;
-            return canDo(static_cast<const char*>(ptr));
+            return CanDo(static_cast<const char*>(ptr));
         case audioMasterSizeWindow:
             return resizesWindows_ ? 1 : 0;
         case audioMasterProcessEvents:

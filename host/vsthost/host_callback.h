@@ -42,11 +42,11 @@ public:
 
     // The function handed to a plug-in's entry point; it finds the HostCallback an effect
     // belongs to, or the one that is loading an effect on this thread.
-    static audioMasterCallback function() noexcept;
+    static audioMasterCallback Function() noexcept;
 
     // Requests made with this effect go to this object from now on.
-    void attach(AEffect* effect);
-    void detach(AEffect* effect);
+    void Attach(AEffect* effect);
+    void Detach(AEffect* effect);
 
     // Makes requests without a known effect (made from inside the entry point) go to this
     // object on the current thread, for the life of the scope.
@@ -63,48 +63,48 @@ public:
 
     // The product name (audioMasterGetProductString) and the version as a decimal number
     // major * 10000 + minor * 100 + patch (audioMasterGetVendorVersion).
-    void setIdentity(std::string product, VstIntPtr vendorVersion);
-    const std::string& product() const noexcept { return product_; }
+    void SetIdentity(std::string product, VstIntPtr vendorVersion);
+    const std::string& Product() const noexcept { return product_; }
 
-    void setSampleRate(double sampleRate);
-    void setBlockSize(VstInt32 blockSize);
-    void setTempo(double bpm);
-    void setTimeSignature(VstInt32 numerator, VstInt32 denominator);
+    void SetSampleRate(double sampleRate);
+    void SetBlockSize(VstInt32 blockSize);
+    void SetTempo(double bpm);
+    void SetTimeSignature(VstInt32 numerator, VstInt32 denominator);
     // Position of the next block's first sample; the transport plays from the first block.
-    void setPosition(std::int64_t samplePosition, bool playing);
+    void SetPosition(std::int64_t samplePosition, bool playing);
     // Flags left out of every time answer, e.g. kVstTempoValid for a host that knows no tempo.
-    void withholdTimeFlags(VstInt32 flags);
+    void WithholdTimeFlags(VstInt32 flags);
     // Whether audioMasterGetTime answers with time information at all (on by default).
-    void setTimeInfoAvailable(bool available);
+    void SetTimeInfoAvailable(bool available);
     // Whether the host says it can do "sizeWindow" and grants audioMasterSizeWindow (off by
     // default: this host puts no window around a plug-in's editor that it would resize).
-    void setResizesWindows(bool resizes);
+    void SetResizesWindows(bool resizes);
 
-    double sampleRate() const noexcept { return time_.sampleRate; }
-    VstInt32 blockSize() const noexcept { return blockSize_; }
-    const VstTimeInfo& timeInfo() const noexcept { return time_; }
+    double SampleRate() const noexcept { return time_.sampleRate; }
+    VstInt32 BlockSize() const noexcept { return blockSize_; }
+    const VstTimeInfo& TimeInfo() const noexcept { return time_; }
 
     // Logging every request is off by default: a long render asks for the time per block.
-    void setRecording(bool on);
-    std::vector<HostRequest> requests() const;
+    void SetRecording(bool on);
+    std::vector<HostRequest> Requests() const;
     // The edit gestures and automation among the logged requests, in order.
-    std::vector<EditEvent> editEvents() const;
-    void clearRequests();
+    std::vector<EditEvent> EditEvents() const;
+    void ClearRequests();
     // How often an opcode was requested (always counted, opcodes 0..127).
-    std::uint64_t count(VstInt32 opcode) const;
+    std::uint64_t Count(VstInt32 opcode) const;
     // How often an opcode was requested with this index, among the logged requests.
-    std::uint64_t count(VstInt32 opcode, VstInt32 index) const;
+    std::uint64_t Count(VstInt32 opcode, VstInt32 index) const;
 
     // Answers one request; never throws into the plug-in.
-    VstIntPtr handle(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+    VstIntPtr Handle(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                      float opt) noexcept;
 
     // 1 for what this host does, -1 for what it knows but does not do, 0 otherwise.
-    static VstIntPtr canDo(const char* question) noexcept;
+    static VstIntPtr CanDo(const char* question) noexcept;
 
 private:
-    void updateMusicalPosition();
-    void updateFlags();
+    void UpdateMusicalPosition();
+    void UpdateFlags();
 
     VstTimeInfo time_{};
     VstInt32 blockSize_ = 512;

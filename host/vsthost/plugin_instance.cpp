@@ -13,7 +13,7 @@ namespace {
 // Generous buffers: plug-ins often write more than the nominal text sizes.
 constexpr std::size_t kTextBuffer = 1024;
 
-std::string hex(VstInt32 v) {
+std::string Hex(VstInt32 v) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(v));
     return buf;
@@ -21,7 +21,7 @@ std::string hex(VstInt32 v) {
 
 } // namespace
 
-const char* processModeName(ProcessMode mode) noexcept {
+const char* ProcessModeName(ProcessMode mode) noexcept {
     switch (mode) {
     case ProcessMode::Replacing:
         return "processReplacing";
@@ -33,7 +33,7 @@ const char* processModeName(ProcessMode mode) noexcept {
     return "?";
 }
 
-std::unique_ptr<PluginInstance> PluginInstance::load(const std::filesystem::path& path,
+std::unique_ptr<PluginInstance> PluginInstance::Load(const std::filesystem::path& path,
                                                      HostCallback& host, Startup startup) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
@@ -41,28 +41,28 @@ std::unique_ptr<PluginInstance> PluginInstance::load(const std::filesystem::path
     if (std::filesystem::is_directory(path, ec))
         throw HostError("plug-in path is a directory, not a library: " + path.string());
     // The loader searches library paths for a bare name; an existing file is meant here.
-    return fromLibrary(std::make_shared<DynamicLibrary>(
+    return FromLibrary(std::make_shared<DynamicLibrary>(
                            path.has_parent_path() ? path : std::filesystem::path(".") / path),
                        host, startup);
 }
 
-VstPluginEntryProc PluginInstance::entryOf(const DynamicLibrary& library) noexcept {
-    void* entry = library.symbol("VSTPluginMain");
-    if (!entry) entry = library.symbol("main");
+VstPluginEntryProc PluginInstance::EntryOf(const DynamicLibrary& library) noexcept {
+    void* entry = library.Symbol("VSTPluginMain");
+    if (!entry) entry = library.Symbol("main");
     return reinterpret_cast<VstPluginEntryProc>(entry);
 }
 
-std::unique_ptr<PluginInstance> PluginInstance::fromLibrary(std::shared_ptr<DynamicLibrary> library,
+std::unique_ptr<PluginInstance> PluginInstance::FromLibrary(std::shared_ptr<DynamicLibrary> library,
                                                             HostCallback& host, Startup startup) {
     if (!library) throw HostError("no plug-in library");
-    VstPluginEntryProc entry = entryOf(*library);
+    VstPluginEntryProc entry = EntryOf(*library);
     if (!entry)
-        throw HostError(library->path().string() +
+        throw HostError(library->Path().string() +
                         " is not a VST 2.x plug-in: it exports neither VSTPluginMain nor main");
-    return fromEntry(entry, host, std::move(library), startup);
+    return FromEntry(entry, host, std::move(library), startup);
 }
 
-std::unique_ptr<PluginInstance> PluginInstance::fromEntry(VstPluginEntryProc entry,
+std::unique_ptr<PluginInstance> PluginInstance::FromEntry(VstPluginEntryProc entry,
                                                           HostCallback& host,
                                                           std::shared_ptr<DynamicLibrary> library,
                                                           Startup startup) {
@@ -70,39 +70,39 @@ std::unique_ptr<PluginInstance> PluginInstance::fromEntry(VstPluginEntryProc ent
     AEffect* effect = nullptr;
     {
         HostCallback::LoadingScope scope(host);
-        effect = entry(HostCallback::function());
+        effect = entry(HostCallback::Function());
     }
     if (!effect) throw HostError("the plug-in's entry point returned no effect");
     // Nothing of a descriptor with the wrong magic can be trusted, not even effClose.
     if (effect->magic != kEffectMagic)
         throw HostError("the plug-in returned a descriptor with the wrong magic " +
-                        hex(effect->magic) + " (expected 'VstP')");
+                        Hex(effect->magic) + " (expected 'VstP')");
     if (!effect->dispatcher) throw HostError("the plug-in's descriptor has no dispatcher");
     std::unique_ptr<PluginInstance> instance(new PluginInstance(effect, host, std::move(library)));
-    instance->checkDescriptor();
-    if (startup == Startup::Open) instance->open();
+    instance->CheckDescriptor();
+    if (startup == Startup::Open) instance->Open();
     return instance;
 }
 
-void PluginInstance::open() {
-    dispatch(effOpen);
-    checkDescriptor();
-    host_.attach(effect_); // uniqueID may only be final after effOpen
+void PluginInstance::Open() {
+    Dispatch(effOpen);
+    CheckDescriptor();
+    host_.Attach(effect_); // uniqueID may only be final after effOpen
 }
 
 PluginInstance::PluginInstance(AEffect* effect, HostCallback& host,
                                std::shared_ptr<DynamicLibrary> library)
     : library_(std::move(library)), host_(host), effect_(effect) {
-    host_.attach(effect_);
+    host_.Attach(effect_);
 }
 
 PluginInstance::~PluginInstance() {
-    if (active_) setActive(false);
+    if (active_) SetActive(false);
     effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
-    host_.detach(effect_);
+    host_.Detach(effect_);
 }
 
-void PluginInstance::checkDescriptor() const {
+void PluginInstance::CheckDescriptor() const {
     const AEffect& e = *effect_;
     auto bad = [](const std::string& what, VstInt32 v) {
         throw HostError("the plug-in reports an implausible " + what + ": " + std::to_string(v));
@@ -113,94 +113,94 @@ void PluginInstance::checkDescriptor() const {
     if (e.numPrograms < 0 || e.numPrograms > kMaxPrograms) bad("program count", e.numPrograms);
 }
 
-VstIntPtr PluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+VstIntPtr PluginInstance::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt) {
     return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
 }
 
-std::string PluginInstance::text(VstInt32 opcode, VstInt32 index, VstIntPtr value) {
+std::string PluginInstance::Text(VstInt32 opcode, VstInt32 index, VstIntPtr value) {
     char buffer[kTextBuffer] = {};
-    dispatch(opcode, index, value, buffer);
+    Dispatch(opcode, index, value, buffer);
     buffer[kTextBuffer - 1] = '\0';
     return std::string(buffer);
 }
 
-std::string PluginInstance::effectName() {
-    return text(effGetEffectName);
+std::string PluginInstance::EffectName() {
+    return Text(effGetEffectName);
 }
-std::string PluginInstance::vendorString() {
-    return text(effGetVendorString);
+std::string PluginInstance::VendorString() {
+    return Text(effGetVendorString);
 }
-std::string PluginInstance::productString() {
-    return text(effGetProductString);
-}
-
-std::string PluginInstance::paramName(VstInt32 index) {
-    return text(effGetParamName, index);
-}
-std::string PluginInstance::paramLabel(VstInt32 index) {
-    return text(effGetParamLabel, index);
-}
-std::string PluginInstance::paramDisplay(VstInt32 index) {
-    return text(effGetParamDisplay, index);
+std::string PluginInstance::ProductString() {
+    return Text(effGetProductString);
 }
 
-float PluginInstance::getParameter(VstInt32 index) {
-    if (!effect_->getParameter || index < 0 || index >= numParams()) return 0.0f;
+std::string PluginInstance::ParamName(VstInt32 index) {
+    return Text(effGetParamName, index);
+}
+std::string PluginInstance::ParamLabel(VstInt32 index) {
+    return Text(effGetParamLabel, index);
+}
+std::string PluginInstance::ParamDisplay(VstInt32 index) {
+    return Text(effGetParamDisplay, index);
+}
+
+float PluginInstance::GetParameter(VstInt32 index) {
+    if (!effect_->getParameter || index < 0 || index >= NumParams()) return 0.0f;
     return effect_->getParameter(effect_, index);
 }
 
-void PluginInstance::setParameter(VstInt32 index, float normalized) {
-    if (!effect_->setParameter || index < 0 || index >= numParams()) return;
+void PluginInstance::SetParameter(VstInt32 index, float normalized) {
+    if (!effect_->setParameter || index < 0 || index >= NumParams()) return;
     effect_->setParameter(effect_, index, normalized);
 }
 
-bool PluginInstance::string2Parameter(VstInt32 index, const std::string& text) {
+bool PluginInstance::String2Parameter(VstInt32 index, const std::string& text) {
     std::vector<char> buffer(std::max(text.size() + 1, kTextBuffer), '\0');
     std::memcpy(buffer.data(), text.data(), text.size());
-    return dispatch(effString2Parameter, index, 0, buffer.data()) != 0;
+    return Dispatch(effString2Parameter, index, 0, buffer.data()) != 0;
 }
 
-VstInt32 PluginInstance::currentProgram() {
-    return static_cast<VstInt32>(dispatch(effGetProgram));
+VstInt32 PluginInstance::CurrentProgram() {
+    return static_cast<VstInt32>(Dispatch(effGetProgram));
 }
 
-void PluginInstance::setProgram(VstInt32 program) {
-    dispatch(effSetProgram, 0, program);
+void PluginInstance::SetProgram(VstInt32 program) {
+    Dispatch(effSetProgram, 0, program);
 }
 
-std::string PluginInstance::programName() {
-    return text(effGetProgramName);
+std::string PluginInstance::ProgramName() {
+    return Text(effGetProgramName);
 }
 
-void PluginInstance::setProgramName(const std::string& name) {
+void PluginInstance::SetProgramName(const std::string& name) {
     // Programs names are nominally 24 bytes with the terminator.
     char buffer[kVstMaxProgNameLen] = {};
     std::memcpy(buffer, name.data(), std::min(name.size(), sizeof buffer - 1));
-    dispatch(effSetProgramName, 0, 0, buffer);
+    Dispatch(effSetProgramName, 0, 0, buffer);
 }
 
-std::optional<std::string> PluginInstance::programNameIndexed(VstInt32 program) {
+std::optional<std::string> PluginInstance::ProgramNameIndexed(VstInt32 program) {
     char buffer[kTextBuffer] = {};
-    VstIntPtr answered = dispatch(effGetProgramNameIndexed, program, -1, buffer);
+    VstIntPtr answered = Dispatch(effGetProgramNameIndexed, program, -1, buffer);
     buffer[kTextBuffer - 1] = '\0';
     if (!answered && buffer[0] == '\0') return std::nullopt;
     return std::string(buffer);
 }
 
-std::string PluginInstance::programNameAt(VstInt32 program) {
-    if (auto name = programNameIndexed(program)) return *name;
-    VstInt32 current = currentProgram();
-    if (program == current) return programName();
-    setProgram(program);
-    std::string name = programName();
-    setProgram(current);
+std::string PluginInstance::ProgramNameAt(VstInt32 program) {
+    if (auto name = ProgramNameIndexed(program)) return *name;
+    VstInt32 current = CurrentProgram();
+    if (program == current) return ProgramName();
+    SetProgram(program);
+    std::string name = ProgramName();
+    SetProgram(current);
     return name;
 }
 
-std::vector<std::uint8_t> PluginInstance::getChunk(bool program) {
+std::vector<std::uint8_t> PluginInstance::GetChunk(bool program) {
     void* data = nullptr;
-    VstIntPtr size = dispatch(effGetChunk, program ? 1 : 0, 0, &data);
+    VstIntPtr size = Dispatch(effGetChunk, program ? 1 : 0, 0, &data);
     if (size <= 0 || !data)
         throw HostError(std::string("the plug-in gave no ") + (program ? "program" : "bank") +
                         " chunk");
@@ -211,68 +211,68 @@ std::vector<std::uint8_t> PluginInstance::getChunk(bool program) {
     return std::vector<std::uint8_t>(bytes, bytes + size);
 }
 
-VstIntPtr PluginInstance::setChunk(bool program, std::span<const std::uint8_t> data) {
+VstIntPtr PluginInstance::SetChunk(bool program, std::span<const std::uint8_t> data) {
     // The plug-in may keep reading the buffer until the next request: keep our own copy alive.
     chunkCopy_.assign(data.begin(), data.end());
     if (chunkCopy_.empty()) chunkCopy_.push_back(0);
-    return dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(data.size()),
+    return Dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(data.size()),
                     chunkCopy_.data());
 }
 
-VstIntPtr PluginInstance::canDo(const char* question) {
-    return dispatch(effCanDo, 0, 0, const_cast<char*>(question));
+VstIntPtr PluginInstance::CanDo(const char* question) {
+    return Dispatch(effCanDo, 0, 0, const_cast<char*>(question));
 }
 
-void PluginInstance::prepare(double sampleRate, VstInt32 blockSize) {
-    host_.setSampleRate(sampleRate);
-    host_.setBlockSize(blockSize);
+void PluginInstance::Prepare(double sampleRate, VstInt32 blockSize) {
+    host_.SetSampleRate(sampleRate);
+    host_.SetBlockSize(blockSize);
     if (sampleRate_ != sampleRate) {
-        dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
+        Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
         sampleRate_ = sampleRate;
     }
     if (blockSize_ != blockSize) {
-        dispatch(effSetBlockSize, 0, blockSize);
+        Dispatch(effSetBlockSize, 0, blockSize);
         blockSize_ = blockSize;
     }
 }
 
-void PluginInstance::setActive(bool active) {
+void PluginInstance::SetActive(bool active) {
     if (active == active_) return;
     if (active) {
-        dispatch(effMainsChanged, 0, 1);
-        dispatch(effStartProcess);
+        Dispatch(effMainsChanged, 0, 1);
+        Dispatch(effStartProcess);
     } else {
-        dispatch(effStopProcess);
-        dispatch(effMainsChanged, 0, 0);
+        Dispatch(effStopProcess);
+        Dispatch(effMainsChanged, 0, 0);
     }
     active_ = active;
 }
 
-bool PluginInstance::supports(ProcessMode mode) const noexcept {
+bool PluginInstance::Supports(ProcessMode mode) const noexcept {
     switch (mode) {
     case ProcessMode::Replacing:
-        return hasFlag(effFlagsCanReplacing) && effect_->processReplacing;
+        return HasFlag(effFlagsCanReplacing) && effect_->processReplacing;
     case ProcessMode::Accumulating:
         return effect_->process != nullptr;
     case ProcessMode::DoubleReplacing:
-        return hasFlag(effFlagsCanDoubleReplacing) && effect_->processDoubleReplacing;
+        return HasFlag(effFlagsCanDoubleReplacing) && effect_->processDoubleReplacing;
     }
     return false;
 }
 
-bool PluginInstance::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
+bool PluginInstance::ProcessReplacing(float** inputs, float** outputs, VstInt32 frames) {
     if (!effect_->processReplacing) return false;
     effect_->processReplacing(effect_, inputs, outputs, frames);
     return true;
 }
 
-bool PluginInstance::processAccumulating(float** inputs, float** outputs, VstInt32 frames) {
+bool PluginInstance::ProcessAccumulating(float** inputs, float** outputs, VstInt32 frames) {
     if (!effect_->process) return false;
     effect_->process(effect_, inputs, outputs, frames);
     return true;
 }
 
-bool PluginInstance::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
+bool PluginInstance::ProcessDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
     if (!effect_->processDoubleReplacing) return false;
     effect_->processDoubleReplacing(effect_, inputs, outputs, frames);
     return true;

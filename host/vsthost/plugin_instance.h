@@ -23,7 +23,7 @@ enum class ProcessMode { Replacing, Accumulating, DoubleReplacing };
 // Whether creating an instance also opens it (effOpen), as hosts do.
 enum class Startup { Open, CreateOnly };
 
-const char* processModeName(ProcessMode mode) noexcept;
+const char* ProcessModeName(ProcessMode mode) noexcept;
 
 // Sanity bounds on what a descriptor or a chunk may claim.
 constexpr VstInt32 kMaxChannels = 256;
@@ -36,88 +36,88 @@ public:
     // Loads a library and creates one instance through VSTPluginMain (or `main`). The host
     // callback object must outlive the instance.
     static std::unique_ptr<PluginInstance>
-    load(const std::filesystem::path& path, HostCallback& host, Startup startup = Startup::Open);
+    Load(const std::filesystem::path& path, HostCallback& host, Startup startup = Startup::Open);
     // Creates an instance from a library already loaded, kept loaded while the instance lives.
-    static std::unique_ptr<PluginInstance> fromLibrary(std::shared_ptr<DynamicLibrary> library,
+    static std::unique_ptr<PluginInstance> FromLibrary(std::shared_ptr<DynamicLibrary> library,
                                                        HostCallback& host,
                                                        Startup startup = Startup::Open);
     // Creates an instance through an entry function already in the process; `library`, if
     // given, is kept loaded for as long as the instance lives.
-    static std::unique_ptr<PluginInstance> fromEntry(VstPluginEntryProc entry, HostCallback& host,
+    static std::unique_ptr<PluginInstance> FromEntry(VstPluginEntryProc entry, HostCallback& host,
                                                      std::shared_ptr<DynamicLibrary> library = {},
                                                      Startup startup = Startup::Open);
     // The entry point a library exports: VSTPluginMain, or `main` for older plug-ins.
-    static VstPluginEntryProc entryOf(const DynamicLibrary& library) noexcept;
+    static VstPluginEntryProc EntryOf(const DynamicLibrary& library) noexcept;
     ~PluginInstance();
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
 
-    AEffect& effect() noexcept { return *effect_; }
-    const AEffect& effect() const noexcept { return *effect_; }
-    HostCallback& host() noexcept { return host_; }
+    AEffect& Effect() noexcept { return *effect_; }
+    const AEffect& Effect() const noexcept { return *effect_; }
+    HostCallback& Host() noexcept { return host_; }
 
     // effOpen, for an instance created with Startup::CreateOnly; throws when the descriptor
     // is implausible afterwards.
-    void open();
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+    void Open();
+    VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
 
-    VstInt32 numParams() const noexcept { return effect_->numParams; }
-    VstInt32 numPrograms() const noexcept { return effect_->numPrograms; }
-    VstInt32 numInputs() const noexcept { return effect_->numInputs; }
-    VstInt32 numOutputs() const noexcept { return effect_->numOutputs; }
-    bool hasFlag(VstInt32 flag) const noexcept { return (effect_->flags & flag) != 0; }
+    VstInt32 NumParams() const noexcept { return effect_->numParams; }
+    VstInt32 NumPrograms() const noexcept { return effect_->numPrograms; }
+    VstInt32 NumInputs() const noexcept { return effect_->numInputs; }
+    VstInt32 NumOutputs() const noexcept { return effect_->numOutputs; }
+    bool HasFlag(VstInt32 flag) const noexcept { return (effect_->flags & flag) != 0; }
     // Throws when the descriptor's counts are no longer plausible (a plug-in may change them
     // after effOpen).
-    void checkDescriptor() const;
+    void CheckDescriptor() const;
 
-    std::string effectName();
-    std::string vendorString();
-    std::string productString();
+    std::string EffectName();
+    std::string VendorString();
+    std::string ProductString();
 
-    std::string paramName(VstInt32 index);
-    std::string paramLabel(VstInt32 index);
-    std::string paramDisplay(VstInt32 index);
-    float getParameter(VstInt32 index);
-    void setParameter(VstInt32 index, float normalized);
+    std::string ParamName(VstInt32 index);
+    std::string ParamLabel(VstInt32 index);
+    std::string ParamDisplay(VstInt32 index);
+    float GetParameter(VstInt32 index);
+    void SetParameter(VstInt32 index, float normalized);
     // effString2Parameter; false when the plug-in does not take the text.
-    bool string2Parameter(VstInt32 index, const std::string& text);
+    bool String2Parameter(VstInt32 index, const std::string& text);
 
-    VstInt32 currentProgram();
-    void setProgram(VstInt32 program);
-    std::string programName();
-    void setProgramName(const std::string& name);
+    VstInt32 CurrentProgram();
+    void SetProgram(VstInt32 program);
+    std::string ProgramName();
+    void SetProgramName(const std::string& name);
     // effGetProgramNameIndexed, or nullopt when the plug-in does not answer it.
-    std::optional<std::string> programNameIndexed(VstInt32 program);
+    std::optional<std::string> ProgramNameIndexed(VstInt32 program);
     // The name of any program; when indexed names are not supported the program is
     // selected briefly (the current one is selected again afterwards).
-    std::string programNameAt(VstInt32 program);
+    std::string ProgramNameAt(VstInt32 program);
 
     // effGetChunk (program = true for one program, false for the bank); throws when the
     // plug-in returns no data or an implausible size.
-    std::vector<std::uint8_t> getChunk(bool program);
+    std::vector<std::uint8_t> GetChunk(bool program);
     // effSetChunk; the plug-in's answer (0 is failure for many, ignored by some).
-    VstIntPtr setChunk(bool program, std::span<const std::uint8_t> data);
+    VstIntPtr SetChunk(bool program, std::span<const std::uint8_t> data);
 
-    VstIntPtr canDo(const char* question);
+    VstIntPtr CanDo(const char* question);
 
     // effSetSampleRate and effSetBlockSize, each sent when it changes.
-    void prepare(double sampleRate, VstInt32 blockSize);
+    void Prepare(double sampleRate, VstInt32 blockSize);
     // effMainsChanged with effStartProcess/effStopProcess around processing.
-    void setActive(bool active);
-    bool active() const noexcept { return active_; }
+    void SetActive(bool active);
+    bool Active() const noexcept { return active_; }
 
-    bool supports(ProcessMode mode) const noexcept;
+    bool Supports(ProcessMode mode) const noexcept;
 
     // The audio callbacks, called as they are (buffers and counts unchecked); false when the
     // descriptor has no such callback.
-    bool processReplacing(float** inputs, float** outputs, VstInt32 frames);
-    bool processAccumulating(float** inputs, float** outputs, VstInt32 frames);
-    bool processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames);
+    bool ProcessReplacing(float** inputs, float** outputs, VstInt32 frames);
+    bool ProcessAccumulating(float** inputs, float** outputs, VstInt32 frames);
+    bool ProcessDoubleReplacing(double** inputs, double** outputs, VstInt32 frames);
 
 private:
     PluginInstance(AEffect* effect, HostCallback& host, std::shared_ptr<DynamicLibrary> library);
-    std::string text(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0);
+    std::string Text(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0);
 
     std::shared_ptr<DynamicLibrary> library_; // destroyed last: the code lives there
     HostCallback& host_;

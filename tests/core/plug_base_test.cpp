@@ -82,7 +82,7 @@ TEST(IPlugBase, HostParameterIndexBounds) {
     EXPECT_EQ(plug.GetParam(1)->Value(), 25.0);
     EXPECT_EQ(plug.changes, std::vector<int>{1});
     EXPECT_FLOAT_EQ(plug.GetParameterForHost(1), 0.25f);
-    EXPECT_TRUE(plug.host.editEvents().empty())
+    EXPECT_TRUE(plug.host.EditEvents().empty())
         << "host changes are not reported back as automation";
 }
 
@@ -112,8 +112,8 @@ TEST(IPlugBase, HostChangesReachTheEditorFirst) {
 TEST(IPlugBase, EditorChangeIsAutomatedBeforeTheHookRuns) {
     Plug plug("2-2");
     plug.SetParameterFromEditor(2, 0.3);
-    ASSERT_EQ(plug.host.editEvents().size(), 1u);
-    EXPECT_EQ(plug.host.editEvents()[0], (EditEvent{EditEvent::Automate, 2, 0.3}));
+    ASSERT_EQ(plug.host.EditEvents().size(), 1u);
+    EXPECT_EQ(plug.host.EditEvents()[0], (EditEvent{EditEvent::Automate, 2, 0.3}));
     EXPECT_EQ(plug.GetParam(2)->Value(), 30.0);
     EXPECT_EQ(plug.changes, std::vector<int>{2});
 }
@@ -136,14 +136,14 @@ TEST(IPlugBase, WheelNotchesFormOneGestureEndingOnCountdown) {
 
     // A notch on another parameter first ends the pending gesture.
     plug.HostBeginEditUnlessPending(2);
-    ASSERT_EQ(plug.host.editEvents().size(), 6u);
-    EXPECT_EQ(plug.host.editEvents()[4], (EditEvent{EditEvent::End, 1, 0.0}));
-    EXPECT_EQ(plug.host.editEvents()[5], (EditEvent{EditEvent::Begin, 2, 0.0}));
+    ASSERT_EQ(plug.host.EditEvents().size(), 6u);
+    EXPECT_EQ(plug.host.EditEvents()[4], (EditEvent{EditEvent::End, 1, 0.0}));
+    EXPECT_EQ(plug.host.EditEvents()[5], (EditEvent{EditEvent::Begin, 2, 0.0}));
     plug.EndEditLater(2);
 
     // The timer running out (or the window closing) ends it.
     plug.EndPendingEdit();
-    EXPECT_EQ(plug.host.editEvents().back(), (EditEvent{EditEvent::End, 2, 0.0}));
+    EXPECT_EQ(plug.host.EditEvents().back(), (EditEvent{EditEvent::End, 2, 0.0}));
     EXPECT_EQ(plug.PendingEdit(), -1);
     EXPECT_EQ(editor->EndEditCountdown(), 0);
     plug.EndPendingEdit();

@@ -68,7 +68,7 @@ struct Bench {
         }
         editor->AddControl(control);
         plug.AttachEditor(editor);
-        plug.host.clearRequests();
+        plug.host.ClearRequests();
     }
     void Click(int x, int y, const MouseKeys& mod = {}) {
         editor->MouseDown(x, y, mod);
@@ -192,7 +192,7 @@ TEST(ControlInput, ButtonsToggleAndRadioButtonsSelect) {
         const int param = bench.control->ParamIndex();
         EXPECT_EQ(bench.plug.host.EditCount(EditEvent::Automate, param), 1)
             << "pushed even unchanged";
-        EXPECT_EQ(bench.plug.host.editEvents().back(), (EditEvent{EditEvent::End, param, 0.0}));
+        EXPECT_EQ(bench.plug.host.EditEvents().back(), (EditEvent{EditEvent::End, param, 0.0}));
     }
 }
 
@@ -246,10 +246,10 @@ TEST(ControlInput, TypedValues) {
         bench.editor->ApplyTypedText(bench.control, bench.plug.GetParam(param), row.text);
         EXPECT_DOUBLE_EQ(bench.control->Value(), row.value);
         EXPECT_DOUBLE_EQ(bench.plug.GetParam(param)->NormalizedValue(), row.value);
-        ASSERT_EQ(bench.plug.host.editEvents().size(), 3u);
-        EXPECT_EQ(bench.plug.host.editEvents()[0], (EditEvent{EditEvent::Begin, param, 0.0}));
-        EXPECT_EQ(bench.plug.host.editEvents()[1].kind, EditEvent::Automate);
-        EXPECT_EQ(bench.plug.host.editEvents()[2], (EditEvent{EditEvent::End, param, 0.0}));
+        ASSERT_EQ(bench.plug.host.EditEvents().size(), 3u);
+        EXPECT_EQ(bench.plug.host.EditEvents()[0], (EditEvent{EditEvent::Begin, param, 0.0}));
+        EXPECT_EQ(bench.plug.host.EditEvents()[1].kind, EditEvent::Automate);
+        EXPECT_EQ(bench.plug.host.EditEvents()[2], (EditEvent{EditEvent::End, param, 0.0}));
     }
     Bench bench(Text);
     auto* text = static_cast<ITextControl*>(bench.control);
@@ -260,7 +260,7 @@ TEST(ControlInput, TypedValues) {
     bench.editor->ApplyTypedText(text, nullptr, "typed");
     EXPECT_STREQ(text->Text(), "typed");
     EXPECT_TRUE(text->NeedsDraw());
-    EXPECT_TRUE(bench.plug.host.editEvents().empty());
+    EXPECT_TRUE(bench.plug.host.EditEvents().empty());
 }
 
 // Radio buttons light the button nearest to (n - 1) x value, as the part of the whole-group

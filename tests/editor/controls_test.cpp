@@ -54,11 +54,11 @@ TEST(IControl, WheelClamps) {
     Plug plug;
     Plain c(&plug, {0, 0, 10, 10}, 0);
     c.SetValue(1.0);
-    plug.host.clearRequests();
+    plug.host.ClearRequests();
     c.MouseWheel(0, 0, {}, 1);
     EXPECT_EQ(c.Value(), 1.0);
-    ASSERT_EQ(plug.host.editEvents().size(), 1u);
-    EXPECT_EQ(plug.host.editEvents()[0].value, 1.0) << "pushed even at the clamp";
+    ASSERT_EQ(plug.host.EditEvents().size(), 1u);
+    EXPECT_EQ(plug.host.EditEvents()[0].value, 1.0) << "pushed even at the clamp";
     c.SetValue(std::nan(""));
     c.MarkDirty(false);
     EXPECT_EQ(c.Value(), 0.0);
@@ -123,7 +123,7 @@ TEST(IButtonClick, RaisesItsFlagOnEveryClick) {
     clicked = false;
     MouseKeys right;
     right.right = true;
-    plug.host.clearRequests();
+    plug.host.ClearRequests();
     button.MouseDown(120, 90, right);
     EXPECT_EQ(button.Value(), 0.0) << "a right click does not toggle";
     EXPECT_TRUE(clicked) << "but still raises the flag";

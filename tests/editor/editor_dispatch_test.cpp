@@ -52,7 +52,7 @@ struct Dispatch : ::testing::Test {
         editor->AddControl(above);
         editor->AddControl(unbound);
         plug.AttachEditor(editor);
-        plug.host.clearRequests();
+        plug.host.ClearRequests();
     }
 };
 } // namespace
@@ -68,16 +68,16 @@ TEST_F(Dispatch, CapturedControlGetsDragsAndReleaseAndTheGestureEnds) {
     EXPECT_EQ(below->drags[0], std::make_pair(100, 10)) << "measured from the press";
     EXPECT_EQ(below->drags[1], std::make_pair(70, 60));
     EXPECT_EQ(unbound->log, "");
-    ASSERT_EQ(plug.host.editEvents().size(), 2u);
-    EXPECT_EQ(plug.host.editEvents()[0], (EditEvent{EditEvent::Begin, 0, 0.0}));
-    EXPECT_EQ(plug.host.editEvents()[1], (EditEvent{EditEvent::End, 0, 0.0}));
+    ASSERT_EQ(plug.host.EditEvents().size(), 2u);
+    EXPECT_EQ(plug.host.EditEvents()[0], (EditEvent{EditEvent::Begin, 0, 0.0}));
+    EXPECT_EQ(plug.host.EditEvents()[1], (EditEvent{EditEvent::End, 0, 0.0}));
 }
 
 TEST_F(Dispatch, UnboundControlsHaveNoGesture) {
     editor->MouseDown(170, 20, {});
     editor->MouseUp(170, 20, {});
     editor->MouseWheel(170, 20, {}, 2);
-    EXPECT_TRUE(plug.host.editEvents().empty());
+    EXPECT_TRUE(plug.host.EditEvents().empty());
 }
 
 TEST_F(Dispatch, WheelGestureEndsTwelveTicksAfterTheLastNotch) {
@@ -92,7 +92,7 @@ TEST_F(Dispatch, WheelGestureEndsTwelveTicksAfterTheLastNotch) {
     EXPECT_EQ(plug.host.EditCount(EditEvent::End), 0);
     editor->Tick();
     EXPECT_EQ(plug.host.EditCount(EditEvent::End, 0), 1);
-    EXPECT_FLOAT_EQ(plug.host.editEvents()[3].value, 0.53f);
+    EXPECT_FLOAT_EQ(plug.host.EditEvents()[3].value, 0.53f);
 }
 
 TEST_F(Dispatch, ClosingDuringAWheelCountdownEndsTheGesture) {
@@ -123,7 +123,7 @@ TEST_F(Dispatch, RedrawCycleDrawsDirtyControlsOnlyWhereTheyMeetTheArea) {
     EXPECT_EQ(editor->ScreenCopies(), 4);
     editor->Tick();
     EXPECT_EQ(editor->ScreenCopies(), 4);
-    EXPECT_TRUE(plug.host.editEvents().empty());
+    EXPECT_TRUE(plug.host.EditEvents().empty());
 }
 
 TEST_F(Dispatch, BackgroundGoesToIndexZero) {
@@ -153,7 +153,7 @@ TEST_F(Dispatch, PressAndReleaseGoToTheTopmostVisibleControl) {
         EXPECT_EQ(above->Blend().weight, row.above == Grayed ? 0.25f : 1.0f);
         for (Probe* p : {below, above, unbound})
             p->log.clear();
-        plug.host.clearRequests();
+        plug.host.ClearRequests();
 
         editor->MouseDown(row.x, row.y, {});
         editor->MouseUp(row.x, row.y, {});
@@ -163,9 +163,9 @@ TEST_F(Dispatch, PressAndReleaseGoToTheTopmostVisibleControl) {
         EXPECT_EQ(editor->CaptureIndex(), -1) << "released";
         const int param = row.receiver == 'b' ? 0 : row.receiver == 'a' ? 1 : -1;
         if (param < 0) {
-            EXPECT_TRUE(plug.host.editEvents().empty());
+            EXPECT_TRUE(plug.host.EditEvents().empty());
         } else {
-            EXPECT_EQ(plug.host.editEvents(),
+            EXPECT_EQ(plug.host.EditEvents(),
                       (std::vector<EditEvent>{{EditEvent::Begin, param, 0.0},
                                               {EditEvent::End, param, 0.0}}));
         }
@@ -191,13 +191,13 @@ TEST_F(Dispatch, WheelStepsWithModifiers) {
     for (const auto& row : table) {
         SCOPED_TRACE(testing::Message() << row.name << " " << row.notches);
         below->SetValue(0.5);
-        plug.host.clearRequests();
+        plug.host.ClearRequests();
         editor->MouseWheel(20, 20, row.mod, row.notches);
         EXPECT_NEAR(below->Value(), 0.5 + row.step, 1e-12);
-        ASSERT_FALSE(plug.host.editEvents().empty());
-        EXPECT_EQ(plug.host.editEvents().back().kind, EditEvent::Automate);
-        EXPECT_EQ(plug.host.editEvents().back().index, 0);
-        EXPECT_FLOAT_EQ(plug.host.editEvents().back().value, static_cast<float>(0.5 + row.step));
+        ASSERT_FALSE(plug.host.EditEvents().empty());
+        EXPECT_EQ(plug.host.EditEvents().back().kind, EditEvent::Automate);
+        EXPECT_EQ(plug.host.EditEvents().back().index, 0);
+        EXPECT_FLOAT_EQ(plug.host.EditEvents().back().value, static_cast<float>(0.5 + row.step));
         EXPECT_EQ(above->Value(), 0.5) << "only the control under the pointer";
         EXPECT_EQ(plug.host.EditCount(EditEvent::End), 0);
         begins += plug.host.EditCount(EditEvent::Begin);
@@ -221,7 +221,7 @@ TEST_F(Dispatch, DoubleClickRestoresOnlyAnExistingDefault) {
     for (const auto& row : table) {
         SCOPED_TRACE(testing::Message() << row.x << "," << row.y);
         if (row.control) row.control->SetValue(row.before);
-        plug.host.clearRequests();
+        plug.host.ClearRequests();
         EXPECT_FALSE(editor->MouseDoubleClick(row.x, row.y, {})) << "no capture";
         editor->MouseUp(row.x, row.y, {});
         if (row.control) {
@@ -232,7 +232,7 @@ TEST_F(Dispatch, DoubleClickRestoresOnlyAnExistingDefault) {
         EXPECT_EQ(plug.host.EditCount(EditEvent::Begin), param >= 0 ? 1 : 0);
         EXPECT_EQ(plug.host.EditCount(EditEvent::End), param >= 0 ? 1 : 0) << "from the release";
         if (param >= 0) {
-            EXPECT_EQ(plug.host.editEvents().front().index, param);
+            EXPECT_EQ(plug.host.EditEvents().front().index, param);
         }
     }
 }
@@ -334,14 +334,14 @@ TEST_F(Dispatch, AnotherGestureEndsAPendingWheelGestureFirst) {
         below->SetValue(0.5);
         above->SetValue(0.5);
         plug.EndPendingEdit();
-        plug.host.clearRequests();
+        plug.host.ClearRequests();
         editor->MouseWheel(20, 20, {}, 1);
         row.act(*editor);
-        ASSERT_EQ(plug.host.editEvents().size(), row.events.size());
+        ASSERT_EQ(plug.host.EditEvents().size(), row.events.size());
         for (std::size_t i = 0; i < row.events.size(); ++i) {
-            EXPECT_EQ(plug.host.editEvents()[i].kind, row.events[i].kind) << i;
-            EXPECT_EQ(plug.host.editEvents()[i].index, row.events[i].index) << i;
-            EXPECT_FLOAT_EQ(plug.host.editEvents()[i].value, row.events[i].value) << i;
+            EXPECT_EQ(plug.host.EditEvents()[i].kind, row.events[i].kind) << i;
+            EXPECT_EQ(plug.host.EditEvents()[i].index, row.events[i].index) << i;
+            EXPECT_FLOAT_EQ(plug.host.EditEvents()[i].value, row.events[i].value) << i;
         }
     }
 }

@@ -18,7 +18,7 @@ struct Panel : ::testing::Test {
         StereoBlock(64).Process(fx);
         editor->DrawAll();
         editor->Tick(); // the second pass of the values given on attaching
-        fx.host.clearRequests();
+        fx.host.ClearRequests();
     }
     IControl* Control(int index) { return editor->GetControl(index); }
     void Click(int x, int y, const MouseKeys& mod = {}) {
@@ -71,11 +71,11 @@ TEST_F(Panel, KnobDragIsGearedAndBracketed) {
     editor->MouseUp(310, 43, {});
     EXPECT_DOUBLE_EQ(feedback->Value(), before + 0.25);
     EXPECT_EQ(fx.GetParam(kFeedback)->Value(), 85.0);
-    ASSERT_EQ(fx.host.editEvents().size(), 3u);
-    EXPECT_EQ(fx.host.editEvents()[0], (EditEvent{EditEvent::Begin, kFeedback, 0.0}));
-    EXPECT_EQ(fx.host.editEvents()[1].kind, EditEvent::Automate);
-    EXPECT_FLOAT_EQ(fx.host.editEvents()[1].value, static_cast<float>(before + 0.25));
-    EXPECT_EQ(fx.host.editEvents()[2], (EditEvent{EditEvent::End, kFeedback, 0.0}));
+    ASSERT_EQ(fx.host.EditEvents().size(), 3u);
+    EXPECT_EQ(fx.host.EditEvents()[0], (EditEvent{EditEvent::Begin, kFeedback, 0.0}));
+    EXPECT_EQ(fx.host.EditEvents()[1].kind, EditEvent::Automate);
+    EXPECT_FLOAT_EQ(fx.host.EditEvents()[1].value, static_cast<float>(before + 0.25));
+    EXPECT_EQ(fx.host.EditEvents()[2], (EditEvent{EditEvent::End, kFeedback, 0.0}));
     EXPECT_EQ(fx.Feedback(), 85 * 0.01f);
 
     editor->MouseDoubleClick(310, 122, {});
@@ -146,7 +146,7 @@ TEST_F(Panel, HostChangesRedrawBoundControlsTwice) {
         EXPECT_EQ(editor->UpdateRect(), Control(11)->DrawRect()) << pass;
     }
     EXPECT_FALSE(editor->FindDirtyArea(dirty));
-    EXPECT_TRUE(fx.host.editEvents().empty());
+    EXPECT_TRUE(fx.host.EditEvents().empty());
 }
 
 TEST_F(Panel, HiddenKnobFollowsItsParameter) {
@@ -161,7 +161,7 @@ TEST_F(Panel, VersionTextAndLinkHaveNoParameter) {
     MouseKeys right;
     right.right = true;
     Click(60, 20, right);
-    EXPECT_TRUE(fx.host.editEvents().empty());
+    EXPECT_TRUE(fx.host.EditEvents().empty());
 }
 
 TEST_F(Panel, ImagesAreSharedAcrossInstances) {

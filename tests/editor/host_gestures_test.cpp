@@ -26,9 +26,9 @@ TestHost* host = nullptr; // the host of the row being run
 // Moves what the host has been told so far into `calls`.
 void TakeCalls() {
     constexpr VstInt32 opcodes[] = {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit};
-    for (const EditEvent& event : host->editEvents())
+    for (const EditEvent& event : host->EditEvents())
         calls.push_back({opcodes[event.kind], event.index});
-    host->clearRequests();
+    host->ClearRequests();
 }
 
 constexpr VstInt32 B = audioMasterBeginEdit, A = audioMasterAutomate, E = audioMasterEndEdit;
@@ -106,7 +106,7 @@ TEST(HostGestures, EveryPanelGestureIsBracketedForTheHost) {
         auto* editor = EditorOf(fx.get());
         ASSERT_NE(editor, nullptr);
         host = &fx->host;
-        host->clearRequests();
+        host->ClearRequests();
         calls.clear();
         row.gesture(*editor);
         TakeCalls();

@@ -94,7 +94,7 @@ struct ScaledPanel : ::testing::TestWithParam<double> {
         editor->SetHostScale(GetParam());
         editor->DrawAll();
         editor->Tick();
-        fx.host.clearRequests();
+        fx.host.ClearRequests();
     }
     IControl* Control(int index) { return editor->GetControl(index); }
     // The device pixel at the middle of a panel point's device pixels.
@@ -160,10 +160,10 @@ TEST_P(ScaledPanel, EveryDevicePixelHitsTheControlOfItsPanelPixel) {
     OpenEffect(one, 44100.0);
     // The control that a wheel there reaches, by the parameter it begins an edit of.
     const auto reached = [](InProcessEffect& e, IPlugEditor& ed, int x, int y) {
-        e.host.clearRequests();
+        e.host.ClearRequests();
         ed.MouseWheel(x, y, {}, 1);
         e.EndPendingEdit();
-        return e.host.editEvents().empty() ? -1 : e.host.editEvents().front().index;
+        return e.host.EditEvents().empty() ? -1 : e.host.EditEvents().front().index;
     };
     std::vector<std::pair<int, int>> points;
     for (int y = 0; y < editor->WindowHeight(); y += 5)

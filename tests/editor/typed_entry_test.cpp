@@ -82,7 +82,7 @@ struct TypedEntry : ::testing::Test {
         plug.AttachEditor(editor);
         editor->DrawAll();
         editor->Tick();
-        plug.host.clearRequests();
+        plug.host.ClearRequests();
     }
     EntrySession& Entry() { return editor->Entry(); }
     void RightClick(IControl* control) {
@@ -91,7 +91,7 @@ struct TypedEntry : ::testing::Test {
         const IPlugRect& r = control->DrawRect();
         editor->MouseDown(r.left + 1, r.top + 1, right);
         editor->MouseUp(r.left + 1, r.top + 1, right);
-        plug.host.clearRequests();
+        plug.host.ClearRequests();
     }
 };
 
@@ -313,7 +313,7 @@ TEST_F(TypedEntry, TheTickActsOnWhatTheBoxAndTheEditorReported) {
         ASSERT_TRUE(Entry().IsOpen());
         editor->box->text_ = "75";
         EXPECT_EQ(c.report(Entry()), c.goesOn);
-        EXPECT_TRUE(plug.host.editEvents().empty()) << "nothing before the tick";
+        EXPECT_TRUE(plug.host.EditEvents().empty()) << "nothing before the tick";
         editor->Tick();
         EXPECT_EQ(!Entry().IsOpen(), c.closed);
         EXPECT_EQ(editor->log, c.closed ? "started;closed;" : "started;");
@@ -321,22 +321,22 @@ TEST_F(TypedEntry, TheTickActsOnWhatTheBoxAndTheEditorReported) {
         if (c.applied) {
             // Applied as a user edit; then the closing box pushes the value once more.
             const auto v = static_cast<float>(plug.GetParam(kLevel)->NormalizedValue());
-            EXPECT_EQ(plug.host.editEvents(),
+            EXPECT_EQ(plug.host.EditEvents(),
                       (std::vector<EditEvent>{{EditEvent::Begin, kLevel, 0},
                                               {EditEvent::Automate, kLevel, v},
                                               {EditEvent::End, kLevel, 0},
                                               {EditEvent::Automate, kLevel, v}}));
         } else if (c.closed) {
-            EXPECT_EQ(plug.host.editEvents(),
+            EXPECT_EQ(plug.host.EditEvents(),
                       (std::vector<EditEvent>{
                           {EditEvent::Automate, kLevel,
                            static_cast<float>(plug.GetParam(kLevel)->NormalizedValue())}}));
         } else {
-            EXPECT_TRUE(plug.host.editEvents().empty());
+            EXPECT_TRUE(plug.host.EditEvents().empty());
             EXPECT_EQ(Entry().GetState(), EntrySession::kIdle) << "typing settles";
             Entry().Forget();
         }
-        plug.host.clearRequests();
+        plug.host.ClearRequests();
     }
 }
 
@@ -394,7 +394,7 @@ TEST_F(TypedEntry, ATextControlsEntryReplacesItsTextOnlyWhenEditable) {
         editor->Tick();
         EXPECT_STREQ(text->Text(), editable ? "after" : "before");
     }
-    EXPECT_TRUE(plug.host.editEvents().empty());
+    EXPECT_TRUE(plug.host.EditEvents().empty());
 }
 
 TEST_F(TypedEntry, AClosingWindowForgetsTheBoxUnapplied) {
@@ -406,7 +406,7 @@ TEST_F(TypedEntry, AClosingWindowForgetsTheBoxUnapplied) {
     EXPECT_EQ(editor->log, "started;closed;");
     editor->Tick();
     EXPECT_EQ(plug.GetParam(kLevel)->Value(), 60.0);
-    EXPECT_TRUE(plug.host.editEvents().empty());
+    EXPECT_TRUE(plug.host.EditEvents().empty());
     EXPECT_EQ(Entry().Control(), nullptr);
     EXPECT_EQ(Entry().GetState(), EntrySession::kIdle);
 }

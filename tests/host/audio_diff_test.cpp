@@ -30,11 +30,11 @@ TEST(AudioDiff, FindsTheLargestAndFirstDifference) {
              {{0.1, nan}, {0.1, 0.2}, 1, 1, 1.0, 0.0, -1, 1, false},
          }) {
         MemorySource a(c.a, c.channelsA, 44100.0), b(c.b, c.channelsB, 44100.0);
-        AudioDiff d = diffAudio(a, b, c.tolerance);
+        AudioDiff d = DiffAudio(a, b, c.tolerance);
         EXPECT_NEAR(d.maxDifference, c.maxDifference, 1e-12);
         EXPECT_EQ(d.maxFrame, c.maxFrame);
         EXPECT_EQ(d.firstDifferent, c.firstDifferent);
-        EXPECT_EQ(d.within(c.tolerance), c.same);
+        EXPECT_EQ(d.Within(c.tolerance), c.same);
     }
 }
 
@@ -53,13 +53,13 @@ TEST(AudioDiff, NonFiniteSamplesAreEqualOnlyToTheSameAtTheSamePlace) {
              {inf, 0.5, 0, 1},
          }) {
         MemorySource a({0.1, c.a, 0.3}, 1, 44100.0), b({0.1, c.b, 0.3}, 1, 44100.0);
-        const AudioDiff d = diffAudio(a, b, 0.0);
+        const AudioDiff d = DiffAudio(a, b, 0.0);
         EXPECT_EQ(d.nonFiniteMatches, c.matches) << c.a << " " << c.b;
         EXPECT_EQ(d.nonFiniteMismatches, c.mismatches) << c.a << " " << c.b;
-        EXPECT_EQ(d.within(0.0), c.mismatches == 0) << c.a << " " << c.b;
+        EXPECT_EQ(d.Within(0.0), c.mismatches == 0) << c.a << " " << c.b;
         EXPECT_EQ(d.firstDifferent, c.mismatches ? 1 : -1);
         std::ostringstream text;
-        printDiff(d, 0.0, text);
+        PrintDiff(d, 0.0, text);
         EXPECT_NE(text.str().find("non-finite: " + std::to_string(c.matches) +
                                   " the same in both, " + std::to_string(c.mismatches) +
                                   " different"),
@@ -74,13 +74,13 @@ TEST(AudioDiff, CountsFramesBeyondOneBlockAndMeasuresRms) {
         b[i] += 0.001;
     a.resize(19999);
     MemorySource sa(a, 1, 48000.0), sb(b, 1, 48000.0);
-    AudioDiff d = diffAudio(sa, sb, 0.0);
+    AudioDiff d = DiffAudio(sa, sb, 0.0);
     EXPECT_EQ(d.framesA, 19999);
     EXPECT_EQ(d.framesB, 20000);
     // Half the samples differ by 0.001: RMS 0.001 / sqrt(2).
     EXPECT_NEAR(d.rmsDifference, 0.001 / std::sqrt(2.0), 1e-6);
     std::ostringstream text;
-    printDiff(d, 0.0, text);
+    PrintDiff(d, 0.0, text);
     EXPECT_NE(text.str().find("19999 and 20000 (differ)"), std::string::npos) << text.str();
 }
 

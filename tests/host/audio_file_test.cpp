@@ -23,9 +23,9 @@ TEST(AudioFile, FormatsRoundTripThroughLibsndfile) {
                           Case{"c.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 1.0 / 8388608},
                           Case{"d.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1.0 / 32768},
                           Case{"e.wav", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 0.0}}) {
-        test::AudioData in = test::sine(2, 48000, 4800, 441.0, 0.5, c.format);
-        test::writeAudio(dir / c.name, in);
-        test::AudioData out = test::readAudio(dir / c.name);
+        test::AudioData in = test::Sine(2, 48000, 4800, 441.0, 0.5, c.format);
+        test::WriteAudio(dir / c.name, in);
+        test::AudioData out = test::ReadAudio(dir / c.name);
         EXPECT_EQ(out.format, c.format) << c.name;
         EXPECT_EQ(out.channels, 2);
         EXPECT_EQ(out.sampleRate, 48000);
@@ -42,8 +42,8 @@ TEST(AudioFile, OversAreClippedInIntegerEncodings) {
     loud.sampleRate = 8000;
     loud.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     loud.samples = {1.5, -1.5, 0.25};
-    test::writeAudio(dir / "loud.wav", loud);
-    test::AudioData back = test::readAudio(dir / "loud.wav");
+    test::WriteAudio(dir / "loud.wav", loud);
+    test::AudioData back = test::ReadAudio(dir / "loud.wav");
     EXPECT_GT(back.samples[0], 0.99);
     EXPECT_LT(back.samples[1], -0.99);
 }
@@ -64,10 +64,10 @@ TEST(AudioFile, UnreadableFilesNameTheFile) {
 TEST(AudioFile, WritingReplacesAnExistingFileWhole) {
     test::TempDir dir;
     std::ofstream(dir / "out.wav") << "old contents";
-    test::AudioData audio = test::sine(1, 8000, 100, 100.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    test::writeAudio(dir / "out.wav", audio);
-    EXPECT_EQ(test::readAudio(dir / "out.wav").frames(), 100u);
-    EXPECT_EQ(dir.files(), std::vector<std::string>{"out.wav"});
+    test::AudioData audio = test::Sine(1, 8000, 100, 100.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    test::WriteAudio(dir / "out.wav", audio);
+    EXPECT_EQ(test::ReadAudio(dir / "out.wav").Frames(), 100u);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"out.wav"});
 }
 
 TEST(AudioFile, WritingIntoAMissingDirectoryFails) {
@@ -79,31 +79,31 @@ TEST(AudioFile, WritingIntoAMissingDirectoryFails) {
 
 TEST(AudioFile, EightBitPcmIsOneEncodingStoredAsTheContainerStoresIt) {
     const int wav8 = SF_FORMAT_WAV | SF_FORMAT_PCM_U8, aiff8 = SF_FORMAT_AIFF | SF_FORMAT_PCM_S8;
-    EXPECT_EQ(chooseOutputFormat("", "pcm8", "out.wav", 0, 2, 44100), wav8);
-    EXPECT_EQ(chooseOutputFormat("", "pcm8", "out.aiff", 0, 2, 44100), aiff8);
-    EXPECT_EQ(chooseOutputFormat("", "", "out.wav", aiff8, 2, 44100), wav8);
-    EXPECT_EQ(chooseOutputFormat("", "", "out.aiff", wav8, 2, 44100), aiff8);
-    EXPECT_EQ(chooseOutputFormat("", "", "out.wav", wav8, 2, 44100), wav8);
+    EXPECT_EQ(ChooseOutputFormat("", "pcm8", "out.wav", 0, 2, 44100), wav8);
+    EXPECT_EQ(ChooseOutputFormat("", "pcm8", "out.aiff", 0, 2, 44100), aiff8);
+    EXPECT_EQ(ChooseOutputFormat("", "", "out.wav", aiff8, 2, 44100), wav8);
+    EXPECT_EQ(ChooseOutputFormat("", "", "out.aiff", wav8, 2, 44100), aiff8);
+    EXPECT_EQ(ChooseOutputFormat("", "", "out.wav", wav8, 2, 44100), wav8);
 }
 
 TEST(AudioFile, OutputFormatFollowsNameThenInput) {
     const int wavFloat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     const int flac16 = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    EXPECT_EQ(chooseOutputFormat("", "", "out.wav", wavFloat, 2, 44100), wavFloat);
-    EXPECT_EQ(chooseOutputFormat("", "", "out.aif", flac16, 2, 44100),
+    EXPECT_EQ(ChooseOutputFormat("", "", "out.wav", wavFloat, 2, 44100), wavFloat);
+    EXPECT_EQ(ChooseOutputFormat("", "", "out.aif", flac16, 2, 44100),
               SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
-    EXPECT_EQ(chooseOutputFormat("", "", "out.FLAC", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, 44100),
+    EXPECT_EQ(ChooseOutputFormat("", "", "out.FLAC", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, 44100),
               SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
     // FLAC cannot hold float: the input's encoding gives way to 24-bit.
-    EXPECT_EQ(chooseOutputFormat("", "", "out.flac", wavFloat, 2, 44100),
+    EXPECT_EQ(ChooseOutputFormat("", "", "out.flac", wavFloat, 2, 44100),
               SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
     // No extension keeps the input's container; an extension the host does not write is
     // refused rather than written as something else under that name.
-    EXPECT_EQ(chooseOutputFormat("", "", "out", flac16, 2, 44100), flac16);
-    EXPECT_EQ(chooseOutputFormat("", "", "-", flac16, 2, 44100), flac16);
-    EXPECT_EQ(chooseOutputFormat("", "", "out", 0, 2, 44100), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
-    EXPECT_THROW(chooseOutputFormat("", "", "out.audio", flac16, 2, 44100), UsageError);
-    EXPECT_EQ(chooseOutputFormat("flac", "", "out.audio", flac16, 2, 44100), flac16);
+    EXPECT_EQ(ChooseOutputFormat("", "", "out", flac16, 2, 44100), flac16);
+    EXPECT_EQ(ChooseOutputFormat("", "", "-", flac16, 2, 44100), flac16);
+    EXPECT_EQ(ChooseOutputFormat("", "", "out", 0, 2, 44100), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    EXPECT_THROW(ChooseOutputFormat("", "", "out.audio", flac16, 2, 44100), UsageError);
+    EXPECT_EQ(ChooseOutputFormat("flac", "", "out.audio", flac16, 2, 44100), flac16);
 }
 
 TEST(AudioFile, CompressedFormatsFromTheirExtension) {
@@ -117,11 +117,11 @@ TEST(AudioFile, CompressedFormatsFromTheirExtension) {
                           Case{"a.MP3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
                           Case{"a.rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16},
                           Case{"a.au", SF_FORMAT_AU | SF_FORMAT_PCM_16}})
-        EXPECT_EQ(chooseOutputFormat("", "", c.name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 48000),
+        EXPECT_EQ(ChooseOutputFormat("", "", c.name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 48000),
                   c.format)
             << c.name;
     // Their encoding is fixed.
-    EXPECT_THROW(chooseOutputFormat("", "pcm16", "a.ogg", 0, 2, 48000), UsageError);
+    EXPECT_THROW(ChooseOutputFormat("", "pcm16", "a.ogg", 0, 2, 48000), UsageError);
 }
 
 TEST(AudioFile, LargeWavBecomesRf64BeforeTheSizeFieldWraps) {
@@ -153,29 +153,29 @@ TEST(AudioFile, LargeWavBecomesRf64BeforeTheSizeFieldWraps) {
          }) {
         std::string note;
         if (c.expected == 0) {
-            EXPECT_THROW(fitContainer(c.format, c.channels, c.frames, note), HostError);
+            EXPECT_THROW(FitContainer(c.format, c.channels, c.frames, note), HostError);
             continue;
         }
-        EXPECT_EQ(fitContainer(c.format, c.channels, c.frames, note), c.expected) << c.frames;
+        EXPECT_EQ(FitContainer(c.format, c.channels, c.frames, note), c.expected) << c.frames;
         EXPECT_EQ(note.empty(), c.expected == c.format) << note;
     }
 }
 
 TEST(AudioFile, ExplicitFormatAndEncoding) {
-    EXPECT_EQ(chooseOutputFormat("wav", "float", "x.flac", 0, 2, 44100),
+    EXPECT_EQ(ChooseOutputFormat("wav", "float", "x.flac", 0, 2, 44100),
               SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    EXPECT_EQ(chooseOutputFormat("AIFF", "pcm32", "x", 0, 1, 96000),
+    EXPECT_EQ(ChooseOutputFormat("AIFF", "pcm32", "x", 0, 1, 96000),
               SF_FORMAT_AIFF | SF_FORMAT_PCM_32);
-    EXPECT_EQ(chooseOutputFormat("", "double", "x.w64", 0, 2, 44100),
+    EXPECT_EQ(ChooseOutputFormat("", "double", "x.w64", 0, 2, 44100),
               SF_FORMAT_W64 | SF_FORMAT_DOUBLE);
-    EXPECT_THROW(chooseOutputFormat("mp9", "", "x", 0, 2, 44100), UsageError);
-    EXPECT_THROW(chooseOutputFormat("", "pcm12", "x.wav", 0, 2, 44100), UsageError);
-    EXPECT_THROW(chooseOutputFormat("flac", "float", "x", 0, 2, 44100), UsageError);
+    EXPECT_THROW(ChooseOutputFormat("mp9", "", "x", 0, 2, 44100), UsageError);
+    EXPECT_THROW(ChooseOutputFormat("", "pcm12", "x.wav", 0, 2, 44100), UsageError);
+    EXPECT_THROW(ChooseOutputFormat("flac", "float", "x", 0, 2, 44100), UsageError);
 }
 
 TEST(AudioFile, DescribesFormats) {
-    EXPECT_EQ(describeFormat(SF_FORMAT_WAV | SF_FORMAT_FLOAT), "WAV, 32-bit float");
-    EXPECT_EQ(describeFormat(SF_FORMAT_FLAC | SF_FORMAT_PCM_24), "FLAC, 24-bit PCM");
+    EXPECT_EQ(DescribeFormat(SF_FORMAT_WAV | SF_FORMAT_FLOAT), "WAV, 32-bit float");
+    EXPECT_EQ(DescribeFormat(SF_FORMAT_FLAC | SF_FORMAT_PCM_24), "FLAC, 24-bit PCM");
 }
 
 } // namespace

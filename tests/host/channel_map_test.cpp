@@ -30,7 +30,7 @@ TEST(ChannelMap, DefaultsAndExplicitMaps) {
              {"0,3", 3, 2, {{}, {2}}, true, true},
              {"2,2", 2, 2, {{1}, {1}}, true, true},
          }) {
-        ChannelMap m = mapChannels(c.mapping, c.sources, c.inputs);
+        ChannelMap m = MapChannels(c.mapping, c.sources, c.inputs);
         const std::string what =
             "'" + c.mapping + "' " + std::to_string(c.sources) + "->" + std::to_string(c.inputs);
         EXPECT_EQ(m.feeds, c.feeds) << what;
@@ -42,7 +42,7 @@ TEST(ChannelMap, DefaultsAndExplicitMaps) {
 TEST(ChannelMap, MalformedMapsAreRefused) {
     for (const char* mapping :
          {"1", "1,2,1", "1,", ",1", "3,1", "-1,1", "a,b", "1+,2", "0+1,2", "1 ,2"})
-        EXPECT_THROW(mapChannels(mapping, 2, 2), UsageError) << mapping;
+        EXPECT_THROW(MapChannels(mapping, 2, 2), UsageError) << mapping;
 }
 
 } // namespace

@@ -20,17 +20,17 @@ namespace vhost {
 namespace {
 
 namespace fs = std::filesystem;
-using test::contains;
-using test::runHostExecutable;
-using test::slurp;
+using test::Contains;
+using test::RunHostExecutable;
+using test::Slurp;
 
 // Whether a process is left whose command line names `part` (the plug-in's process).
-bool processNaming(const std::string& part) {
+bool ProcessNaming(const std::string& part) {
     for (const auto& entry : fs::directory_iterator("/proc")) {
         const std::string name = entry.path().filename().string();
         if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::string line = slurp(entry.path() / "cmdline");
-        if (std::to_string(getpid()) != name && contains(line, part)) return true;
+        std::string line = Slurp(entry.path() / "cmdline");
+        if (std::to_string(getpid()) != name && Contains(line, part)) return true;
     }
     return false;
 }
@@ -40,20 +40,20 @@ protected:
     void SetUp() override {
         input = dir / "in.wav";
         // Two seconds: the fixture misbehaves after the first.
-        test::writeAudio(input,
-                         test::sine(2, 44100, 88200, 330.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
+        test::WriteAudio(input,
+                         test::Sine(2, 44100, 88200, 330.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
         fs::create_directory(dir / "tmp");
         std::ofstream(output) << "old output";
         std::ofstream(state) << "old state";
     }
     // The files there are, beside the staging directory (which must be empty).
-    void expectEverythingAsItWas(const std::string& what) {
-        EXPECT_EQ(slurp(output), "old output") << what;
-        EXPECT_EQ(slurp(state), "old state") << what;
-        EXPECT_EQ(dir.files(), (std::vector<std::string>{"in.wav", "out.wav", "state.fxp", "tmp"}))
+    void ExpectEverythingAsItWas(const std::string& what) {
+        EXPECT_EQ(Slurp(output), "old output") << what;
+        EXPECT_EQ(Slurp(state), "old state") << what;
+        EXPECT_EQ(dir.Files(), (std::vector<std::string>{"in.wav", "out.wav", "state.fxp", "tmp"}))
             << what;
-        EXPECT_TRUE(test::TempDir::listed(dir / "tmp").empty()) << what;
-        EXPECT_FALSE(processNaming(dir.path().string())) << what;
+        EXPECT_TRUE(test::TempDir::Listed(dir / "tmp").empty()) << what;
+        EXPECT_FALSE(ProcessNaming(dir.Path().string())) << what;
     }
     test::TempDir dir;
     fs::path input, output = dir / "out.wav", state = dir / "state.fxp";
@@ -85,14 +85,14 @@ TEST_F(CliPluginFaults, ACrashAnAbortOrAnExitIsReportedAndLeavesEveryFileAsItWas
          }) {
         // A sanitizer build would report the crash itself and exit: the signal is the point.
         const char* sanitizer = std::getenv("ASAN_OPTIONS");
-        auto r = runHostExecutable(
+        auto r = RunHostExecutable(
             c.args,
             {"env", "FIXTURE_FAULT=" + std::string(c.fault), "TMPDIR=" + (dir / "tmp").string(),
              "ASAN_OPTIONS=" + std::string(sanitizer ? sanitizer : "") + ":handle_segv=0"});
         EXPECT_EQ(r.exitCode, 1) << c.fault << ": " << r.err;
-        EXPECT_TRUE(contains(r.err, c.message)) << c.fault << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, c.message)) << c.fault << ": " << r.err;
         EXPECT_EQ(r.out, "") << c.fault;
-        expectEverythingAsItWas(c.fault);
+        ExpectEverythingAsItWas(c.fault);
     }
 }
 
@@ -126,10 +126,10 @@ TEST_F(CliPluginFaults, TheFirstInterruptEndsAHungRenderAtOnce) {
         EXPECT_TRUE(ended) << strsignal(sig) << " did not end the run within two seconds";
         ASSERT_TRUE(WIFEXITED(status)) << strsignal(sig);
         EXPECT_EQ(WEXITSTATUS(status), 130) << strsignal(sig);
-        EXPECT_TRUE(contains(slurp(dir / "tmp" / "err"), "interrupted; nothing was written"))
-            << slurp(dir / "tmp" / "err");
+        EXPECT_TRUE(Contains(Slurp(dir / "tmp" / "err"), "interrupted; nothing was written"))
+            << Slurp(dir / "tmp" / "err");
         fs::remove(dir / "tmp" / "err");
-        expectEverythingAsItWas(strsignal(sig));
+        ExpectEverythingAsItWas(strsignal(sig));
     }
 }
 

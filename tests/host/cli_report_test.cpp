@@ -17,10 +17,10 @@ namespace vhost {
 namespace {
 
 namespace fs = std::filesystem;
-using test::contains;
-using test::runHostExecutable;
+using test::Contains;
+using test::RunHostExecutable;
 
-test::AudioData constant(int channels, std::size_t frames, std::vector<double> perChannel) {
+test::AudioData Constant(int channels, std::size_t frames, std::vector<double> perChannel) {
     test::AudioData a;
     a.channels = channels;
     a.sampleRate = 44100;
@@ -33,7 +33,7 @@ test::AudioData constant(int channels, std::size_t frames, std::vector<double> p
 class CliReport : public ::testing::Test {
 protected:
     test::TempDir dir;
-    fs::path out() const { return dir / "out.wav"; }
+    fs::path Out() const { return dir / "out.wav"; }
 };
 
 TEST_F(CliReport, ChannelsAreMappedAndEveryDropOrMixIsSaid) {
@@ -61,33 +61,33 @@ TEST_F(CliReport, ChannelsAreMappedAndEveryDropOrMixIsSaid) {
              {FIXTURE_GAIN, {0.1, 0.2}, "1,0+2", 2, {nan}, "0 stands alone"},
          }) {
         const int channels = static_cast<int>(c.input.size());
-        test::writeAudio(dir / "in.wav", constant(channels, 64, c.input));
+        test::WriteAudio(dir / "in.wav", Constant(channels, 64, c.input));
         std::vector<std::string> args = {c.plugin};
         if (!c.channels.empty()) args.insert(args.end(), {"--channels", c.channels});
-        args.insert(args.end(), {(dir / "in.wav").string(), out().string()});
-        auto r = runHostExecutable(args);
+        args.insert(args.end(), {(dir / "in.wav").string(), Out().string()});
+        auto r = RunHostExecutable(args);
         const std::string what = std::to_string(channels) + " channels, map " + c.channels;
         ASSERT_EQ(r.exitCode, c.exitCode) << what << "\n" << r.err;
         if (*c.message)
-            EXPECT_TRUE(contains(r.err, c.message)) << what << "\n" << r.err;
+            EXPECT_TRUE(Contains(r.err, c.message)) << what << "\n" << r.err;
         else
             EXPECT_EQ(r.err, "") << what;
         if (c.exitCode != 0) continue;
-        test::AudioData o = test::readAudio(out());
+        test::AudioData o = test::ReadAudio(Out());
         ASSERT_EQ(o.channels, 2);
-        EXPECT_NEAR(o.at(10, 0), c.expected[0], 1e-6) << what;
-        EXPECT_NEAR(o.at(10, 1), c.expected[1], 1e-6) << what;
-        fs::remove(out());
+        EXPECT_NEAR(o.At(10, 0), c.expected[0], 1e-6) << what;
+        EXPECT_NEAR(o.At(10, 1), c.expected[1], 1e-6) << what;
+        fs::remove(Out());
     }
 }
 
 TEST_F(CliReport, SamplesThatAreNotNumbersAreCountedAndNeverBecomeFullScale) {
     const double inf = std::numeric_limits<double>::infinity();
-    test::AudioData in = constant(2, 100, {0.25, -0.25});
+    test::AudioData in = Constant(2, 100, {0.25, -0.25});
     in.samples[20] = std::nan("");
     in.samples[41] = inf;
     in.samples[60] = -inf;
-    test::writeAudio(dir / "in.wav", in);
+    test::WriteAudio(dir / "in.wav", in);
     struct Case {
         const char* encoding;
         double atNan, atInf, atMinusInf;
@@ -95,18 +95,18 @@ TEST_F(CliReport, SamplesThatAreNotNumbersAreCountedAndNeverBecomeFullScale) {
     };
     for (const Case& c : {Case{"pcm16", 0.0, 32767.0 / 32768.0, -1.0, true},
                           Case{"float", std::nan(""), inf, -inf, false}}) {
-        auto r = runHostExecutable(
-            {FIXTURE_GAIN, "--encoding", c.encoding, (dir / "in.wav").string(), out().string()});
+        auto r = RunHostExecutable(
+            {FIXTURE_GAIN, "--encoding", c.encoding, (dir / "in.wav").string(), Out().string()});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         // Levels leave them out; both sides count them.
-        EXPECT_TRUE(contains(r.out, "input:  peak -12.04 dBFS, RMS -12.04 dBFS, 3 non-finite"))
+        EXPECT_TRUE(Contains(r.out, "input:  peak -12.04 dBFS, RMS -12.04 dBFS, 3 non-finite"))
             << r.out;
-        EXPECT_TRUE(contains(r.out, "output: peak -12.04 dBFS, RMS -12.04 dBFS, 3 non-finite"))
+        EXPECT_TRUE(Contains(r.out, "output: peak -12.04 dBFS, RMS -12.04 dBFS, 3 non-finite"))
             << r.out;
-        EXPECT_TRUE(contains(r.err, "INPUT holds 3 samples that are not finite")) << r.err;
-        EXPECT_EQ(contains(r.err, "3 non-finite samples written as 0"), c.replaced) << r.err;
-        EXPECT_FALSE(contains(r.err, "clipped")) << r.err;
-        test::AudioData o = test::readAudio(out());
+        EXPECT_TRUE(Contains(r.err, "INPUT holds 3 samples that are not finite")) << r.err;
+        EXPECT_EQ(Contains(r.err, "3 non-finite samples written as 0"), c.replaced) << r.err;
+        EXPECT_FALSE(Contains(r.err, "clipped")) << r.err;
+        test::AudioData o = test::ReadAudio(Out());
         auto same = [](double a, double b) { return std::isnan(a) ? std::isnan(b) : a == b; };
         EXPECT_TRUE(same(c.atNan, o.samples[20])) << o.samples[20];
         EXPECT_TRUE(same(c.atInf, o.samples[41])) << o.samples[41];
@@ -116,29 +116,29 @@ TEST_F(CliReport, SamplesThatAreNotNumbersAreCountedAndNeverBecomeFullScale) {
 }
 
 TEST_F(CliReport, ClippingACutShortInputARefusedChunkAndAnInstrumentAreSaid) {
-    test::writeAudio(dir / "loud.wav", constant(2, 100, {0.75, 0.25}));
-    auto clip = runHostExecutable({FIXTURE_GAIN, "-P", "Gain=200", "--encoding", "pcm24",
-                                   (dir / "loud.wav").string(), out().string()});
+    test::WriteAudio(dir / "loud.wav", Constant(2, 100, {0.75, 0.25}));
+    auto clip = RunHostExecutable({FIXTURE_GAIN, "-P", "Gain=200", "--encoding", "pcm24",
+                                   (dir / "loud.wav").string(), Out().string()});
     EXPECT_EQ(clip.exitCode, 0);
-    EXPECT_TRUE(contains(clip.err, "warning: 100 samples beyond full scale clipped")) << clip.err;
-    EXPECT_TRUE(contains(clip.out, "100 samples clipped")) << clip.out;
-    auto kept = runHostExecutable(
-        {FIXTURE_GAIN, "-P", "Gain=200", "--float", (dir / "loud.wav").string(), out().string()});
-    EXPECT_FALSE(contains(kept.err, "clipped")) << kept.err;
+    EXPECT_TRUE(Contains(clip.err, "warning: 100 samples beyond full scale clipped")) << clip.err;
+    EXPECT_TRUE(Contains(clip.out, "100 samples clipped")) << clip.out;
+    auto kept = RunHostExecutable(
+        {FIXTURE_GAIN, "-P", "Gain=200", "--float", (dir / "loud.wav").string(), Out().string()});
+    EXPECT_FALSE(Contains(kept.err, "clipped")) << kept.err;
 
     // Cut the last quarter off the data: the header still announces all of it.
-    test::writeAudio(dir / "whole.wav", constant(2, 1000, {0.5, 0.5}));
+    test::WriteAudio(dir / "whole.wav", Constant(2, 1000, {0.5, 0.5}));
     std::string bytes;
     {
         std::ifstream in(dir / "whole.wav", std::ios::binary);
         bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     std::ofstream(dir / "cut.wav", std::ios::binary) << bytes.substr(0, bytes.size() - 2000);
-    auto cut = runHostExecutable({FIXTURE_GAIN, "-q", (dir / "cut.wav").string(), out().string()});
+    auto cut = RunHostExecutable({FIXTURE_GAIN, "-q", (dir / "cut.wav").string(), Out().string()});
     EXPECT_EQ(cut.exitCode, 0);
-    EXPECT_TRUE(contains(cut.err, "cut short")) << cut.err;
+    EXPECT_TRUE(Contains(cut.err, "cut short")) << cut.err;
     auto whole =
-        runHostExecutable({FIXTURE_GAIN, "-q", (dir / "whole.wav").string(), out().string()});
+        RunHostExecutable({FIXTURE_GAIN, "-q", (dir / "whole.wav").string(), Out().string()});
     EXPECT_EQ(whole.err, "");
 
     FxProgram program;
@@ -146,23 +146,23 @@ TEST_F(CliReport, ClippingACutShortInputARefusedChunkAndAnInstrumentAreSaid) {
     program.opaque = true;
     program.name = "odd";
     program.chunk = {1, 2, 3}; // not the size the fixture takes
-    test::writeBytes(dir / "odd.fxp", encodeProgram(program));
-    fs::remove(out());
-    auto chunk = runHostExecutable({FIXTURE_GAIN_CHUNKS, "--load", (dir / "odd.fxp").string(),
-                                    (dir / "whole.wav").string(), out().string()});
+    test::WriteBytes(dir / "odd.fxp", EncodeProgram(program));
+    fs::remove(Out());
+    auto chunk = RunHostExecutable({FIXTURE_GAIN_CHUNKS, "--load", (dir / "odd.fxp").string(),
+                                    (dir / "whole.wav").string(), Out().string()});
     EXPECT_EQ(chunk.exitCode, 1);
-    EXPECT_TRUE(contains(chunk.err, "refused the program chunk")) << chunk.err;
+    EXPECT_TRUE(Contains(chunk.err, "refused the program chunk")) << chunk.err;
 
-    auto synth = runHostExecutable({FIXTURE_SYNTH, (dir / "whole.wav").string(), out().string()});
+    auto synth = RunHostExecutable({FIXTURE_SYNTH, (dir / "whole.wav").string(), Out().string()});
     EXPECT_EQ(synth.exitCode, 1);
-    EXPECT_TRUE(contains(synth.err, "no MIDI input")) << synth.err;
-    EXPECT_FALSE(fs::exists(out()));
+    EXPECT_TRUE(Contains(synth.err, "no MIDI input")) << synth.err;
+    EXPECT_FALSE(fs::exists(Out()));
     // Listing an instrument is fine.
-    EXPECT_EQ(runHostExecutable({"--info", FIXTURE_SYNTH}).exitCode, 0);
+    EXPECT_EQ(RunHostExecutable({"--info", FIXTURE_SYNTH}).exitCode, 0);
 }
 
 TEST_F(CliReport, WhatAHeaderGetsWrongIsSaidOnceAndTheSameInJson) {
-    test::writeAudio(dir / "whole.wav", constant(2, 1000, {0.5, 0.5}));
+    test::WriteAudio(dir / "whole.wav", Constant(2, 1000, {0.5, 0.5}));
     const std::string bytes = [&] {
         std::ifstream in(dir / "whole.wav", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -186,38 +186,38 @@ TEST_F(CliReport, WhatAHeaderGetsWrongIsSaidOnceAndTheSameInJson) {
              {"zero.wav", "announces 0 frames, but the file holds 8000 bytes from byte ", false, 0},
          }) {
         auto r =
-            runHostExecutable({FIXTURE_GAIN, "--json", (dir / c.file).string(), out().string()});
+            RunHostExecutable({FIXTURE_GAIN, "--json", (dir / c.file).string(), Out().string()});
         EXPECT_EQ(r.exitCode, 0) << c.file << r.err;
-        const JsonValue summary = parseJson(r.out);
-        const JsonValue& input = *summary.find("input");
-        EXPECT_EQ(std::get<bool>(input.find("truncated")->data), c.truncated) << c.file;
-        EXPECT_EQ(input.find("frames")->number(), c.frames) << c.file;
-        const JsonArray& warnings = summary.find("warnings")->array();
+        const JsonValue summary = ParseJson(r.out);
+        const JsonValue& input = *summary.Find("input");
+        EXPECT_EQ(std::get<bool>(input.Find("truncated")->data), c.truncated) << c.file;
+        EXPECT_EQ(input.Find("frames")->Number(), c.frames) << c.file;
+        const JsonArray& warnings = summary.Find("warnings")->Array();
         if (*c.warning == '\0') {
             EXPECT_EQ(r.err, "") << c.file;
             EXPECT_TRUE(warnings.empty()) << c.file;
             continue;
         }
-        EXPECT_TRUE(contains(r.err, c.warning)) << c.file << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, c.warning)) << c.file << ": " << r.err;
         ASSERT_EQ(warnings.size(), 1u) << c.file;
-        EXPECT_TRUE(contains(warnings[0].string(), c.warning)) << c.file;
+        EXPECT_TRUE(Contains(warnings[0].String(), c.warning)) << c.file;
     }
 }
 
 TEST_F(CliReport, AnInputRateOutsideTheRateRangeNeedsRate) {
     for (int rate : {1, 10000000}) {
-        test::AudioData a = constant(1, 10, {0.5});
+        test::AudioData a = Constant(1, 10, {0.5});
         a.sampleRate = rate;
-        test::writeAudio(dir / "odd.wav", a);
-        auto r = runHostExecutable({FIXTURE_GAIN, (dir / "odd.wav").string(), out().string()});
+        test::WriteAudio(dir / "odd.wav", a);
+        auto r = RunHostExecutable({FIXTURE_GAIN, (dir / "odd.wav").string(), Out().string()});
         EXPECT_EQ(r.exitCode, 1) << rate;
-        EXPECT_TRUE(contains(r.err, "outside 1000-768000 Hz")) << r.err;
-        EXPECT_FALSE(fs::exists(out()));
-        r = runHostExecutable(
-            {FIXTURE_GAIN, "-q", "--rate", "44100", (dir / "odd.wav").string(), out().string()});
+        EXPECT_TRUE(Contains(r.err, "outside 1000-768000 Hz")) << r.err;
+        EXPECT_FALSE(fs::exists(Out()));
+        r = RunHostExecutable(
+            {FIXTURE_GAIN, "-q", "--rate", "44100", (dir / "odd.wav").string(), Out().string()});
         EXPECT_EQ(r.exitCode, 0) << rate << r.err;
-        EXPECT_EQ(test::readAudio(out()).sampleRate, 44100);
-        fs::remove(out());
+        EXPECT_EQ(test::ReadAudio(Out()).sampleRate, 44100);
+        fs::remove(Out());
     }
 }
 
@@ -237,17 +237,17 @@ TEST_F(CliReport, MessagesNameThingsPlainly) {
              {{"validate", FIXTURE_GAIN, "--level", "11"}, 2, {"from 1 to 10"}, {".000000"}},
              {{"--help"}, 0, {"velmorande-host validate [options] PLUGIN", "--force"}, {}},
          }) {
-        auto r = runHostExecutable(c.args);
+        auto r = RunHostExecutable(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0] << r.err;
         for (const char* text : c.said)
-            EXPECT_TRUE(contains(r.out + r.err, text)) << text << "\n" << r.out << r.err;
+            EXPECT_TRUE(Contains(r.out + r.err, text)) << text << "\n" << r.out << r.err;
         for (const char* text : c.notSaid)
-            EXPECT_FALSE(contains(r.out + r.err, text)) << text << "\n" << r.out << r.err;
+            EXPECT_FALSE(Contains(r.out + r.err, text)) << text << "\n" << r.out << r.err;
     }
 }
 
 TEST_F(CliReport, CommandLineValuesFollowOneRule) {
-    test::writeAudio(dir / "in.wav", constant(2, 100, {0.5, 0.5}));
+    test::WriteAudio(dir / "in.wav", Constant(2, 100, {0.5, 0.5}));
     struct Case {
         std::vector<std::string> options;
         int exitCode;
@@ -283,15 +283,15 @@ TEST_F(CliReport, CommandLineValuesFollowOneRule) {
              {{"--time-signature", "3/5"}, 2, "power of two"},
          }) {
         std::vector<std::string> args = c.options;
-        args.insert(args.end(), {FIXTURE_GAIN, "-q", (dir / "in.wav").string(), out().string()});
-        auto r = runHostExecutable(args);
+        args.insert(args.end(), {FIXTURE_GAIN, "-q", (dir / "in.wav").string(), Out().string()});
+        auto r = RunHostExecutable(args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.options[0] << r.err;
-        EXPECT_TRUE(contains(r.err, c.message)) << c.options[0] << r.err;
-        EXPECT_FALSE(contains(r.err, ".000000")) << r.err;
+        EXPECT_TRUE(Contains(r.err, c.message)) << c.options[0] << r.err;
+        EXPECT_FALSE(Contains(r.err, ".000000")) << r.err;
     }
-    const std::string help = runHostExecutable({"--help"}).out;
+    const std::string help = RunHostExecutable({"--help"}).out;
     for (const char* range : {"1-65536", "1-999", "1000-768000", "0-3600"})
-        EXPECT_TRUE(contains(help, range)) << range;
+        EXPECT_TRUE(Contains(help, range)) << range;
 }
 
 } // namespace

@@ -18,34 +18,34 @@ namespace vhost {
 namespace {
 
 namespace fs = std::filesystem;
-using test::contains;
-using test::runHostExecutable;
-using test::sameAudio;
-using test::shell;
-using test::shellQuoted;
-using test::slurp;
+using test::Contains;
+using test::RunHostExecutable;
+using test::SameAudio;
+using test::Shell;
+using test::ShellQuoted;
+using test::Slurp;
 
 constexpr unsigned kNobody = 65534;
 
 // The same content: the same audio for audio files (a float WAV's PEAK chunk holds the time
 // of writing), else the same bytes.
-bool sameContent(const fs::path& a, const fs::path& b) {
-    if (slurp(a) == slurp(b)) return true;
+bool SameContent(const fs::path& a, const fs::path& b) {
+    if (Slurp(a) == Slurp(b)) return true;
     try {
-        return sameAudio(a, b);
+        return SameAudio(a, b);
     } catch (const std::exception&) {
         return false;
     }
 }
 
-struct stat statOf(const fs::path& path) {
+struct stat StatOf(const fs::path& path) {
     struct stat s {};
     ::lstat(path.c_str(), &s);
     return s;
 }
 
 // Runs the host as the user nobody, for what only another user can see.
-std::vector<std::string> asNobody() {
+std::vector<std::string> AsNobody() {
     return {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
 }
 
@@ -53,16 +53,16 @@ class CliSafety : public ::testing::Test {
 protected:
     void SetUp() override {
         input = dir / "in.wav";
-        test::writeAudio(input,
-                         test::sine(2, 44100, 4410, 330.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
-        original = slurp(input);
+        test::WriteAudio(input,
+                         test::Sine(2, 44100, 4410, 330.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
+        original = Slurp(input);
     }
     // A path that writes one file, with the arguments that make it write `target`.
     struct WritePath {
         const char* name;
         std::vector<std::string> (*args)(const fs::path& input, const fs::path& target);
     };
-    static std::vector<WritePath> writePaths() {
+    static std::vector<WritePath> WritePaths() {
         std::vector<WritePath> paths = {
             {"OUTPUT",
              [](const fs::path& in, const fs::path& target) -> std::vector<std::string> {
@@ -94,11 +94,11 @@ protected:
 TEST_F(CliSafety, EveryWritePathWritesIntoNodesAndThroughLinksWithoutReplacingThem) {
     // A device node is what was destroyed as root (/dev/null); making one needs root.
     const bool root = geteuid() == 0;
-    for (const WritePath& path : writePaths()) {
+    for (const WritePath& path : WritePaths()) {
         const fs::path base = dir / path.name;
         fs::create_directories(base / "ref");
         const fs::path ref = base / "ref" / "demo-output.wav";
-        auto r = runHostExecutable(path.args(input, ref));
+        auto r = RunHostExecutable(path.args(input, ref));
         ASSERT_EQ(r.exitCode, 0) << path.name << ": " << r.err;
 
         struct Node {
@@ -117,8 +117,8 @@ TEST_F(CliSafety, EveryWritePathWritesIntoNodesAndThroughLinksWithoutReplacingTh
             if (kind == "fifo") {
                 ASSERT_EQ(mkfifo(at.c_str(), 0644), 0);
                 // The reader, with a time limit should the host replace the FIFO instead.
-                shell("timeout 20 cat " + shellQuoted(at) + " > " + shellQuoted(node.written) +
-                      " 2>" + shellQuoted(base / "cat.err") + " &");
+                Shell("timeout 20 cat " + ShellQuoted(at) + " > " + ShellQuoted(node.written) +
+                      " 2>" + ShellQuoted(base / "cat.err") + " &");
             } else if (kind == "link") {
                 std::ofstream(node.written) << "old";
                 fs::create_symlink(node.written, at);
@@ -128,22 +128,22 @@ TEST_F(CliSafety, EveryWritePathWritesIntoNodesAndThroughLinksWithoutReplacingTh
             } else {
                 ASSERT_EQ(mknod(at.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
             }
-            const struct stat before = statOf(at);
-            r = runHostExecutable(path.args(input, at));
+            const struct stat before = StatOf(at);
+            r = RunHostExecutable(path.args(input, at));
             EXPECT_EQ(r.exitCode, 0) << path.name << " into " << kind << ": " << r.err;
-            const struct stat after = statOf(at);
+            const struct stat after = StatOf(at);
             EXPECT_EQ(fs::symlink_status(at).type(), node.type) << path.name << " " << kind;
             EXPECT_EQ(after.st_ino, before.st_ino) << path.name << " " << kind;
             EXPECT_EQ(after.st_rdev, before.st_rdev) << path.name << " " << kind;
             if (node.written.empty()) continue;
-            for (int i = 0; i < 100 && slurp(node.written).size() < slurp(ref).size(); ++i)
+            for (int i = 0; i < 100 && Slurp(node.written).size() < Slurp(ref).size(); ++i)
                 usleep(20000);
-            EXPECT_TRUE(sameContent(node.written, ref)) << path.name << " into " << kind;
+            EXPECT_TRUE(SameContent(node.written, ref)) << path.name << " into " << kind;
         }
     }
     // Nothing was left beside the targets.
-    for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
-        EXPECT_FALSE(contains(entry.path().filename().string(), ".tmp")) << entry.path();
+    for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
+        EXPECT_FALSE(Contains(entry.path().filename().string(), ".tmp")) << entry.path();
 }
 
 TEST_F(CliSafety, NoFileIsNamedTwiceWhenOneOfTheNamesWritesIt) {
@@ -172,28 +172,28 @@ TEST_F(CliSafety, NoFileIsNamedTwiceWhenOneOfTheNamesWritesIt) {
         {plug, "--load", state, "--save", state},
         {plug, "--automate", automation, in, automation},
         {plug, in, "-", "--save", "-"},
-        {plug, "--demo", dir.path().string(), "--save", (dir / "demo-input.wav").string()},
+        {plug, "--demo", dir.Path().string(), "--save", (dir / "demo-input.wav").string()},
     };
     fs::create_directory(dir / "sub");
     for (const auto& args : cases) {
-        auto r = runHostExecutable(args);
+        auto r = RunHostExecutable(args);
         EXPECT_EQ(r.exitCode, 2) << args[1] << " " << args.back() << ": " << r.err;
-        EXPECT_TRUE(contains(r.err, "are the same file") ||
-                    contains(r.err, "both write standard output"))
+        EXPECT_TRUE(Contains(r.err, "are the same file") ||
+                    Contains(r.err, "both write standard output"))
             << r.err;
-        EXPECT_EQ(slurp(input), original);
-        EXPECT_EQ(slurp(plug), slurp(FIXTURE_GAIN));
-        EXPECT_EQ(slurp(state), "kept");
+        EXPECT_EQ(Slurp(input), original);
+        EXPECT_EQ(Slurp(plug), Slurp(FIXTURE_GAIN));
+        EXPECT_EQ(Slurp(state), "kept");
         EXPECT_FALSE(fs::exists(out));
         EXPECT_FALSE(fs::exists(dir / "x.fxp"));
         EXPECT_FALSE(fs::exists(dir / "demo-output.wav"));
     }
     // The plug-in library a bare name stands for is ./name.
-    EXPECT_EQ(shell("cd " + shellQuoted(dir.path()) + " && " + shellQuoted(HOST_EXECUTABLE) +
-                    " plug.so --save ./plug.so 2>" + shellQuoted(dir / "err.txt")),
+    EXPECT_EQ(Shell("cd " + ShellQuoted(dir.Path()) + " && " + ShellQuoted(HOST_EXECUTABLE) +
+                    " plug.so --save ./plug.so 2>" + ShellQuoted(dir / "err.txt")),
               2);
     // Reading one file twice harms nothing: one plug-in twice in a chain.
-    auto r = runHostExecutable({plug, "--then", plug, "-q", in, out});
+    auto r = RunHostExecutable({plug, "--then", plug, "-q", in, out});
     EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
@@ -212,54 +212,54 @@ TEST_F(CliSafety, AReplacedFileKeepsItsModeOwnerAndLinks) {
          {},
          0,
          [](const fs::path& f, const struct stat&) {
-             EXPECT_EQ(statOf(f).st_mode & 07777, 0600u) << f;
+             EXPECT_EQ(StatOf(f).st_mode & 07777, 0600u) << f;
          }},
         {"owner and group stay",
          [](const fs::path& f) { ASSERT_EQ(chown(f.c_str(), kNobody, kNobody), 0); },
          {},
          0,
          [](const fs::path& f, const struct stat&) {
-             EXPECT_EQ(statOf(f).st_uid, kNobody) << f;
-             EXPECT_EQ(statOf(f).st_gid, kNobody) << f;
+             EXPECT_EQ(StatOf(f).st_uid, kNobody) << f;
+             EXPECT_EQ(StatOf(f).st_gid, kNobody) << f;
          }},
         {"hard links stay one file",
          [](const fs::path& f) { fs::create_hard_link(f, f.string() + ".link"); },
          {},
          0,
          [](const fs::path& f, const struct stat& before) {
-             EXPECT_EQ(statOf(f).st_ino, before.st_ino) << f;
-             EXPECT_EQ(statOf(f).st_nlink, 2u) << f;
-             EXPECT_EQ(slurp(f), slurp(f.string() + ".link")) << f;
+             EXPECT_EQ(StatOf(f).st_ino, before.st_ino) << f;
+             EXPECT_EQ(StatOf(f).st_nlink, 2u) << f;
+             EXPECT_EQ(Slurp(f), Slurp(f.string() + ".link")) << f;
          }},
         {"read-only is refused",
          [](const fs::path& f) { chmod(f.c_str(), 0444); },
          {},
          1,
-         [](const fs::path& f, const struct stat&) { EXPECT_EQ(slurp(f), "old") << f; }},
+         [](const fs::path& f, const struct stat&) { EXPECT_EQ(Slurp(f), "old") << f; }},
         {"read-only is replaced with --force",
          [](const fs::path& f) { chmod(f.c_str(), 0444); },
          {"--force"},
          0,
          [](const fs::path& f, const struct stat&) {
-             EXPECT_NE(slurp(f), "old") << f;
-             EXPECT_EQ(statOf(f).st_mode & 07777, 0444u) << f;
+             EXPECT_NE(Slurp(f), "old") << f;
+             EXPECT_EQ(StatOf(f).st_mode & 07777, 0444u) << f;
          }},
     };
     int n = 0;
-    for (const WritePath& path : writePaths()) {
+    for (const WritePath& path : WritePaths()) {
         if (std::string(path.name) == "--demo") continue; // it writes the same way as OUTPUT
         for (const Rule& rule : rules) {
             const fs::path file = dir / ("file" + std::to_string(n++)) / "demo-output.wav";
             fs::create_directories(file.parent_path());
             std::ofstream(file) << "old";
             rule.prepare(file);
-            const struct stat before = statOf(file);
+            const struct stat before = StatOf(file);
             std::vector<std::string> args = path.args(input, file);
             args.insert(args.end(), rule.extra.begin(), rule.extra.end());
-            auto r = runHostExecutable(args);
+            auto r = RunHostExecutable(args);
             EXPECT_EQ(r.exitCode, rule.exitCode) << path.name << ", " << rule.name << ": " << r.err;
             rule.check(file, before);
-            EXPECT_EQ(test::TempDir::listed(file.parent_path()).size(),
+            EXPECT_EQ(test::TempDir::Listed(file.parent_path()).size(),
                       std::string(rule.name).starts_with("hard") ? 2u : 1u)
                 << path.name << ", " << rule.name;
         }
@@ -268,9 +268,9 @@ TEST_F(CliSafety, AReplacedFileKeepsItsModeOwnerAndLinks) {
 
 TEST_F(CliSafety, AnotherUsersFilesAndDirectoriesAreRespected) {
     if (geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
-    if (shell("setpriv --reuid=65534 --regid=65534 --clear-groups true") != 0)
+    if (Shell("setpriv --reuid=65534 --regid=65534 --clear-groups true") != 0)
         GTEST_SKIP() << "setpriv cannot switch to the user nobody here";
-    fs::permissions(dir.path(), fs::perms::all); // the host as nobody makes its own files
+    fs::permissions(dir.Path(), fs::perms::all); // the host as nobody makes its own files
     struct Case {
         const char* name;
         unsigned directory, owner, file; // modes and the file's owner
@@ -297,28 +297,28 @@ TEST_F(CliSafety, AnotherUsersFilesAndDirectoriesAreRespected) {
         ASSERT_EQ(chown(file.c_str(), c.owner, c.owner), 0);
         ASSERT_EQ(chmod(file.c_str(), c.file), 0);
         ASSERT_EQ(chmod(sub.c_str(), c.directory), 0);
-        const struct stat before = statOf(file);
+        const struct stat before = StatOf(file);
         std::vector<std::string> args = {FIXTURE_GAIN, "-q", input.string(), file.string()};
         args.insert(args.end(), c.extra.begin(), c.extra.end());
-        auto r = runHostExecutable(args, asNobody());
+        auto r = RunHostExecutable(args, AsNobody());
         EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err;
-        EXPECT_EQ(slurp(file) != "old", c.replaced) << c.name;
-        EXPECT_EQ(statOf(file).st_ino == before.st_ino, c.sameInode) << c.name;
-        EXPECT_EQ(statOf(file).st_uid, c.ownerAfter) << c.name;
-        EXPECT_EQ(test::TempDir::listed(sub).size(), 1u) << c.name;
+        EXPECT_EQ(Slurp(file) != "old", c.replaced) << c.name;
+        EXPECT_EQ(StatOf(file).st_ino == before.st_ino, c.sameInode) << c.name;
+        EXPECT_EQ(StatOf(file).st_uid, c.ownerAfter) << c.name;
+        EXPECT_EQ(test::TempDir::Listed(sub).size(), 1u) << c.name;
         fs::permissions(sub, fs::perms::all);
     }
 }
 
 TEST_F(CliSafety, ABareFileNameIsAPlugInInTheCurrentDirectory) {
     fs::copy_file(FIXTURE_GAIN, dir / "gain.so");
-    ASSERT_EQ(runHostExecutable({FIXTURE_GAIN, "-q", input.string(), (dir / "ref.wav").string()})
+    ASSERT_EQ(RunHostExecutable({FIXTURE_GAIN, "-q", input.string(), (dir / "ref.wav").string()})
                   .exitCode,
               0);
-    ASSERT_EQ(shell("cd " + shellQuoted(dir.path()) + " && " + shellQuoted(HOST_EXECUTABLE) +
+    ASSERT_EQ(Shell("cd " + ShellQuoted(dir.Path()) + " && " + ShellQuoted(HOST_EXECUTABLE) +
                     " -q gain.so in.wav bare.wav"),
               0);
-    EXPECT_TRUE(sameContent(dir / "bare.wav", dir / "ref.wav"));
+    EXPECT_TRUE(SameContent(dir / "bare.wav", dir / "ref.wav"));
 }
 
 TEST_F(CliSafety, TheExtensionNamesTheFormatOrIsRefused) {
@@ -348,13 +348,13 @@ TEST_F(CliSafety, TheExtensionNamesTheFormatOrIsRefused) {
         args.insert(args.end(), c.extra.begin(), c.extra.end());
         args.push_back(input.string());
         args.push_back((dir / c.name).string());
-        auto r = runHostExecutable(args);
+        auto r = RunHostExecutable(args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.name << r.err;
-        EXPECT_TRUE(contains(r.err, c.warning)) << c.name << r.err;
+        EXPECT_TRUE(Contains(r.err, c.warning)) << c.name << r.err;
         if (c.format == 0)
             EXPECT_FALSE(fs::exists(dir / c.name));
         else
-            EXPECT_EQ(test::readAudio(dir / c.name).format, c.format) << c.name;
+            EXPECT_EQ(test::ReadAudio(dir / c.name).format, c.format) << c.name;
         fs::remove(dir / c.name);
     }
 }

@@ -16,20 +16,20 @@ namespace vhost {
 namespace {
 
 namespace fs = std::filesystem;
-using test::contains;
-using test::runHostExecutable;
-using test::sameAudio;
-using test::shell;
-using test::shellQuoted;
-using test::slurp;
+using test::Contains;
+using test::RunHostExecutable;
+using test::SameAudio;
+using test::Shell;
+using test::ShellQuoted;
+using test::Slurp;
 
 class CliStreams : public ::testing::Test {
 protected:
     void SetUp() override {
         input = dir / "in.wav";
         // A second of audio: more than a pipe holds, so a reader that leaves is noticed.
-        test::writeAudio(input,
-                         test::sine(2, 44100, 44100, 330.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
+        test::WriteAudio(input,
+                         test::Sine(2, 44100, 44100, 330.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
     }
     test::TempDir dir;
     fs::path input;
@@ -55,78 +55,78 @@ TEST_F(CliStreams, AFailedWriteOnStandardOutputFailsEveryCommand) {
     for (const auto& args : commands) {
         std::string command;
         for (const auto& a : args)
-            command += ' ' + shellQuoted(a);
+            command += ' ' + ShellQuoted(a);
         if (fs::exists(full)) {
-            const int rc = shell(shellQuoted(HOST_EXECUTABLE) + command + " > " +
-                                 shellQuoted(full) + " 2> " + shellQuoted(dir / "err"));
+            const int rc = Shell(ShellQuoted(HOST_EXECUTABLE) + command + " > " +
+                                 ShellQuoted(full) + " 2> " + ShellQuoted(dir / "err"));
             EXPECT_EQ(rc, 1) << command;
-            EXPECT_TRUE(contains(slurp(dir / "err"),
+            EXPECT_TRUE(Contains(Slurp(dir / "err"),
                                  "cannot write standard output: No space left on device"))
-                << command << ": " << slurp(dir / "err");
-            EXPECT_FALSE(contains(slurp(dir / "err"), "wrote standard output")) << command;
+                << command << ": " << Slurp(dir / "err");
+            EXPECT_FALSE(Contains(Slurp(dir / "err"), "wrote standard output")) << command;
         }
     }
     // A reader that goes away: the rest of the audio has nowhere to go.
-    shell("(" + shellQuoted(HOST_EXECUTABLE) + " " + shellQuoted(FIXTURE_GAIN) + " " +
-          shellQuoted(input) + " - 2> " + shellQuoted(dir / "err") + "; echo $? > " +
-          shellQuoted(dir / "rc") + ") | head -c 1 > " + shellQuoted(dir / "head"));
-    EXPECT_EQ(slurp(dir / "rc"), "1\n") << slurp(dir / "err");
-    EXPECT_TRUE(contains(slurp(dir / "err"), "cannot write standard output: Broken pipe"))
-        << slurp(dir / "err");
-    EXPECT_FALSE(contains(slurp(dir / "err"), "wrote standard output"));
+    Shell("(" + ShellQuoted(HOST_EXECUTABLE) + " " + ShellQuoted(FIXTURE_GAIN) + " " +
+          ShellQuoted(input) + " - 2> " + ShellQuoted(dir / "err") + "; echo $? > " +
+          ShellQuoted(dir / "rc") + ") | head -c 1 > " + ShellQuoted(dir / "head"));
+    EXPECT_EQ(Slurp(dir / "rc"), "1\n") << Slurp(dir / "err");
+    EXPECT_TRUE(Contains(Slurp(dir / "err"), "cannot write standard output: Broken pipe"))
+        << Slurp(dir / "err");
+    EXPECT_FALSE(Contains(Slurp(dir / "err"), "wrote standard output"));
     // The output file of the --json render was still written: only its summary failed.
     EXPECT_EQ(fs::exists(dir / "out.wav"), fs::exists(full));
     // Closed altogether.
-    EXPECT_EQ(shell(shellQuoted(HOST_EXECUTABLE) + " --help >&- 2> " + shellQuoted(dir / "err")),
+    EXPECT_EQ(Shell(ShellQuoted(HOST_EXECUTABLE) + " --help >&- 2> " + ShellQuoted(dir / "err")),
               1);
-    EXPECT_TRUE(contains(slurp(dir / "err"), "cannot write standard output")) << slurp(dir / "err");
+    EXPECT_TRUE(Contains(Slurp(dir / "err"), "cannot write standard output")) << Slurp(dir / "err");
 }
 
 TEST_F(CliStreams, WhatAPlugInPrintsStaysOutOfTheHostsData) {
     auto ref =
-        runHostExecutable({FIXTURE_FAULTY, "-q", input.string(), (dir / "ref.wav").string()});
+        RunHostExecutable({FIXTURE_FAULTY, "-q", input.string(), (dir / "ref.wav").string()});
     ASSERT_EQ(ref.exitCode, 0) << ref.err;
     const fs::path captured = dir / "stdout.wav";
     const std::string host =
-        "FIXTURE_FAULT=print " + shellQuoted(HOST_EXECUTABLE) + " " + shellQuoted(FIXTURE_FAULTY);
-    ASSERT_EQ(shell(host + " " + shellQuoted(input) + " - > " + shellQuoted(captured) + " 2> " +
-                    shellQuoted(dir / "err")),
+        "FIXTURE_FAULT=print " + ShellQuoted(HOST_EXECUTABLE) + " " + ShellQuoted(FIXTURE_FAULTY);
+    ASSERT_EQ(Shell(host + " " + ShellQuoted(input) + " - > " + ShellQuoted(captured) + " 2> " +
+                    ShellQuoted(dir / "err")),
               0)
-        << slurp(dir / "err");
-    EXPECT_EQ(slurp(captured).substr(0, 4), "RIFF");
-    EXPECT_TRUE(sameAudio(captured, dir / "ref.wav"));
+        << Slurp(dir / "err");
+    EXPECT_EQ(Slurp(captured).substr(0, 4), "RIFF");
+    EXPECT_TRUE(SameAudio(captured, dir / "ref.wav"));
     // The chatter went to standard error, from the loader, effOpen and the audio callback.
     for (const char* from : {"VSTPluginMain", "effOpen", "processReplacing"})
-        EXPECT_TRUE(contains(slurp(dir / "err"), std::string("raw bytes from ") + from))
-            << slurp(dir / "err");
-    EXPECT_TRUE(contains(slurp(dir / "err"), "wrote standard output"));
+        EXPECT_TRUE(Contains(Slurp(dir / "err"), std::string("raw bytes from ") + from))
+            << Slurp(dir / "err");
+    EXPECT_TRUE(Contains(Slurp(dir / "err"), "wrote standard output"));
 
-    ASSERT_EQ(shell("FIXTURE_FAULT=print " + shellQuoted(HOST_EXECUTABLE) + " --info --json " +
-                    shellQuoted(FIXTURE_FAULTY) + " > " + shellQuoted(dir / "info.json") + " 2> " +
-                    shellQuoted(dir / "err")),
+    ASSERT_EQ(Shell("FIXTURE_FAULT=print " + ShellQuoted(HOST_EXECUTABLE) + " --info --json " +
+                    ShellQuoted(FIXTURE_FAULTY) + " > " + ShellQuoted(dir / "info.json") + " 2> " +
+                    ShellQuoted(dir / "err")),
               0);
-    EXPECT_NO_THROW(parseJson(slurp(dir / "info.json"))) << slurp(dir / "info.json");
-    EXPECT_TRUE(contains(slurp(dir / "err"), "hello from effOpen"));
+    EXPECT_NO_THROW(ParseJson(Slurp(dir / "info.json"))) << Slurp(dir / "info.json");
+    EXPECT_TRUE(Contains(Slurp(dir / "err"), "hello from effOpen"));
 }
 
 TEST_F(CliStreams, DashIsStandardInputAndOutput) {
-    auto ref = runHostExecutable({FIXTURE_GAIN, "-q", input.string(), (dir / "ref.wav").string()});
+    auto ref = RunHostExecutable({FIXTURE_GAIN, "-q", input.string(), (dir / "ref.wav").string()});
     ASSERT_EQ(ref.exitCode, 0) << ref.err;
     const fs::path captured = dir / "stdout.wav";
-    ASSERT_EQ(shell(shellQuoted(HOST_EXECUTABLE) + " " + shellQuoted(FIXTURE_GAIN) + " - - < " +
-                    shellQuoted(input) + " > " + shellQuoted(captured) + " 2> " +
-                    shellQuoted(dir / "err")),
+    ASSERT_EQ(Shell(ShellQuoted(HOST_EXECUTABLE) + " " + ShellQuoted(FIXTURE_GAIN) + " - - < " +
+                    ShellQuoted(input) + " > " + ShellQuoted(captured) + " 2> " +
+                    ShellQuoted(dir / "err")),
               0)
-        << slurp(dir / "err");
-    EXPECT_TRUE(sameAudio(captured, dir / "ref.wav"));
+        << Slurp(dir / "err");
+    EXPECT_TRUE(SameAudio(captured, dir / "ref.wav"));
     // The summary went to standard error, out of the audio's way.
-    EXPECT_TRUE(contains(slurp(dir / "err"), "wrote standard output"));
+    EXPECT_TRUE(Contains(Slurp(dir / "err"), "wrote standard output"));
     EXPECT_FALSE(fs::exists(dir / "-"));
     // Through a pipe, which cannot seek back to finish a header.
-    ASSERT_EQ(shell(shellQuoted(HOST_EXECUTABLE) + " -q " + shellQuoted(FIXTURE_GAIN) + " " +
-                    shellQuoted(input) + " - | cat > " + shellQuoted(dir / "piped.wav")),
+    ASSERT_EQ(Shell(ShellQuoted(HOST_EXECUTABLE) + " -q " + ShellQuoted(FIXTURE_GAIN) + " " +
+                    ShellQuoted(input) + " - | cat > " + ShellQuoted(dir / "piped.wav")),
               0);
-    EXPECT_TRUE(sameAudio(dir / "piped.wav", dir / "ref.wav"));
+    EXPECT_TRUE(SameAudio(dir / "piped.wav", dir / "ref.wav"));
 }
 
 // INPUT "-" from a pipe reads as the same file does, whatever the container needs to seek.
@@ -136,18 +136,18 @@ TEST_P(PipedInput, ReadsAsTheFileDoes) {
     test::TempDir dir;
     const int format = GetParam();
     const fs::path file = dir / "in.audio";
-    test::writeAudio(file, test::sine(2, 44100, 44100, 440.0, 0.5, format));
-    auto direct = runHostExecutable(
+    test::WriteAudio(file, test::Sine(2, 44100, 44100, 440.0, 0.5, format));
+    auto direct = RunHostExecutable(
         {FIXTURE_GAIN, "-q", "--format", "wav", file.string(), (dir / "direct.wav").string()});
     ASSERT_EQ(direct.exitCode, 0) << direct.err;
-    ASSERT_EQ(shell("cat " + shellQuoted(file) + " | " + shellQuoted(HOST_EXECUTABLE) + " -q " +
-                    shellQuoted(FIXTURE_GAIN) + " --format wav - " +
-                    shellQuoted(dir / "piped.wav") + " 2> " + shellQuoted(dir / "err")),
+    ASSERT_EQ(Shell("cat " + ShellQuoted(file) + " | " + ShellQuoted(HOST_EXECUTABLE) + " -q " +
+                    ShellQuoted(FIXTURE_GAIN) + " --format wav - " +
+                    ShellQuoted(dir / "piped.wav") + " 2> " + ShellQuoted(dir / "err")),
               0)
-        << slurp(dir / "err");
-    EXPECT_EQ(slurp(dir / "err"), "");
-    EXPECT_TRUE(sameAudio(dir / "piped.wav", dir / "direct.wav"));
-    EXPECT_EQ(test::readAudio(dir / "piped.wav").frames(), 44100u);
+        << Slurp(dir / "err");
+    EXPECT_EQ(Slurp(dir / "err"), "");
+    EXPECT_TRUE(SameAudio(dir / "piped.wav", dir / "direct.wav"));
+    EXPECT_EQ(test::ReadAudio(dir / "piped.wav").Frames(), 44100u);
 }
 
 INSTANTIATE_TEST_SUITE_P(

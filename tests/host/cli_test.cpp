@@ -11,53 +11,53 @@
 namespace vhost {
 namespace {
 
-using test::contains;
-using test::runHostExecutable;
+using test::Contains;
+using test::RunHostExecutable;
 
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
         input = dir / "in.wav";
-        test::writeAudio(
-            input, test::sine(2, 44100, 44100 / 2, 220.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_PCM_24));
+        test::WriteAudio(
+            input, test::Sine(2, 44100, 44100 / 2, 220.0, 0.5, SF_FORMAT_WAV | SF_FORMAT_PCM_24));
     }
     test::TempDir dir;
     std::filesystem::path input;
 };
 
 TEST_F(Cli, HelpAndVersion) {
-    auto help = runHostExecutable({"--help"});
+    auto help = RunHostExecutable({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(contains(help.out, "Usage:"));
-    auto version = runHostExecutable({"--version"});
+    EXPECT_TRUE(Contains(help.out, "Usage:"));
+    auto version = RunHostExecutable({"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_TRUE(contains(version.out, "velmorande-host"));
-    EXPECT_TRUE(contains(version.out, "libsndfile"));
+    EXPECT_TRUE(Contains(version.out, "velmorande-host"));
+    EXPECT_TRUE(Contains(version.out, "libsndfile"));
 }
 
 TEST_F(Cli, RendersAFileAndSummarises) {
-    auto r = runHostExecutable(
+    auto r = RunHostExecutable(
         {FIXTURE_GAIN, "-p", "Half", "--tail", "0.25", input.string(), (dir / "out.wav").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err; // no progress bar when stderr is a file
-    EXPECT_TRUE(contains(r.out, "program 1: Half"));
-    EXPECT_TRUE(contains(r.out, "rendered 0.750 s"));
-    EXPECT_TRUE(contains(r.out, "input:  peak -6.02 dBFS"));
-    EXPECT_TRUE(contains(r.out, "output: peak -12.04 dBFS")); // "Half" halves the level
-    EXPECT_TRUE(contains(r.out, "real time"));
-    test::AudioData out = test::readAudio(dir / "out.wav");
+    EXPECT_TRUE(Contains(r.out, "program 1: Half"));
+    EXPECT_TRUE(Contains(r.out, "rendered 0.750 s"));
+    EXPECT_TRUE(Contains(r.out, "input:  peak -6.02 dBFS"));
+    EXPECT_TRUE(Contains(r.out, "output: peak -12.04 dBFS")); // "Half" halves the level
+    EXPECT_TRUE(Contains(r.out, "real time"));
+    test::AudioData out = test::ReadAudio(dir / "out.wav");
     EXPECT_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_PCM_24); // as the input
-    EXPECT_EQ(out.frames(), 44100u * 3 / 4);
+    EXPECT_EQ(out.Frames(), 44100u * 3 / 4);
     EXPECT_EQ(out.channels, 2);
 }
 
 TEST_F(Cli, ParametersRateAndFloatOutput) {
-    auto r = runHostExecutable({FIXTURE_GAIN, "-P", "Gain=50", "-P", "invert=On", "--float", "-r",
+    auto r = RunHostExecutable({FIXTURE_GAIN, "-P", "Gain=50", "-P", "invert=On", "--float", "-r",
                                 "22050", "-q", input.string(), (dir / "out.wav").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(r.out.empty()) << r.out;
-    test::AudioData in = test::readAudio(input);
-    test::AudioData out = test::readAudio(dir / "out.wav");
+    test::AudioData in = test::ReadAudio(input);
+    test::AudioData out = test::ReadAudio(dir / "out.wav");
     EXPECT_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     EXPECT_EQ(out.sampleRate, 22050);
     ASSERT_EQ(out.samples.size(), in.samples.size());
@@ -66,69 +66,69 @@ TEST_F(Cli, ParametersRateAndFloatOutput) {
 }
 
 TEST_F(Cli, MonoFilesComeOutWithThePlugInsChannels) {
-    test::writeAudio(dir / "mono.flac",
-                     test::sine(1, 32000, 3200, 100.0, 0.5, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
-    auto r = runHostExecutable(
+    test::WriteAudio(dir / "mono.flac",
+                     test::Sine(1, 32000, 3200, 100.0, 0.5, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+    auto r = RunHostExecutable(
         {FIXTURE_GAIN, "-q", (dir / "mono.flac").string(), (dir / "out.flac").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    test::AudioData out = test::readAudio(dir / "out.flac");
+    test::AudioData out = test::ReadAudio(dir / "out.flac");
     EXPECT_EQ(out.channels, 2);
     EXPECT_EQ(out.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
-    for (std::size_t f = 0; f < out.frames(); ++f)
-        ASSERT_EQ(out.at(f, 0), out.at(f, 1)) << f;
+    for (std::size_t f = 0; f < out.Frames(); ++f)
+        ASSERT_EQ(out.At(f, 0), out.At(f, 1)) << f;
 }
 
 TEST_F(Cli, DoublePrecisionAndOldPlugIns) {
-    auto dbl = runHostExecutable(
+    auto dbl = RunHostExecutable(
         {FIXTURE_GAIN, "--precision", "double", input.string(), (dir / "d.wav").string()});
     EXPECT_EQ(dbl.exitCode, 0) << dbl.err;
-    EXPECT_TRUE(contains(dbl.out, "processDoubleReplacing"));
-    auto old = runHostExecutable({FIXTURE_LEGACY, input.string(), (dir / "o.wav").string()});
+    EXPECT_TRUE(Contains(dbl.out, "processDoubleReplacing"));
+    auto old = RunHostExecutable({FIXTURE_LEGACY, input.string(), (dir / "o.wav").string()});
     EXPECT_EQ(old.exitCode, 0) << old.err;
-    EXPECT_TRUE(contains(old.out, ", process\n"));
-    auto refused = runHostExecutable(
+    EXPECT_TRUE(Contains(old.out, ", process\n"));
+    auto refused = RunHostExecutable(
         {FIXTURE_LEGACY, "--precision", "double", input.string(), (dir / "r.wav").string()});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(contains(refused.err, "double precision"));
+    EXPECT_TRUE(Contains(refused.err, "double precision"));
     EXPECT_FALSE(std::filesystem::exists(dir / "r.wav"));
 }
 
 TEST_F(Cli, StateFilesRoundTrip) {
     auto save =
-        runHostExecutable({FIXTURE_GAIN, "-P", "Gain=25", "--save", (dir / "s.fxb").string()});
+        RunHostExecutable({FIXTURE_GAIN, "-P", "Gain=25", "--save", (dir / "s.fxb").string()});
     ASSERT_EQ(save.exitCode, 0) << save.err;
-    EXPECT_TRUE(contains(save.out, "saved bank"));
-    FxBank bank = decodeBank(readBinaryFile(dir / "s.fxb"));
+    EXPECT_TRUE(Contains(save.out, "saved bank"));
+    FxBank bank = DecodeBank(ReadBinaryFile(dir / "s.fxb"));
     ASSERT_EQ(bank.programs.size(), 3u);
     EXPECT_NEAR(bank.programs[0].params[0], 0.125f, 1e-6);
-    auto info = runHostExecutable({"--info", "--load", (dir / "s.fxb").string(), FIXTURE_GAIN});
+    auto info = RunHostExecutable({"--info", "--load", (dir / "s.fxb").string(), FIXTURE_GAIN});
     ASSERT_EQ(info.exitCode, 0) << info.err;
-    EXPECT_TRUE(contains(info.out, "25.0"));
+    EXPECT_TRUE(Contains(info.out, "25.0"));
 }
 
 TEST_F(Cli, InfoListsEverything) {
-    auto r = runHostExecutable({"--info", FIXTURE_GAIN_CHUNKS});
+    auto r = RunHostExecutable({"--info", FIXTURE_GAIN_CHUNKS});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     for (const char* part :
          {"Fixture Gain", "Velmorande Tests", "'VmFx'", "2 in, 2 out", "ProgramChunks",
           "CanDoubleReplacing", "receiveVstTimeInfo    yes", "Programs (3, current 0)", "Inverted",
           "Gain", "100.0", "Invert", "Off"})
-        EXPECT_TRUE(contains(r.out, part)) << part << "\n" << r.out;
+        EXPECT_TRUE(Contains(r.out, part)) << part << "\n" << r.out;
 }
 
 TEST_F(Cli, DemoWritesBothFiles) {
-    auto r = runHostExecutable({"--demo", (dir / "demo").string(), FIXTURE_GAIN});
+    auto r = RunHostExecutable({"--demo", (dir / "demo").string(), FIXTURE_GAIN});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(contains(r.out, "program 1: Half"));
-    EXPECT_TRUE(contains(r.out, "demo-input.wav"));
-    EXPECT_TRUE(contains(r.out, "demo-output.wav"));
-    test::AudioData in = test::readAudio(dir / "demo" / "demo-input.wav");
-    test::AudioData out = test::readAudio(dir / "demo" / "demo-output.wav");
+    EXPECT_TRUE(Contains(r.out, "program 1: Half"));
+    EXPECT_TRUE(Contains(r.out, "demo-input.wav"));
+    EXPECT_TRUE(Contains(r.out, "demo-output.wav"));
+    test::AudioData in = test::ReadAudio(dir / "demo" / "demo-input.wav");
+    test::AudioData out = test::ReadAudio(dir / "demo" / "demo-output.wav");
     EXPECT_EQ(in.sampleRate, 44100);
     EXPECT_EQ(in.channels, 2);
-    EXPECT_EQ(in.frames(), 4u * 44100);
-    EXPECT_EQ(out.frames(), 6u * 44100); // two seconds of tail
-    EXPECT_NEAR(out.at(1000, 0), 0.5 * in.at(1000, 0), 1e-6);
+    EXPECT_EQ(in.Frames(), 4u * 44100);
+    EXPECT_EQ(out.Frames(), 6u * 44100); // two seconds of tail
+    EXPECT_NEAR(out.At(1000, 0), 0.5 * in.At(1000, 0), 1e-6);
 }
 
 TEST_F(Cli, ErrorsExitNonZeroWithAMessage) {
@@ -161,14 +161,14 @@ TEST_F(Cli, ErrorsExitNonZeroWithAMessage) {
               1,
               "does not exist"},
          }) {
-        auto r = runHostExecutable(c.args);
+        auto r = RunHostExecutable(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.message << "\n" << r.err;
-        EXPECT_TRUE(contains(r.err, c.message)) << c.message << "\n" << r.err;
-        EXPECT_TRUE(contains(r.err, "velmorande-host: ")) << r.err;
+        EXPECT_TRUE(Contains(r.err, c.message)) << c.message << "\n" << r.err;
+        EXPECT_TRUE(Contains(r.err, "velmorande-host: ")) << r.err;
         EXPECT_FALSE(std::filesystem::exists(out)) << c.message;
     }
     // Nothing was left behind, not even temporary files.
-    auto files = dir.files();
+    auto files = dir.Files();
     EXPECT_EQ(files, (std::vector<std::string>{"fake.so", "in.wav", "noise.wav"}));
 }
 
@@ -188,14 +188,14 @@ TEST_F(Cli, AnInterruptedRenderWritesNothing) {
     EXPECT_EQ(code, 130);
     std::ifstream err(dir / "err.txt");
     std::string message((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
-    EXPECT_TRUE(contains(message, "interrupted")) << message;
-    EXPECT_EQ(dir.files(), (std::vector<std::string>{"err.txt", "in.wav", "interrupt.sh",
+    EXPECT_TRUE(Contains(message, "interrupted")) << message;
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"err.txt", "in.wav", "interrupt.sh",
                                                      "status.txt", "stdout.txt"}));
 }
 
 TEST_F(Cli, AFailedRenderKeepsTheOldOutput) {
     std::ofstream(dir / "out.wav") << "previous";
-    auto r = runHostExecutable(
+    auto r = RunHostExecutable(
         {FIXTURE_LEGACY, "--precision", "double", input.string(), (dir / "out.wav").string()});
     EXPECT_EQ(r.exitCode, 1);
     std::ifstream in(dir / "out.wav");

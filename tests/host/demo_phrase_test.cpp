@@ -9,27 +9,27 @@ namespace vhost {
 namespace {
 
 TEST(DemoPhrase, IsFourSecondsOfStereoAt44100) {
-    DemoPhrase p = synthesizeDemoPhrase();
+    DemoPhrase p = SynthesizeDemoPhrase();
     EXPECT_EQ(p.sampleRate, 44100);
     EXPECT_EQ(p.channels, 2);
     EXPECT_EQ(p.samples.size(), 4u * 44100 * 2);
 }
 
 TEST(DemoPhrase, IsTheSameEveryTime) {
-    EXPECT_EQ(synthesizeDemoPhrase().samples, synthesizeDemoPhrase().samples);
+    EXPECT_EQ(SynthesizeDemoPhrase().samples, SynthesizeDemoPhrase().samples);
 }
 
 TEST(DemoPhrase, PeaksAtMinusThreeDecibels) {
-    DemoPhrase p = synthesizeDemoPhrase();
+    DemoPhrase p = SynthesizeDemoPhrase();
     SignalStats s;
     for (double x : p.samples)
-        s.add(x);
-    EXPECT_NEAR(s.peakDb(), -3.0, 1e-9);
-    EXPECT_GT(s.rmsDb(), -40.0);
+        s.Add(x);
+    EXPECT_NEAR(s.PeakDb(), -3.0, 1e-9);
+    EXPECT_GT(s.RmsDb(), -40.0);
 }
 
 TEST(DemoPhrase, OpensWithADrumHitAndHasPannedNotes) {
-    DemoPhrase p = synthesizeDemoPhrase();
+    DemoPhrase p = SynthesizeDemoPhrase();
     // The kick sits in the centre: both channels carry energy in the first 50 ms.
     double left = 0.0, right = 0.0, difference = 0.0;
     for (std::size_t i = 0; i < 2205; ++i) {
@@ -44,13 +44,13 @@ TEST(DemoPhrase, OpensWithADrumHitAndHasPannedNotes) {
 }
 
 TEST(DemoPhrase, QuietensTowardsTheEnd) {
-    DemoPhrase p = synthesizeDemoPhrase();
+    DemoPhrase p = SynthesizeDemoPhrase();
     SignalStats first, last;
     for (std::size_t i = 0; i < 44100 * 2; ++i)
-        first.add(p.samples[i]);
+        first.Add(p.samples[i]);
     for (std::size_t i = p.samples.size() - 22050; i < p.samples.size(); ++i)
-        last.add(p.samples[i]);
-    EXPECT_LT(last.rms(), first.rms() / 4.0);
+        last.Add(p.samples[i]);
+    EXPECT_LT(last.Rms(), first.Rms() / 4.0);
 }
 
 } // namespace

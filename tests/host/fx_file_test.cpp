@@ -13,21 +13,21 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::uint32_t be32(const Bytes& b, std::size_t at) {
+std::uint32_t Be32(const Bytes& b, std::size_t at) {
     return std::uint32_t{b.at(at)} << 24 | std::uint32_t{b.at(at + 1)} << 16 |
            std::uint32_t{b.at(at + 2)} << 8 | std::uint32_t{b.at(at + 3)};
 }
 
-void putBe32(Bytes& b, std::size_t at, std::uint32_t v) {
+void PutBe32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         b.at(at + i) = static_cast<std::uint8_t>(v >> (24 - 8 * i));
 }
 
-std::string text(const Bytes& b, std::size_t at, std::size_t n) {
+std::string Text(const Bytes& b, std::size_t at, std::size_t n) {
     return std::string(reinterpret_cast<const char*>(b.data() + at), n);
 }
 
-FxProgram paramsProgram() {
+FxProgram ParamsProgram() {
     FxProgram p;
     p.fxId = FourCharCode("VmFx");
     p.fxVersion = 0x01020304;
@@ -39,31 +39,31 @@ FxProgram paramsProgram() {
 TEST(FxFile, FourCCPutsTheFirstCharacterInTheHighByte) {
     EXPECT_EQ(FourCharCode("CcnK"), 0x43636E4B);
     EXPECT_EQ(FourCharCode("FxCk"), 0x4678436B);
-    EXPECT_EQ(fourCCText(0x46504368), "FPCh");
+    EXPECT_EQ(FourCcText(0x46504368), "FPCh");
 }
 
 TEST(FxFile, ParameterProgramLayoutIsBigEndian) {
-    Bytes b = encodeProgram(paramsProgram());
+    Bytes b = EncodeProgram(ParamsProgram());
     ASSERT_EQ(b.size(), 56u + 4 * 4);
-    EXPECT_EQ(text(b, 0, 4), "CcnK");
-    EXPECT_EQ(be32(b, 4), b.size() - 8);
-    EXPECT_EQ(text(b, 8, 4), "FxCk");
-    EXPECT_EQ(be32(b, 12), 1u);
-    EXPECT_EQ(text(b, 16, 4), "VmFx");
-    EXPECT_EQ(be32(b, 20), 0x01020304u);
-    EXPECT_EQ(be32(b, 24), 4u);
-    EXPECT_EQ(text(b, 28, 11), "Bright Room");
+    EXPECT_EQ(Text(b, 0, 4), "CcnK");
+    EXPECT_EQ(Be32(b, 4), b.size() - 8);
+    EXPECT_EQ(Text(b, 8, 4), "FxCk");
+    EXPECT_EQ(Be32(b, 12), 1u);
+    EXPECT_EQ(Text(b, 16, 4), "VmFx");
+    EXPECT_EQ(Be32(b, 20), 0x01020304u);
+    EXPECT_EQ(Be32(b, 24), 4u);
+    EXPECT_EQ(Text(b, 28, 11), "Bright Room");
     for (std::size_t i = 39; i < 56; ++i)
         EXPECT_EQ(b[i], 0) << i;
-    EXPECT_EQ(be32(b, 56), 0x00000000u);
-    EXPECT_EQ(be32(b, 60), 0x3E800000u); // 0.25f
-    EXPECT_EQ(be32(b, 64), 0x3F800000u); // 1.0f
-    EXPECT_EQ(be32(b, 68), std::bit_cast<std::uint32_t>(0.1f));
+    EXPECT_EQ(Be32(b, 56), 0x00000000u);
+    EXPECT_EQ(Be32(b, 60), 0x3E800000u); // 0.25f
+    EXPECT_EQ(Be32(b, 64), 0x3F800000u); // 1.0f
+    EXPECT_EQ(Be32(b, 68), std::bit_cast<std::uint32_t>(0.1f));
 }
 
 TEST(FxFile, ParameterProgramRoundTrips) {
-    FxProgram p = paramsProgram();
-    FxProgram q = decodeProgram(encodeProgram(p));
+    FxProgram p = ParamsProgram();
+    FxProgram q = DecodeProgram(EncodeProgram(p));
     EXPECT_FALSE(q.opaque);
     EXPECT_EQ(q.fxId, p.fxId);
     EXPECT_EQ(q.fxVersion, p.fxVersion);
@@ -73,17 +73,17 @@ TEST(FxFile, ParameterProgramRoundTrips) {
 }
 
 TEST(FxFile, LongNamesAreCutToTwentySevenCharactersAndTerminated) {
-    FxProgram p = paramsProgram();
+    FxProgram p = ParamsProgram();
     p.name = std::string(40, 'x');
-    Bytes b = encodeProgram(p);
+    Bytes b = EncodeProgram(p);
     EXPECT_EQ(b[28 + 27], 0);
-    EXPECT_EQ(decodeProgram(b).name, std::string(27, 'x'));
+    EXPECT_EQ(DecodeProgram(b).name, std::string(27, 'x'));
 }
 
 TEST(FxFile, AnUnterminatedNameFieldIsReadAsTwentyEightCharacters) {
-    Bytes b = encodeProgram(paramsProgram());
+    Bytes b = EncodeProgram(ParamsProgram());
     std::memset(b.data() + 28, 'n', 28);
-    EXPECT_EQ(decodeProgram(b).name, std::string(28, 'n'));
+    EXPECT_EQ(DecodeProgram(b).name, std::string(28, 'n'));
 }
 
 TEST(FxFile, ChunkProgramLayoutAndRoundTrip) {
@@ -94,15 +94,15 @@ TEST(FxFile, ChunkProgramLayoutAndRoundTrip) {
     p.opaque = true;
     p.numParams = 9;
     p.chunk = {1, 2, 3, 4, 5, 0xFF};
-    Bytes b = encodeProgram(p);
+    Bytes b = EncodeProgram(p);
     ASSERT_EQ(b.size(), 60u + 6);
-    EXPECT_EQ(text(b, 8, 4), "FPCh");
-    EXPECT_EQ(be32(b, 4), 58u);
-    EXPECT_EQ(be32(b, 24), 9u);
-    EXPECT_EQ(be32(b, 56), 6u);
+    EXPECT_EQ(Text(b, 8, 4), "FPCh");
+    EXPECT_EQ(Be32(b, 4), 58u);
+    EXPECT_EQ(Be32(b, 24), 9u);
+    EXPECT_EQ(Be32(b, 56), 6u);
     EXPECT_EQ(b[60], 1);
     EXPECT_EQ(b[65], 0xFF);
-    FxProgram q = decodeProgram(b);
+    FxProgram q = DecodeProgram(b);
     EXPECT_TRUE(q.opaque);
     EXPECT_EQ(q.numParams, 9);
     EXPECT_EQ(q.chunk, p.chunk);
@@ -115,33 +115,33 @@ TEST(FxFile, ParameterBankVersionTwoLayout) {
     bank.fxVersion = 7;
     bank.currentProgram = 1;
     for (int i = 0; i < 3; ++i) {
-        FxProgram p = paramsProgram();
+        FxProgram p = ParamsProgram();
         p.name = "P" + std::to_string(i);
         p.params = {0.1f * static_cast<float>(i), 0.5f};
         bank.programs.push_back(p);
     }
-    Bytes b = encodeBank(bank);
+    Bytes b = EncodeBank(bank);
     const std::size_t programBytes = 56 + 2 * 4;
     ASSERT_EQ(b.size(), 156 + 3 * programBytes);
-    EXPECT_EQ(text(b, 0, 4), "CcnK");
-    EXPECT_EQ(be32(b, 4), b.size() - 8);
-    EXPECT_EQ(text(b, 8, 4), "FxBk");
-    EXPECT_EQ(be32(b, 12), 2u);
-    EXPECT_EQ(text(b, 16, 4), "VmFx");
-    EXPECT_EQ(be32(b, 20), 7u);
-    EXPECT_EQ(be32(b, 24), 3u);
-    EXPECT_EQ(be32(b, 28), 1u); // currentProgram
+    EXPECT_EQ(Text(b, 0, 4), "CcnK");
+    EXPECT_EQ(Be32(b, 4), b.size() - 8);
+    EXPECT_EQ(Text(b, 8, 4), "FxBk");
+    EXPECT_EQ(Be32(b, 12), 2u);
+    EXPECT_EQ(Text(b, 16, 4), "VmFx");
+    EXPECT_EQ(Be32(b, 20), 7u);
+    EXPECT_EQ(Be32(b, 24), 3u);
+    EXPECT_EQ(Be32(b, 28), 1u); // currentProgram
     for (std::size_t i = 32; i < 156; ++i)
         EXPECT_EQ(b[i], 0) << i;
     // Each program is a complete record with its own header.
     for (std::size_t k = 0; k < 3; ++k) {
         std::size_t at = 156 + k * programBytes;
-        EXPECT_EQ(text(b, at, 4), "CcnK");
-        EXPECT_EQ(be32(b, at + 4), programBytes - 8);
-        EXPECT_EQ(text(b, at + 8, 4), "FxCk");
-        EXPECT_EQ(text(b, at + 28, 2), "P" + std::to_string(k));
+        EXPECT_EQ(Text(b, at, 4), "CcnK");
+        EXPECT_EQ(Be32(b, at + 4), programBytes - 8);
+        EXPECT_EQ(Text(b, at + 8, 4), "FxCk");
+        EXPECT_EQ(Text(b, at + 28, 2), "P" + std::to_string(k));
     }
-    FxBank q = decodeBank(b);
+    FxBank q = DecodeBank(b);
     EXPECT_EQ(q.version, 2);
     EXPECT_EQ(q.currentProgram, 1);
     ASSERT_EQ(q.programs.size(), 3u);
@@ -153,11 +153,11 @@ TEST(FxFile, VersionOneBankHasNoCurrentProgram) {
     FxBank bank;
     bank.version = 1;
     bank.currentProgram = 5; // not stored
-    bank.programs.push_back(paramsProgram());
-    Bytes b = encodeBank(bank);
-    EXPECT_EQ(be32(b, 12), 1u);
-    EXPECT_EQ(be32(b, 28), 0u);
-    FxBank q = decodeBank(b);
+    bank.programs.push_back(ParamsProgram());
+    Bytes b = EncodeBank(bank);
+    EXPECT_EQ(Be32(b, 12), 1u);
+    EXPECT_EQ(Be32(b, 28), 0u);
+    FxBank q = DecodeBank(b);
     EXPECT_EQ(q.version, 1);
     EXPECT_EQ(q.currentProgram, 0);
 }
@@ -169,98 +169,98 @@ TEST(FxFile, ChunkBankLayoutAndRoundTrip) {
     bank.numPrograms = 25;
     bank.currentProgram = 3;
     bank.chunk.assign(1000, 0xAB);
-    Bytes b = encodeBank(bank);
+    Bytes b = EncodeBank(bank);
     ASSERT_EQ(b.size(), 160u + 1000);
-    EXPECT_EQ(text(b, 8, 4), "FBCh");
-    EXPECT_EQ(be32(b, 24), 25u);
-    EXPECT_EQ(be32(b, 28), 3u);
-    EXPECT_EQ(be32(b, 156), 1000u);
-    FxBank q = decodeBank(b);
+    EXPECT_EQ(Text(b, 8, 4), "FBCh");
+    EXPECT_EQ(Be32(b, 24), 25u);
+    EXPECT_EQ(Be32(b, 28), 3u);
+    EXPECT_EQ(Be32(b, 156), 1000u);
+    FxBank q = DecodeBank(b);
     EXPECT_TRUE(q.opaque);
     EXPECT_EQ(q.numPrograms, 25);
     EXPECT_EQ(q.chunk, bank.chunk);
 }
 
 TEST(FxFile, DetectsTheKind) {
-    EXPECT_EQ(detectFxKind(encodeProgram(paramsProgram())), FxKind::Program);
+    EXPECT_EQ(DetectFxKind(EncodeProgram(ParamsProgram())), FxKind::Program);
     FxBank bank;
-    EXPECT_EQ(detectFxKind(encodeBank(bank)), FxKind::Bank);
+    EXPECT_EQ(DetectFxKind(EncodeBank(bank)), FxKind::Bank);
     Bytes junk = {'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E'};
-    EXPECT_THROW(detectFxKind(junk), HostError);
-    Bytes unknown = encodeProgram(paramsProgram());
-    putBe32(unknown, 8, FourCharCode("Junk"));
-    EXPECT_THROW(detectFxKind(unknown), HostError);
+    EXPECT_THROW(DetectFxKind(junk), HostError);
+    Bytes unknown = EncodeProgram(ParamsProgram());
+    PutBe32(unknown, 8, FourCharCode("Junk"));
+    EXPECT_THROW(DetectFxKind(unknown), HostError);
 }
 
 TEST(FxFile, EveryTruncationOfAProgramIsRejected) {
-    Bytes b = encodeProgram(paramsProgram());
+    Bytes b = EncodeProgram(ParamsProgram());
     for (std::size_t n = 0; n < b.size(); ++n)
-        EXPECT_THROW(decodeProgram(Bytes(b.begin(), b.begin() + n)), HostError) << n;
+        EXPECT_THROW(DecodeProgram(Bytes(b.begin(), b.begin() + n)), HostError) << n;
 }
 
 TEST(FxFile, EveryTruncationOfABankIsRejected) {
     FxBank bank;
-    bank.programs = {paramsProgram(), paramsProgram()};
-    Bytes b = encodeBank(bank);
+    bank.programs = {ParamsProgram(), ParamsProgram()};
+    Bytes b = EncodeBank(bank);
     for (std::size_t n = 0; n < b.size(); ++n)
-        EXPECT_THROW(decodeBank(Bytes(b.begin(), b.begin() + n)), HostError) << n;
+        EXPECT_THROW(DecodeBank(Bytes(b.begin(), b.begin() + n)), HostError) << n;
 }
 
 TEST(FxFile, HugeCountsAndSizesAreRejectedWithoutAllocating) {
-    Bytes program = encodeProgram(paramsProgram());
+    Bytes program = EncodeProgram(ParamsProgram());
     Bytes hugeParams = program;
-    putBe32(hugeParams, 24, 0x7FFFFFFF);
-    EXPECT_THROW(decodeProgram(hugeParams), HostError);
+    PutBe32(hugeParams, 24, 0x7FFFFFFF);
+    EXPECT_THROW(DecodeProgram(hugeParams), HostError);
     Bytes negativeParams = program;
-    putBe32(negativeParams, 24, 0xFFFFFFFF);
-    EXPECT_THROW(decodeProgram(negativeParams), HostError);
+    PutBe32(negativeParams, 24, 0xFFFFFFFF);
+    EXPECT_THROW(DecodeProgram(negativeParams), HostError);
     Bytes hugeSize = program;
-    putBe32(hugeSize, 4, 0x7FFFFFFF);
-    EXPECT_THROW(decodeProgram(hugeSize), HostError);
+    PutBe32(hugeSize, 4, 0x7FFFFFFF);
+    EXPECT_THROW(DecodeProgram(hugeSize), HostError);
     Bytes negativeSize = program;
-    putBe32(negativeSize, 4, 0x80000000);
-    EXPECT_THROW(decodeProgram(negativeSize), HostError);
+    PutBe32(negativeSize, 4, 0x80000000);
+    EXPECT_THROW(DecodeProgram(negativeSize), HostError);
 
     FxProgram chunky;
     chunky.opaque = true;
     chunky.chunk = {1, 2, 3};
-    Bytes chunk = encodeProgram(chunky);
-    putBe32(chunk, 56, 0x7FFFFFF0);
-    EXPECT_THROW(decodeProgram(chunk), HostError);
-    putBe32(chunk, 56, 0xFFFFFFFE);
-    EXPECT_THROW(decodeProgram(chunk), HostError);
+    Bytes chunk = EncodeProgram(chunky);
+    PutBe32(chunk, 56, 0x7FFFFFF0);
+    EXPECT_THROW(DecodeProgram(chunk), HostError);
+    PutBe32(chunk, 56, 0xFFFFFFFE);
+    EXPECT_THROW(DecodeProgram(chunk), HostError);
 
     FxBank bank;
-    bank.programs = {paramsProgram()};
-    Bytes b = encodeBank(bank);
-    putBe32(b, 24, 0x7FFFFFFF);
-    EXPECT_THROW(decodeBank(b), HostError);
+    bank.programs = {ParamsProgram()};
+    Bytes b = EncodeBank(bank);
+    PutBe32(b, 24, 0x7FFFFFFF);
+    EXPECT_THROW(DecodeBank(b), HostError);
 }
 
 TEST(FxFile, AProgramRecordOverrunningItsBankIsRejected) {
     FxBank bank;
-    bank.programs = {paramsProgram(), paramsProgram()};
-    Bytes b = encodeBank(bank);
+    bank.programs = {ParamsProgram(), ParamsProgram()};
+    Bytes b = EncodeBank(bank);
     // The second program claims more bytes than the bank holds.
     std::size_t second = 156 + 72;
-    putBe32(b, second + 4, 1000);
-    EXPECT_THROW(decodeBank(b), HostError);
+    PutBe32(b, second + 4, 1000);
+    EXPECT_THROW(DecodeBank(b), HostError);
 }
 
 TEST(FxFile, WrongMagicsAndVersionsAreRejected) {
-    Bytes b = encodeProgram(paramsProgram());
+    Bytes b = EncodeProgram(ParamsProgram());
     Bytes notCcnK = b;
     notCcnK[0] = 'X';
-    EXPECT_THROW(decodeProgram(notCcnK), HostError);
+    EXPECT_THROW(DecodeProgram(notCcnK), HostError);
     Bytes badVersion = b;
-    putBe32(badVersion, 12, 0);
-    EXPECT_THROW(decodeProgram(badVersion), HostError);
-    EXPECT_THROW(decodeBank(b), HostError); // a program is no bank
+    PutBe32(badVersion, 12, 0);
+    EXPECT_THROW(DecodeProgram(badVersion), HostError);
+    EXPECT_THROW(DecodeBank(b), HostError); // a program is no bank
     FxBank bank;
-    Bytes bankBytes = encodeBank(bank);
-    EXPECT_THROW(decodeProgram(bankBytes), HostError);
-    putBe32(bankBytes, 12, 3);
-    EXPECT_THROW(decodeBank(bankBytes), HostError);
+    Bytes bankBytes = EncodeBank(bank);
+    EXPECT_THROW(DecodeProgram(bankBytes), HostError);
+    PutBe32(bankBytes, 12, 3);
+    EXPECT_THROW(DecodeBank(bankBytes), HostError);
 }
 
 TEST(FxFile, ChunkProgramsCannotSitInAParameterBank) {
@@ -268,23 +268,23 @@ TEST(FxFile, ChunkProgramsCannotSitInAParameterBank) {
     FxProgram chunky;
     chunky.opaque = true;
     bank.programs = {chunky};
-    EXPECT_THROW(encodeBank(bank), HostError);
+    EXPECT_THROW(EncodeBank(bank), HostError);
 }
 
 TEST(FxFile, TrailingBytesAfterTheRecordAreIgnored) {
-    Bytes b = encodeProgram(paramsProgram());
+    Bytes b = EncodeProgram(ParamsProgram());
     b.insert(b.end(), {9, 9, 9});
-    EXPECT_EQ(decodeProgram(b).params.size(), 4u);
+    EXPECT_EQ(DecodeProgram(b).params.size(), 4u);
 }
 
 TEST(FxFile, FilesAreWrittenWholeAndReadBack) {
     test::TempDir dir;
-    Bytes b = encodeProgram(paramsProgram());
-    test::writeBytes(dir / "p.fxp", b);
-    EXPECT_EQ(readBinaryFile(dir / "p.fxp"), b);
-    EXPECT_EQ(dir.files(), std::vector<std::string>{"p.fxp"});
-    EXPECT_THROW(readBinaryFile(dir / "missing.fxp"), HostError);
-    EXPECT_THROW(test::writeBytes(dir / "no" / "such" / "dir.fxp", b), HostError);
+    Bytes b = EncodeProgram(ParamsProgram());
+    test::WriteBytes(dir / "p.fxp", b);
+    EXPECT_EQ(ReadBinaryFile(dir / "p.fxp"), b);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"p.fxp"});
+    EXPECT_THROW(ReadBinaryFile(dir / "missing.fxp"), HostError);
+    EXPECT_THROW(test::WriteBytes(dir / "no" / "such" / "dir.fxp", b), HostError);
 }
 
 } // namespace

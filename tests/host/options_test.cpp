@@ -7,14 +7,14 @@
 namespace vhost {
 namespace {
 
-Options parse(std::vector<std::string> args) {
-    return parseOptions(args);
+Options Parse(std::vector<std::string> args) {
+    return ParseOptions(args);
 }
 
 TEST(Options, RenderWithDefaults) {
-    Options o = parse({"fx.so", "in.wav", "out.wav"});
+    Options o = Parse({"fx.so", "in.wav", "out.wav"});
     EXPECT_EQ(o.mode, Mode::Render);
-    EXPECT_EQ(o.plugin().path, "fx.so");
+    EXPECT_EQ(o.Plugin().path, "fx.so");
     EXPECT_EQ(o.input, "in.wav");
     EXPECT_EQ(o.output, "out.wav");
     EXPECT_EQ(o.tempo, 120.0);
@@ -22,13 +22,13 @@ TEST(Options, RenderWithDefaults) {
     EXPECT_EQ(o.blockSize, 512);
     EXPECT_EQ(o.precision, Precision::Single);
     EXPECT_FALSE(o.tailSeconds);
-    EXPECT_FALSE(o.plugin().program);
-    EXPECT_TRUE(o.plugin().params.empty());
+    EXPECT_FALSE(o.Plugin().program);
+    EXPECT_TRUE(o.Plugin().params.empty());
     EXPECT_FALSE(o.quiet);
 }
 
 TEST(Options, ValuesInBothSpellings) {
-    Options o = parse({"--tempo", "90.5", "-r", "48000", "--block-size=64", "--precision=double",
+    Options o = Parse({"--tempo", "90.5", "-r", "48000", "--block-size=64", "--precision=double",
                        "--tail", "1.5", "-p", "Warm Room", "--format", "flac", "--encoding",
                        "pcm16", "-q", "fx.so", "a.wav", "b.flac"});
     EXPECT_EQ(o.tempo, 90.5);
@@ -36,118 +36,118 @@ TEST(Options, ValuesInBothSpellings) {
     EXPECT_EQ(o.blockSize, 64);
     EXPECT_EQ(o.precision, Precision::Double);
     EXPECT_EQ(o.tailSeconds, 1.5);
-    EXPECT_EQ(o.plugin().program, "Warm Room");
+    EXPECT_EQ(o.Plugin().program, "Warm Room");
     EXPECT_EQ(o.format, "flac");
     EXPECT_EQ(o.encoding, "pcm16");
     EXPECT_TRUE(o.quiet);
 }
 
 TEST(Options, FloatIsAnEncoding) {
-    EXPECT_EQ(parse({"--float", "fx.so", "a.wav", "b.wav"}).encoding, "float");
+    EXPECT_EQ(Parse({"--float", "fx.so", "a.wav", "b.wav"}).encoding, "float");
 }
 
 TEST(Options, ParametersPlainAndNormalised) {
-    Options o = parse(
+    Options o = Parse(
         {"-P", "Feedback=40", "--param", "5=0.4n", "--param=Delay Rate = 1/8", "fx.so", "a", "b"});
-    ASSERT_EQ(o.plugin().params.size(), 3u);
-    EXPECT_EQ(o.plugin().params[0].target, "Feedback");
-    EXPECT_EQ(o.plugin().params[0].value, "40");
-    EXPECT_FALSE(o.plugin().params[0].normalized);
-    EXPECT_EQ(o.plugin().params[1].target, "5");
-    EXPECT_TRUE(o.plugin().params[1].normalized);
-    EXPECT_DOUBLE_EQ(o.plugin().params[1].normalizedValue, 0.4);
-    EXPECT_EQ(o.plugin().params[2].target, "Delay Rate");
-    EXPECT_EQ(o.plugin().params[2].value, "1/8");
+    ASSERT_EQ(o.Plugin().params.size(), 3u);
+    EXPECT_EQ(o.Plugin().params[0].target, "Feedback");
+    EXPECT_EQ(o.Plugin().params[0].value, "40");
+    EXPECT_FALSE(o.Plugin().params[0].normalized);
+    EXPECT_EQ(o.Plugin().params[1].target, "5");
+    EXPECT_TRUE(o.Plugin().params[1].normalized);
+    EXPECT_DOUBLE_EQ(o.Plugin().params[1].normalizedValue, 0.4);
+    EXPECT_EQ(o.Plugin().params[2].target, "Delay Rate");
+    EXPECT_EQ(o.Plugin().params[2].value, "1/8");
 }
 
 TEST(Options, ATrailingNOnlyMeansNormalisedAfterANumber) {
-    ParamAssignment a = parseParamAssignment("Mode=On");
+    ParamAssignment a = ParseParamAssignment("Mode=On");
     EXPECT_FALSE(a.normalized);
     EXPECT_EQ(a.value, "On");
-    ParamAssignment b = parseParamAssignment("Mode=Min");
+    ParamAssignment b = ParseParamAssignment("Mode=Min");
     EXPECT_FALSE(b.normalized);
-    ParamAssignment c = parseParamAssignment("Gain=1N");
+    ParamAssignment c = ParseParamAssignment("Gain=1N");
     EXPECT_TRUE(c.normalized);
     EXPECT_EQ(c.normalizedValue, 1.0);
-    ParamAssignment d = parseParamAssignment("Pan=-50");
+    ParamAssignment d = ParseParamAssignment("Pan=-50");
     EXPECT_EQ(d.value, "-50");
 }
 
 TEST(Options, BadParameterRequests) {
-    EXPECT_THROW(parseParamAssignment("Feedback"), UsageError);
-    EXPECT_THROW(parseParamAssignment("=4"), UsageError);
-    EXPECT_THROW(parseParamAssignment("Feedback="), UsageError);
+    EXPECT_THROW(ParseParamAssignment("Feedback"), UsageError);
+    EXPECT_THROW(ParseParamAssignment("=4"), UsageError);
+    EXPECT_THROW(ParseParamAssignment("Feedback="), UsageError);
     // Values that are not finite numbers are no values at all.
     for (const char* text : {"Feedback=inf", "Feedback=-inf", "Feedback=nan", "Feedback=NAN",
                              "Feedback=infinity", "Feedback=nann", "Feedback=infn"})
-        EXPECT_THROW(parseParamAssignment(text), UsageError) << text;
+        EXPECT_THROW(ParseParamAssignment(text), UsageError) << text;
 }
 
 TEST(Options, InfoAndDemo) {
-    Options info = parse({"--info", "fx.so"});
+    Options info = Parse({"--info", "fx.so"});
     EXPECT_EQ(info.mode, Mode::Info);
-    EXPECT_EQ(info.plugin().path, "fx.so");
-    Options demo = parse({"--demo", "out/dir", "fx.so"});
+    EXPECT_EQ(info.Plugin().path, "fx.so");
+    Options demo = Parse({"--demo", "out/dir", "fx.so"});
     EXPECT_EQ(demo.mode, Mode::Demo);
     EXPECT_EQ(demo.demoDir, "out/dir");
-    EXPECT_FALSE(demo.plugin().program);
-    EXPECT_THROW(parse({"--info", "fx.so", "in.wav"}), UsageError);
-    EXPECT_THROW(parse({"--demo", "d", "fx.so", "x"}), UsageError);
-    EXPECT_THROW(parse({"--demo", "d", "--info", "fx.so"}), UsageError);
+    EXPECT_FALSE(demo.Plugin().program);
+    EXPECT_THROW(Parse({"--info", "fx.so", "in.wav"}), UsageError);
+    EXPECT_THROW(Parse({"--demo", "d", "fx.so", "x"}), UsageError);
+    EXPECT_THROW(Parse({"--demo", "d", "--info", "fx.so"}), UsageError);
 }
 
 TEST(Options, StateOnlyNeedsSave) {
-    Options o = parse({"fx.so", "--save", "p.fxp", "--load", "b.fxb"});
-    EXPECT_EQ(o.plugin().saveState, "p.fxp");
-    EXPECT_EQ(o.plugin().loadState, "b.fxb");
+    Options o = Parse({"fx.so", "--save", "p.fxp", "--load", "b.fxb"});
+    EXPECT_EQ(o.Plugin().saveState, "p.fxp");
+    EXPECT_EQ(o.Plugin().loadState, "b.fxb");
     EXPECT_TRUE(o.input.empty());
-    EXPECT_THROW(parse({"fx.so"}), UsageError);
+    EXPECT_THROW(Parse({"fx.so"}), UsageError);
 }
 
 TEST(Options, EditorScale) {
-    EXPECT_EQ(parse({"fx.so", "--editor-png", "p.png", "--scale", "2"}).editorScale, 2.0);
-    EXPECT_EQ(parse({"--editor", "fx.so", "--scale=1.5"}).editorScale, 1.5);
-    EXPECT_EQ(parse({"--demo", "d", "--scale", "1", "fx.so"}).editorScale, 1.0);
-    EXPECT_FALSE(parse({"fx.so", "--editor-png", "p.png"}).editorScale);
+    EXPECT_EQ(Parse({"fx.so", "--editor-png", "p.png", "--scale", "2"}).editorScale, 2.0);
+    EXPECT_EQ(Parse({"--editor", "fx.so", "--scale=1.5"}).editorScale, 1.5);
+    EXPECT_EQ(Parse({"--demo", "d", "--scale", "1", "fx.so"}).editorScale, 1.0);
+    EXPECT_FALSE(Parse({"fx.so", "--editor-png", "p.png"}).editorScale);
     for (const char* bad : {"0.5", "3.5", "-2", "nan", "inf", "big"})
-        EXPECT_THROW(parse({"fx.so", "--editor-png", "p.png", "--scale", bad}), UsageError) << bad;
-    EXPECT_THROW(parse({"fx.so", "in.wav", "out.wav", "--scale", "2"}), UsageError)
+        EXPECT_THROW(Parse({"fx.so", "--editor-png", "p.png", "--scale", bad}), UsageError) << bad;
+    EXPECT_THROW(Parse({"fx.so", "in.wav", "out.wav", "--scale", "2"}), UsageError)
         << "no editor to scale";
 }
 
 TEST(Options, HelpStopsParsing) {
-    EXPECT_EQ(parse({"-h", "--bogus"}).mode, Mode::Help);
-    EXPECT_EQ(parse({"--version"}).mode, Mode::Version);
-    EXPECT_THROW(parse({"--bogus", "-h"}), UsageError);
+    EXPECT_EQ(Parse({"-h", "--bogus"}).mode, Mode::Help);
+    EXPECT_EQ(Parse({"--version"}).mode, Mode::Version);
+    EXPECT_THROW(Parse({"--bogus", "-h"}), UsageError);
 }
 
 TEST(Options, Rejections) {
-    EXPECT_THROW(parse({}), UsageError);
-    EXPECT_THROW(parse({"fx.so", "in.wav"}), UsageError);
-    EXPECT_THROW(parse({"fx.so", "a", "b", "c"}), UsageError);
-    EXPECT_THROW(parse({"--frobnicate", "fx.so", "a", "b"}), UsageError);
-    EXPECT_THROW(parse({"--tempo"}), UsageError);
-    EXPECT_THROW(parse({"--tempo", "fast", "fx.so", "a", "b"}), UsageError);
-    EXPECT_THROW(parse({"--tempo", "0", "fx.so", "a", "b"}), UsageError);
-    EXPECT_THROW(parse({"--tempo", "nan", "fx.so", "a", "b"}), UsageError);
-    EXPECT_THROW(parse({"-b", "0", "fx.so", "a", "b"}), UsageError);
-    EXPECT_THROW(parse({"-b", "100000", "fx.so", "a", "b"}), UsageError);
-    EXPECT_THROW(parse({"-b", "12x", "fx.so", "a", "b"}), UsageError);
-    EXPECT_THROW(parse({"-r", "10", "fx.so", "a", "b"}), UsageError);
-    EXPECT_THROW(parse({"--tail", "-1", "fx.so", "a", "b"}), UsageError);
-    EXPECT_THROW(parse({"--precision", "half", "fx.so", "a", "b"}), UsageError);
-    EXPECT_THROW(parse({"--quiet=yes", "fx.so", "a", "b"}), UsageError);
-    EXPECT_THROW(parse({"-p", "", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({}), UsageError);
+    EXPECT_THROW(Parse({"fx.so", "in.wav"}), UsageError);
+    EXPECT_THROW(Parse({"fx.so", "a", "b", "c"}), UsageError);
+    EXPECT_THROW(Parse({"--frobnicate", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({"--tempo"}), UsageError);
+    EXPECT_THROW(Parse({"--tempo", "fast", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({"--tempo", "0", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({"--tempo", "nan", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({"-b", "0", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({"-b", "100000", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({"-b", "12x", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({"-r", "10", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({"--tail", "-1", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({"--precision", "half", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({"--quiet=yes", "fx.so", "a", "b"}), UsageError);
+    EXPECT_THROW(Parse({"-p", "", "fx.so", "a", "b"}), UsageError);
 }
 
 TEST(Options, DoubleDashEndsOptions) {
-    Options o = parse({"--", "-odd.so", "-in.wav", "-out.wav"});
-    EXPECT_EQ(o.plugin().path, "-odd.so");
+    Options o = Parse({"--", "-odd.so", "-in.wav", "-out.wav"});
+    EXPECT_EQ(o.Plugin().path, "-odd.so");
     EXPECT_EQ(o.input, "-in.wav");
 }
 
 TEST(Options, ChainsAutomationAndTheRest) {
-    Options o = parse({"-P",
+    Options o = Parse({"-P",
                        "Gain=1",
                        "a.so",
                        "--automate",
@@ -172,9 +172,9 @@ TEST(Options, ChainsAutomationAndTheRest) {
                        "-b64",
                        "in.wav",
                        "-"});
-    EXPECT_EQ(o.plugin().path, "a.so");
-    EXPECT_EQ(o.plugin().params.size(), 1u);
-    EXPECT_EQ(o.plugin().automation, "a.json");
+    EXPECT_EQ(o.Plugin().path, "a.so");
+    EXPECT_EQ(o.Plugin().params.size(), 1u);
+    EXPECT_EQ(o.Plugin().automation, "a.json");
     ASSERT_EQ(o.chain.size(), 3u);
     EXPECT_EQ(o.chain[1].path, "b.so");
     EXPECT_EQ(o.chain[1].program, "2");
@@ -182,7 +182,7 @@ TEST(Options, ChainsAutomationAndTheRest) {
     EXPECT_EQ(o.chain[1].params[0].target, "Mix");
     EXPECT_EQ(o.chain[1].saveState, "b.fxp");
     EXPECT_EQ(o.chain[2].loadState, "c.fxp");
-    EXPECT_FALSE(o.plugin().loadState);
+    EXPECT_FALSE(o.Plugin().loadState);
     EXPECT_EQ(o.channels, "2,1");
     EXPECT_EQ(o.timeSigNumerator, 6);
     EXPECT_EQ(o.timeSigDenominator, 8);
@@ -190,9 +190,9 @@ TEST(Options, ChainsAutomationAndTheRest) {
     EXPECT_EQ(o.tempo, 90.0);
     EXPECT_EQ(o.blockSize, 64);
     EXPECT_EQ(o.output, "-");
-    EXPECT_NO_THROW(parse({"fx.so", "-", "-"})); // standard input to standard output
+    EXPECT_NO_THROW(Parse({"fx.so", "-", "-"})); // standard input to standard output
 
-    Options d = parse({"diff", "a.wav", "b.wav", "--tolerance", "-60dB", "--json"});
+    Options d = Parse({"diff", "a.wav", "b.wav", "--tolerance", "-60dB", "--json"});
     EXPECT_EQ(d.mode, Mode::Diff);
     EXPECT_NEAR(d.tolerance, 0.001, 1e-12);
     EXPECT_EQ(d.diffB, "b.wav");
@@ -206,15 +206,15 @@ TEST(Options, ChainsAutomationAndTheRest) {
                                                {"diff", "a.wav"},
                                                {"diff", "a", "b", "--tolerance", "3"},
                                                {"diff", "a", "b", "--frobnicate"}})
-        EXPECT_THROW(parse(bad), UsageError) << bad[1];
+        EXPECT_THROW(Parse(bad), UsageError) << bad[1];
 }
 
 TEST(Options, NumbersAreDecimalAndSettingsAreGivenOnce) {
     double v = 0.0;
     for (const char* text : {"40", "-2.5", ".5", "1e3", "+7", "3."})
-        EXPECT_TRUE(parseDecimal(text, v)) << text;
+        EXPECT_TRUE(ParseDecimal(text, v)) << text;
     for (const char* text : {"0x10", "inf", "nan", " 5", "5 ", "", "1e", "e3", "--1", "1,5"})
-        EXPECT_FALSE(parseDecimal(text, v)) << text;
+        EXPECT_FALSE(ParseDecimal(text, v)) << text;
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"-t", "0x10", "fx.so", "a", "b"},
              {"-b", "1e9", "fx.so", "a", "b"},
@@ -225,15 +225,15 @@ TEST(Options, NumbersAreDecimalAndSettingsAreGivenOnce) {
              {"-r", "48000", "--rate", "48000", "fx.so", "a", "b"},
              {"a.so", "--then", "b.so", "--load", "x", "--load", "y", "i", "o"},
          })
-        EXPECT_THROW(parse(bad), UsageError) << bad[1];
+        EXPECT_THROW(Parse(bad), UsageError) << bad[1];
     // Each plug-in of a chain has its own.
-    Options o = parse({"--save", "a.fxp", "a.so", "--then", "b.so", "--save", "b.fxp"});
+    Options o = Parse({"--save", "a.fxp", "a.so", "--then", "b.so", "--save", "b.fxp"});
     EXPECT_EQ(o.chain[0].saveState, "a.fxp");
     EXPECT_EQ(o.chain[1].saveState, "b.fxp");
 }
 
 TEST(Options, UsageDocumentsEveryOption) {
-    std::string text = usageText();
+    std::string text = UsageText();
     for (const char* option :
          {"--tempo",      "--rate",     "--block-size", "--precision", "--tail",
           "--program",    "--param",    "--load",       "--save",      "--format",

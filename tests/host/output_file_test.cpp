@@ -14,9 +14,9 @@ namespace vhost {
 namespace {
 
 namespace fs = std::filesystem;
-using test::slurp;
+using test::Slurp;
 
-std::vector<std::uint8_t> bytes(const std::string& text) {
+std::vector<std::uint8_t> Bytes(const std::string& text) {
     return {text.begin(), text.end()};
 }
 
@@ -25,37 +25,37 @@ TEST(OutputFile, NothingAppearsUnderTheNameBeforeCommit) {
     std::ostringstream unused;
     {
         OutputFile file("OUTPUT", (dir / "out.wav").string(), false);
-        EXPECT_EQ(file.kind(), OutputKind::Replace);
-        writeWholeFile(file.staging(), bytes("new"), "OUTPUT");
-        const auto files = dir.files();
+        EXPECT_EQ(file.Kind(), OutputKind::Replace);
+        WriteWholeFile(file.Staging(), Bytes("new"), "OUTPUT");
+        const auto files = dir.Files();
         ASSERT_EQ(files.size(), 1u);
         EXPECT_EQ(files[0].rfind(".out.wav.tmp", 0), 0u); // hidden, beside the target
-        file.commit(unused);
+        file.Commit(unused);
     }
-    EXPECT_EQ(dir.files(), std::vector<std::string>{"out.wav"});
-    EXPECT_EQ(slurp(dir / "out.wav"), "new");
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"out.wav"});
+    EXPECT_EQ(Slurp(dir / "out.wav"), "new");
     {
         OutputFile file("OUTPUT", (dir / "out.wav").string(), false);
-        writeWholeFile(file.staging(), bytes("lost"), "OUTPUT");
+        WriteWholeFile(file.Staging(), Bytes("lost"), "OUTPUT");
     } // never committed: a failed run
-    EXPECT_EQ(dir.files(), std::vector<std::string>{"out.wav"});
-    EXPECT_EQ(slurp(dir / "out.wav"), "new");
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"out.wav"});
+    EXPECT_EQ(Slurp(dir / "out.wav"), "new");
 }
 
 TEST(OutputFile, DashIsTheStandardOutputItIsGiven) {
     std::ostringstream out;
     OutputFile file("--save", "-", false);
-    EXPECT_EQ(file.kind(), OutputKind::StandardOutput);
-    EXPECT_EQ(file.shownName(), "standard output");
-    writeWholeFile(file.staging(), bytes("state"), "--save");
-    file.commit(out);
+    EXPECT_EQ(file.Kind(), OutputKind::StandardOutput);
+    EXPECT_EQ(file.ShownName(), "standard output");
+    WriteWholeFile(file.Staging(), Bytes("state"), "--save");
+    file.Commit(out);
     EXPECT_EQ(out.str(), "state");
     // A stream that fails is a failure.
     std::ostringstream broken;
     broken.setstate(std::ios::badbit);
     OutputFile again("--save", "-", false);
-    writeWholeFile(again.staging(), bytes("state"), "--save");
-    EXPECT_THROW(again.commit(broken), HostError);
+    WriteWholeFile(again.Staging(), Bytes("state"), "--save");
+    EXPECT_THROW(again.Commit(broken), HostError);
 }
 
 TEST(OutputFile, WhatCannotBeAFileIsRefusedBeforeAnythingIsMade) {
@@ -63,9 +63,9 @@ TEST(OutputFile, WhatCannotBeAFileIsRefusedBeforeAnythingIsMade) {
     fs::create_directory(dir / "sub");
     for (const fs::path& name : {dir / "sub", dir / "missing" / "out.wav", fs::path()}) {
         EXPECT_THROW(OutputFile("OUTPUT", name.string(), false), HostError) << name;
-        EXPECT_EQ(dir.files(), std::vector<std::string>{"sub"}) << name;
+        EXPECT_EQ(dir.Files(), std::vector<std::string>{"sub"}) << name;
     }
-    EXPECT_THROW(writeWholeFile(dir / "missing" / "x", bytes("x"), "x"), HostError);
+    EXPECT_THROW(WriteWholeFile(dir / "missing" / "x", Bytes("x"), "x"), HostError);
 }
 
 } // namespace

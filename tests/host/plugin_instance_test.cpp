@@ -24,11 +24,11 @@ struct Fake {
 
     Fake() {
         effect.magic = kEffectMagic;
-        effect.dispatcher = &Fake::dispatch;
+        effect.dispatcher = &Fake::Dispatch;
         effect.numInputs = 2;
         effect.numOutputs = 2;
     }
-    static VstIntPtr VSTCALLBACK dispatch(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr value,
+    static VstIntPtr VSTCALLBACK Dispatch(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr value,
                                           void* ptr, float opt) {
         Fake* f = current;
         f->opcodes.push_back(op);
@@ -36,11 +36,11 @@ struct Fake {
         (void)e;
         return f->answer ? f->answer(op, index, value, ptr, opt) : 0;
     }
-    static AEffect* VSTCALLBACK entry(audioMasterCallback host) {
+    static AEffect* VSTCALLBACK Entry(audioMasterCallback host) {
         current->hostVersionSeenAtEntry = host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f);
         return current->returnNull ? nullptr : &current->effect;
     }
-    bool received(VstInt32 op) const {
+    bool Received(VstInt32 op) const {
         return std::find(opcodes.begin(), opcodes.end(), op) != opcodes.end();
     }
     static inline Fake* current = nullptr;
@@ -50,8 +50,8 @@ class PluginInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override { Fake::current = &fake; }
     void TearDown() override { Fake::current = nullptr; }
-    std::unique_ptr<PluginInstance> create() {
-        return PluginInstance::fromEntry(Fake::entry, host);
+    std::unique_ptr<PluginInstance> Create() {
+        return PluginInstance::FromEntry(Fake::Entry, host);
     }
     Fake fake;
     HostCallback host;
@@ -59,7 +59,7 @@ protected:
 
 TEST_F(PluginInstanceTest, OpensOnCreationAndClosesOnDestruction) {
     {
-        auto plugin = create();
+        auto plugin = Create();
         EXPECT_EQ(fake.opcodes, std::vector<VstInt32>{effOpen});
     }
     EXPECT_EQ(fake.opcodes.back(), effClose);
@@ -68,13 +68,13 @@ TEST_F(PluginInstanceTest, OpensOnCreationAndClosesOnDestruction) {
 
 TEST_F(PluginInstanceTest, NoEffectFromTheEntryPoint) {
     fake.returnNull = true;
-    EXPECT_THROW(create(), HostError);
+    EXPECT_THROW(Create(), HostError);
 }
 
 TEST_F(PluginInstanceTest, WrongMagicIsRefusedWithoutTouchingTheDispatcher) {
     fake.effect.magic = 0x12345678;
     try {
-        create();
+        Create();
         FAIL() << "expected a HostError";
     } catch (const HostError& e) {
         EXPECT_NE(std::string(e.what()).find("magic"), std::string::npos);
@@ -84,7 +84,7 @@ TEST_F(PluginInstanceTest, WrongMagicIsRefusedWithoutTouchingTheDispatcher) {
 
 TEST_F(PluginInstanceTest, MissingDispatcherIsRefused) {
     fake.effect.dispatcher = nullptr;
-    EXPECT_THROW(create(), HostError);
+    EXPECT_THROW(Create(), HostError);
 }
 
 TEST_F(PluginInstanceTest, ImplausibleCountsAreRefusedAndTheEffectClosed) {
@@ -95,8 +95,8 @@ TEST_F(PluginInstanceTest, ImplausibleCountsAreRefusedAndTheEffectClosed) {
         Fake local;
         Fake::current = &local;
         setter(local.effect);
-        EXPECT_THROW(PluginInstance::fromEntry(Fake::entry, host), HostError);
-        EXPECT_TRUE(local.received(effClose));
+        EXPECT_THROW(PluginInstance::FromEntry(Fake::Entry, host), HostError);
+        EXPECT_TRUE(local.Received(effClose));
     }
     Fake::current = &fake;
 }
@@ -106,8 +106,8 @@ TEST_F(PluginInstanceTest, CountsChangedByOpenAreCheckedToo) {
         if (op == effOpen) fake.effect.numOutputs = 1 << 20;
         return 0;
     };
-    EXPECT_THROW(create(), HostError);
-    EXPECT_TRUE(fake.received(effClose));
+    EXPECT_THROW(Create(), HostError);
+    EXPECT_TRUE(fake.Received(effClose));
 }
 
 TEST_F(PluginInstanceTest, UnterminatedTextsAreCutAtTheBuffer) {
@@ -116,17 +116,17 @@ TEST_F(PluginInstanceTest, UnterminatedTextsAreCutAtTheBuffer) {
         if (op == effGetParamName && ptr) std::memset(ptr, 'A', 1024);
         return 0;
     };
-    auto plugin = create();
-    std::string name = plugin->paramName(0);
+    auto plugin = Create();
+    std::string name = plugin->ParamName(0);
     EXPECT_EQ(name.size(), 1023u);
     EXPECT_EQ(name.find_first_not_of('A'), std::string::npos);
 }
 
 TEST_F(PluginInstanceTest, MissingParameterCallbacksAreHarmless) {
     fake.effect.numParams = 2;
-    auto plugin = create();
-    plugin->setParameter(0, 0.5f);
-    EXPECT_EQ(plugin->getParameter(0), 0.0f);
+    auto plugin = Create();
+    plugin->SetParameter(0, 0.5f);
+    EXPECT_EQ(plugin->GetParameter(0), 0.0f);
 }
 
 TEST_F(PluginInstanceTest, ChunksWithoutDataOrWithImplausibleSizesAreRefused) {
@@ -137,19 +137,19 @@ TEST_F(PluginInstanceTest, ChunksWithoutDataOrWithImplausibleSizesAreRefused) {
         if (op == effGetChunk && ptr) *static_cast<void**>(ptr) = data;
         return op == effGetChunk ? size : 0;
     };
-    auto plugin = create();
+    auto plugin = Create();
     size = 4;
     data = nullptr;
-    EXPECT_THROW(plugin->getChunk(true), HostError);
+    EXPECT_THROW(plugin->GetChunk(true), HostError);
     size = -4;
     data = bytes;
-    EXPECT_THROW(plugin->getChunk(false), HostError);
+    EXPECT_THROW(plugin->GetChunk(false), HostError);
     size = kMaxChunkBytes + 1;
-    EXPECT_THROW(plugin->getChunk(true), HostError);
+    EXPECT_THROW(plugin->GetChunk(true), HostError);
     size = 0;
-    EXPECT_THROW(plugin->getChunk(true), HostError);
+    EXPECT_THROW(plugin->GetChunk(true), HostError);
     size = 4;
-    EXPECT_EQ(plugin->getChunk(true), (std::vector<std::uint8_t>{1, 2, 3, 4}));
+    EXPECT_EQ(plugin->GetChunk(true), (std::vector<std::uint8_t>{1, 2, 3, 4}));
 }
 
 TEST_F(PluginInstanceTest, SetChunkHandsOverSizeAndALiveCopy) {
@@ -162,12 +162,12 @@ TEST_F(PluginInstanceTest, SetChunkHandsOverSizeAndALiveCopy) {
         seen.assign(p, p + value);
         return 1;
     };
-    auto plugin = create();
+    auto plugin = Create();
     std::vector<std::uint8_t> data = {9, 8, 7};
-    EXPECT_EQ(plugin->setChunk(false, data), 1);
+    EXPECT_EQ(plugin->SetChunk(false, data), 1);
     EXPECT_EQ(seenIndex, 0);
     EXPECT_EQ(seen, data);
-    EXPECT_EQ(plugin->setChunk(true, {}), 1);
+    EXPECT_EQ(plugin->SetChunk(true, {}), 1);
     EXPECT_EQ(seenIndex, 1);
     EXPECT_TRUE(seen.empty());
 }
@@ -189,11 +189,11 @@ TEST_F(PluginInstanceTest, ProgramNamesFallBackToSelectingTheProgram) {
             return 0; // no effGetProgramNameIndexed
         }
     };
-    auto plugin = create();
-    EXPECT_FALSE(plugin->programNameIndexed(0));
-    EXPECT_EQ(plugin->programNameAt(0), "Program 0");
+    auto plugin = Create();
+    EXPECT_FALSE(plugin->ProgramNameIndexed(0));
+    EXPECT_EQ(plugin->ProgramNameAt(0), "Program 0");
     EXPECT_EQ(current, 2);
-    EXPECT_EQ(plugin->programNameAt(2), "Program 2");
+    EXPECT_EQ(plugin->ProgramNameAt(2), "Program 2");
 }
 
 TEST_F(PluginInstanceTest, PrepareSendsOnlyChanges) {
@@ -202,22 +202,22 @@ TEST_F(PluginInstanceTest, PrepareSendsOnlyChanges) {
         if (op == effSetSampleRate) rate = opt;
         return 0;
     };
-    auto plugin = create();
-    plugin->prepare(48000.0, 256);
-    plugin->prepare(48000.0, 256);
-    plugin->prepare(48000.0, 128);
+    auto plugin = Create();
+    plugin->Prepare(48000.0, 256);
+    plugin->Prepare(48000.0, 256);
+    plugin->Prepare(48000.0, 128);
     EXPECT_EQ(rate, 48000.0f);
     EXPECT_EQ(std::count(fake.opcodes.begin(), fake.opcodes.end(), effSetSampleRate), 1);
     EXPECT_EQ(std::count(fake.opcodes.begin(), fake.opcodes.end(), effSetBlockSize), 2);
-    EXPECT_EQ(host.sampleRate(), 48000.0);
-    EXPECT_EQ(host.blockSize(), 128);
+    EXPECT_EQ(host.SampleRate(), 48000.0);
+    EXPECT_EQ(host.BlockSize(), 128);
 }
 
 TEST_F(PluginInstanceTest, ProcessingIsSwitchedOffBeforeClosing) {
     {
-        auto plugin = create();
-        plugin->setActive(true);
-        plugin->setActive(true);
+        auto plugin = Create();
+        plugin->SetActive(true);
+        plugin->SetActive(true);
     }
     std::vector<VstInt32> expected = {effOpen,        effMainsChanged, effStartProcess,
                                       effStopProcess, effMainsChanged, effClose};
@@ -227,40 +227,40 @@ TEST_F(PluginInstanceTest, ProcessingIsSwitchedOffBeforeClosing) {
 }
 
 TEST_F(PluginInstanceTest, CreatedWithoutOpeningUntilAsked) {
-    auto plugin = PluginInstance::fromEntry(Fake::entry, host, {}, Startup::CreateOnly);
+    auto plugin = PluginInstance::FromEntry(Fake::Entry, host, {}, Startup::CreateOnly);
     EXPECT_TRUE(fake.opcodes.empty());
-    plugin->open();
+    plugin->Open();
     EXPECT_EQ(fake.opcodes, std::vector<VstInt32>{effOpen});
 }
 
 TEST_F(PluginInstanceTest, AudioCallbacksThatAreMissingAreNotCalled) {
-    auto plugin = create();
+    auto plugin = Create();
     float* none[1] = {nullptr};
     double* noneDouble[1] = {nullptr};
-    EXPECT_FALSE(plugin->processReplacing(none, none, 16));
-    EXPECT_FALSE(plugin->processAccumulating(none, none, 16));
-    EXPECT_FALSE(plugin->processDoubleReplacing(noneDouble, noneDouble, 16));
+    EXPECT_FALSE(plugin->ProcessReplacing(none, none, 16));
+    EXPECT_FALSE(plugin->ProcessAccumulating(none, none, 16));
+    EXPECT_FALSE(plugin->ProcessDoubleReplacing(noneDouble, noneDouble, 16));
 }
 
 TEST_F(PluginInstanceTest, ProcessModesNeedBothFlagAndCallback) {
     fake.effect.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
-    auto plugin = create();
-    EXPECT_FALSE(plugin->supports(ProcessMode::Replacing));
-    EXPECT_FALSE(plugin->supports(ProcessMode::DoubleReplacing));
-    EXPECT_FALSE(plugin->supports(ProcessMode::Accumulating));
-    EXPECT_THROW(chooseProcessMode(*plugin, Precision::Single), HostError);
-    EXPECT_THROW(chooseProcessMode(*plugin, Precision::Double), HostError);
+    auto plugin = Create();
+    EXPECT_FALSE(plugin->Supports(ProcessMode::Replacing));
+    EXPECT_FALSE(plugin->Supports(ProcessMode::DoubleReplacing));
+    EXPECT_FALSE(plugin->Supports(ProcessMode::Accumulating));
+    EXPECT_THROW(ChooseProcessMode(*plugin, Precision::Single), HostError);
+    EXPECT_THROW(ChooseProcessMode(*plugin, Precision::Double), HostError);
 }
 
 TEST_F(PluginInstanceTest, RenderingNeedsOutputs) {
     fake.effect.numOutputs = 0;
     fake.effect.flags = effFlagsCanReplacing;
     fake.effect.processReplacing = [](AEffect*, float**, float**, VstInt32) {};
-    auto plugin = create();
+    auto plugin = Create();
     MemorySource source({0.0, 0.0}, 2, 44100.0);
     MemorySink sink;
-    EXPECT_THROW(render(*plugin, source, sink, RenderSettings{}), HostError);
-    EXPECT_FALSE(fake.received(effMainsChanged));
+    EXPECT_THROW(Render(*plugin, source, sink, RenderSettings{}), HostError);
+    EXPECT_FALSE(fake.Received(effMainsChanged));
 }
 
 TEST_F(PluginInstanceTest, APlugInWithoutInputsGetsAValidInputArray) {
@@ -272,20 +272,20 @@ TEST_F(PluginInstanceTest, APlugInWithoutInputsGetsAValidInputArray) {
         for (VstInt32 i = 0; i < frames; ++i)
             out[0][i] = 0.5f;
     };
-    auto plugin = create();
+    auto plugin = Create();
     MemorySource source({0.1, 0.2, 0.3}, 1, 44100.0);
     MemorySink sink;
-    sink.setChannels(1);
-    RenderReport report = render(*plugin, source, sink, RenderSettings{});
-    EXPECT_EQ(sink.samples(), (std::vector<double>{0.5, 0.5, 0.5}));
+    sink.SetChannels(1);
+    RenderReport report = Render(*plugin, source, sink, RenderSettings{});
+    EXPECT_EQ(sink.Samples(), (std::vector<double>{0.5, 0.5, 0.5}));
     EXPECT_EQ(report.outputChannels, 1);
 }
 
 TEST(TextHelpers, TrimAndCompareNames) {
-    EXPECT_EQ(trimmed("  Gain \t\n"), "Gain");
-    EXPECT_EQ(trimmed("   "), "");
-    EXPECT_TRUE(sameName(" delay rate", "Delay Rate "));
-    EXPECT_FALSE(sameName("Delay", "Delay Rate"));
+    EXPECT_EQ(Trimmed("  Gain \t\n"), "Gain");
+    EXPECT_EQ(Trimmed("   "), "");
+    EXPECT_TRUE(SameName(" delay rate", "Delay Rate "));
+    EXPECT_FALSE(SameName("Delay", "Delay Rate"));
 }
 
 } // namespace

@@ -10,17 +10,17 @@ namespace vhost {
 namespace {
 
 TEST(Progress, LineShowsTheFraction) {
-    EXPECT_EQ(formatProgressLine(0.0, 10), "[----------]   0%");
-    EXPECT_EQ(formatProgressLine(0.5, 10), "[#####-----]  50%");
-    EXPECT_EQ(formatProgressLine(0.999, 4), "[###-]  99%");
-    EXPECT_EQ(formatProgressLine(1.0, 4), "[####] 100%");
+    EXPECT_EQ(FormatProgressLine(0.0, 10), "[----------]   0%");
+    EXPECT_EQ(FormatProgressLine(0.5, 10), "[#####-----]  50%");
+    EXPECT_EQ(FormatProgressLine(0.999, 4), "[###-]  99%");
+    EXPECT_EQ(FormatProgressLine(1.0, 4), "[####] 100%");
 }
 
 TEST(Progress, OutOfRangeFractionsAreHeldInRange) {
-    EXPECT_EQ(formatProgressLine(-3.0, 4), "[----]   0%");
-    EXPECT_EQ(formatProgressLine(7.0, 4), "[####] 100%");
-    EXPECT_EQ(formatProgressLine(std::nan(""), 4), "[----]   0%");
-    EXPECT_EQ(formatProgressLine(0.5, 0), "[-]  50%");
+    EXPECT_EQ(FormatProgressLine(-3.0, 4), "[----]   0%");
+    EXPECT_EQ(FormatProgressLine(7.0, 4), "[####] 100%");
+    EXPECT_EQ(FormatProgressLine(std::nan(""), 4), "[----]   0%");
+    EXPECT_EQ(FormatProgressLine(0.5, 0), "[-]  50%");
 }
 
 TEST(Progress, DisabledBarsStaySilent) {
@@ -28,8 +28,8 @@ TEST(Progress, DisabledBarsStaySilent) {
     {
         ProgressBar bar(out, false);
         std::this_thread::sleep_for(std::chrono::milliseconds(550));
-        bar.update(0.5);
-        bar.update(1.0);
+        bar.Update(0.5);
+        bar.Update(1.0);
     }
     EXPECT_TRUE(out.str().empty());
 }
@@ -38,20 +38,20 @@ TEST(Progress, ShortRendersShowNoBarAndLongOnesAreClearedAfterwards) {
     std::ostringstream quick;
     {
         ProgressBar bar(quick, true);
-        bar.update(1.0);
+        bar.Update(1.0);
     }
     EXPECT_TRUE(quick.str().empty());
 
     std::ostringstream slow;
     ProgressBar bar(slow, true);
     std::this_thread::sleep_for(std::chrono::milliseconds(550));
-    bar.update(0.25);
+    bar.Update(0.25);
     EXPECT_NE(slow.str().find("[##########------------------------------]  25%"),
               std::string::npos);
-    bar.finish();
+    bar.Finish();
     EXPECT_EQ(slow.str().back(), '\r');
     std::string before = slow.str();
-    bar.finish();
+    bar.Finish();
     EXPECT_EQ(slow.str(), before);
 }
 

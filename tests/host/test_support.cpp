@@ -38,7 +38,7 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::vector<std::string> TempDir::listed(const std::filesystem::path& directory) {
+std::vector<std::string> TempDir::Listed(const std::filesystem::path& directory) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(directory))
         names.push_back(entry.path().filename().string());
@@ -47,23 +47,23 @@ std::vector<std::string> TempDir::listed(const std::filesystem::path& directory)
 }
 
 FixtureLibrary::FixtureLibrary(const char* path) : library_(path) {
-    reset();
+    Reset();
 }
 
-FixtureTrace& FixtureLibrary::trace() const {
-    auto get = reinterpret_cast<FixtureTraceProc>(library_.symbol("fixtureTrace"));
+FixtureTrace& FixtureLibrary::Trace() const {
+    auto get = reinterpret_cast<FixtureTraceProc>(library_.Symbol("fixtureTrace"));
     if (!get) throw HostError("the fixture exports no trace");
     return *get();
 }
 
-void FixtureLibrary::reset() const {
-    auto reset = reinterpret_cast<FixtureResetProc>(library_.symbol("fixtureResetTrace"));
+void FixtureLibrary::Reset() const {
+    auto reset = reinterpret_cast<FixtureResetProc>(library_.Symbol("fixtureResetTrace"));
     if (!reset) throw HostError("the fixture exports no trace reset");
     reset();
 }
 
-std::vector<VstInt32> FixtureLibrary::opcodes(const std::vector<VstInt32>& ignore) const {
-    const FixtureTrace& t = trace();
+std::vector<VstInt32> FixtureLibrary::Opcodes(const std::vector<VstInt32>& ignore) const {
+    const FixtureTrace& t = Trace();
     std::vector<VstInt32> list;
     for (int i = 0; i < t.numOpcodes; ++i)
         if (std::find(ignore.begin(), ignore.end(), t.opcodes[i]) == ignore.end())
@@ -71,35 +71,35 @@ std::vector<VstInt32> FixtureLibrary::opcodes(const std::vector<VstInt32>& ignor
     return list;
 }
 
-void writeAudio(const std::filesystem::path& path, const AudioData& audio) {
+void WriteAudio(const std::filesystem::path& path, const AudioData& audio) {
     AudioFileWriter writer(path, audio.format, audio.channels, audio.sampleRate);
-    writer.write(audio.samples.data(), static_cast<std::int64_t>(audio.frames()));
-    writer.finish();
+    writer.Write(audio.samples.data(), static_cast<std::int64_t>(audio.Frames()));
+    writer.Finish();
 }
 
-void writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    writeWholeFile(path, bytes, path.string());
+void WriteBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    WriteWholeFile(path, bytes, path.string());
 }
 
-std::string saveState(PluginInstance& plugin, const std::filesystem::path& path) {
-    const StateFile state = captureStateFile(plugin, path);
-    writeBytes(path, state.bytes);
+std::string SaveState(PluginInstance& plugin, const std::filesystem::path& path) {
+    const StateFile state = CaptureStateFile(plugin, path);
+    WriteBytes(path, state.bytes);
     return state.kind;
 }
 
-AudioData readAudio(const std::filesystem::path& path) {
+AudioData ReadAudio(const std::filesystem::path& path) {
     AudioFileReader reader(path);
     AudioData audio;
-    audio.channels = reader.channels();
-    audio.sampleRate = static_cast<int>(reader.sampleRate());
-    audio.format = reader.format();
-    audio.samples.resize(static_cast<std::size_t>(reader.frames()) * audio.channels);
-    std::int64_t got = reader.read(audio.samples.data(), reader.frames());
+    audio.channels = reader.Channels();
+    audio.sampleRate = static_cast<int>(reader.SampleRate());
+    audio.format = reader.Format();
+    audio.samples.resize(static_cast<std::size_t>(reader.Frames()) * audio.channels);
+    std::int64_t got = reader.Read(audio.samples.data(), reader.Frames());
     audio.samples.resize(static_cast<std::size_t>(got) * audio.channels);
     return audio;
 }
 
-AudioData sine(int channels, int sampleRate, std::size_t frames, double frequency, double amplitude,
+AudioData Sine(int channels, int sampleRate, std::size_t frames, double frequency, double amplitude,
                int format) {
     AudioData audio;
     audio.channels = channels;
@@ -116,7 +116,7 @@ AudioData sine(int channels, int sampleRate, std::size_t frames, double frequenc
 
 namespace {
 
-std::string quoteForShell(const std::string& arg) {
+std::string QuoteForShell(const std::string& arg) {
     std::string q = "'";
     for (char c : arg) {
         if (c == '\'')
@@ -129,44 +129,44 @@ std::string quoteForShell(const std::string& arg) {
 
 } // namespace
 
-std::string slurp(const std::filesystem::path& path) {
+std::string Slurp(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-int shell(const std::string& command) {
+int Shell(const std::string& command) {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool sameAudio(const std::filesystem::path& a, const std::filesystem::path& b) {
-    return diffAudioFiles(a, b, 0.0).within(0.0);
+bool SameAudio(const std::filesystem::path& a, const std::filesystem::path& b) {
+    return DiffAudioFiles(a, b, 0.0).Within(0.0);
 }
 
-std::string shellQuoted(const std::string& word) {
-    return quoteForShell(word);
+std::string ShellQuoted(const std::string& word) {
+    return QuoteForShell(word);
 }
 
-CommandResult runHostExecutable(const std::vector<std::string>& args,
+CommandResult RunHostExecutable(const std::vector<std::string>& args,
                                 const std::vector<std::string>& prefix) {
     TempDir capture;
     std::string command;
     for (const auto& p : prefix)
-        command += quoteForShell(p) + ' ';
-    command += quoteForShell(HOST_EXECUTABLE);
+        command += QuoteForShell(p) + ' ';
+    command += QuoteForShell(HOST_EXECUTABLE);
     for (const auto& a : args) {
         command += ' ';
-        command += quoteForShell(a);
+        command += QuoteForShell(a);
     }
     command += " </dev/null >";
-    command += quoteForShell((capture / "out").string());
+    command += QuoteForShell((capture / "out").string());
     command += " 2>";
-    command += quoteForShell((capture / "err").string());
+    command += QuoteForShell((capture / "err").string());
     int status = std::system(command.c_str());
     CommandResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = slurp(capture / "out");
-    result.err = slurp(capture / "err");
+    result.out = Slurp(capture / "out");
+    result.err = Slurp(capture / "err");
     return result;
 }
 

@@ -14,7 +14,7 @@
 
 namespace vhost::test {
 
-inline bool contains(const std::string& text, const std::string& part) {
+inline bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
@@ -24,11 +24,11 @@ public:
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
     // Names of the files in the directory, sorted.
-    std::vector<std::string> files() const { return listed(path_); }
-    static std::vector<std::string> listed(const std::filesystem::path& directory);
+    std::vector<std::string> Files() const { return Listed(path_); }
+    static std::vector<std::string> Listed(const std::filesystem::path& directory);
 
 private:
     std::filesystem::path path_;
@@ -38,10 +38,10 @@ private:
 class FixtureLibrary {
 public:
     explicit FixtureLibrary(const char* path);
-    FixtureTrace& trace() const;
-    void reset() const;
+    FixtureTrace& Trace() const;
+    void Reset() const;
     // Dispatcher opcodes received, in order, leaving out those in `ignore`.
-    std::vector<VstInt32> opcodes(const std::vector<VstInt32>& ignore = {}) const;
+    std::vector<VstInt32> Opcodes(const std::vector<VstInt32>& ignore = {}) const;
 
 private:
     DynamicLibrary library_;
@@ -52,17 +52,17 @@ struct AudioData {
     int sampleRate = 0;
     int format = 0;
     std::vector<double> samples; // interleaved
-    std::size_t frames() const { return channels ? samples.size() / channels : 0; }
-    double at(std::size_t frame, int channel) const { return samples[frame * channels + channel]; }
+    std::size_t Frames() const { return channels ? samples.size() / channels : 0; }
+    double At(std::size_t frame, int channel) const { return samples[frame * channels + channel]; }
 };
 
-void writeAudio(const std::filesystem::path& path, const AudioData& audio);
-void writeBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+void WriteAudio(const std::filesystem::path& path, const AudioData& audio);
+void WriteBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 // The plug-in's state as the file `path` names; returns "program" or "bank".
-std::string saveState(PluginInstance& plugin, const std::filesystem::path& path);
-AudioData readAudio(const std::filesystem::path& path);
+std::string SaveState(PluginInstance& plugin, const std::filesystem::path& path);
+AudioData ReadAudio(const std::filesystem::path& path);
 // A sine of the given frequency and amplitude on every channel, channel c delayed c samples.
-AudioData sine(int channels, int sampleRate, std::size_t frames, double frequency, double amplitude,
+AudioData Sine(int channels, int sampleRate, std::size_t frames, double frequency, double amplitude,
                int format);
 
 struct CommandResult {
@@ -73,18 +73,18 @@ struct CommandResult {
 
 // Runs velmorande-host with the arguments (each quoted for the shell), standard input empty;
 // `prefix` comes before it ({"env", "TMPDIR=..."}, {"setpriv", ...}).
-CommandResult runHostExecutable(const std::vector<std::string>& args,
+CommandResult RunHostExecutable(const std::vector<std::string>& args,
                                 const std::vector<std::string>& prefix = {});
 
 // A word for the shell, in single quotes.
-std::string shellQuoted(const std::string& word);
+std::string ShellQuoted(const std::string& word);
 // Runs a shell command; its exit status.
-int shell(const std::string& command);
+int Shell(const std::string& command);
 
 // A whole file's bytes ("" when it cannot be read).
-std::string slurp(const std::filesystem::path& path);
+std::string Slurp(const std::filesystem::path& path);
 // The same audio, sample for sample (the bytes may differ: a float WAV's PEAK chunk holds
 // the time of writing).
-bool sameAudio(const std::filesystem::path& a, const std::filesystem::path& b);
+bool SameAudio(const std::filesystem::path& a, const std::filesystem::path& b);
 
 } // namespace vhost::test

@@ -38,7 +38,7 @@ TEST(ValidateSettings, ParsesOptions) {
         {{"p.so", "--group", "open", "--group", "calls"}, 5, false, 2, 0},
     };
     for (const Row& row : rows) {
-        Settings s = parseSettings(row.args);
+        Settings s = ParseSettings(row.args);
         EXPECT_EQ(s.plugin, "p.so");
         EXPECT_EQ(s.level, row.level);
         EXPECT_EQ(s.json, row.json);
@@ -48,12 +48,12 @@ TEST(ValidateSettings, ParsesOptions) {
 }
 
 TEST(ValidateSettings, TimeoutsPerGroup) {
-    Settings s = parseSettings({"p.so", "--level", "10"});
-    EXPECT_EQ(groupTimeout(s, "processing"), 60.0);
-    EXPECT_EQ(groupTimeout(s, "threads"), 70.0); // its 10 s of running on top
-    s = parseSettings({"p.so", "--timeout", "5", "--seconds", "30"});
-    EXPECT_EQ(groupTimeout(s, "open"), 5.0);
-    EXPECT_EQ(groupTimeout(s, "threads"), 35.0);
+    Settings s = ParseSettings({"p.so", "--level", "10"});
+    EXPECT_EQ(GroupTimeout(s, "processing"), 60.0);
+    EXPECT_EQ(GroupTimeout(s, "threads"), 70.0); // its 10 s of running on top
+    s = ParseSettings({"p.so", "--timeout", "5", "--seconds", "30"});
+    EXPECT_EQ(GroupTimeout(s, "open"), 5.0);
+    EXPECT_EQ(GroupTimeout(s, "threads"), 35.0);
 }
 
 TEST(ValidateSettings, RejectsMalformedCommandLines) {
@@ -70,48 +70,48 @@ TEST(ValidateSettings, RejectsMalformedCommandLines) {
         {"p.so", "--frobnicate"},
     };
     for (const auto& args : rows)
-        EXPECT_THROW(parseSettings(args), vhost::UsageError) << ::testing::PrintToString(args);
+        EXPECT_THROW(ParseSettings(args), vhost::UsageError) << ::testing::PrintToString(args);
 }
 
 TEST(ValidateReport, LinesBecomeRecords) {
     GroupLog log("g");
-    EXPECT_FALSE(log.feed(beginLine("g: first")));
-    EXPECT_TRUE(log.testOpen());
-    auto record = log.feed(endLine(Outcome::Fail, 1.5, "g: first", "NaN\tat\nframe 3"));
+    EXPECT_FALSE(log.Feed(BeginLine("g: first")));
+    EXPECT_TRUE(log.TestOpen());
+    auto record = log.Feed(EndLine(Outcome::Fail, 1.5, "g: first", "NaN\tat\nframe 3"));
     ASSERT_TRUE(record);
     EXPECT_EQ(record->name, "g: first");
     EXPECT_EQ(record->outcome, Outcome::Fail);
     EXPECT_EQ(record->seconds, 1.5);
     EXPECT_EQ(record->note, "NaN at frame 3");
-    EXPECT_FALSE(log.testOpen());
-    record = log.feed(endLine(Outcome::Skip, 0, "g: second", ""));
+    EXPECT_FALSE(log.TestOpen());
+    record = log.Feed(EndLine(Outcome::Skip, 0, "g: second", ""));
     ASSERT_TRUE(record);
     EXPECT_EQ(record->outcome, Outcome::Skip);
     EXPECT_EQ(record->note, "");
-    EXPECT_FALSE(log.feed("noise from a plug-in"));
+    EXPECT_FALSE(log.Feed("noise from a plug-in"));
 
-    EXPECT_EQ(log.abandon("signal 11", 0).name, "g: group");
-    log.feed(beginLine("g: third"));
-    TestRecord died = log.abandon("signal 11", 2.0);
+    EXPECT_EQ(log.Abandon("signal 11", 0).name, "g: group");
+    log.Feed(BeginLine("g: third"));
+    TestRecord died = log.Abandon("signal 11", 2.0);
     EXPECT_EQ(died.name, "g: third");
     EXPECT_EQ(died.outcome, Outcome::Fail);
     EXPECT_EQ(died.note, "signal 11");
     // The last step a test announced is where it died; a new test starts with none.
-    log.feed(stepLine("call 1: effIdle"));
-    log.feed(stepLine("call 2: effSetSampleRate 22050,\teffSetBlockSize 1"));
-    EXPECT_EQ(log.abandon("signal 8", 0).note,
+    log.Feed(StepLine("call 1: effIdle"));
+    log.Feed(StepLine("call 2: effSetSampleRate 22050,\teffSetBlockSize 1"));
+    EXPECT_EQ(log.Abandon("signal 8", 0).note,
               "signal 8, in call 2: effSetSampleRate 22050, effSetBlockSize 1");
-    log.feed(beginLine("g: fourth"));
-    EXPECT_EQ(log.abandon("timeout", 0).note, "timeout");
+    log.Feed(BeginLine("g: fourth"));
+    EXPECT_EQ(log.Abandon("timeout", 0).note, "timeout");
 }
 
 TEST(ValidateReport, EveryOutcomeCrossesTheLineProtocol) {
     for (Outcome o :
          {Outcome::Pass, Outcome::Warn, Outcome::Fail, Outcome::Skip, Outcome::NotRun}) {
         GroupLog log("g");
-        auto record = log.feed(endLine(o, 0, "g: t", "n"));
+        auto record = log.Feed(EndLine(o, 0, "g: t", "n"));
         ASSERT_TRUE(record);
-        EXPECT_EQ(record->outcome, o) << outcomeWord(o);
+        EXPECT_EQ(record->outcome, o) << OutcomeWord(o);
     }
 }
 
@@ -119,21 +119,21 @@ TEST(ValidateReport, OnlyFailuresFailARun) {
     TestRecord pass{"g", "a", Outcome::Pass, 0, ""}, skip{"g", "b", Outcome::Skip, 0, ""},
         fail{"g", "c", Outcome::Fail, 0, ""}, warn{"g", "d", Outcome::Warn, 0, "long"},
         notRun{"h", "h: group", Outcome::NotRun, 0, "not run: no"};
-    EXPECT_TRUE(allPassed({pass, skip}));
-    EXPECT_TRUE(allPassed({pass, warn}));
-    EXPECT_FALSE(allPassed({pass, fail, skip}));
-    EXPECT_FALSE(allPassed({})); // nothing ran
+    EXPECT_TRUE(AllPassed({pass, skip}));
+    EXPECT_TRUE(AllPassed({pass, warn}));
+    EXPECT_FALSE(AllPassed({pass, fail, skip}));
+    EXPECT_FALSE(AllPassed({})); // nothing ran
     const std::vector<TestRecord> all{pass, warn, fail, skip, notRun};
     std::ostringstream text;
-    printSummary(all, 1.0, text);
+    PrintSummary(all, 1.0, text);
     EXPECT_EQ(text.str(),
               "1 passed, 1 with warnings, 1 failed, 1 skipped, 1 groups not run in 1.0 s\n");
     std::ostringstream json;
-    printJson("p.so", 5, all, 1.0, json);
+    PrintJson("p.so", 5, all, 1.0, json);
     for (const char* word : {"\"pass\"", "\"warn\"", "\"fail\"", "\"skip\"", "\"not run\""})
         EXPECT_NE(json.str().find(std::string("\"result\": ") + word), std::string::npos) << word;
     std::ostringstream line;
-    printRecord(notRun, line);
+    PrintRecord(notRun, line);
     EXPECT_EQ(line.str().rfind("NOT RUN h: group", 0), 0u) << line.str();
 }
 
@@ -142,20 +142,20 @@ TEST(ValidateGuardedBuffer, EveryWriteOutsideIsCaughtAndMeasured) {
     for (std::size_t over = 1; over <= GuardedBuffer::kGuardBytes; ++over) {
         GuardedBuffer past(kSize);
         static_cast<char*>(past.data())[kSize + over - 1] = 'x';
-        EXPECT_EQ(past.damage(), "wrote " + std::to_string(over) + " bytes past the end of a " +
+        EXPECT_EQ(past.Damage(), "wrote " + std::to_string(over) + " bytes past the end of a " +
                                      std::to_string(kSize) + "-byte buffer");
         GuardedBuffer before(kSize);
         static_cast<char*>(before.data())[-static_cast<std::ptrdiff_t>(over)] = 'x';
-        EXPECT_EQ(before.damage(), "wrote " + std::to_string(over) + " bytes before the buffer");
+        EXPECT_EQ(before.Damage(), "wrote " + std::to_string(over) + " bytes before the buffer");
     }
     GuardedBuffer inside(kSize);
-    EXPECT_EQ(inside.writtenBytes(), 0u);
+    EXPECT_EQ(inside.WrittenBytes(), 0u);
     for (std::size_t at = 0; at < kSize; ++at) {
         static_cast<char*>(inside.data())[at] = 'x';
-        EXPECT_EQ(inside.damage(), "");
-        EXPECT_EQ(inside.writtenBytes(), at + 1);
+        EXPECT_EQ(inside.Damage(), "");
+        EXPECT_EQ(inside.WrittenBytes(), at + 1);
     }
-    EXPECT_THROW(inside.text(), TestFailure); // no terminator anywhere
+    EXPECT_THROW(inside.Text(), TestFailure); // no terminator anywhere
 }
 
 TEST(ValidateGuardedBuffer, TheInterfaceOwnTextSizes) {
@@ -165,27 +165,27 @@ TEST(ValidateGuardedBuffer, TheInterfaceOwnTextSizes) {
         {effGetVendorString, 64}, {effGetProductString, 64},
     };
     for (auto [opcode, bytes] : rows)
-        EXPECT_EQ(nominalTextBytes(opcode), bytes) << opcode;
+        EXPECT_EQ(NominalTextBytes(opcode), bytes) << opcode;
     EXPECT_LE(kHostTextBytes, kTextBufferBytes - 64); // room to measure an overrun
 }
 
 TEST(ValidateProbe, WarningsMakeAPassAWarnAndNothingElse) {
     std::vector<std::string> lines;
     Probe probe("g", [&](const std::string& line) { lines.push_back(line); });
-    probe.test("g: warns", [&] {
+    probe.Test("g: warns", [&] {
         for (int i = 0; i < 5; ++i)
-            probe.warn("w" + std::to_string(i));
+            probe.Warn("w" + std::to_string(i));
         return std::string("note");
     });
-    probe.test("g: fails anyway", [&]() -> std::string {
-        probe.warn("w");
+    probe.Test("g: fails anyway", [&]() -> std::string {
+        probe.Warn("w");
         throw TestFailure("broken");
     });
-    probe.test("g: clean", [&] { return std::string(); });
+    probe.Test("g: clean", [&] { return std::string(); });
     GroupLog log("g");
     std::vector<TestRecord> records;
     for (const std::string& line : lines)
-        if (auto r = log.feed(line)) records.push_back(*r);
+        if (auto r = log.Feed(line)) records.push_back(*r);
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0].outcome, Outcome::Warn);
     EXPECT_EQ(records[0].note, "w0; w1; w2; and 2 more (note)");
@@ -213,7 +213,7 @@ TEST(ValidateAudio, SampleFaults) {
         {1.2e-38, true, ""},
     };
     for (const Row& row : rows) {
-        auto fault = sampleFault(row.value, row.single);
+        auto fault = SampleFault(row.value, row.single);
         if (!*row.fault)
             EXPECT_FALSE(fault) << row.value;
         else
@@ -246,26 +246,26 @@ TEST(ValidateAudio, LevelsThatKeepGrowing) {
         std::vector<double> peaks;
         for (int w = 0; w < kJudgeWindows; ++w)
             peaks.push_back(row.level(w));
-        EXPECT_EQ(keepsGrowing(peaks), row.grows) << row.what;
+        EXPECT_EQ(KeepsGrowing(peaks), row.grows) << row.what;
     }
 }
 
 namespace {
-std::vector<TestRecord> runGroup(const GroupBody& body, double timeout = 30.0,
+std::vector<TestRecord> RunGroup(const GroupBody& body, double timeout = 30.0,
                                  std::optional<std::string>* abnormal = nullptr) {
     std::vector<TestRecord> records;
-    auto end = runIsolated("g", body, timeout, [&](const TestRecord& r) { records.push_back(r); });
+    auto end = RunIsolated("g", body, timeout, [&](const TestRecord& r) { records.push_back(r); });
     if (abnormal) *abnormal = end;
     return records;
 }
 } // namespace
 
 TEST(ValidateIsolation, OutcomesOfTestsThatReturn) {
-    auto records = runGroup([](Probe& probe) {
-        probe.test("g: passes", [] { return std::string("note"); });
-        probe.test("g: fails", []() -> std::string { throw TestFailure("because"); });
-        probe.test("g: skips", []() -> std::string { skipTest("nothing to do"); });
-        probe.test("g: throws", []() -> std::string { throw std::runtime_error("odd"); });
+    auto records = RunGroup([](Probe& probe) {
+        probe.Test("g: passes", [] { return std::string("note"); });
+        probe.Test("g: fails", []() -> std::string { throw TestFailure("because"); });
+        probe.Test("g: skips", []() -> std::string { SkipTest("nothing to do"); });
+        probe.Test("g: throws", []() -> std::string { throw std::runtime_error("odd"); });
     });
     ASSERT_EQ(records.size(), 4u); // nothing printed: no warning about output
     EXPECT_EQ(records[0].outcome, Outcome::Pass);
@@ -279,14 +279,14 @@ TEST(ValidateIsolation, OutcomesOfTestsThatReturn) {
 
 TEST(ValidateIsolation, ACrashFailsTheTestItHappenedIn) {
     std::optional<std::string> abnormal;
-    auto records = runGroup(
+    auto records = RunGroup(
         [](Probe& probe) {
-            probe.test("g: before", [] { return std::string(); });
-            probe.test("g: dies", []() -> std::string {
+            probe.Test("g: before", [] { return std::string(); });
+            probe.Test("g: dies", []() -> std::string {
                 std::raise(SIGTERM);
                 return {};
             });
-            probe.test("g: never runs", [] { return std::string(); });
+            probe.Test("g: never runs", [] { return std::string(); });
         },
         30.0, &abnormal);
     ASSERT_EQ(records.size(), 2u);
@@ -299,9 +299,9 @@ TEST(ValidateIsolation, ACrashFailsTheTestItHappenedIn) {
 }
 
 TEST(ValidateIsolation, AHangIsATimeout) {
-    auto records = runGroup(
+    auto records = RunGroup(
         [](Probe& probe) {
-            probe.test("g: hangs", []() -> std::string {
+            probe.Test("g: hangs", []() -> std::string {
                 for (;;)
                     std::this_thread::sleep_for(std::chrono::seconds(1));
             });
@@ -313,7 +313,7 @@ TEST(ValidateIsolation, AHangIsATimeout) {
 }
 
 TEST(ValidateIsolation, AnEarlyExitFailsTheGroup) {
-    auto records = runGroup([](Probe&) { ::_exit(3); });
+    auto records = RunGroup([](Probe&) { ::_exit(3); });
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].name, "g: group");
     EXPECT_EQ(records[0].note, "the process exited with code 3");
@@ -321,9 +321,9 @@ TEST(ValidateIsolation, AnEarlyExitFailsTheGroup) {
 
 TEST(ValidateIsolation, WhatThePluginPrintsIsCountedPerStream) {
     std::optional<std::string> abnormal{"unset"};
-    auto records = runGroup(
+    auto records = RunGroup(
         [](Probe& probe) {
-            probe.test("g: prints", [] {
+            probe.Test("g: prints", [] {
                 std::printf("\n  \nfirst words\nmore\n");  // 21 bytes, buffered until the end
                 std::fputs("to standard error\n", stderr); // 18 bytes
                 return std::string();
@@ -342,13 +342,13 @@ TEST(ValidateIsolation, WhatThePluginPrintsIsCountedPerStream) {
 
 TEST(ValidateChatter, FirstLineIsTheFirstWithWordsWithoutTerminalCodes) {
     Chatter chatter;
-    EXPECT_FALSE(chatter.record("g"));
+    EXPECT_FALSE(chatter.Record("g"));
     const std::string err = " \t\r\n\x1b[31mbuffer", out = "Size >= 2\x1b[0m\r\nnext\n";
-    chatter.add(true, err.data(), err.size());
-    chatter.add(false, out.data(), out.size());
-    auto record = chatter.record("g");
+    chatter.Add(true, err.data(), err.size());
+    chatter.Add(false, out.data(), out.size());
+    auto record = chatter.Record("g");
     ASSERT_TRUE(record);
-    EXPECT_EQ(chatter.errBytes(), err.size());
-    EXPECT_EQ(chatter.outBytes(), out.size());
+    EXPECT_EQ(chatter.ErrBytes(), err.size());
+    EXPECT_EQ(chatter.OutBytes(), out.size());
     EXPECT_NE(record->note.find("first: 'bufferSize >= 2'"), std::string::npos) << record->note;
 }

@@ -28,89 +28,89 @@ class VelmorandePlugin : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!*kVelmorandePlugin) GTEST_SKIP() << "the build has no velmorande plug-in";
-        plugin = PluginInstance::load(kVelmorandePlugin, host);
+        plugin = PluginInstance::Load(kVelmorandePlugin, host);
     }
     HostCallback host;
     std::unique_ptr<PluginInstance> plugin;
 };
 
 TEST_F(VelmorandePlugin, DescribesItself) {
-    EXPECT_EQ(plugin->effect().uniqueID, FourCharCode("qzvn"));
-    EXPECT_EQ(plugin->numParams(), 9);
-    EXPECT_EQ(plugin->numPrograms(), 25);
-    EXPECT_EQ(plugin->numInputs(), 2);
-    EXPECT_EQ(plugin->numOutputs(), 2);
-    EXPECT_TRUE(plugin->supports(ProcessMode::Replacing));
-    EXPECT_TRUE(plugin->supports(ProcessMode::DoubleReplacing));
-    EXPECT_EQ(trimmed(plugin->effectName()), "Velmorande");
+    EXPECT_EQ(plugin->Effect().uniqueID, FourCharCode("qzvn"));
+    EXPECT_EQ(plugin->NumParams(), 9);
+    EXPECT_EQ(plugin->NumPrograms(), 25);
+    EXPECT_EQ(plugin->NumInputs(), 2);
+    EXPECT_EQ(plugin->NumOutputs(), 2);
+    EXPECT_TRUE(plugin->Supports(ProcessMode::Replacing));
+    EXPECT_TRUE(plugin->Supports(ProcessMode::DoubleReplacing));
+    EXPECT_EQ(Trimmed(plugin->EffectName()), "Velmorande");
 }
 
 TEST_F(VelmorandePlugin, ParametersAndProgramsByName) {
-    EXPECT_EQ(findProgram(*plugin, "harp"), 9);
-    ParamOutcome feedback = applyParameter(*plugin, parseParamAssignment("Feedback=40"));
+    EXPECT_EQ(FindProgram(*plugin, "harp"), 9);
+    ParamOutcome feedback = ApplyParameter(*plugin, ParseParamAssignment("Feedback=40"));
     EXPECT_TRUE(feedback.exact);
     EXPECT_EQ(feedback.display, "40");
-    ParamOutcome rate = applyParameter(*plugin, parseParamAssignment("delay rate=1/4"));
+    ParamOutcome rate = ApplyParameter(*plugin, ParseParamAssignment("delay rate=1/4"));
     EXPECT_EQ(rate.display, "1/4");
-    EXPECT_THROW(applyParameter(*plugin, parseParamAssignment("Ping Pong=Sideways")), HostError);
+    EXPECT_THROW(ApplyParameter(*plugin, ParseParamAssignment("Ping Pong=Sideways")), HostError);
 }
 
 TEST_F(VelmorandePlugin, ANoteValueIsOneOfItsTextsNeverANumber) {
-    applyParameter(*plugin, parseParamAssignment("Delay Rate=1/4"));
-    const float quarter = plugin->getParameter(0);
+    ApplyParameter(*plugin, ParseParamAssignment("Delay Rate=1/4"));
+    const float quarter = plugin->GetParameter(0);
     for (const char* number : {"1", "2", "0.5", "0.25", "4"}) {
         EXPECT_THROW(
-            applyParameter(*plugin, parseParamAssignment(std::string("Delay Rate=") + number)),
+            ApplyParameter(*plugin, ParseParamAssignment(std::string("Delay Rate=") + number)),
             HostError)
             << number;
-        EXPECT_EQ(plugin->getParameter(0), quarter) << number;
+        EXPECT_EQ(plugin->GetParameter(0), quarter) << number;
     }
-    EXPECT_EQ(applyParameter(*plugin, parseParamAssignment("Delay Rate=1/32t")).display, "1/32T");
-    EXPECT_EQ(applyParameter(*plugin, parseParamAssignment("Delay Rate=0.5n")).normalized, 0.5f);
+    EXPECT_EQ(ApplyParameter(*plugin, ParseParamAssignment("Delay Rate=1/32t")).display, "1/32T");
+    EXPECT_EQ(ApplyParameter(*plugin, ParseParamAssignment("Delay Rate=0.5n")).normalized, 0.5f);
     // A numeric parameter still takes numbers: the survey put everything back.
-    EXPECT_EQ(applyParameter(*plugin, parseParamAssignment("Feedback=40")).display, "40");
+    EXPECT_EQ(ApplyParameter(*plugin, ParseParamAssignment("Feedback=40")).display, "40");
 }
 
 TEST_F(VelmorandePlugin, BankFilesRoundTrip) {
-    plugin->setProgram(3);
-    applyParameter(*plugin, parseParamAssignment("Wet Mix=33"));
+    plugin->SetProgram(3);
+    ApplyParameter(*plugin, ParseParamAssignment("Wet Mix=33"));
     test::TempDir dir;
-    test::saveState(*plugin, dir / "bank.fxb");
+    test::SaveState(*plugin, dir / "bank.fxb");
     HostCallback otherHost;
-    auto other = PluginInstance::load(kVelmorandePlugin, otherHost);
+    auto other = PluginInstance::Load(kVelmorandePlugin, otherHost);
     std::vector<std::string> warnings;
-    EXPECT_EQ(loadStateFile(*other, dir / "bank.fxb", warnings), "bank");
-    EXPECT_EQ(other->currentProgram(), 3);
+    EXPECT_EQ(LoadStateFile(*other, dir / "bank.fxb", warnings), "bank");
+    EXPECT_EQ(other->CurrentProgram(), 3);
     for (VstInt32 i = 0; i < 9; ++i)
-        EXPECT_EQ(trimmed(other->paramDisplay(i)), trimmed(plugin->paramDisplay(i))) << i;
+        EXPECT_EQ(Trimmed(other->ParamDisplay(i)), Trimmed(plugin->ParamDisplay(i))) << i;
 }
 
 TEST_F(VelmorandePlugin, RendersTheDemoPhraseInBothPrecisions) {
-    plugin->setProgram(1);
+    plugin->SetProgram(1);
     for (Precision precision : {Precision::Single, Precision::Double}) {
-        DemoPhrase phrase = synthesizeDemoPhrase();
+        DemoPhrase phrase = SynthesizeDemoPhrase();
         MemorySource source(phrase.samples, phrase.channels, phrase.sampleRate);
         MemorySink sink;
-        sink.setChannels(2);
+        sink.SetChannels(2);
         RenderSettings settings;
         settings.precision = precision;
         settings.tailSeconds = 1.0;
-        RenderReport report = render(*plugin, source, sink, settings);
+        RenderReport report = Render(*plugin, source, sink, settings);
         EXPECT_EQ(report.outputFrames, 5 * 44100);
         EXPECT_GT(report.output.peak, 0.01);
-        for (double x : sink.samples())
+        for (double x : sink.Samples())
             ASSERT_TRUE(std::isfinite(x));
         // Echoes ring on after the phrase has died away.
         SignalStats tail;
-        for (std::size_t i = sink.samples().size() - 44100; i < sink.samples().size(); ++i)
-            tail.add(sink.samples()[i]);
+        for (std::size_t i = sink.Samples().size() - 44100; i < sink.Samples().size(); ++i)
+            tail.Add(sink.Samples()[i]);
         EXPECT_GT(tail.peak, 0.0);
     }
 }
 
 TEST_F(VelmorandePlugin, PicturesItsEditorForTheCurrentState) {
     test::TempDir dir;
-    test::writeBytes(dir / "editor.png", editorPictureAsPng(*plugin));
+    test::WriteBytes(dir / "editor.png", EditorPictureAsPng(*plugin));
     auto picture = LoadPngFile((dir / "editor.png").string().c_str());
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->Width(), 530);
@@ -118,8 +118,8 @@ TEST_F(VelmorandePlugin, PicturesItsEditorForTheCurrentState) {
     // The Sync button is lit at the default program: its area differs once sync is off.
     auto pixelAt = [](const PixelBitmap& b, int x, int y) { return b.Bits()[y * b.RowSpan() + x]; };
     const std::uint32_t lit = pixelAt(*picture, 122, 93);
-    applyParameter(*plugin, parseParamAssignment("Host Sync=No"));
-    test::writeBytes(dir / "editor-off.png", editorPictureAsPng(*plugin));
+    ApplyParameter(*plugin, ParseParamAssignment("Host Sync=No"));
+    test::WriteBytes(dir / "editor-off.png", EditorPictureAsPng(*plugin));
     auto off = LoadPngFile((dir / "editor-off.png").string().c_str());
     ASSERT_NE(off, nullptr);
     EXPECT_NE(pixelAt(*off, 122, 93), lit);
@@ -135,7 +135,7 @@ TEST_F(VelmorandePlugin, PicturesItsEditorAtAScale) {
     } cases[] = {{1.0, 530, 210}, {1.5, 795, 315}, {2.0, 1060, 420}, {2.5, 1060, 420}};
     for (const auto& c : cases) {
         const auto file = dir / "editor.png";
-        test::writeBytes(file, editorPictureAsPng(*plugin, c.scale));
+        test::WriteBytes(file, EditorPictureAsPng(*plugin, c.scale));
         auto picture = LoadPngFile(file.string().c_str());
         ASSERT_NE(picture, nullptr) << c.scale;
         EXPECT_EQ(picture->Width(), c.width) << c.scale;
@@ -145,8 +145,8 @@ TEST_F(VelmorandePlugin, PicturesItsEditorAtAScale) {
 
 TEST(EditorPicture, RefusedByPluginsWithoutOne) {
     HostCallback host;
-    auto plugin = PluginInstance::load(FIXTURE_GAIN, host);
-    EXPECT_THROW(editorPictureAsPng(*plugin), HostError);
+    auto plugin = PluginInstance::Load(FIXTURE_GAIN, host);
+    EXPECT_THROW(EditorPictureAsPng(*plugin), HostError);
 }
 
 } // namespace

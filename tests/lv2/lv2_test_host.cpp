@@ -199,22 +199,22 @@ LV2_State_Status Lv2Instance::Restore(const SavedState& state) {
 Stereo RenderVst(const Stereo& in, std::size_t block, int program, double tempo,
                  const std::vector<TempoChange>& changes, double sampleRate) {
     vhost::HostCallback host;
-    host.setTempo(tempo);
-    auto plugin = vhost::PluginInstance::load(VELMORANDE_PLUGIN_PATH, host);
-    plugin->prepare(sampleRate, static_cast<VstInt32>(block));
-    if (program) plugin->setProgram(program);
-    plugin->setActive(true);
+    host.SetTempo(tempo);
+    auto plugin = vhost::PluginInstance::Load(VELMORANDE_PLUGIN_PATH, host);
+    plugin->Prepare(sampleRate, static_cast<VstInt32>(block));
+    if (program) plugin->SetProgram(program);
+    plugin->SetActive(true);
     Stereo out = in;
     Stereo source = in;
     std::size_t next = 0;
     for (std::size_t at = 0; at < in.Frames();) {
         while (next < changes.size() && changes[next].frame <= at)
-            host.setTempo(changes[next++].bpm);
+            host.SetTempo(changes[next++].bpm);
         std::size_t n = std::min(block, in.Frames() - at);
         if (next < changes.size()) n = std::min(n, changes[next].frame - at);
         float* ins[2] = {source.left.data() + at, source.right.data() + at};
         float* outs[2] = {out.left.data() + at, out.right.data() + at};
-        plugin->processReplacing(ins, outs, static_cast<VstInt32>(n));
+        plugin->ProcessReplacing(ins, outs, static_cast<VstInt32>(n));
         at += n;
     }
     return out;

@@ -80,6 +80,6 @@ TEST(EffectDefinition, CurvesMapNormalisedValues) {
 
 TEST(EffectDefinition, ConstructorReportsNothing) {
     InProcessEffect fx;
-    EXPECT_TRUE(fx.host.editEvents().empty());
+    EXPECT_TRUE(fx.host.EditEvents().empty());
     EXPECT_FALSE(fx.GateOpen());
 }

@@ -188,7 +188,7 @@ TEST(Engine, TempoChangeReallocatesWithinTheBlock) {
     StereoBlock block(64, 0.5);
     block.Process(fx);
     ASSERT_EQ(fx.Period(), 22050u);
-    fx.host.setTempo(60.0);
+    fx.host.SetTempo(60.0);
     block.Process(fx);
     EXPECT_EQ(fx.SamplesPerWholeNote(), 176400.0);
     EXPECT_EQ(fx.Capacity(), 1411200);
@@ -208,9 +208,9 @@ TEST(Engine, NoTempoPassesTheDrySignal) {
         ASSERT_EQ(block.outR[i], 0.5 * double(0.7f));
     }
     // Tempo disappearing after it was there: back to dry, nothing out of bounds.
-    fx.host.setTempo(120.0);
+    fx.host.SetTempo(120.0);
     block.Process(fx);
-    fx.host.setTempo(0.0);
+    fx.host.SetTempo(0.0);
     block.Process(fx);
     EXPECT_EQ(block.outL[100], 0.5 * double(0.7f));
 }

@@ -123,7 +123,7 @@ TEST(ParamChanges, RerangeFitsDelayTimeToTempo) {
     EXPECT_EQ(time.Max(), 8000.0);
     EXPECT_EQ(time.Value(), 250.0) << "reset to an eighth note";
     EXPECT_EQ(time.Curve(), 3.0);
-    EXPECT_TRUE(fx.host.editEvents().empty()) << "without keeping the position nothing is reported";
+    EXPECT_TRUE(fx.host.EditEvents().empty()) << "without keeping the position nothing is reported";
 }
 
 TEST(ParamChanges, NearestNoteIndex) {
@@ -146,7 +146,7 @@ struct Started : ::testing::Test {
     void SetUp() override {
         OpenEffect(fx, 44100.0);
         StereoBlock(64).Process(fx);
-        fx.host.clearRequests();
+        fx.host.ClearRequests();
     }
     void PressSync(int value) {
         fx.SetSyncButtonPressed();
@@ -159,7 +159,7 @@ struct Started : ::testing::Test {
 
 TEST_F(Started, SyncOffConvertsToMilliseconds) {
     SetPlain(fx, kDelayRate, 12); // 1/4: period 44100
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     PressSync(0);
     EXPECT_FALSE(fx.HostSync());
     const IPlugParam& time = *fx.GetParam(kDelayTime);
@@ -226,7 +226,7 @@ TEST_F(Started, TempoChangeKeepsTheMillisecondPosition) {
     SetPlain(fx, kHostSync, 0);
     fx.RerangeDelayTime(false);
     SetPlain(fx, kDelayTime, 500);
-    fx.host.setTempo(60.0);
+    fx.host.SetTempo(60.0);
     StereoBlock(64).Process(fx);
     const IPlugParam& time = *fx.GetParam(kDelayTime);
     EXPECT_EQ(time.Min(), 63.0);

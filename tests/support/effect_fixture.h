@@ -10,7 +10,7 @@ using InProcessEffect = InProcessPlug<VSTCLASS>;
 // Opens an effect the way a host does: open (every parameter reported once), then the
 // sample rate (followed by the reset hook).
 inline void OpenEffect(InProcessEffect& fx, double sampleRate, double tempo = 120.0) {
-    fx.host.setTempo(tempo);
+    fx.host.SetTempo(tempo);
     fx.NotifyAllParams();
     fx.SetSampleRate(sampleRate);
     fx.OnReset();
@@ -19,7 +19,7 @@ inline void OpenEffect(InProcessEffect& fx, double sampleRate, double tempo = 12
 // An opened effect whose host keeps no log of the requests, for runs of hours (the fuzzers).
 inline InProcessEffect* NewUnloggedEffect(double sampleRate) {
     auto* effect = new InProcessEffect();
-    effect->host.setRecording(false);
+    effect->host.SetRecording(false);
     OpenEffect(*effect, sampleRate);
     return effect;
 }

@@ -22,12 +22,12 @@ template <typename Plug> class InProcessPlug : public in_process::HostOfPlug, pu
 public:
     template <typename... Args>
     explicit InProcessPlug(Args&&... args)
-        : Plug(vhost::HostCallback::function(), std::forward<Args>(args)...) {
-        host.attach(this->Descriptor());
+        : Plug(vhost::HostCallback::Function(), std::forward<Args>(args)...) {
+        host.Attach(this->Descriptor());
         making.reset();
     }
     ~InProcessPlug() override {
         this->DestroyEditor();
-        host.detach(this->Descriptor());
+        host.Detach(this->Descriptor());
     }
 };

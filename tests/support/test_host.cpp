@@ -9,18 +9,18 @@ constexpr VstIntPtr kTestHostVersion = 10203; // 1.2.3
 } // namespace
 
 TestHost::TestHost() {
-    setIdentity(kProduct, kTestHostVersion);
-    setRecording(true);
+    SetIdentity(kProduct, kTestHostVersion);
+    SetRecording(true);
 }
 
 TestHost::TestHost(const std::string& libraryPath, const char* product) : TestHost() {
-    setIdentity(product, kTestHostVersion);
+    SetIdentity(product, kTestHostVersion);
     library_ = std::make_shared<vhost::DynamicLibrary>(libraryPath);
-    entry_ = vhost::PluginInstance::entryOf(*library_);
+    entry_ = vhost::PluginInstance::EntryOf(*library_);
 }
 
 TestHost::TestHost(VstPluginEntryProc entry, const char* product) : TestHost() {
-    setIdentity(product, kTestHostVersion);
+    SetIdentity(product, kTestHostVersion);
     entry_ = entry;
 }
 
@@ -30,24 +30,24 @@ TestHost::~TestHost() {
 
 AEffect* TestHost::Create() {
     instances_.push_back(
-        vhost::PluginInstance::fromEntry(entry_, *this, library_, vhost::Startup::CreateOnly));
-    return &instances_.back()->effect();
+        vhost::PluginInstance::FromEntry(entry_, *this, library_, vhost::Startup::CreateOnly));
+    return &instances_.back()->Effect();
 }
 
 AEffect* TestHost::Open(double sampleRate, VstInt32 blockSize) {
-    instances_.push_back(vhost::PluginInstance::fromEntry(entry_, *this, library_));
-    instances_.back()->prepare(sampleRate, blockSize);
-    instances_.back()->setActive(true);
-    return &instances_.back()->effect();
+    instances_.push_back(vhost::PluginInstance::FromEntry(entry_, *this, library_));
+    instances_.back()->Prepare(sampleRate, blockSize);
+    instances_.back()->SetActive(true);
+    return &instances_.back()->Effect();
 }
 
 void TestHost::Close(AEffect* effect) {
-    std::erase_if(instances_, [&](const auto& i) { return &i->effect() == effect; });
+    std::erase_if(instances_, [&](const auto& i) { return &i->Effect() == effect; });
 }
 
 vhost::PluginInstance& TestHost::Instance(AEffect* effect) {
     for (const auto& i : instances_)
-        if (&i->effect() == effect) return *i;
+        if (&i->Effect() == effect) return *i;
     throw std::logic_error("not an instance of this host");
 }
 
@@ -60,18 +60,19 @@ std::string TestHost::Text(AEffect* e, VstInt32 opcode, VstInt32 index) {
 }
 
 int TestHost::Count(VstInt32 opcode, VstInt32 index) const {
-    return static_cast<int>(index < 0 ? count(opcode) : count(opcode, index));
+    return static_cast<int>(index < 0 ? HostCallback::Count(opcode)
+                                      : HostCallback::Count(opcode, index));
 }
 
 int TestHost::EditCount(EditEvent::Kind kind, VstInt32 index) const {
-    const std::vector<EditEvent> events = editEvents();
+    const std::vector<EditEvent> events = EditEvents();
     return static_cast<int>(std::count_if(events.begin(), events.end(), [&](const EditEvent& e) {
         return e.kind == kind && (index < 0 || e.index == index);
     }));
 }
 
 bool TestHost::SawEditEnd(VstInt32 index) const {
-    const std::vector<EditEvent> events = editEvents();
+    const std::vector<EditEvent> events = EditEvents();
     auto last = [&](EditEvent::Kind kind) {
         for (std::size_t i = events.size(); i-- > 0;)
             if (events[i].kind == kind && events[i].index == index) return static_cast<int>(i);

@@ -28,7 +28,7 @@ public:
     explicit TestHost(VstPluginEntryProc entry, const char* product = kProduct);
     ~TestHost();
 
-    void* Symbol(const char* name) const { return library_ ? library_->symbol(name) : nullptr; }
+    void* Symbol(const char* name) const { return library_ ? library_->Symbol(name) : nullptr; }
 
     // A new instance, not yet opened.
     AEffect* Create();

@@ -19,7 +19,7 @@ std::vector<double> Tone(double step, double amplitude = 0.5) {
 
 // An opened instance at 120 bpm with a short delay, so echoes appear within the signal.
 AEffect* OpenPlaying(TestHost& host, VstInt32 blockSize = 512) {
-    host.setTempo(120.0);
+    host.SetTempo(120.0);
     AEffect* e = host.Open(44100.0f, blockSize);
     e->setParameter(e, 0, 0.0f); // 1/64: a cycle of 2756 samples
     return e;
@@ -118,7 +118,7 @@ TEST(AudioCallbacks, EveryWayOfCallingMatchesTheDoubleCallback) {
 
 TEST(AudioCallbacks, SingleSamplesConvertExactly) {
     TestHost host(VELMORANDE_PLUGIN_PATH);
-    host.withholdTimeFlags(~0);
+    host.WithholdTimeFlags(~0);
     AEffect* e = host.Open(); // no tempo: the dry signal at 100 % passes unchanged
     float in[4] = {0.1f, -0.25f, 1e-3f, 0.0f}, out[4] = {};
     float* ins[2] = {in, in};
@@ -195,7 +195,7 @@ TEST(AudioCallbacks, NonFiniteSingleInputOnEitherSideIsSilence) {
 
 TEST(AudioCallbacks, AccumulatingAddsReplacingOverwrites) {
     TestHost host(VELMORANDE_PLUGIN_PATH);
-    host.withholdTimeFlags(~0);
+    host.WithholdTimeFlags(~0);
     AEffect* a = host.Open();
     AEffect* b = host.Open();
     for (AEffect* e : {a, b}) {

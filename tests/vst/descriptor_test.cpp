@@ -23,7 +23,7 @@ TEST(Descriptor, FilledByTheEntryPoint) {
     EXPECT_NE(e->getParameter, nullptr);
     for (char c : e->future)
         EXPECT_EQ(c, 0);
-    EXPECT_TRUE(host.requests().empty()) << "the host is not asked anything during creation";
+    EXPECT_TRUE(host.Requests().empty()) << "the host is not asked anything during creation";
 }
 
 // The identity itself is the effect's; the descriptor must agree with what the

@@ -336,7 +336,7 @@ TEST(DispatcherSampleRate, RatesThatAreNotPositiveNumbersAreIgnored) {
     for (float rate : {-1.0f, NAN, 0.0f, inf, -inf}) {
         SCOPED_TRACE(rate);
         TestHost host(VELMORANDE_PLUGIN_PATH);
-        host.setTempo(120.0);
+        host.SetTempo(120.0);
         AEffect* told = host.Open();
         AEffect* same = host.Open();
         for (AEffect* e : {told, same})

@@ -16,7 +16,7 @@ struct Named {
 
 // The effect made directly, on a host of the given identity, which it learns on effOpen.
 struct IdentifiedEffect : InProcessPlug<VSTCLASS> {
-    IdentifiedEffect(const char* product, VstIntPtr version) { host.setIdentity(product, version); }
+    IdentifiedEffect(const char* product, VstIntPtr version) { host.SetIdentity(product, version); }
 };
 
 } // namespace
@@ -49,13 +49,13 @@ TEST(HostIdentity, ProductNamesAreMatchedByRule) {
 
 TEST(HostIdentity, AskedOnceOnOpenWithItsVersion) {
     IdentifiedEffect fx("Ardour", 50201);
-    EXPECT_EQ(fx.host.count(audioMasterGetProductString), 0u) << "not asked before effOpen";
+    EXPECT_EQ(fx.host.Count(audioMasterGetProductString), 0u) << "not asked before effOpen";
     fx.Dispatch(effOpen, 0, 0, nullptr, 0.0f);
     EXPECT_EQ(fx.HostId(), kHostArdour);
     EXPECT_EQ(fx.HostVersion(), 0x00050201);
     fx.Dispatch(effOpen, 0, 0, nullptr, 0.0f);
-    EXPECT_EQ(fx.host.count(audioMasterGetProductString), 1u);
-    EXPECT_EQ(fx.host.count(audioMasterGetVendorVersion), 1u);
+    EXPECT_EQ(fx.host.Count(audioMasterGetProductString), 1u);
+    EXPECT_EQ(fx.host.Count(audioMasterGetVendorVersion), 1u);
 }
 
 TEST(HostIdentity, ANamelessHostIsUnknownAndItsVersionNotAsked) {
@@ -63,5 +63,5 @@ TEST(HostIdentity, ANamelessHostIsUnknownAndItsVersionNotAsked) {
     fx.Dispatch(effOpen, 0, 0, nullptr, 0.0f);
     EXPECT_EQ(fx.HostId(), kHostUnknown);
     EXPECT_EQ(fx.HostVersion(), 0);
-    EXPECT_EQ(fx.host.count(audioMasterGetVendorVersion), 0u);
+    EXPECT_EQ(fx.host.Count(audioMasterGetVendorVersion), 0u);
 }

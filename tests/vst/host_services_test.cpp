@@ -24,21 +24,21 @@ TEST(HostServices, IdentifiesTheHostOnceOnOpen) {
 
 TEST(HostServices, TempoIsAskedEveryBlock) {
     TestHost host(VELMORANDE_PLUGIN_PATH);
-    host.setTempo(120.0);
+    host.SetTempo(120.0);
     AEffect* e = host.Open();
     std::vector<double> buf(64);
     double* io[2] = {buf.data(), buf.data()};
-    host.clearRequests();
+    host.ClearRequests();
     e->processDoubleReplacing(e, io, io, 64);
     e->processDoubleReplacing(e, io, io, 64);
     ASSERT_EQ(host.Count(audioMasterGetTime), 2);
-    EXPECT_EQ(host.requests()[0].value, kVstTempoValid);
+    EXPECT_EQ(host.Requests()[0].value, kVstTempoValid);
 }
 
 TEST(HostServices, TempoWithoutValidFlagMeansNoTempo) {
     TestHost host(VELMORANDE_PLUGIN_PATH);
-    host.setTempo(120.0);
-    host.withholdTimeFlags(kVstTempoValid);
+    host.SetTempo(120.0);
+    host.WithholdTimeFlags(kVstTempoValid);
     AEffect* e = host.Open();
     e->setParameter(e, 7, 0.5f);
     std::vector<double> l(64, 1.0), out(64);
@@ -50,10 +50,10 @@ TEST(HostServices, TempoWithoutValidFlagMeansNoTempo) {
 
 TEST(HostServices, TempoChangeWithSyncOffAutomatesDelayTime) {
     TestHost host(VELMORANDE_PLUGIN_PATH);
-    host.setTempo(120.0);
+    host.SetTempo(120.0);
     AEffect* e = host.Open();
     e->setParameter(e, 2, 0.0f); // host sync off
-    host.clearRequests();
+    host.ClearRequests();
     std::vector<double> buf(64);
     double* io[2] = {buf.data(), buf.data()};
     e->processDoubleReplacing(e, io, io, 64);

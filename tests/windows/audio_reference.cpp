@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     std::vector<AudioStream> streams;
     try {
         vhost::DynamicLibrary library(VELMORANDE_PLUGIN_PATH);
-        streams = RenderAudioScenario(vhost::PluginInstance::entryOf(library));
+        streams = RenderAudioScenario(vhost::PluginInstance::EntryOf(library));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -48,7 +48,7 @@ Input MakeInput() {
 std::unique_ptr<HostedPlugin> Open(VstPluginEntryProc entry, int blockSize) {
     auto instance =
         std::make_unique<HostedPlugin>(entry, "velmorande scenario", kSampleRate, blockSize);
-    instance->host.setTempo(120.0);
+    instance->host.SetTempo(120.0);
     return instance;
 }
 
@@ -69,10 +69,10 @@ void ChangesBefore(HostedPlugin& instance, int block) {
         e->setParameter(e, 4, 0.2f); // pan width
         break;
     case 20:
-        instance.host.setTempo(143.0);
+        instance.host.SetTempo(143.0);
         break;
     case 26:
-        instance.Instance().setProgram(4);
+        instance.Instance().SetProgram(4);
         break;
     case 30:
         e->setParameter(e, 2, 0.0f);  // sync off: milliseconds
@@ -105,7 +105,7 @@ std::vector<AudioStream> RenderAudioScenario(VstPluginEntryProc entry) {
             ChangesBefore(*instance, block);
             double* ins[2] = {inL.data() + done, inR.data() + done};
             double* outs[2] = {outL.data() + done, outR.data() + done};
-            instance->Instance().processDoubleReplacing(ins, outs, 512);
+            instance->Instance().ProcessDoubleReplacing(ins, outs, 512);
         }
         instance.reset();
         streams.push_back({"double left", outL});
@@ -124,9 +124,9 @@ std::vector<AudioStream> RenderAudioScenario(VstPluginEntryProc entry) {
             float* ins[2] = {inL.data() + done, inR.data() + done};
             float* outs[2] = {outL.data() + done, outR.data() + done};
             if (accumulate)
-                instance->Instance().processAccumulating(ins, outs, n);
+                instance->Instance().ProcessAccumulating(ins, outs, n);
             else
-                instance->Instance().processReplacing(ins, outs, n);
+                instance->Instance().ProcessReplacing(ins, outs, n);
             done += n;
         }
         instance.reset();

@@ -18,9 +18,9 @@ TEST(Descriptor, FilledByEitherEntryPoint) {
     for (VstPluginEntryProc proc : {Suite().entry, Suite().mainEntry}) {
         TestHost host;
         auto instance =
-            vhost::PluginInstance::fromEntry(proc, host, {}, vhost::Startup::CreateOnly);
-        const AEffect& e = instance->effect();
-        EXPECT_TRUE(host.requests().empty()) << "the host is not asked during creation";
+            vhost::PluginInstance::FromEntry(proc, host, {}, vhost::Startup::CreateOnly);
+        const AEffect& e = instance->Effect();
+        EXPECT_TRUE(host.Requests().empty()) << "the host is not asked during creation";
         EXPECT_EQ(e.magic, kEffectMagic);
         EXPECT_EQ(e.numPrograms, 25);
         EXPECT_EQ(e.numParams, 9);
@@ -39,17 +39,17 @@ TEST(Descriptor, FilledByEitherEntryPoint) {
 
 TEST(Descriptor, InstancesAreIndependent) {
     TestHost host;
-    auto a = vhost::PluginInstance::fromEntry(Suite().entry, host, {}, vhost::Startup::CreateOnly);
-    auto b = vhost::PluginInstance::fromEntry(Suite().entry, host, {}, vhost::Startup::CreateOnly);
-    ASSERT_NE(&a->effect(), &b->effect());
-    EXPECT_NE(a->effect().object, b->effect().object);
-    a->setParameter(kFeedback, 0.25f);
-    EXPECT_NE(b->getParameter(kFeedback), a->getParameter(kFeedback));
+    auto a = vhost::PluginInstance::FromEntry(Suite().entry, host, {}, vhost::Startup::CreateOnly);
+    auto b = vhost::PluginInstance::FromEntry(Suite().entry, host, {}, vhost::Startup::CreateOnly);
+    ASSERT_NE(&a->Effect(), &b->Effect());
+    EXPECT_NE(a->Effect().object, b->Effect().object);
+    a->SetParameter(kFeedback, 0.25f);
+    EXPECT_NE(b->GetParameter(kFeedback), a->GetParameter(kFeedback));
 }
 
 TEST(Dispatcher, Answers) {
     HostedPlugin fx(Suite().entry);
-    EXPECT_GE(fx.host.count(audioMasterGetProductString), 1u);
+    EXPECT_GE(fx.host.Count(audioMasterGetProductString), 1u);
     EXPECT_EQ(fx.Text(effGetEffectName), "Velmorande");
     EXPECT_EQ(fx.Dispatch(effGetPlugCategory), kPlugCategEffect);
     EXPECT_EQ(fx.Dispatch(effGetVstVersion), 2400);
@@ -57,7 +57,7 @@ TEST(Dispatcher, Answers) {
     EXPECT_EQ(fx.Text(effGetParamLabel, kFeedback), "%");
     EXPECT_EQ(fx.Text(effGetParamDisplay, kFeedback), "60");
     EXPECT_EQ(fx.Text(effGetParamDisplay, kPingPong), "Normal");
-    EXPECT_EQ(fx.Instance().canDo("receiveVstTimeInfo"), 1);
+    EXPECT_EQ(fx.Instance().CanDo("receiveVstTimeInfo"), 1);
 
     ERect* rect = nullptr;
     EXPECT_NE(fx.Dispatch(effEditGetRect, 0, 0, &rect), 0);
@@ -96,6 +96,6 @@ TEST(Dispatcher, ProgramChunkRestoresTheValues) {
 TEST(Dispatcher, ParameterFromText) {
     // As hosts do for typed automation values.
     HostedPlugin fx(Suite().entry);
-    EXPECT_TRUE(fx.Instance().string2Parameter(kFeedback, "75"));
+    EXPECT_TRUE(fx.Instance().String2Parameter(kFeedback, "75"));
     EXPECT_EQ(fx.Text(effGetParamDisplay, kFeedback), "75");
 }

@@ -33,7 +33,7 @@ TEST_F(EditorWindow, OpensAsAChildShowingItsBitmap) {
 }
 
 TEST_F(EditorWindow, DraggingAKnobUpwardRaisesItInOneEdit) {
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     const float before = fx.Get(kFeedback);
     PostMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, Point(310, 122));
     Pump(40);
@@ -49,25 +49,25 @@ TEST_F(EditorWindow, DraggingAKnobUpwardRaisesItInOneEdit) {
 }
 
 TEST_F(EditorWindow, AWheelNotchEndsItsEditHalfASecondLater) {
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     const float before = fx.Get(kPanWidth);
     POINT p{239, 122};
     ClientToScreen(editor, &p);
     PostMessageA(editor, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), Point(p.x, p.y));
     EXPECT_TRUE(WaitTicks(2));
-    EXPECT_EQ(fx.host.count(audioMasterBeginEdit, kPanWidth), 1u);
-    EXPECT_GE(fx.host.count(audioMasterAutomate, kPanWidth), 1u);
-    EXPECT_EQ(fx.host.count(audioMasterEndEdit, kPanWidth), 0u);
+    EXPECT_EQ(fx.host.Count(audioMasterBeginEdit, kPanWidth), 1u);
+    EXPECT_GE(fx.host.Count(audioMasterAutomate, kPanWidth), 1u);
+    EXPECT_EQ(fx.host.Count(audioMasterEndEdit, kPanWidth), 0u);
     EXPECT_GT(fx.Get(kPanWidth), before);
     // Twelve ticks at 24 frames per second.
     EXPECT_TRUE(WaitTicks(8));
-    EXPECT_EQ(fx.host.count(audioMasterEndEdit, kPanWidth), 0u);
+    EXPECT_EQ(fx.host.Count(audioMasterEndEdit, kPanWidth), 0u);
     EXPECT_TRUE(WaitTicks(3));
     EXPECT_TRUE(fx.host.SawEdit(kPanWidth));
 }
 
 TEST_F(EditorWindow, TheHostsWheelReachesOnlyTheControlUnderTheCursor) {
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     POINT p{239, 122};
     ClientToScreen(editor, &p);
     SetCursorPos(p.x, p.y);
@@ -85,7 +85,7 @@ TEST_F(EditorWindow, TheHostsWheelReachesOnlyTheControlUnderTheCursor) {
 }
 
 TEST_F(EditorWindow, TheSyncButtonSwitchesSyncOffInOneEdit) {
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     EXPECT_EQ(fx.Get(kHostSync), 1.0f);
     Press(editor, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, 150, 92);
     Pump(100);
@@ -97,27 +97,27 @@ TEST_F(EditorWindow, TheSyncButtonSwitchesSyncOffInOneEdit) {
 TEST_F(EditorWindow, KeysChangeNothing) {
     // Letters and arrows go to the control under the cursor (none reacts), others are
     // swallowed.
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     SendMessageA(editor, WM_KEYDOWN, 'A', 0);
     SendMessageA(editor, WM_KEYDOWN, VK_ESCAPE, 0);
     SendMessageA(editor, WM_KEYDOWN, VK_UP, 0);
-    EXPECT_EQ(fx.host.count(audioMasterAutomate, kFeedback), 0u);
+    EXPECT_EQ(fx.host.Count(audioMasterAutomate, kFeedback), 0u);
     CheckShownPixels("after keys");
 }
 
 TEST_F(EditorWindow, ClosingDuringAWheelGestureEndsTheEditAtOnce) {
     // A turn of 60 units is no notch but still a gesture.
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     const float before = fx.Get(kFreq);
     POINT p{381, 122};
     ClientToScreen(editor, &p);
     PostMessageA(editor, WM_MOUSEWHEEL, MAKEWPARAM(0, 60), Point(p.x, p.y));
     Pump(60);
-    EXPECT_EQ(fx.host.count(audioMasterBeginEdit, kFreq), 1u);
-    EXPECT_EQ(fx.host.count(audioMasterEndEdit, kFreq), 0u);
+    EXPECT_EQ(fx.host.Count(audioMasterBeginEdit, kFreq), 1u);
+    EXPECT_EQ(fx.host.Count(audioMasterEndEdit, kFreq), 0u);
     EXPECT_EQ(fx.Get(kFreq), before);
     fx.Dispatch(effEditClose);
-    EXPECT_EQ(fx.host.count(audioMasterEndEdit, kFreq), 1u);
+    EXPECT_EQ(fx.host.Count(audioMasterEndEdit, kFreq), 1u);
     EXPECT_FALSE(IsWindow(editor));
     EXPECT_EQ(EditorIn(frame), nullptr);
     EXPECT_FALSE(ClassRegistered(Suite().Module()));

@@ -66,7 +66,7 @@ TEST_F(HiDpi, TheEditorIsSizedAndDrawnForTheSystemsDensity) {
 }
 
 TEST_F(HiDpi, ClicksDragsAndTheWheelHitTheirControls) {
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     Press(editor, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, D(158), D(93));
     EXPECT_EQ(fx.Get(kHostSync), 0.0f) << "Sync";
     Press(editor, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, D(158), D(113));
@@ -154,13 +154,13 @@ TEST_F(HiDpi, EntryBoxesLieAtTheScaledPlacesInTypeOfTheScaledSize) {
 // A host's content scale overrides the system's; the window follows it while open, a
 // host that resizes its windows is told, and a density message no longer moves it.
 TEST_F(HiDpi, AHostsContentScaleOverridesTheSystems) {
-    fx.host.setResizesWindows(true);
+    fx.host.SetResizesWindows(true);
     const int other = percent == 150 ? 200 : 150;
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     ASSERT_EQ(fx.Dispatch(effVendorSpecific, kVendorPreSonus, kVendorContentScale, nullptr,
                           other / 100.0f),
               1);
-    EXPECT_EQ(fx.host.count(audioMasterSizeWindow), 1u);
+    EXPECT_EQ(fx.host.Count(audioMasterSizeWindow), 1u);
     SetWindowPos(frame, nullptr, 0, 0, Scaled(530, other) + 40, Scaled(210, other) + 60,
                  SWP_NOMOVE | SWP_NOZORDER);
     CheckShownPixels("at the host's scale", Scaled(530, other), Scaled(210, other));

@@ -8,7 +8,7 @@ class InPlaceEntry : public EditorTest {};
 
 TEST_F(InPlaceEntry, RightClickOpensAFieldWhoseEnterApplies) {
     // A text field over the knob holding its value, all selected.
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     const std::string current = fx.Text(effGetParamDisplay, kFeedback);
     Press(editor, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, 310, 122);
     HWND box = EntryBox(editor, "EDIT");
@@ -38,8 +38,8 @@ TEST_F(InPlaceEntry, RightClickOpensAFieldWhoseEnterApplies) {
     EXPECT_FALSE(IsWindow(box));
     EXPECT_EQ(EntryBox(editor, "EDIT"), nullptr);
     EXPECT_EQ(fx.Text(effGetParamDisplay, kFeedback), "75");
-    EXPECT_EQ(fx.host.count(audioMasterBeginEdit, kFeedback), 2u) << "the press and the entry";
-    EXPECT_EQ(fx.host.count(audioMasterEndEdit, kFeedback), 2u);
+    EXPECT_EQ(fx.host.Count(audioMasterBeginEdit, kFeedback), 2u) << "the press and the entry";
+    EXPECT_EQ(fx.host.Count(audioMasterEndEdit, kFeedback), 2u);
     EXPECT_TRUE(fx.host.SawEditEnd(kFeedback));
 }
 
@@ -49,12 +49,12 @@ TEST_F(InPlaceEntry, ARightClickElsewhereDiscardsTheField) {
     HWND box = EntryBox(editor, "EDIT");
     ASSERT_NE(box, nullptr);
     TypeInto(box, "12");
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     Press(editor, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, 480, 30);
     EXPECT_TRUE(WaitTicks(2));
     EXPECT_FALSE(IsWindow(box));
     EXPECT_EQ(fx.Text(effGetParamDisplay, kFeedback), before);
-    EXPECT_EQ(fx.host.count(audioMasterBeginEdit, kFeedback), 0u);
+    EXPECT_EQ(fx.host.Count(audioMasterBeginEdit, kFeedback), 0u);
 }
 
 TEST_F(InPlaceEntry, ALeftClickElsewhereAppliesTheField) {
@@ -71,7 +71,7 @@ TEST_F(InPlaceEntry, ALeftClickElsewhereAppliesTheField) {
 
 TEST_F(InPlaceEntry, AChoiceListPicksAnotherMode) {
     // The current choice is selected; picking another applies it.
-    fx.host.clearRequests();
+    fx.host.ClearRequests();
     Press(editor, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, 150, 125);
     HWND list = EntryBox(editor, "COMBOBOX");
     ASSERT_NE(list, nullptr);

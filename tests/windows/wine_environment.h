@@ -18,7 +18,7 @@ struct WineRun {
     VstPluginEntryProc entry = nullptr;     // VSTPluginMain
     VstPluginEntryProc mainEntry = nullptr; // main
 
-    HMODULE Module() const { return static_cast<HMODULE>(dll->handle()); }
+    HMODULE Module() const { return static_cast<HMODULE>(dll->Handle()); }
 };
 
 // Filled by main before the tests run.

@@ -27,7 +27,7 @@ void BeAwareOfDensities() {
 
 // Through void*: FARPROC and the entry point's type are unrelated function types.
 VstPluginEntryProc Export(const char* name) {
-    return reinterpret_cast<VstPluginEntryProc>(run.dll->symbol(name));
+    return reinterpret_cast<VstPluginEntryProc>(run.dll->Symbol(name));
 }
 
 } // namespace

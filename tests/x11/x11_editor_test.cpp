@@ -44,7 +44,7 @@ protected:
         editor = host->EditorOf(parent);
         ASSERT_NE(editor, 0u);
         ASSERT_TRUE(Settled(fx, editor));
-        host->clearRequests();
+        host->ClearRequests();
     }
 
     // Idles until the window shows what the editor draws.
@@ -63,7 +63,7 @@ protected:
     // The requests for one parameter, in order, as opcodes.
     std::vector<VstInt32> Gesture(int index) {
         std::vector<VstInt32> out;
-        for (const HostRequest& r : host->requests())
+        for (const HostRequest& r : host->Requests())
             if ((r.opcode == audioMasterBeginEdit || r.opcode == audioMasterEndEdit ||
                  r.opcode == audioMasterAutomate) &&
                 r.index == index && (out.empty() || out.back() != r.opcode))
@@ -168,7 +168,7 @@ TEST_F(X11Editor, TypingIntoTheFeedbackEntryAppliesOnEnter) {
     EXPECT_EQ(shown[136 * kWidth + 296], 0xFFFFFFu);
     for (auto [x, y] : {std::pair{293, 136}, {326, 136}, {310, 127}, {310, 144}})
         EXPECT_EQ(shown[y * kWidth + x], picture[y * kWidth + x]) << x << "," << y;
-    host->clearRequests(); // the right-click's own press and release
+    host->ClearRequests(); // the right-click's own press and release
     host->Type("75");
     host->Idle(fx, 5);
     EXPECT_EQ(host->Count(audioMasterAutomate, kFeedback), 0) << "nothing before Enter";
@@ -200,7 +200,7 @@ TEST_F(X11Editor, PickingFromThePingPongListAppliesTheChoice) {
     ASSERT_EQ(X11TestHost::Display(fx, kPingPong), "Normal");
     host->Click(editor, 158, 133, 3);
     host->Idle(fx, 5);
-    host->clearRequests();
+    host->ClearRequests();
     // The list opens under the group's centre: header, then Triplet, Dotted, Normal.
     host->Click(editor, 158, 133 + 20 + 9);
     ASSERT_TRUE(host->IdleUntil(fx, [&] { return host->Count(audioMasterEndEdit, kPingPong); }));
@@ -220,7 +220,7 @@ TEST_F(X11Editor, TheDelayRateListShowsEveryValueBeyondThePanelAndTakesKeys) {
     EXPECT_EQ(at.width, 64);
     EXPECT_EQ(at.height, 20 + 25 * 18);
     EXPECT_EQ(LitRows(list).size(), 1u) << "the current value";
-    host->clearRequests();
+    host->ClearRequests();
 
     host->Key(kEnd);
     EXPECT_TRUE(host->IdleUntil(fx, [&] { return LitRows(list) == std::vector<int>{24}; }));
@@ -648,7 +648,7 @@ TEST(X11EditorShortScreen, TheListScrollsWithTheWheelToTheLastValue) {
                     host.Press(5);
                     host.Release(5);
                 }
-                host.clearRequests();
+                host.ClearRequests();
                 host.Click(list, scale.ToDevice(30),
                            at.height - view.RowHeight() / 2); // the last row
                 ASSERT_TRUE(host.IdleUntil(

@@ -57,7 +57,7 @@ protected:
         editor = host->EditorOf(parent);
         ASSERT_NE(editor, 0u);
         ASSERT_TRUE(Settled());
-        host->clearRequests();
+        host->ClearRequests();
     }
 
     bool Settled(int width = kWidth, int height = kHeight) {
@@ -200,7 +200,7 @@ TEST_F(X11ScaledEditor, TypingIntoAnEntryAtTwiceThePixelsAppliesOnEnter) {
     type.size = 28;
     EXPECT_EQ(lit, entry_look::TextWidth(type, value)) << value;
 
-    host->clearRequests();
+    host->ClearRequests();
     host->Type("75");
     host->Key(kReturn);
     ASSERT_TRUE(host->IdleUntil(fx, [&] { return host->Count(audioMasterEndEdit, kFeedback); }));
@@ -222,7 +222,7 @@ TEST_F(X11ScaledEditor, TheChoiceListAtTwiceThePixelsPicksTheLastValueWithKeys) 
     EXPECT_EQ(at.width, D(64));
     EXPECT_EQ(at.height, height);
     EXPECT_EQ(view.LitRows(list).size(), 1u) << "the current value";
-    host->clearRequests();
+    host->ClearRequests();
     host->Key(kEnd);
     EXPECT_TRUE(host->IdleUntil(fx, [&] { return view.LitRows(list) == std::vector<int>{24}; }));
     host->Key(kReturn);
@@ -258,7 +258,7 @@ TEST(X11EditorScaleChange, TheWindowFollowsAndAResizingHostIsTold) {
     NeedDisplay();
     if (IsSkipped() || HasFatalFailure()) return;
     X11TestHost host;
-    host.setResizesWindows(true);
+    host.SetResizesWindows(true);
     AEffect* fx = host.Open();
     ERect* rect = nullptr;
     ASSERT_EQ(X11TestHost::Dispatch(fx, effEditGetRect, 0, 0, &rect), 1);
@@ -273,9 +273,9 @@ TEST(X11EditorScaleChange, TheWindowFollowsAndAResizingHostIsTold) {
     } steps[] = {{2.0f, 1060, 420}, {1.5f, 795, 315}, {1.0f, 530, 210}};
     for (const auto& s : steps) {
         SCOPED_TRACE(s.factor);
-        host.clearRequests();
+        host.ClearRequests();
         ASSERT_EQ(ContentScale(fx, s.factor), 1);
-        const auto requests = host.requests();
+        const auto requests = host.Requests();
         ASSERT_EQ(host.Count(audioMasterSizeWindow), 1);
         for (const HostRequest& r : requests)
             if (r.opcode == audioMasterSizeWindow) {
@@ -290,7 +290,7 @@ TEST(X11EditorScaleChange, TheWindowFollowsAndAResizingHostIsTold) {
         }));
     }
     // The same scale again is no change to tell.
-    host.clearRequests();
+    host.ClearRequests();
     ASSERT_EQ(ContentScale(fx, 1.0f), 1);
     EXPECT_EQ(host.Count(audioMasterSizeWindow), 0);
     X11TestHost::Dispatch(fx, effEditClose);

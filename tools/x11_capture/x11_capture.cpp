@@ -181,14 +181,14 @@ int main(int argc, char** argv) {
     vhost::HostCallback host;
     std::unique_ptr<vhost::PluginInstance> plugin;
     try {
-        plugin = vhost::PluginInstance::load(argv[1], host);
+        plugin = vhost::PluginInstance::Load(argv[1], host);
     } catch (const vhost::HostError& error) {
         std::fprintf(stderr, "cannot load %s: %s\n", argv[1], error.what());
         return 1;
     }
-    plugin->prepare(44100.0, 512);
-    plugin->setActive(true);
-    AEffect* e = &plugin->effect();
+    plugin->Prepare(44100.0, 512);
+    plugin->SetActive(true);
+    AEffect* e = &plugin->Effect();
     auto dispatch = [e](VstInt32 op, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0) {
         return e->dispatcher(e, op, 0, value, ptr, opt);
     };

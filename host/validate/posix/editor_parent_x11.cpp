@@ -25,10 +25,10 @@ public:
         xcb_flush(connection_);
         xcb_disconnect(connection_);
     }
-    void* handle() const noexcept override {
+    void* Handle() const noexcept override {
         return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window_));
     }
-    void pump() override {
+    void Pump() override {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection_))
             std::free(event);
         xcb_flush(connection_);
@@ -41,7 +41,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<EditorParent> openEditorParent(int width, int height) {
+std::unique_ptr<EditorParent> OpenEditorParent(int width, int height) {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) return nullptr;
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);

@@ -24,7 +24,7 @@ extern "C" void __lsan_do_leak_check() __attribute__((weak));
 namespace vhost::validate {
 namespace {
 
-void writeAll(int fd, const char* p, std::size_t left) {
+void WriteAll(int fd, const char* p, std::size_t left) {
     while (left > 0) {
         ssize_t n = ::write(fd, p, left);
         if (n < 0 && errno == EINTR) continue;
@@ -34,8 +34,8 @@ void writeAll(int fd, const char* p, std::size_t left) {
     }
 }
 
-void writeAll(int fd, const std::string& text) {
-    writeAll(fd, text.data(), text.size());
+void WriteAll(int fd, const std::string& text) {
+    WriteAll(fd, text.data(), text.size());
 }
 
 // A pipe whose ends close with it.
@@ -48,16 +48,16 @@ struct Pipe {
         write = fds[1];
     }
     ~Pipe() {
-        closeRead();
-        closeWrite();
+        CloseRead();
+        CloseWrite();
     }
     Pipe(const Pipe&) = delete;
     Pipe& operator=(const Pipe&) = delete;
-    void closeRead() {
+    void CloseRead() {
         if (read >= 0) ::close(read);
         read = -1;
     }
-    void closeWrite() {
+    void CloseWrite() {
         if (write >= 0) ::close(write);
         write = -1;
     }
@@ -65,7 +65,7 @@ struct Pipe {
 
 // The group's own lines go to `fd`; the plug-in's standard output and error to `out` and
 // `err`, the sanitizer's leak report back to the real standard error.
-[[noreturn]] void child(int fd, int out, int err, const std::string& group, const GroupBody& body) {
+[[noreturn]] void Child(int fd, int out, int err, const std::string& group, const GroupBody& body) {
     const int realErr = ::dup(2);
     ::dup2(out, 1);
     ::dup2(err, 2);
@@ -73,10 +73,10 @@ struct Pipe {
     ::close(err);
     int code = 0;
     try {
-        Probe probe(group, [fd](const std::string& line) { writeAll(fd, line); });
+        Probe probe(group, [fd](const std::string& line) { WriteAll(fd, line); });
         body(probe);
     } catch (const std::exception& e) {
-        writeAll(fd, endLine(Outcome::Fail, 0.0, group + ": group", e.what()));
+        WriteAll(fd, EndLine(Outcome::Fail, 0.0, group + ": group", e.what()));
         code = 1;
     } catch (...) {
         code = 1;
@@ -90,25 +90,25 @@ struct Pipe {
     ::_exit(code);
 }
 
-std::string signalText(int sig) {
+std::string SignalText(int sig) {
     const char* name = ::strsignal(sig);
     return "signal " + std::to_string(sig) + (name ? std::string(" (") + name + ")" : "");
 }
 
 // Takes what is waiting on a plug-in output pipe; false at its end.
-bool takeChatter(int fd, bool toStderr, Chatter& chatter) {
+bool TakeChatter(int fd, bool toStderr, Chatter& chatter) {
     char buffer[4096];
     ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) return true;
     if (n <= 0) return false;
-    chatter.add(toStderr, buffer, static_cast<std::size_t>(n));
-    writeAll(2, buffer, static_cast<std::size_t>(n));
+    chatter.Add(toStderr, buffer, static_cast<std::size_t>(n));
+    WriteAll(2, buffer, static_cast<std::size_t>(n));
     return true;
 }
 
 } // namespace
 
-std::optional<std::string> runIsolated(const std::string& group, const GroupBody& body,
+std::optional<std::string> RunIsolated(const std::string& group, const GroupBody& body,
                                        double timeoutSeconds, const RecordSink& sink) {
     using Clock = std::chrono::steady_clock;
     Pipe lines, out, err;
@@ -117,14 +117,14 @@ std::optional<std::string> runIsolated(const std::string& group, const GroupBody
     pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("cannot start a process");
     if (pid == 0) {
-        lines.closeRead();
-        out.closeRead();
-        err.closeRead();
-        child(lines.write, out.write, err.write, group, body);
+        lines.CloseRead();
+        out.CloseRead();
+        err.CloseRead();
+        Child(lines.write, out.write, err.write, group, body);
     }
-    lines.closeWrite();
-    out.closeWrite();
-    err.closeWrite();
+    lines.CloseWrite();
+    out.CloseWrite();
+    err.CloseWrite();
 
     GroupLog log(group);
     Chatter chatter;
@@ -149,7 +149,7 @@ std::optional<std::string> runIsolated(const std::string& group, const GroupBody
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) continue;
         for (int s = 1; s <= 2; ++s)
-            if (watch[s].revents && !takeChatter(watch[s].fd, s == 2, chatter))
+            if (watch[s].revents && !TakeChatter(watch[s].fd, s == 2, chatter))
                 watch[s].fd = -1; // poll skips it from now on
         if (!watch[0].revents) continue;
         char buffer[4096];
@@ -161,7 +161,7 @@ std::optional<std::string> runIsolated(const std::string& group, const GroupBody
             std::string line = pending.substr(0, end);
             pending.erase(0, end + 1);
             if (line.rfind("begin\t", 0) == 0) lastBegin = Clock::now();
-            if (auto record = log.feed(line)) sink(*record);
+            if (auto record = log.Feed(line)) sink(*record);
         }
     }
     if (timedOut) ::kill(pid, SIGKILL);
@@ -173,7 +173,7 @@ std::optional<std::string> runIsolated(const std::string& group, const GroupBody
     for (int s = 1; s <= 2; ++s)
         if (watch[s].fd >= 0) {
             ::fcntl(watch[s].fd, F_SETFL, ::fcntl(watch[s].fd, F_GETFL) | O_NONBLOCK);
-            while (takeChatter(watch[s].fd, s == 2, chatter)) {
+            while (TakeChatter(watch[s].fd, s == 2, chatter)) {
             }
         }
     const std::chrono::duration<double> sinceBegin = Clock::now() - lastBegin;
@@ -182,13 +182,13 @@ std::optional<std::string> runIsolated(const std::string& group, const GroupBody
         abnormal = "timeout: the group took more than " +
                    std::to_string(static_cast<int>(timeoutSeconds)) + " s";
     else if (WIFSIGNALED(status))
-        abnormal = signalText(WTERMSIG(status));
+        abnormal = SignalText(WTERMSIG(status));
     else if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
         abnormal = "the process exited with code " + std::to_string(WEXITSTATUS(status));
-    else if (log.testOpen())
+    else if (log.TestOpen())
         abnormal = "the process ended inside the test";
-    if (abnormal) sink(log.abandon(*abnormal, sinceBegin.count()));
-    if (auto record = chatter.record(group)) sink(*record);
+    if (abnormal) sink(log.Abandon(*abnormal, sinceBegin.count()));
+    if (auto record = chatter.Record(group)) sink(*record);
     return abnormal;
 }
 

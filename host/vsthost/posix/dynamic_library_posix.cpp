@@ -21,7 +21,7 @@ DynamicLibrary::DynamicLibrary(const std::filesystem::path& path) : path_(path) 
     handle_.reset(handle);
 }
 
-void* DynamicLibrary::symbol(const char* name) const noexcept {
+void* DynamicLibrary::Symbol(const char* name) const noexcept {
     return handle_ ? dlsym(handle_.get(), name) : nullptr;
 }
 

@@ -9,7 +9,7 @@
 namespace vhost {
 namespace {
 
-std::string lastErrorText() {
+std::string LastErrorText() {
     DWORD code = GetLastError();
     char* text = nullptr;
     DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -26,11 +26,11 @@ std::string lastErrorText() {
 
 DynamicLibrary::DynamicLibrary(const std::filesystem::path& path) : path_(path) {
     HMODULE module = LoadLibraryW(path.c_str());
-    if (!module) throw HostError("cannot load " + path.string() + ": " + lastErrorText());
+    if (!module) throw HostError("cannot load " + path.string() + ": " + LastErrorText());
     handle_.reset(reinterpret_cast<void*>(module));
 }
 
-void* DynamicLibrary::symbol(const char* name) const noexcept {
+void* DynamicLibrary::Symbol(const char* name) const noexcept {
     if (!handle_) return nullptr;
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_.get()), name));
 }

@@ -28,21 +28,21 @@ struct Faulty {
     float sampleRate = 44100.0f;
 };
 
-std::string fault() {
+std::string Fault() {
     const char* f = std::getenv("FIXTURE_FAULT");
     return f ? f : "";
 }
 
-void chatter(const char* where) {
-    if (fault() != "print") return;
+void Chatter(const char* where) {
+    if (Fault() != "print") return;
     std::printf("faulty plug-in says hello from %s\n", where);
     std::fflush(stdout);
     const std::string raw = std::string("raw bytes from ") + where + "\n";
     [[maybe_unused]] auto n = ::write(STDOUT_FILENO, raw.data(), raw.size());
 }
 
-void misbehave() {
-    const std::string f = fault();
+void Misbehave() {
+    const std::string f = Fault();
     if (f == "crash") std::raise(SIGSEGV);
     if (f == "abort") std::abort();
     if (f == "exit") ::_exit(0);
@@ -51,42 +51,42 @@ void misbehave() {
             ::sleep(1);
 }
 
-Faulty* self(AEffect* e) {
+Faulty* Self(AEffect* e) {
     return static_cast<Faulty*>(e->object);
 }
 
-void VSTCALLBACK processReplacing(AEffect* e, float** in, float** out, VstInt32 frames) {
-    Faulty* f = self(e);
-    chatter("processReplacing");
+void VSTCALLBACK ProcessReplacing(AEffect* e, float** in, float** out, VstInt32 frames) {
+    Faulty* f = Self(e);
+    Chatter("processReplacing");
     for (int c = 0; c < 2; ++c)
         for (VstInt32 i = 0; i < frames; ++i)
             out[c][i] = in[c][i];
     f->frames += frames;
-    if (f->frames >= static_cast<long long>(f->sampleRate)) misbehave();
+    if (f->frames >= static_cast<long long>(f->sampleRate)) Misbehave();
 }
 
-void VSTCALLBACK process(AEffect* e, float** in, float** out, VstInt32 frames) {
+void VSTCALLBACK Process(AEffect* e, float** in, float** out, VstInt32 frames) {
     for (int c = 0; c < 2; ++c)
         for (VstInt32 i = 0; i < frames; ++i)
             out[c][i] += in[c][i];
-    self(e)->frames += frames;
+    Self(e)->frames += frames;
 }
 
-void VSTCALLBACK setParameter(AEffect* e, VstInt32 index, float value) {
-    if (index == 0) self(e)->level = value;
+void VSTCALLBACK SetParameter(AEffect* e, VstInt32 index, float value) {
+    if (index == 0) Self(e)->level = value;
 }
 
-float VSTCALLBACK getParameter(AEffect* e, VstInt32 index) {
-    return index == 0 ? self(e)->level : 0.0f;
+float VSTCALLBACK GetParameter(AEffect* e, VstInt32 index) {
+    return index == 0 ? Self(e)->level : 0.0f;
 }
 
-VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr, void* ptr,
+VstIntPtr VSTCALLBACK Dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr, void* ptr,
                                  float opt) {
-    Faulty* f = self(e);
+    Faulty* f = Self(e);
     switch (op) {
     case effOpen:
-        chatter("effOpen");
-        if (fault() == "crash-open") std::raise(SIGSEGV);
+        Chatter("effOpen");
+        if (Fault() == "crash-open") std::raise(SIGSEGV);
         return 0;
     case effClose:
         delete f;
@@ -116,15 +116,15 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback) {
-    chatter("VSTPluginMain");
+    Chatter("VSTPluginMain");
     auto* f = new Faulty;
     AEffect& e = f->effect;
     e.magic = kEffectMagic;
-    e.dispatcher = dispatcher;
-    e.process = process;
-    e.processReplacing = processReplacing;
-    e.setParameter = setParameter;
-    e.getParameter = getParameter;
+    e.dispatcher = Dispatcher;
+    e.process = Process;
+    e.processReplacing = ProcessReplacing;
+    e.setParameter = SetParameter;
+    e.getParameter = GetParameter;
     e.numParams = 1;
     e.numInputs = 2;
     e.numOutputs = 2;

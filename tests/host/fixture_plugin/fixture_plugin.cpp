@@ -70,20 +70,20 @@ struct Fixture {
     unsigned char chunk[4 + 4 + kStoredPrograms * sizeof(Program)] = {};
 };
 
-Fixture* self(AEffect* e) {
+Fixture* Self(AEffect* e) {
     return static_cast<Fixture*>(e->object);
 }
 
-float gainOf(const Program& p) {
+float GainOf(const Program& p) {
     const float extra = FIXTURE_GAIN_DB == 0 ? 1.0f : std::pow(10.0f, FIXTURE_GAIN_DB / 20.0f);
     return extra * p.values[0] * 2.0f * (p.values[1] >= 0.5f ? -1.0f : 1.0f);
 }
 
-void copy(void* ptr, const std::string& text) {
+void Copy(void* ptr, const std::string& text) {
     if (ptr) std::snprintf(static_cast<char*>(ptr), 64, "%s", text.c_str());
 }
 
-void observeTime(Fixture* f) {
+void ObserveTime(Fixture* f) {
     auto* info = reinterpret_cast<VstTimeInfo*>(
         f->host(&f->effect, audioMasterGetTime, 0, kVstTempoValid, nullptr, 0.0f));
     if (!info) return;
@@ -96,15 +96,15 @@ void observeTime(Fixture* f) {
         trace.blockPositions[trace.numBlockPositions++] = info->samplePos;
 }
 
-template <typename T> void run(AEffect* e, T** in, T** out, VstInt32 frames, bool add, int kind) {
-    Fixture* f = self(e);
+template <typename T> void Run(AEffect* e, T** in, T** out, VstInt32 frames, bool add, int kind) {
+    Fixture* f = Self(e);
     ++trace.calls[kind];
     trace.frames += frames;
     trace.maxFrames = std::max(trace.maxFrames, static_cast<int>(frames));
     if (frames > f->blockSize) trace.framesOverBlock = true;
     if (!f->on) trace.processedWhileOff = true;
-    observeTime(f);
-    const T gain = static_cast<T>(gainOf(f->programs[f->current]));
+    ObserveTime(f);
+    const T gain = static_cast<T>(GainOf(f->programs[f->current]));
     for (int c = 0; c < 2; ++c) {
         const T* source = kNumInputs > 0 ? in[std::min(c, kNumInputs - 1)] : nullptr;
         for (VstInt32 i = 0; i < frames; ++i)
@@ -121,29 +121,29 @@ template <typename T> void run(AEffect* e, T** in, T** out, VstInt32 frames, boo
 #endif
 }
 
-void VSTCALLBACK process(AEffect* e, float** in, float** out, VstInt32 n) {
-    run(e, in, out, n, true, 0);
+void VSTCALLBACK Process(AEffect* e, float** in, float** out, VstInt32 n) {
+    Run(e, in, out, n, true, 0);
 }
 #ifndef FIXTURE_LEGACY
-void VSTCALLBACK processReplacing(AEffect* e, float** in, float** out, VstInt32 n) {
-    run(e, in, out, n, false, 1);
+void VSTCALLBACK ProcessReplacing(AEffect* e, float** in, float** out, VstInt32 n) {
+    Run(e, in, out, n, false, 1);
 }
-void VSTCALLBACK processDouble(AEffect* e, double** in, double** out, VstInt32 n) {
-    run(e, in, out, n, false, 2);
+void VSTCALLBACK ProcessDouble(AEffect* e, double** in, double** out, VstInt32 n) {
+    Run(e, in, out, n, false, 2);
 }
 #endif
 
-void VSTCALLBACK setParameter(AEffect* e, VstInt32 index, float value) {
+void VSTCALLBACK SetParameter(AEffect* e, VstInt32 index, float value) {
     if (index >= 0 && index < kNumParams)
-        self(e)->programs[self(e)->current].values[index] = std::clamp(value, 0.0f, 1.0f);
+        Self(e)->programs[Self(e)->current].values[index] = std::clamp(value, 0.0f, 1.0f);
 }
 
-float VSTCALLBACK getParameter(AEffect* e, VstInt32 index) {
-    return index >= 0 && index < kNumParams ? self(e)->programs[self(e)->current].values[index]
+float VSTCALLBACK GetParameter(AEffect* e, VstInt32 index) {
+    return index >= 0 && index < kNumParams ? Self(e)->programs[Self(e)->current].values[index]
                                             : 0.0f;
 }
 
-std::string display(const Program& p, VstInt32 index) {
+std::string Display(const Program& p, VstInt32 index) {
     char text[32];
     if (index == 0)
         std::snprintf(text, sizeof text, "%.1f", p.values[0] * 200.0);
@@ -153,7 +153,7 @@ std::string display(const Program& p, VstInt32 index) {
 }
 
 #ifndef FIXTURE_LEGACY
-bool parse(Program& p, VstInt32 index, const char* text) {
+bool Parse(Program& p, VstInt32 index, const char* text) {
     if (index == 0) {
         char* end = nullptr;
         double v = std::strtod(text, &end);
@@ -175,25 +175,25 @@ bool parse(Program& p, VstInt32 index, const char* text) {
 #endif
 
 #ifdef FIXTURE_CHUNKS
-void put32(unsigned char* p, VstInt32 v) {
+void Put32(unsigned char* p, VstInt32 v) {
     std::memcpy(p, &v, 4);
 }
-VstInt32 get32(const unsigned char* p) {
+VstInt32 Get32(const unsigned char* p) {
     VstInt32 v;
     std::memcpy(&v, p, 4);
     return v;
 }
 
-VstIntPtr getChunk(Fixture* f, bool program, void** out) {
+VstIntPtr GetChunk(Fixture* f, bool program, void** out) {
     if (!out) return 0;
     std::size_t size = 0;
     if (program) {
-        put32(f->chunk, kChunkMagic);
+        Put32(f->chunk, kChunkMagic);
         std::memcpy(f->chunk + 4, &f->programs[f->current], sizeof(Program));
         size = 4 + sizeof(Program);
     } else {
-        put32(f->chunk, kBankMagic);
-        put32(f->chunk + 4, f->current);
+        Put32(f->chunk, kBankMagic);
+        Put32(f->chunk + 4, f->current);
         std::memcpy(f->chunk + 8, f->programs, sizeof f->programs);
         size = sizeof f->chunk;
     }
@@ -201,17 +201,17 @@ VstIntPtr getChunk(Fixture* f, bool program, void** out) {
     return static_cast<VstIntPtr>(size);
 }
 
-VstIntPtr setChunk(Fixture* f, bool program, const unsigned char* data, VstIntPtr size) {
+VstIntPtr SetChunk(Fixture* f, bool program, const unsigned char* data, VstIntPtr size) {
     if (!data) return 0;
     if (program) {
-        if (size != static_cast<VstIntPtr>(4 + sizeof(Program)) || get32(data) != kChunkMagic)
+        if (size != static_cast<VstIntPtr>(4 + sizeof(Program)) || Get32(data) != kChunkMagic)
             return 0;
         std::memcpy(&f->programs[f->current], data + 4, sizeof(Program));
         f->programs[f->current].name[23] = '\0';
         return 1;
     }
-    if (size != static_cast<VstIntPtr>(sizeof f->chunk) || get32(data) != kBankMagic) return 0;
-    VstInt32 current = get32(data + 4);
+    if (size != static_cast<VstIntPtr>(sizeof f->chunk) || Get32(data) != kBankMagic) return 0;
+    VstInt32 current = Get32(data + 4);
     if (current < 0 || current >= kNumPrograms) return 0;
     std::memcpy(f->programs, data + 8, sizeof f->programs);
     for (Program& p : f->programs)
@@ -221,7 +221,7 @@ VstIntPtr setChunk(Fixture* f, bool program, const unsigned char* data, VstIntPt
 }
 #endif
 
-void askHost(Fixture* f) {
+void AskHost(Fixture* f) {
     AEffect* e = &f->effect;
     trace.hostVersion = f->host(e, audioMasterVersion, 0, 0, nullptr, 0.0f);
     trace.hostVendorVersion = f->host(e, audioMasterGetVendorVersion, 0, 0, nullptr, 0.0f);
@@ -235,9 +235,9 @@ void askHost(Fixture* f) {
     f->host(e, audioMasterGetVendorString, 0, 0, trace.hostVendor, 0.0f);
 }
 
-VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr value,
+VstIntPtr VSTCALLBACK Dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstIntPtr value,
                                  void* ptr, float opt) {
-    Fixture* f = self(e);
+    Fixture* f = Self(e);
     if (trace.numOpcodes < kFixtureMaxOpcodes) trace.opcodes[trace.numOpcodes++] = op;
     Program& p = f->programs[f->current];
     switch (op) {
@@ -255,7 +255,7 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
 #ifdef FIXTURE_LEAKS
         trace.leaked = std::malloc(100);
 #endif
-        askHost(f);
+        AskHost(f);
         return 0;
     case effClose:
         delete f;
@@ -268,29 +268,29 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
         return f->current;
 #ifdef FIXTURE_NO_PROGRAM_NAMES
     case effGetProgramName:
-        copy(ptr, "");
+        Copy(ptr, "");
         return 0;
 #else
     case effSetProgramName:
         if (ptr) std::snprintf(p.name, sizeof p.name, "%s", static_cast<const char*>(ptr));
         return 0;
     case effGetProgramName:
-        copy(ptr, p.name);
+        Copy(ptr, p.name);
         return 0;
 #endif
 #ifndef FIXTURE_LEGACY
     case effGetProgramNameIndexed:
         if (index < 0 || index >= kNumPrograms) return 0;
 #ifdef FIXTURE_NO_PROGRAM_NAMES
-        copy(ptr, "");
+        Copy(ptr, "");
         return 0;
 #else
-        copy(ptr, f->programs[index].name);
+        Copy(ptr, f->programs[index].name);
         return 1;
 #endif
     case effString2Parameter:
         return index >= 0 && index < kNumParams && ptr &&
-               parse(p, index, static_cast<const char*>(ptr));
+               Parse(p, index, static_cast<const char*>(ptr));
 #endif
     case effGetParamName:
 #ifdef FIXTURE_LONG_NAME
@@ -300,13 +300,13 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
             return 0;
         }
 #endif
-        if (index >= 0 && index < kNumParams) copy(ptr, index == 0 ? "Gain" : "Invert");
+        if (index >= 0 && index < kNumParams) Copy(ptr, index == 0 ? "Gain" : "Invert");
         return 0;
     case effGetParamLabel:
-        if (index >= 0 && index < kNumParams) copy(ptr, index == 0 ? "%" : "");
+        if (index >= 0 && index < kNumParams) Copy(ptr, index == 0 ? "%" : "");
         return 0;
     case effGetParamDisplay:
-        if (index >= 0 && index < kNumParams) copy(ptr, display(p, index));
+        if (index >= 0 && index < kNumParams) Copy(ptr, Display(p, index));
         return 0;
     case effSetSampleRate:
         trace.sampleRate = opt;
@@ -325,17 +325,17 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
 #endif
         return 0;
     case effGetEffectName:
-        copy(ptr, "Fixture Gain");
+        Copy(ptr, "Fixture Gain");
         return 1;
     case effGetVendorString:
 #ifdef FIXTURE_CRASHES
         // As a stray pointer would, without undefined behaviour a sanitizer stops first.
         std::raise(SIGSEGV);
 #endif
-        copy(ptr, "Velmorande Tests");
+        Copy(ptr, "Velmorande Tests");
         return 1;
     case effGetProductString:
-        copy(ptr, "fixture");
+        Copy(ptr, "fixture");
         return 1;
     case effGetVendorVersion:
         return 3;
@@ -351,25 +351,25 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* e, VstInt32 op, VstInt32 index, VstInt
         return ptr && std::strcmp(static_cast<const char*>(ptr), "receiveVstTimeInfo") == 0 ? 1 : 0;
 #ifdef FIXTURE_CHUNKS
     case effGetChunk:
-        return getChunk(f, index != 0, static_cast<void**>(ptr));
+        return GetChunk(f, index != 0, static_cast<void**>(ptr));
     case effSetChunk:
-        return setChunk(f, index != 0, static_cast<const unsigned char*>(ptr), value);
+        return SetChunk(f, index != 0, static_cast<const unsigned char*>(ptr), value);
 #endif
     default:
         return 0;
     }
 }
 
-AEffect* create(audioMasterCallback host) {
+AEffect* Create(audioMasterCallback host) {
     auto* f = new Fixture;
     ++trace.instancesAlive;
     f->host = host;
     AEffect& e = f->effect;
     e.magic = kEffectMagic;
-    e.dispatcher = dispatcher;
-    e.process = process;
-    e.setParameter = setParameter;
-    e.getParameter = getParameter;
+    e.dispatcher = Dispatcher;
+    e.process = Process;
+    e.setParameter = SetParameter;
+    e.getParameter = GetParameter;
     e.numPrograms = kNumPrograms;
     e.numParams = kNumParams;
     e.numInputs = kNumInputs;
@@ -380,8 +380,8 @@ AEffect* create(audioMasterCallback host) {
     e.version = 3;
 #ifndef FIXTURE_LEGACY
     e.flags |= effFlagsCanReplacing | effFlagsCanDoubleReplacing;
-    e.processReplacing = processReplacing;
-    e.processDoubleReplacing = processDouble;
+    e.processReplacing = ProcessReplacing;
+    e.processDoubleReplacing = ProcessDouble;
 #endif
 #ifdef FIXTURE_CHUNKS
     e.flags |= effFlagsProgramChunks;
@@ -406,13 +406,13 @@ extern "C" {
 #ifdef FIXTURE_LEGACY
 // Old plug-ins export only `main`, which C++ cannot declare directly.
 __attribute__((visibility("default"))) AEffect*
-legacyMain(audioMasterCallback host) __asm__("main");
-AEffect* legacyMain(audioMasterCallback host) {
-    return create(host);
+LegacyMain(audioMasterCallback host) __asm__("main");
+AEffect* LegacyMain(audioMasterCallback host) {
+    return Create(host);
 }
 #else
 __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
-    return create(host);
+    return Create(host);
 }
 #endif
 
