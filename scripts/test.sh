@@ -37,12 +37,12 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
     with_x ctest --test-dir build/asan -j "$jobs" --output-on-failure
 
-step "thread sanitizer build: validate's threads group for 60 s"
+step "thread sanitizer build: validate's threads group for 30 s"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORANDE_TSAN=ON >/dev/null
 cmake --build build/tsan -j "$jobs" --target velmorande velmorande-host
 # A report ends the group's process with exit code 66, which fails the run.
 TSAN_OPTIONS="halt_on_error=1 exitcode=66" build/tsan/host/velmorande-host validate \
-    build/tsan/plugins/velmorande.so --group threads --seconds 60
+    build/tsan/plugins/velmorande.so --group threads --seconds 30
 
 step "fuzz targets over their corpora"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
