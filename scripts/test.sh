@@ -47,7 +47,7 @@ TSAN_OPTIONS="halt_on_error=1 exitcode=66" build/tsan/host/velmorande-host valid
 step "fuzz targets over their corpora"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVELMORANDE_FUZZ=ON >/dev/null
-cmake --build build/fuzz -j "$jobs"
+cmake --build build/fuzz -j "$jobs" --target fuzz_targets
 ctest --test-dir build/fuzz -j "$jobs" --output-on-failure
 
 step "Windows: Velmorande.dll and its suite under Wine, then its zip"
