@@ -21,7 +21,7 @@ public:
 
     std::ostream& Stream() noexcept;
     // Flushes and closes; the message for the user when a write or the close failed and
-    // standardOutputFailure() has not told it yet, else an empty text.
+    // StandardOutputFailure() has not told it yet, else an empty text.
     std::string Finish();
 
 private:
